@@ -1,0 +1,66 @@
+// Double-byte (code page 932) text helpers. Every text inside the program is
+// CP932 bytes; a trail byte may have the value of "\" (0x5C) or "|" (0x7C), so
+// every scan that looks for single-byte characters goes through these.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace cp932 {
+
+// True for a byte that starts a double-byte character (0x81-0x9F, 0xE0-0xFC).
+inline bool IsLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Kind of the byte at position i, judged by walking from the start of text:
+// 0 single-byte character, 1 first byte, 2 second byte of a double-byte
+// character. A lead byte at the very end (no trail byte) counts as single.
+int ByteKind(std::string_view text, size_t i);
+
+// True when position i holds the first or the second byte of a double-byte
+// character.
+inline bool IsDoubleByteAt(std::string_view text, size_t i) { return ByteKind(text, i) != 0; }
+
+// Length of the longest prefix of text of at most n bytes that does not end
+// inside a double-byte character.
+size_t CutLength(std::string_view text, size_t n);
+
+// Length of the longest suffix of text of at most n bytes that does not start
+// inside a double-byte character.
+size_t TailLength(std::string_view text, size_t n);
+
+// Copies text into dst (capacity cap, cap >= 1), cut to at most cap - 1 bytes
+// without splitting a character, and terminates it. Returns the bytes copied.
+size_t CopyCut(char* dst, size_t cap, std::string_view text);
+
+// Length of a NUL-terminated text stored in a field of size bytes; a field
+// without a terminator counts as size bytes long. Never reads past the field.
+inline size_t FieldLength(const char* field, size_t size) {
+  size_t n = 0;
+  while (n < size && field[n] != '\0') ++n;
+  return n;
+}
+inline std::string_view FieldText(const char* field, size_t size) {
+  return std::string_view(field, FieldLength(field, size));
+}
+
+// First position of byte c in text that is a character of its own (not a trail
+// byte), or npos.
+size_t Find(std::string_view text, char c, size_t from = 0);
+// Last such position, or npos.
+size_t FindLast(std::string_view text, char c);
+// First occurrence of a single-byte needle (e.g. "\\\\") that starts on a
+// character boundary, at or after from; npos when none.
+size_t FindText(std::string_view text, std::string_view needle, size_t from = 0);
+
+// True when the text's last character is a double-byte character.
+bool EndsWithDoubleByte(std::string_view text);
+
+// Conversions at the edges (iconv). Unconvertible characters become "?";
+// *lossy (when given) is set when that happened.
+std::string ToUtf8(std::string_view cp932_text, bool* lossy = nullptr);
+std::string FromUtf8(std::string_view utf8_text, bool* lossy = nullptr);
+
+}  // namespace cp932

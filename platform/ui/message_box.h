@@ -1,0 +1,25 @@
+// The message-box service: every message box of the program (the package's
+// DispMsg and the dialog's own boxes) is shown through the one service that
+// the active user-interface back end installs.
+#pragma once
+
+#include "platform/wintypes.h"
+
+namespace ui {
+
+class MessageBoxService {
+ public:
+  virtual ~MessageBoxService() = default;
+  // Shows a modal box; owner is the owning dialog's window or null. Returns
+  // the button chosen (IDOK, IDYES, IDNO, IDCANCEL).
+  virtual int Show(HWND owner, const char* text, const char* caption, UINT style) = 0;
+};
+
+// The installed service; never null (a default that answers IDOK for an OK
+// box and IDNO for a question, writing the box to standard error, is in place
+// until a back end installs its own).
+MessageBoxService& MessageBoxes();
+// Installs a service (not owned); null restores the default.
+void SetMessageBoxService(MessageBoxService* service);
+
+}  // namespace ui

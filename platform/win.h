@@ -1,0 +1,105 @@
+// Our stand-in for the Windows calls that the program makes, with the same
+// names and meanings, in namespace win. Paths are Windows paths in CP932; the
+// layer maps them to host paths through the drive map (ZEL_DRIVES) and the
+// network shares (ZEL_SHARES).
+#pragma once
+
+#include <ctime>
+#include <string>
+
+#include "platform/wintypes.h"
+
+namespace win {
+
+// ---- Host mapping -------------------------------------------------------
+// Maps a Windows path to the host path. Returns false when the path cannot
+// be reached (unmapped drive, drive without root, unlisted share).
+bool ToHostPath(const char* path, std::string* host);
+// The Windows form of a host path through the map (longest root wins);
+// empty when no mapped root contains it.
+std::string FromHostPath(const std::string& host);
+// Drops the cached drive map and shares so the next call reads the
+// environment again (tests change ZEL_DRIVES between cases).
+void ReloadMappings();
+
+// ---- Text -----------------------------------------------------------------
+BOOL IsDBCSLeadByte(BYTE c);
+
+// ---- Paths and files ------------------------------------------------------
+UINT GetDriveTypeA(const char* root);
+char* PathSkipRootA(const char* path);   // null when the path has no root
+BOOL PathStripToRootA(char* path);       // TRUE when a root remains
+BOOL PathIsDirectoryA(const char* path);
+BOOL PathFileExistsA(const char* path);
+int _access(const char* path, int mode);  // 0 when allowed, -1 otherwise
+void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext);
+BOOL CreateDirectoryA(const char* path, void* security);
+BOOL RemoveDirectoryA(const char* path);
+BOOL DeleteFileA(const char* path);
+DWORD GetTempPathA(DWORD size, char* buffer);
+DWORD GetCurrentDirectoryA(DWORD size, char* buffer);
+BOOL SetCurrentDirectoryA(const char* path);
+DWORD GetModuleFileNameA(HANDLE module, char* buffer, DWORD size);
+UINT GetWindowsDirectoryA(char* buffer, UINT size);
+
+// File status, as _stat gives it.
+#define _S_IFDIR 0x4000
+#define _S_IFREG 0x8000
+struct _stat {
+  unsigned short st_mode;
+  int64_t st_size;
+  time_t st_mtime;
+};
+int _stat(const char* path, struct _stat* status);  // 0 or -1
+
+struct OSVERSIONINFOA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  char szCSDVersion[128];
+};
+BOOL GetVersionExA(OSVERSIONINFOA* info);
+
+DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* fallback,
+                               char* buffer, DWORD size, const char* file);
+
+// Local time now.
+struct SYSTEMTIME {
+  uint16_t wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
+};
+void GetLocalTime(SYSTEMTIME* now);
+
+// ---- Memory ---------------------------------------------------------------
+void* CoTaskMemAlloc(size_t size);
+void CoTaskMemFree(void* block);
+
+// ---- Processes --------------------------------------------------------------
+#define STARTF_USESHOWWINDOW 0x00000001u
+#define SW_SHOWNORMAL 1
+#define CREATE_NEW_CONSOLE 0x00000010u
+#define INFINITE 0xFFFFFFFFu
+#define WAIT_OBJECT_0 0u
+#define WAIT_FAILED 0xFFFFFFFFu
+
+struct STARTUPINFOA {
+  DWORD cb;
+  DWORD dwFlags;
+  uint16_t wShowWindow;
+};
+struct PROCESS_INFORMATION {
+  HANDLE hProcess;
+  HANDLE hThread;
+  DWORD dwProcessId;
+  DWORD dwThreadId;
+};
+BOOL CreateProcessA(const char* application, char* command_line, void* process_security,
+                    void* thread_security, BOOL inherit_handles, DWORD creation_flags,
+                    void* environment, const char* current_directory, STARTUPINFOA* startup,
+                    PROCESS_INFORMATION* process);
+// Waits until the process has ended (timeout in ms or INFINITE).
+DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms);
+BOOL CloseHandle(HANDLE handle);
+
+}  // namespace win
