@@ -1,0 +1,28 @@
+#include "platform/sibling_path.h"
+
+#include <strings.h>
+
+#include <cstring>
+#include <string_view>
+
+#include "platform/cp932.h"
+
+namespace pathname {
+
+SiblingResult SiblingPath(const char* path, const char* name, char* out, size_t out_size) {
+  constexpr size_t kMaxPath = 260;
+  if (out_size > 0) out[0] = '\0';
+  std::string_view p(path);
+  size_t sep = cp932::FindLast(p, '\\');
+  if (sep == std::string_view::npos) return SiblingResult::kNoFolder;
+  size_t folder_len = sep + 1;
+  size_t name_len = std::strlen(name);
+  if (folder_len + name_len > kMaxPath || folder_len + name_len >= out_size) return SiblingResult::kTooLong;
+  // Windows names are compared without regard to case.
+  if (strcasecmp(path + folder_len, name) == 0) return SiblingResult::kSameAsFile;
+  std::memcpy(out, path, folder_len);
+  std::memcpy(out + folder_len, name, name_len + 1);
+  return SiblingResult::kOk;
+}
+
+}  // namespace pathname
