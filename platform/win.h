@@ -4,8 +4,14 @@
 // network shares (ZEL_SHARES).
 #pragma once
 
+#include <sys/stat.h>
+
 #include <ctime>
 #include <string>
+
+// <sys/stat.h> makes st_mtime a macro; our _stat below has a member of that
+// name. Host code in the platform layer reads st_mtim.tv_sec instead.
+#undef st_mtime
 
 #include "platform/wintypes.h"
 
@@ -81,6 +87,7 @@ void CoTaskMemFree(void* block);
 #define CREATE_NEW_CONSOLE 0x00000010u
 #define INFINITE 0xFFFFFFFFu
 #define WAIT_OBJECT_0 0u
+#define WAIT_TIMEOUT 0x00000102u
 #define WAIT_FAILED 0xFFFFFFFFu
 
 struct STARTUPINFOA {

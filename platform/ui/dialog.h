@@ -169,6 +169,14 @@ class CDialog : public CWnd {
   void Click(int control_id);   // a click on a button
   void Close();                 // the window's close command
   int EndCode() const;
+  // Index of control id in the template, -1 when there is none.
+  int IndexOf(int control_id) const;
+  // The user's typing into edit control index: its text becomes text, cut
+  // at the edit limit without splitting a double-byte character, with the
+  // caret at its end.
+  void InputText(int index, const std::string& text);
+  // True when control index can take the focus (an enabled edit or button).
+  bool CanFocus(int index) const;
 
  private:
   struct Impl;

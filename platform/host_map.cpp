@@ -1,0 +1,263 @@
+// The drive map and the network shares: how Windows paths reach host files.
+#include "platform/host_map.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/cp932.h"
+#include "platform/win.h"
+
+namespace win {
+namespace {
+
+struct Maps {
+  bool loaded = false;
+  DriveEntry drives[26];
+  std::vector<ShareEntry> shares;
+};
+
+Maps& TheMaps() {
+  static Maps maps;
+  return maps;
+}
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Upper(a[i]) != Upper(b[i])) return false;
+  return true;
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(';', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) out.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return out;
+}
+
+// A host folder as given, without a trailing "/" unless it is "/" itself.
+std::string TrimHostDir(std::string dir) {
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  return dir;
+}
+
+int DriveTypeByName(const std::string& name) {
+  static const char* const kNames[] = {"unknown", "noroot", "removable", "fixed",
+                                       "remote", "cdrom", "ramdisk"};
+  for (int i = 0; i < 7; ++i)
+    if (EqualNoCase(name, kNames[i])) return i;
+  if (name.size() == 1 && name[0] >= '0' && name[0] <= '6') return name[0] - '0';
+  return -1;
+}
+
+void Load(Maps& maps) {
+  for (auto& d : maps.drives) d = DriveEntry();
+  maps.shares.clear();
+  const char* drives = std::getenv("ZEL_DRIVES");
+  for (const std::string& entry : SplitList(drives ? drives : "Z:fixed=/")) {
+    // L:TYPE=/host/dir
+    size_t eq = entry.find('=');
+    char letter = entry.empty() ? 0 : Upper(entry[0]);
+    if (entry.size() < 3 || entry[1] != ':' || eq == std::string::npos || letter < 'A' ||
+        letter > 'Z' || DriveTypeByName(entry.substr(2, eq - 2)) < 0)
+      continue;
+    DriveEntry& d = maps.drives[letter - 'A'];
+    d.mapped = true;
+    d.type = DriveTypeByName(entry.substr(2, eq - 2));
+    d.host = TrimHostDir(entry.substr(eq + 1));
+  }
+  const char* shares = std::getenv("ZEL_SHARES");
+  for (const std::string& entry : SplitList(shares ? shares : "")) {
+    // server/share=/host/dir
+    size_t eq = entry.find('=');
+    size_t slash = entry.find('/');
+    if (eq == std::string::npos || slash == std::string::npos || slash == 0 || slash + 1 >= eq)
+      continue;
+    ShareEntry s;
+    s.server = cp932::FromUtf8(entry.substr(0, slash));
+    s.share = cp932::FromUtf8(entry.substr(slash + 1, eq - slash - 1));
+    s.host = TrimHostDir(entry.substr(eq + 1));
+    maps.shares.push_back(s);
+  }
+  maps.loaded = true;
+}
+
+Maps& Loaded() {
+  Maps& maps = TheMaps();
+  if (!maps.loaded) Load(maps);
+  return maps;
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Splits a CP932 path into its names at "\" and "/" (a trail byte is never
+// taken for one); empty names are dropped.
+std::vector<std::string> SplitNames(std::string_view path) {
+  std::vector<std::string> names;
+  std::string current;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (cp932::IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+      current += path[i];
+      current += path[++i];
+    } else if (IsSeparator(path[i])) {
+      if (!current.empty()) names.push_back(current);
+      current.clear();
+    } else {
+      current += path[i];
+    }
+  }
+  if (!current.empty()) names.push_back(current);
+  return names;
+}
+
+// Host path of names below a host root; "." and ".." are resolved so that a
+// path never climbs above its root, as Windows treats them.
+std::string JoinBelowRoot(const std::string& root, std::string_view rest) {
+  std::vector<std::string> kept;
+  for (const std::string& name : SplitNames(rest)) {
+    if (name == ".") continue;
+    if (name == "..") {
+      if (!kept.empty()) kept.pop_back();
+      continue;
+    }
+    kept.push_back(cp932::ToUtf8(name));
+  }
+  std::string host = root;
+  for (const std::string& name : kept) {
+    if (host.empty() || host.back() != '/') host += '/';
+    host += name;
+  }
+  if (host.empty()) host = "/";
+  return host;
+}
+
+std::string HostCurrentDirectory() {
+  char buffer[4096];
+  if (!getcwd(buffer, sizeof(buffer))) return "/";
+  return buffer;
+}
+
+}  // namespace
+
+void ReloadMappings() { TheMaps().loaded = false; }
+
+const DriveEntry* FindDrive(char letter) {
+  letter = Upper(letter);
+  if (letter < 'A' || letter > 'Z') return nullptr;
+  const DriveEntry& d = Loaded().drives[letter - 'A'];
+  return d.mapped ? &d : nullptr;
+}
+
+const ShareEntry* FindShare(std::string_view server, std::string_view share) {
+  for (const ShareEntry& s : Loaded().shares)
+    if (EqualNoCase(s.server, server) && EqualNoCase(s.share, share)) return &s;
+  return nullptr;
+}
+
+bool ParseUnc(std::string_view path, std::string_view* server, std::string_view* share,
+              std::string_view* rest) {
+  if (path.size() < 2 || path[0] != '\\' || path[1] != '\\') return false;
+  std::string_view body = path.substr(2);
+  size_t end_server = cp932::Find(body, '\\');
+  if (end_server == std::string_view::npos) {
+    *server = body;
+    *share = {};
+    *rest = {};
+    return true;
+  }
+  *server = body.substr(0, end_server);
+  std::string_view after = body.substr(end_server + 1);
+  size_t end_share = cp932::Find(after, '\\');
+  *share = after.substr(0, end_share);
+  *rest = end_share == std::string_view::npos ? std::string_view() : after.substr(end_share);
+  return true;
+}
+
+bool ToHostPath(const char* path, std::string* host) {
+  if (!path || !host) return false;
+  std::string_view p(path);
+  if (p.empty()) return false;
+  std::string_view server, share, rest;
+  if (ParseUnc(p, &server, &share, &rest)) {
+    if (server.empty() || share.empty()) return false;
+    const ShareEntry* s = FindShare(server, share);
+    if (!s || s->host.empty()) return false;
+    *host = JoinBelowRoot(s->host, rest);
+    return true;
+  }
+  if (p.size() >= 2 && p[1] == ':') {
+    const DriveEntry* d = FindDrive(p[0]);
+    if (!d || d->type == DRIVE_NO_ROOT_DIR || d->host.empty()) return false;
+    std::string_view below = p.substr(2);
+    if (below.empty() || !IsSeparator(below[0])) {
+      // "C:name": relative to the current directory when it is on that
+      // drive, else to the drive's root (we keep no per-drive directories).
+      std::string cwd = FromHostPath(HostCurrentDirectory());
+      if (!cwd.empty() && Upper(cwd[0]) == Upper(p[0])) {
+        std::string full = cwd + "\\" + std::string(below);
+        return ToHostPath(full.c_str(), host);
+      }
+    }
+    *host = JoinBelowRoot(d->host, below);
+    return true;
+  }
+  if (IsSeparator(p[0])) {
+    // "\name": the root of the current directory's drive or share.
+    std::string cwd = FromHostPath(HostCurrentDirectory());
+    if (cwd.empty()) return false;
+    std::string root;
+    if (ParseUnc(cwd, &server, &share, &rest))
+      root = "\\\\" + std::string(server) + "\\" + std::string(share);
+    else
+      root = cwd.substr(0, 2);
+    return ToHostPath((root + std::string(p)).c_str(), host);
+  }
+  // A relative name: below the process's current directory.
+  std::string base = HostCurrentDirectory();
+  for (const std::string& name : SplitNames(p)) {
+    if (base.back() != '/') base += '/';
+    base += cp932::ToUtf8(name);
+  }
+  *host = base;
+  return true;
+}
+
+std::string FromHostPath(const std::string& host) {
+  if (host.empty() || host[0] != '/') return std::string();
+  const std::string* best_root = nullptr;
+  std::string prefix;
+  auto consider = [&](const std::string& root, const std::string& windows_root) {
+    if (root.empty()) return;
+    bool inside = root == "/" || host == root ||
+                  (host.compare(0, root.size(), root) == 0 && host[root.size()] == '/');
+    if (inside && (!best_root || root.size() > best_root->size())) {
+      best_root = &root;
+      prefix = windows_root;
+    }
+  };
+  Maps& maps = Loaded();
+  for (int i = 0; i < 26; ++i) {
+    const DriveEntry& d = maps.drives[i];
+    if (d.mapped && d.type != DRIVE_NO_ROOT_DIR)
+      consider(d.host, std::string(1, static_cast<char>('A' + i)) + ":\\");
+  }
+  for (const ShareEntry& s : maps.shares) consider(s.host, "\\\\" + s.server + "\\" + s.share + "\\");
+  if (!best_root) return std::string();
+  std::string rest = host.substr(best_root->size() == 1 ? 1 : best_root->size());
+  while (!rest.empty() && rest[0] == '/') rest.erase(0, 1);
+  for (char& c : rest)
+    if (c == '/') c = '\\';
+  return prefix + cp932::FromUtf8(rest);
+}
+
+}  // namespace win

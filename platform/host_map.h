@@ -1,0 +1,32 @@
+// Inside the platform layer: the drive map (ZEL_DRIVES) and the network
+// shares (ZEL_SHARES) as parsed, for the calls that need more than
+// win::ToHostPath (drive types, share roots).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace win {
+
+struct DriveEntry {
+  bool mapped = false;
+  int type = 1;       // what GetDriveTypeA returns
+  std::string host;   // host folder of the root; empty for a drive without one
+};
+
+struct ShareEntry {
+  std::string server;  // CP932
+  std::string share;   // CP932
+  std::string host;
+};
+
+// The mapped drive of a letter (either case), or null when it is not mapped.
+const DriveEntry* FindDrive(char letter);
+// The listed share (names compared without regard to case), or null.
+const ShareEntry* FindShare(std::string_view server, std::string_view share);
+// Splits "\\server\share\rest" (rest keeps its leading "\"); false when the
+// path does not start with two backslashes. A missing share is empty.
+bool ParseUnc(std::string_view path, std::string_view* server, std::string_view* share,
+              std::string_view* rest);
+
+}  // namespace win

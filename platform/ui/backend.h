@@ -1,0 +1,80 @@
+// The interface between the dialog framework and a user-interface back end
+// (script, tty). The framework owns the dialog's state and the input routing
+// (PreTranslateMessage first, then default processing); a back end only
+// shows what the framework hands it and delivers the user's actions through
+// CDialog's input calls (KeyDown, Click, Close, InputText, SetFocusIndex).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/ui/dialog.h"
+
+namespace ui {
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  // Called once before the application starts; a back end that cannot run
+  // (a script that cannot be read) throws RunAborted here.
+  virtual void Start() {}
+
+  // The dialog has been initialised and is now on screen.
+  virtual void DialogShown(CDialog& dialog) = 0;
+  // Waits for the user's next action on the dialog and delivers it through
+  // the dialog's input calls. Throws RunAborted when no input can come.
+  virtual void NextInput(CDialog& dialog) = 0;
+  // The modal run of the dialog ended with code.
+  virtual void DialogEnded(CDialog& dialog, int code) = 0;
+
+  // A modal message box; owner is the owning dialog's window or null.
+  // Returns IDOK, IDYES, IDNO or IDCANCEL.
+  virtual int MessageBox(HWND owner, const char* text, const char* caption, UINT style) = 0;
+  // The file-save dialog; true with the chosen path (CP932) when confirmed.
+  virtual bool FileSave(CDialog* owner, const FileDialogRequest& request, std::string* path) = 0;
+
+  // A process start the program asked for (CP932 texts).
+  virtual void ProcessStarted(const std::string& command, const std::string& folder, bool started) = 0;
+  // Shows the log at host_path in place of WordPad when no ZEL_VIEWER host
+  // command is set; wait is true when the program waits for it to close.
+  virtual void ShowLog(const std::string& host_path, bool wait) = 0;
+
+  // The wait cursor is shown (true) or taken away (false).
+  virtual void WaitCursor(bool /*shown*/) {}
+  // Handles whatever input is pending (a redraw in a terminal).
+  virtual void PumpPending() {}
+  // Throws away input given while the program was not listening (while the
+  // log viewer was open), so that it has no effect on the program.
+  virtual void DiscardPending() {}
+};
+
+// Thrown by a back end when the run cannot go on; the framework then ends the
+// run through ExitInstance with this exit status.
+struct RunAborted {
+  int status;
+};
+
+// The exit status of a run that a script error ended.
+constexpr int kScriptErrorStatus = 3;
+// The exit status of a run that ended early (no dialog, quit, refusal).
+constexpr int kEarlyEndStatus = 1;
+
+// Picks the back end from the environment: ZEL_UI ("tty" or "script"); when
+// unset, "script" if ZEL_UI_SCRIPT is set, else "tty" when standard input and
+// output are terminals. Null, with the reason in *why, when there is none.
+std::unique_ptr<Backend> SelectBackend(std::string* why);
+
+// The back ends. Null with the reason in *why when they cannot be made.
+std::unique_ptr<Backend> MakeScriptBackend(std::string* why);
+std::unique_ptr<Backend> MakeTtyBackend(std::string* why);
+
+// Runs the application object with the given back end (null: none, every
+// dialog is taken as quit at once). Used by RunApplication and by tests.
+int RunApplicationWith(CWinApp& app, Backend* backend);
+
+// Hooks for run control while an external process runs.
+void PumpPendingInput();
+void DiscardPendingInput();
+
+}  // namespace ui

@@ -1,0 +1,32 @@
+// The log viewer: where win::CreateProcessA sends WordPad's part when no
+// ZEL_VIEWER host command is set. The user-interface back ends install their
+// own (the terminal shows the log in a pager, the automation back end records
+// it); until one is installed, a viewer that notes the log on standard error
+// is in place.
+#pragma once
+
+#include <string>
+
+namespace win {
+
+class LogViewer {
+ public:
+  virtual ~LogViewer() = default;
+  // Every process start that the program asks for, WordPad or not, with the
+  // command line and folder as given (CP932) and whether it started.
+  virtual void ProcessStarted(const std::string& command, const std::string& folder, bool started) {
+    (void)command, (void)folder, (void)started;
+  }
+  // Shows the file at host_path. wait is true when the program waits for the
+  // viewer to be closed (called from WaitForSingleObject), false when the
+  // program let go of the process without waiting (called from CloseHandle).
+  // Called once per WordPad start.
+  virtual void Show(const std::string& host_path, bool wait) = 0;
+};
+
+// The installed viewer; never null.
+LogViewer& GetLogViewer();
+// Installs a viewer (not owned); null restores the default.
+void SetLogViewer(LogViewer* viewer);
+
+}  // namespace win

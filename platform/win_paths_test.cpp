@@ -1,0 +1,213 @@
+// Windows paths: the host mapping and the path functions, against what
+// Windows gives for the same input.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/win.h"
+
+namespace {
+
+std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+// "表" is 0x95 0x5C in CP932: its trail byte has the value of "\".
+const char kHyo[] = "表";
+
+class Mapped : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(std::strlen(kHyo), 2u);
+    ASSERT_EQ(static_cast<unsigned char>(kHyo[1]), 0x5C);
+    setenv("ZEL_DRIVES",
+           "Z:fixed=/;C:fixed=/tmp/zc/;D:cdrom=/mnt/cd;N:noroot=;R:remote=/srv/r;"
+           "M:removable=/media/m;A:ramdisk=/dev/shm;U:unknown=/u;bad;Q:nosuch=/q",
+           1);
+    setenv("ZEL_SHARES", U8(u8"srv/pub=/tmp/pub;srv/表=/tmp/hyo").c_str(), 1);
+    win::ReloadMappings();
+  }
+  void TearDown() override {
+    unsetenv("ZEL_DRIVES");
+    unsetenv("ZEL_SHARES");
+    win::ReloadMappings();
+  }
+  static std::string Host(const std::string& windows) {
+    std::string host;
+    return win::ToHostPath(windows.c_str(), &host) ? host : "<none>";
+  }
+};
+
+TEST_F(Mapped, DrivePathsMapToTheirRoots) {
+  EXPECT_EQ(Host("C:\\a\\b.txt"), "/tmp/zc/a/b.txt");
+  EXPECT_EQ(Host("c:/a\\b"), "/tmp/zc/a/b");
+  EXPECT_EQ(Host("C:\\"), "/tmp/zc");
+  EXPECT_EQ(Host("C:\\..\\..\\x\\.\\y"), "/tmp/zc/x/y");  // never above the root
+  EXPECT_EQ(Host("C:\\a\\\\b\\"), "/tmp/zc/a/b");
+  EXPECT_EQ(Host(std::string("C:\\") + kHyo + "\\f"), U8(u8"/tmp/zc/表/f"));
+  EXPECT_EQ(Host(std::string("C:\\") + kHyo), U8(u8"/tmp/zc/表"));
+  EXPECT_EQ(Host("Z:\\etc"), "/etc");
+  EXPECT_EQ(Host("N:\\x"), "<none>");  // no root folder
+  EXPECT_EQ(Host("E:\\x"), "<none>");  // not mapped
+  EXPECT_EQ(Host("Q:\\x"), "<none>");  // entry of an unknown type is ignored
+  EXPECT_EQ(Host(""), "<none>");
+}
+
+TEST_F(Mapped, NetworkPathsNeedAListedShare) {
+  EXPECT_EQ(Host("\\\\srv\\pub\\x\\y.csv"), "/tmp/pub/x/y.csv");
+  EXPECT_EQ(Host("\\\\SRV\\Pub"), "/tmp/pub");
+  EXPECT_EQ(Host(std::string("\\\\srv\\") + kHyo + "\\f"), "/tmp/hyo/f");
+  EXPECT_EQ(Host("\\\\srv\\other\\x"), "<none>");
+  EXPECT_EQ(Host("\\\\srv"), "<none>");
+  EXPECT_EQ(Host("\\\\srv\\"), "<none>");
+}
+
+TEST_F(Mapped, RelativeNamesFollowTheCurrentDirectory) {
+  char cwd[4096];
+  ASSERT_TRUE(getcwd(cwd, sizeof(cwd)));
+  std::string base = std::string(cwd) == "/" ? "" : cwd;
+  EXPECT_EQ(Host("a\\b.txt"), base + "/a/b.txt");
+  // "\x" is the root of the current drive (Z: here, mapped to /).
+  EXPECT_EQ(Host("\\etc\\x"), "/etc/x");
+  // "Z:name" is relative to the current directory, on its drive.
+  EXPECT_EQ(Host("Z:name"), base + "/name");
+  // "C:name" on another drive: relative to that drive's root.
+  EXPECT_EQ(Host("C:name"), "/tmp/zc/name");
+}
+
+TEST_F(Mapped, HostPathsShowInWindowsFormThroughTheLongestRoot) {
+  EXPECT_EQ(win::FromHostPath("/tmp/zc/a/b"), "C:\\a\\b");
+  EXPECT_EQ(win::FromHostPath("/tmp/zc"), "C:\\");
+  EXPECT_EQ(win::FromHostPath("/tmp/zcx"), "Z:\\tmp\\zcx");
+  EXPECT_EQ(win::FromHostPath("/tmp/pub/q"), "\\\\srv\\pub\\q");
+  EXPECT_EQ(win::FromHostPath(U8(u8"/tmp/zc/表")), std::string("C:\\") + kHyo);
+  EXPECT_EQ(win::FromHostPath("relative"), "");
+  setenv("ZEL_DRIVES", "C:fixed=/tmp/zc", 1);
+  win::ReloadMappings();
+  EXPECT_EQ(win::FromHostPath("/etc"), "");
+  unsetenv("ZEL_DRIVES");
+  win::ReloadMappings();
+  EXPECT_EQ(win::FromHostPath("/etc/x"), "Z:\\etc\\x");  // the default map
+}
+
+TEST_F(Mapped, DriveTypesFollowTheMap) {
+  EXPECT_EQ(win::GetDriveTypeA("C:\\"), 3u);
+  EXPECT_EQ(win::GetDriveTypeA("c:\\"), 3u);
+  EXPECT_EQ(win::GetDriveTypeA("D:\\"), 5u);
+  EXPECT_EQ(win::GetDriveTypeA("N:\\"), 1u);
+  EXPECT_EQ(win::GetDriveTypeA("E:\\"), 1u);
+  EXPECT_EQ(win::GetDriveTypeA("R:\\"), 4u);
+  EXPECT_EQ(win::GetDriveTypeA("M:\\"), 2u);
+  EXPECT_EQ(win::GetDriveTypeA("A:\\"), 6u);
+  EXPECT_EQ(win::GetDriveTypeA("U:\\"), 0u);
+  EXPECT_EQ(win::GetDriveTypeA("\\\\srv\\pub\\"), 4u);
+  EXPECT_EQ(win::GetDriveTypeA("\\\\srv\\nope\\"), 1u);
+  EXPECT_EQ(win::GetDriveTypeA("C:\\dir\\"), 1u);  // not a root
+  EXPECT_EQ(win::GetDriveTypeA(nullptr), 3u);       // the current directory's (Z:)
+}
+
+TEST(PathSkipRoot, AsWindowsFindsTheRoot) {
+  const char* p = "C:\\x";
+  EXPECT_EQ(win::PathSkipRootA(p), p + 3);
+  EXPECT_EQ(win::PathSkipRootA("C:x"), nullptr);
+  p = "\\\\server\\share\\x";
+  EXPECT_EQ(win::PathSkipRootA(p), p + 15);
+  EXPECT_EQ(win::PathSkipRootA("\\\\server"), nullptr);
+  EXPECT_EQ(win::PathSkipRootA("\\\\server\\share"), nullptr);
+  EXPECT_EQ(win::PathSkipRootA("name"), nullptr);
+  EXPECT_EQ(win::PathSkipRootA("\\name"), nullptr);
+  EXPECT_EQ(win::PathSkipRootA(""), nullptr);
+  EXPECT_EQ(win::PathSkipRootA(nullptr), nullptr);
+  // A share name ending with 0x5C as a trail byte is one name.
+  std::string unc = std::string("\\\\server\\") + kHyo + "\\x";
+  EXPECT_STREQ(win::PathSkipRootA(unc.c_str()), "x");
+  unc = std::string("\\\\") + kHyo + "\\s";
+  EXPECT_EQ(win::PathSkipRootA(unc.c_str()), nullptr);
+}
+
+std::string Strip(const std::string& path, BOOL* result) {
+  char buffer[300];
+  std::strcpy(buffer, path.c_str());
+  *result = win::PathStripToRootA(buffer);
+  return buffer;
+}
+
+TEST(PathStripToRoot, AsWindowsKeepsTheRoot) {
+  BOOL ok;
+  EXPECT_EQ(Strip("C:\\x\\y.txt", &ok), "C:\\");
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Strip("C:\\", &ok), "C:\\");
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Strip("C:x", &ok), "C:");
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(Strip("\\\\server\\share\\x\\y", &ok), "\\\\server\\share");
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Strip("\\\\server", &ok), "\\\\server");
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Strip("name", &ok), "");
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(Strip("\\a\\b", &ok), "\\");
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Strip(std::string("C:\\") + kHyo + "\\" + kHyo, &ok), "C:\\");
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Strip(std::string("\\\\server\\") + kHyo + "\\x", &ok), std::string("\\\\server\\") + kHyo);
+  EXPECT_TRUE(ok);
+  EXPECT_FALSE(win::PathStripToRootA(nullptr));
+}
+
+struct Split {
+  std::string drive, dir, fname, ext;
+};
+Split SplitPath(const std::string& path) {
+  char drive[3], dir[256], fname[256], ext[256];
+  std::memset(dir, 'x', sizeof(dir));
+  win::_splitpath(path.c_str(), drive, dir, fname, ext);
+  return {drive, dir, fname, ext};
+}
+
+TEST(SplitPath, DriveDirectoryNameAndExtension) {
+  Split s = SplitPath("C:\\dir\\sub\\name.tar.gz");
+  EXPECT_EQ(s.drive, "C:");
+  EXPECT_EQ(s.dir, "\\dir\\sub\\");
+  EXPECT_EQ(s.fname, "name.tar");
+  EXPECT_EQ(s.ext, ".gz");
+  s = SplitPath("\\\\server\\share\\f.csv");
+  EXPECT_EQ(s.drive, "");
+  EXPECT_EQ(s.dir, "\\\\server\\share\\");
+  EXPECT_EQ(s.fname, "f");
+  s = SplitPath("C:name");
+  EXPECT_EQ(s.drive, "C:");
+  EXPECT_EQ(s.dir, "");
+  EXPECT_EQ(s.fname, "name");
+  EXPECT_EQ(s.ext, "");
+  s = SplitPath("C:\\a.b\\c");
+  EXPECT_EQ(s.dir, "\\a.b\\");
+  EXPECT_EQ(s.fname, "c");
+  EXPECT_EQ(s.ext, "");
+  s = SplitPath("dir/.profile");
+  EXPECT_EQ(s.dir, "dir/");
+  EXPECT_EQ(s.fname, "");
+  EXPECT_EQ(s.ext, ".profile");
+  // A last name ending with a trail byte 0x5C is a name, not a folder.
+  s = SplitPath(std::string("C:\\dir\\") + kHyo);
+  EXPECT_EQ(s.dir, "\\dir\\");
+  EXPECT_EQ(s.fname, kHyo);
+  s = SplitPath(std::string("C:\\") + kHyo + "\\" + kHyo + ".txt");
+  EXPECT_EQ(s.dir, std::string("\\") + kHyo + "\\");
+  EXPECT_EQ(s.fname, kHyo);
+  EXPECT_EQ(s.ext, ".txt");
+  // Parts too long for their buffers are cut and terminated.
+  std::string deep = "C:\\" + std::string(280, 'd') + "\\f";
+  s = SplitPath(deep);
+  EXPECT_EQ(s.dir.size(), 255u);
+  EXPECT_EQ(s.fname, "f");
+  std::string deep_dbcs = "C:\\a";
+  for (int i = 0; i < 140; ++i) deep_dbcs += kHyo;
+  s = SplitPath(deep_dbcs + "\\f");
+  EXPECT_EQ(s.dir.size(), 254u);  // "\a" and 126 whole characters: never half of one
+  // Null parts are skipped.
+  win::_splitpath("C:\\x\\y.z", nullptr, nullptr, nullptr, nullptr);
+}
+
+}  // namespace

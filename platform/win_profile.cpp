@@ -1,0 +1,139 @@
+// GetPrivateProfileStringA: reads a Windows INI file the way Windows does.
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/cp932.h"
+#include "platform/win.h"
+
+namespace win {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+// Case-insensitive for ASCII letters; a double-byte character compares as is.
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (cp932::IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+      ++i;
+      continue;
+    }
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// A value in matching single or double quotes loses them.
+std::string_view Unquote(std::string_view v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    return v.substr(1, v.size() - 2);
+  return v;
+}
+
+// Copies text into the caller's buffer cut to fit; returns the bytes copied.
+DWORD Deliver(std::string_view text, char* buffer, DWORD size) {
+  if (!buffer || size == 0) return 0;
+  return static_cast<DWORD>(cp932::CopyCut(buffer, size, text));
+}
+
+// A list of names, each terminated, the list ended by a second NUL; cut like
+// Windows when it does not fit (returns size - 2 then).
+DWORD DeliverList(const std::vector<std::string>& names, char* buffer, DWORD size) {
+  if (!buffer || size == 0) return 0;
+  if (size == 1) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  size_t used = 0;
+  for (const std::string& name : names) {
+    if (used + name.size() + 2 > size) {
+      size_t room = size - 2 - used;
+      size_t n = cp932::CutLength(name, room);
+      std::memcpy(buffer + used, name.data(), n);
+      used += n;
+      buffer[used] = '\0';
+      buffer[used + 1] = '\0';
+      return static_cast<DWORD>(size - 2);
+    }
+    std::memcpy(buffer + used, name.c_str(), name.size() + 1);
+    used += name.size() + 1;
+  }
+  buffer[used] = '\0';
+  return static_cast<DWORD>(used == 0 ? 0 : used);
+}
+
+bool ReadFile(const char* file, std::string* contents) {
+  std::string path = file ? file : "";
+  if (path.empty()) return false;
+  // A bare file name lies in the Windows directory.
+  if (cp932::Find(path, '\\') == std::string::npos && cp932::Find(path, '/') == std::string::npos &&
+      !(path.size() >= 2 && path[1] == ':')) {
+    char windir[MAX_PATH + 1];
+    UINT n = GetWindowsDirectoryA(windir, sizeof(windir));
+    if (n == 0 || n >= sizeof(windir)) return false;
+    path = std::string(windir) + "\\" + path;
+  }
+  std::string host;
+  if (!ToHostPath(path.c_str(), &host)) return false;
+  std::ifstream in(host, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  *contents = s.str();
+  return true;
+}
+
+}  // namespace
+
+DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* fallback,
+                               char* buffer, DWORD size, const char* file) {
+  std::string_view def = Trim(fallback ? fallback : "");
+  std::string contents;
+  if (!ReadFile(file, &contents)) {
+    if (!section || !key) return DeliverList({}, buffer, size);
+    return Deliver(def, buffer, size);
+  }
+  std::vector<std::string> sections, keys;
+  bool in_section = false;
+  std::istringstream lines(contents);
+  std::string raw;
+  while (std::getline(lines, raw)) {
+    std::string_view line = Trim(raw);
+    if (line.empty() || line[0] == ';') continue;
+    if (line[0] == '[') {
+      size_t close = cp932::Find(line, ']');
+      std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+      sections.emplace_back(name);
+      // The first section of the name counts; later ones of the same name
+      // are read as Windows reads them, as one.
+      in_section = section && SameName(name, section);
+      continue;
+    }
+    if (!in_section) continue;
+    size_t eq = cp932::Find(line, '=');
+    std::string_view name = Trim(line.substr(0, eq));
+    if (!key) {
+      keys.emplace_back(name);
+      continue;
+    }
+    if (!SameName(name, key)) continue;
+    std::string_view value = eq == std::string_view::npos ? std::string_view() : Trim(line.substr(eq + 1));
+    return Deliver(Unquote(value), buffer, size);
+  }
+  if (!section) return DeliverList(sections, buffer, size);
+  if (!key) return DeliverList(keys, buffer, size);
+  return Deliver(def, buffer, size);
+}
+
+}  // namespace win
