@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/ui/dialog.h"
 
@@ -56,6 +57,23 @@ class CExportConditionsDlg : public ui::CDialog {
   ui::CWnd m_ctlExecute;   // 1005
   ui::CWnd m_ctlBrowse;    // 1008
   ui::CWnd m_ctlPath;      // 1007
+
+ private:
+  // Takes the edit's text into m_szOutputPath.
+  void TakePathFromEdit();
+  // Shows message (none when null), then puts the focus on the path edit
+  // with its whole text selected; the dialog stays open.
+  void Refuse(const char* message);
+  // A Yes/No question; true for Yes.
+  bool Ask(const char* question);
+  // The refusal text for an output path beside which the error log or the
+  // asset type file cannot be placed soundly; null when they can.
+  static const char* SiblingRefusal(const char* path);
+  // Host path of the environment file in folder (Windows form, ending
+  // with ""); false when it is too long or cannot be reached.
+  bool EnvFileHostPath(const char* folder, std::string* host) const;
+  // This user's and data set's key in the environment file.
+  std::string EnvKey() const;
 };
 
 // The dialog's template (resource 130).

@@ -1,0 +1,43 @@
+// The environment file: one remembered output path per user and data set.
+// Each line is a key ("user/first/second:") directly followed by the path and
+// a single LF; nothing else is in the file. A key counts only at the start of
+// a line, so "ab/1/2:" is never found inside "xab/1/2:...".
+//
+// The file is addressed by its host path; the dialog maps the Windows path.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace envfile {
+
+// The key of a user and data set: "%s/%d/%d:".
+std::string MakeKey(std::string_view user_id, int32_t first, int32_t second);
+
+// Where the entry of key lies in content.
+struct EntrySpan {
+  size_t line_start;  // first byte of the key
+  size_t value_start; // first byte after the key
+  size_t value_end;   // the LF that ends the entry, or the end of content
+  size_t next_line;   // first byte after that LF (content size without one)
+};
+// The first entry of key at the start of a line; false when there is none.
+bool FindEntry(std::string_view content, std::string_view key, EntrySpan* span);
+
+// The content after storing key + path: the old entry of key (if any) taken
+// out, the others in their order, the new entry last.
+std::string ReplaceEntry(std::string_view content, std::string_view key, std::string_view path);
+
+// Reads the remembered path of key into buffer (capacity bytes, cut without
+// splitting a character). 1 when found, 0 when the file or entry is missing.
+int LoadEntry(const std::string& host_path, std::string_view key, char* buffer, size_t capacity);
+
+// Stores key + path. The new content goes to a temporary file in the same
+// folder, which then replaces the old file, so a failure leaves the old file
+// whole. 1 when stored. A file that exists but cannot be read and written is
+// left alone.
+int SaveEntry(const std::string& host_path, std::string_view key, std::string_view path);
+
+}  // namespace envfile

@@ -1,0 +1,229 @@
+#include "dialog/PathChecks.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "platform/cp932.h"
+#include "platform/win.h"
+
+namespace outpath {
+
+namespace {
+
+constexpr size_t kPathBuffer = 261;  // MAX_PATH and its terminator
+constexpr std::string_view kForbidden = "/:,;*?\"><|";
+constexpr size_t npos = std::string_view::npos;
+
+bool IsNetworkPath(std::string_view p) { return p.size() >= 2 && p[0] == '\\' && p[1] == '\\'; }
+
+// Length of the next character at p: 2 for a complete double-byte character.
+size_t CharLength(std::string_view text, size_t p) {
+  return cp932::IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < text.size() ? 2 : 1;
+}
+
+// Equal without regard to the case of single-byte letters; double-byte
+// characters compare byte for byte, so their trail bytes are never folded.
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t p = 0; p < a.size();) {
+    size_t n = CharLength(a, p);
+    if (n == 2) {
+      if (a.compare(p, 2, b.substr(p, 2)) != 0) return false;
+    } else {
+      auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+      if (fold(a[p]) != fold(b[p])) return false;
+    }
+    p += n;
+  }
+  return true;
+}
+
+// Copies path into a 261-byte buffer; false when it does not fit.
+bool CopyPath(char* dst, const char* path) {
+  size_t len = std::strlen(path);
+  if (len >= kPathBuffer) return false;
+  std::memcpy(dst, path, len + 1);
+  return true;
+}
+
+// A folder path reduced by ToFolderPath and closed with "\", split into its
+// root (closed with "\") and the rest after the root.
+struct SplitFolder {
+  char folder[kPathBuffer];
+  char root[kPathBuffer];
+  std::string_view rest;
+};
+
+bool SplitRootAndRest(const char* path, SplitFolder* out) {
+  if (!CopyPath(out->folder, path)) return false;
+  if (!ToFolderPath(out->folder) || !AddBackslash(out->folder, kPathBuffer)) return false;
+  const char* rest = win::PathSkipRootA(out->folder);
+  if (rest == nullptr) return false;
+  out->rest = std::string_view(rest);
+  std::memcpy(out->root, out->folder, kPathBuffer);
+  if (!win::PathStripToRootA(out->root) || !AddBackslash(out->root, kPathBuffer)) return false;
+  return true;
+}
+
+// The level of a folder: root, the first n bytes of rest, and "\".
+void LevelPath(const SplitFolder& f, size_t n, char* out) {
+  std::string level = std::string(f.root) + std::string(f.rest.substr(0, n)) + "\\";
+  cp932::CopyCut(out, kPathBuffer, level);
+}
+
+}  // namespace
+
+size_t FolderPartLength(const char* path) {
+  size_t sep = cp932::FindLast(path, '\\');
+  return sep == npos ? 0 : sep + 1;
+}
+
+const char* FilePart(const char* path) { return path + FolderPartLength(path); }
+
+bool HasValidCharacters(const char* path) {
+  std::string_view p(path);
+  std::string_view rest;
+  if (IsNetworkPath(p)) {
+    if (cp932::FindText(p, "\\\\", 3) != npos) return false;
+    rest = p.substr(2);
+  } else {
+    if (cp932::FindText(p, "\\\\") != npos) return false;
+    size_t colon = cp932::Find(p, ':');
+    rest = colon == npos ? p : p.substr(colon + 1);
+  }
+  for (char c : kForbidden) {
+    if (cp932::Find(rest, c) != npos) return false;
+  }
+  return true;
+}
+
+bool IsValidDrive(const char* path) {
+  std::string_view p(path);
+  if (IsNetworkPath(p)) {
+    std::string share;
+    size_t server_end = cp932::Find(p, '\\', 3);
+    if (server_end != npos) {
+      size_t share_end = cp932::Find(p, '\\', server_end + 1);
+      if (share_end != npos) share = std::string(p.substr(0, share_end));
+    }
+    return win::_access(share.c_str(), 6) == 0;
+  }
+  if (cp932::FindText(p, "\\\\", 1) != npos) return false;
+  return IsUsableDrive(p.empty() ? '\0' : p[0], 6);
+}
+
+bool IsUsableDrive(char letter, int mode) {
+  char upper;
+  if (letter >= 'A' && letter <= 'Z') {
+    upper = letter;
+  } else if (letter >= 'a' && letter <= 'z') {
+    upper = static_cast<char>(letter - 'a' + 'A');
+  } else {
+    return false;
+  }
+  const char root[4] = {upper, ':', '\\', '\0'};
+  switch (win::GetDriveTypeA(root)) {
+    case DRIVE_UNKNOWN:
+    case DRIVE_CDROM:
+    case DRIVE_RAMDISK:
+      return false;
+    case DRIVE_NO_ROOT_DIR:
+      return true;
+    case DRIVE_REMOVABLE:
+    case DRIVE_FIXED:
+    case DRIVE_REMOTE:
+      return win::_access(root, mode) == 0;
+    default:
+      return true;
+  }
+}
+
+int AddBackslash(char* text, size_t capacity) {
+  size_t len = std::strlen(text);
+  if (len == 0) return 0;
+  if (!cp932::EndsWithDoubleByte(std::string_view(text, len)) && text[len - 1] == '\\') return 1;
+  if (len + 1 >= capacity) return 0;
+  text[len] = '\\';
+  text[len + 1] = '\0';
+  return 1;
+}
+
+int ToFolderPath(char* text) {
+  size_t len = std::strlen(text);
+  if (len == 0) return 0;
+  // Each part is at most as long as the whole text.
+  std::string drive(len + 1, '\0'), dir(len + 1, '\0'), fname(len + 1, '\0'), ext(len + 1, '\0');
+  win::_splitpath(text, drive.data(), dir.data(), fname.data(), ext.data());
+  std::string result = std::string(drive.c_str()) + dir.c_str();
+  if (result.empty()) {
+    text[0] = '\0';
+    return 0;
+  }
+  bool closed = !cp932::EndsWithDoubleByte(result) && result.back() == '\\';
+  if (!closed && result.size() < len) result += '\\';
+  cp932::CopyCut(text, len + 1, result);
+  return 1;
+}
+
+int FolderExists(const char* path) {
+  char folder[kPathBuffer];
+  if (!CopyPath(folder, path) || !ToFolderPath(folder)) return 0;
+  return win::PathIsDirectoryA(folder) ? 1 : 0;
+}
+
+int IsDoubleByteAt(const char* text, size_t pos) { return cp932::IsDoubleByteAt(text, pos) ? 1 : 0; }
+
+bool CreateFolderTree(const char* folder) {
+  SplitFolder f;
+  if (folder[0] == '\0' || !SplitRootAndRest(folder, &f) || f.rest.empty()) return false;
+  char kept[kPathBuffer];
+  std::memcpy(kept, f.root, kPathBuffer);
+  for (size_t i = 0; i < f.rest.size(); i += CharLength(f.rest, i)) {
+    if (CharLength(f.rest, i) == 2 || f.rest[i] != '\\') continue;
+    char level[kPathBuffer];
+    LevelPath(f, i, level);
+    if (FolderExists(level)) {
+      std::memcpy(kept, level, kPathBuffer);
+    } else if (!win::CreateDirectoryA(level, nullptr)) {
+      RemoveCreatedFolders(level, kept);
+      return false;
+    }
+  }
+  return true;
+}
+
+int RemoveCreatedFolders(const char* path, const char* kept) {
+  SplitFolder p, k;
+  if (!SplitRootAndRest(path, &p)) return 0;
+  std::string_view kept_rest;
+  if (kept != nullptr) {
+    if (!SplitRootAndRest(kept, &k)) return 0;
+    if (!EqualNoCase(p.root, k.root) || k.rest.size() > p.rest.size() ||
+        !EqualNoCase(p.rest.substr(0, k.rest.size()), k.rest)) {
+      return 0;
+    }
+    // The kept folder is the level that ends where its closing "\" stands.
+    kept_rest = k.rest.substr(0, k.rest.empty() ? 0 : k.rest.size() - 1);
+  }
+  // Positions of the separators from the second byte on, deepest last.
+  std::string_view rest = p.rest;
+  size_t seps[kPathBuffer];
+  size_t count = 0;
+  for (size_t i = 0; i < rest.size(); i += CharLength(rest, i)) {
+    if (i >= 1 && CharLength(rest, i) == 1 && rest[i] == '\\') seps[count++] = i;
+  }
+  while (count > 0) {
+    size_t n = seps[--count];
+    if (kept != nullptr && !k.rest.empty() && EqualNoCase(rest.substr(0, n), kept_rest)) return 1;
+    char level[kPathBuffer];
+    LevelPath(p, n, level);
+    if (win::PathIsDirectoryA(level)) {
+      if (!win::RemoveDirectoryA(level)) return 0;
+      if (kept == nullptr) return 1;
+    }
+  }
+  return 1;
+}
+
+}  // namespace outpath
