@@ -97,6 +97,10 @@ class ClTextAccessor {
   long _InitOfs_Tab(char* line, long size, StREADOFFSETINFO* fields);
   long _InitOfs_Space(char* line, long size, StREADOFFSETINFO* fields);
   long CheckNumeric(char* text, tagCY* value);
+  // One line of values or names, with the prefix of Write2/ItemNameWrite2.
+  long _WriteLine(long prefix, bool names);
+  // A masked column or name; fixedWidth is the spaces of the fixed layout.
+  void _WriteMasked(long column, long fixedWidth);
 
   // Members in the documented order. The column mask is sized to the table
   // (at least 200 entries) so no table can index past it.
@@ -118,4 +122,8 @@ class ClTextAccessor {
   char m_lastLine[1024] = {};
   long m_physicalLineNo = 0;
   long m_logicalLineNo = 0;
+  // The line that _RdNextRow read last: its length in bytes, and whether it
+  // was longer than the line buffer (then only its start was kept).
+  long m_lineLength = 0;
+  bool m_lineTooLong = false;
 };

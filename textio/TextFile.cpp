@@ -1,0 +1,93 @@
+// ClTextFile: one file stream, opened in one of the library's modes.
+#include "textio/TextFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/cp932.h"
+#include "textio/status.h"
+#include "textio/textaccessor.h"
+
+namespace {
+
+const char kSource[] = "TextFile";
+
+// Maps a Windows path to the host with the default drive map (Z: = /):
+// "\" separators to "/" (never a trail byte), CP932 names to UTF-8.
+bool ToHostPath(const char* path, std::string* host) {
+  std::string_view text(path);
+  if (text.size() < 3 || (text[0] != 'Z' && text[0] != 'z') || text[1] != ':' || text[2] != '\\') {
+    return false;
+  }
+  std::string slashed(text.substr(2));
+  for (size_t at = cp932::Find(slashed, '\\'); at != std::string::npos;
+       at = cp932::Find(slashed, '\\', at + 1)) {
+    slashed[at] = '/';
+  }
+  *host = cp932::ToUtf8(slashed);
+  return true;
+}
+
+// Creates a file that must not exist yet; false when it does or cannot be
+// made. The stream then opens the new, empty file.
+bool CreateNewFile(const std::string& host) {
+  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+}  // namespace
+
+ClTextFile::ClTextFile() = default;
+
+ClTextFile::~ClTextFile() {
+  if (m_stream.is_open()) m_stream.close();
+}
+
+long ClTextFile::Open(const char* path, TFOpenMode mode) {
+  // An open holder keeps its file: opening over it would lose the stream
+  // that accessors are writing to.
+  if (IsOpen()) return textio::ReportStatus(-1000, kSource, __LINE__);
+  if (path == nullptr || (mode & (TF_READ | TF_WRITE)) == 0 ||
+      ((mode & TF_APPEND) != 0 && (mode & TF_OVERWRITE) != 0)) {
+    return textio::ReportStatus(-1003, kSource, __LINE__);
+  }
+  std::string host;
+  if (!ToHostPath(path, &host)) return textio::ReportStatus(-1000, kSource, __LINE__);
+
+  std::ios_base::openmode request;
+  if (mode & TF_WRITE) {
+    if (mode & TF_APPEND) {
+      request = std::ios_base::out | std::ios_base::app;
+    } else if (mode & TF_OVERWRITE) {
+      request = std::ios_base::out | std::ios_base::trunc;
+    } else {
+      if (!CreateNewFile(host)) return textio::ReportStatus(-1000, kSource, __LINE__);
+      request = std::ios_base::out;
+    }
+  } else {
+    request = std::ios_base::in;
+  }
+  m_stream.clear();
+  m_stream.open(host, request);
+  if (m_stream.fail()) return textio::ReportStatus(-1000, kSource, __LINE__);
+  return textio::ReportStatus(0, kSource, __LINE__);
+}
+
+long ClTextFile::Close() {
+  if (m_stream.is_open()) {
+    m_stream.close();
+    if (m_stream.fail()) return textio::ReportStatus(-1000, kSource, __LINE__);
+  }
+  return textio::ReportStatus(0, kSource, __LINE__);
+}
+
+long ClTextFile::Attach(ClTextAccessor* accessor) {
+  if (accessor == nullptr) return textio::ReportStatus(-1003, kSource, __LINE__);
+  return accessor->Attach(&m_stream);
+}
+
+bool ClTextFile::IsOpen() const { return m_stream.is_open(); }
