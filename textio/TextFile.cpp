@@ -6,29 +6,13 @@
 
 #include <string>
 
-#include "platform/cp932.h"
+#include "platform/win.h"
 #include "textio/status.h"
 #include "textio/textaccessor.h"
 
 namespace {
 
 const char kSource[] = "TextFile";
-
-// Maps a Windows path to the host with the default drive map (Z: = /):
-// "\" separators to "/" (never a trail byte), CP932 names to UTF-8.
-bool ToHostPath(const char* path, std::string* host) {
-  std::string_view text(path);
-  if (text.size() < 3 || (text[0] != 'Z' && text[0] != 'z') || text[1] != ':' || text[2] != '\\') {
-    return false;
-  }
-  std::string slashed(text.substr(2));
-  for (size_t at = cp932::Find(slashed, '\\'); at != std::string::npos;
-       at = cp932::Find(slashed, '\\', at + 1)) {
-    slashed[at] = '/';
-  }
-  *host = cp932::ToUtf8(slashed);
-  return true;
-}
 
 // Creates a file that must not exist yet; false when it does or cannot be
 // made. The stream then opens the new, empty file.
@@ -56,7 +40,7 @@ long ClTextFile::Open(const char* path, TFOpenMode mode) {
     return textio::ReportStatus(-1003, kSource, __LINE__);
   }
   std::string host;
-  if (!ToHostPath(path, &host)) return textio::ReportStatus(-1000, kSource, __LINE__);
+  if (!win::ToHostPath(path, &host)) return textio::ReportStatus(-1000, kSource, __LINE__);
 
   std::ios_base::openmode request;
   if (mode & TF_WRITE) {
