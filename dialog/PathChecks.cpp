@@ -1,5 +1,6 @@
 #include "dialog/PathChecks.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -156,6 +157,10 @@ int ToFolderPath(char* text) {
   std::string drive(len + 1, '\0'), dir(len + 1, '\0'), fname(len + 1, '\0'), ext(len + 1, '\0');
   win::_splitpath(text, drive.data(), dir.data(), fname.data(), ext.data());
   std::string result = std::string(drive.c_str()) + dir.c_str();
+  // The split caps its parts at the C runtime's sizes; a directory cut short
+  // would name another folder, so such a path has no folder part here.
+  std::string_view after(text + std::min(result.size(), len));
+  if (cp932::Find(after, '\\') != npos || cp932::Find(after, '/') != npos) result.clear();
   if (result.empty()) {
     text[0] = '\0';
     return 0;
