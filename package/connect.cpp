@@ -1,0 +1,270 @@
+// The package connection, users, data sets, file manager and the common base
+// of data objects, over the store.
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "component/component.h"
+#include "package/store.h"
+#include "platform/cp932.h"
+#include "platform/ui/message_box.h"
+
+// Handed out only to be handed back: the program never looks inside.
+class ClSetMgr {};
+class ClOptLink {};
+
+namespace {
+
+using package::TheStore;
+
+// One value of the package row (the first row when a store holds more).
+std::string PackageText(const char* column) {
+  std::string sql = std::string("SELECT ") + column + " FROM package ORDER BY rowid LIMIT 1";
+  sqlite3_stmt* stmt = TheStore().Prepare(sql.c_str());
+  std::string value;
+  if (stmt && sqlite3_step(stmt) == SQLITE_ROW) value = package::ColumnText(stmt, 0);
+  sqlite3_finalize(stmt);
+  return value;
+}
+
+long PackageNumber(const char* column, long fallback) {
+  std::string sql = std::string("SELECT ") + column + " FROM package ORDER BY rowid LIMIT 1";
+  sqlite3_stmt* stmt = TheStore().Prepare(sql.c_str());
+  long value = fallback;
+  if (stmt && sqlite3_step(stmt) == SQLITE_ROW) value = static_cast<long>(sqlite3_column_int64(stmt, 0));
+  sqlite3_finalize(stmt);
+  return value;
+}
+
+const char kDataSetColumns[] =
+    "SELECT data_id, data_no, company_name, period_start, period_end, data_kind, corp_kind FROM datasets ";
+
+void FillDataInfo(sqlite3_stmt* stmt, StDATAINFO* r) {
+  package::FillText(stmt, 0, r->szDataID, sizeof(r->szDataID));
+  r->lDataNo = static_cast<int32_t>(sqlite3_column_int64(stmt, 1));
+  package::FillText(stmt, 2, r->szCompanyName, sizeof(r->szCompanyName));
+  r->lPeriodStart = static_cast<int32_t>(sqlite3_column_int64(stmt, 3));
+  r->lPeriodEnd = static_cast<int32_t>(sqlite3_column_int64(stmt, 4));
+  r->sDataKind = static_cast<int16_t>(sqlite3_column_int64(stmt, 5));
+  r->ucCorpKind = static_cast<uint8_t>(sqlite3_column_int64(stmt, 6));
+}
+
+}  // namespace
+
+// ---- ClZelConnect -----------------------------------------------------------
+
+ClZelConnect* ClZelConnect::Inst() {
+  static ClZelConnect instance;
+  return &instance;
+}
+
+void ClZelConnect::SetAppTitle(const char* title) { cp932::CopyCut(title_, sizeof(title_), title ? title : ""); }
+const char* ClZelConnect::GetAppTitle() const { return title_; }
+long ClZelConnect::SetAppType(long type) {
+  app_type_ = type;
+  return 0;
+}
+long ClZelConnect::SetUseDataType(long type) {
+  use_data_type_ = type;
+  return 0;
+}
+long ClZelConnect::GetAppType() const { return app_type_; }
+long ClZelConnect::GetUseDataType() const { return use_data_type_; }
+
+long ClZelConnect::Initiate() {
+  std::string path = package::StorePath();
+  std::string error;
+  if (!TheStore().Open(path, &error)) {
+    std::fprintf(stderr, "Zelmar: the package store %s cannot be used: %s\n", path.c_str(), error.c_str());
+    return -1;
+  }
+  return PackageNumber("initiate_result", 0);
+}
+
+long ClZelConnect::ExpSysLink() {
+  if (!TheStore().IsOpen()) return -1;
+  return PackageNumber("syslink_result", 0);
+}
+
+int ClZelConnect::DispMsg(HWND owner, const char* text, const char* caption, UINT style) {
+  static const char kPlaceholder[] = "ES_APRPACKAGENAME";
+  std::string product = TheStore().IsOpen() ? PackageText("product_name") : std::string("Zelmar");
+  std::string message = text ? text : "";
+  size_t at = 0;
+  while ((at = cp932::FindText(message, kPlaceholder, at)) != std::string::npos) {
+    message.replace(at, sizeof(kPlaceholder) - 1, product);
+    at += product.size();
+  }
+  return ui::MessageBoxes().Show(owner, message.c_str(), caption ? caption : title_, style);
+}
+
+long ClZelConnect::LogOut() {
+  TheStore().Close();
+  return 0;
+}
+long ClZelConnect::Terminate() {
+  TheStore().Close();
+  return 0;
+}
+long ClZelConnect::Release() {
+  TheStore().Close();
+  return 0;
+}
+
+// ---- ClDataMgr, ClLinkMgr ------------------------------------------------------
+
+ClDataMgr* ClDataMgr::Inst() {
+  static ClDataMgr instance;
+  return &instance;
+}
+
+ClSysUser* ClDataMgr::GetSysUserObject() {
+  static ClSysUser user;
+  return &user;
+}
+
+ClSetData* ClDataMgr::GetSetObject(long kind, long sub) {
+  static ClSetData data_sets;
+  return (kind == 5 && sub == 1) ? &data_sets : nullptr;
+}
+
+ClSetMgr* ClDataMgr::GetSetMgr() {
+  static ClSetMgr manager;
+  return &manager;
+}
+
+ClLinkMgr* ClLinkMgr::Inst() {
+  static ClLinkMgr instance;
+  return &instance;
+}
+
+ClOptLink* ClLinkMgr::GetOptLink() {
+  static ClOptLink link;
+  return &link;
+}
+
+// ---- ClSysUser ------------------------------------------------------------------
+
+long ClSysUser::GetCurUserID(char* buffer) {
+  if (!buffer) return 1;
+  cp932::CopyCut(buffer, 65, PackageText("current_user"));
+  return TheStore().IsOpen() ? 0 : 1;
+}
+
+long ClSysUser::GetSelectedNo(const char* user_id, int32_t* first, int32_t* second) {
+  if (first) *first = 0;
+  if (second) *second = 0;
+  sqlite3_stmt* stmt =
+      TheStore().Prepare("SELECT selected_first, selected_second FROM users WHERE user_id IN (?1, ?2) LIMIT 1");
+  if (!stmt) return 1;
+  package::BindKey(stmt, 1, user_id ? user_id : "");
+  long rc = 1;
+  if (sqlite3_step(stmt) == SQLITE_ROW) {
+    if (first) *first = static_cast<int32_t>(sqlite3_column_int64(stmt, 0));
+    if (second) *second = static_cast<int32_t>(sqlite3_column_int64(stmt, 1));
+    rc = 0;
+  }
+  sqlite3_finalize(stmt);
+  return rc;
+}
+
+// ---- ClSetData ------------------------------------------------------------------
+
+namespace {
+
+// Open data set walks by cursor number.
+struct DatCursor {
+  sqlite3_stmt* stmt = nullptr;
+  uint64_t generation = 0;
+};
+std::map<long, DatCursor>& Cursors() {
+  static std::map<long, DatCursor> cursors;
+  return cursors;
+}
+
+}  // namespace
+
+long ClSetData::GetDatCursor(long* cursor) {
+  static long next = 0;
+  if (!cursor) return 1;
+  *cursor = ++next;
+  Cursors()[*cursor] = DatCursor();
+  return 0;
+}
+
+long ClSetData::ReadyDat(long cursor, long /*flag*/) {
+  auto it = Cursors().find(cursor);
+  if (it == Cursors().end()) return 1;
+  sqlite3_finalize(it->second.stmt);
+  it->second.stmt = TheStore().Prepare((std::string(kDataSetColumns) + "ORDER BY data_no").c_str());
+  it->second.generation = TheStore().generation();
+  return it->second.stmt ? 0 : 1;
+}
+
+long ClSetData::WalkDat(StDATAINFO* record, long cursor) {
+  auto it = Cursors().find(cursor);
+  if (it == Cursors().end() || !it->second.stmt || it->second.generation != TheStore().generation()) return 1;
+  if (sqlite3_step(it->second.stmt) != SQLITE_ROW) return 1;
+  if (record) FillDataInfo(it->second.stmt, record);
+  return 0;
+}
+
+long ClSetData::ReleaseDatCursor(long cursor) {
+  auto it = Cursors().find(cursor);
+  if (it == Cursors().end()) return 1;
+  sqlite3_finalize(it->second.stmt);
+  Cursors().erase(it);
+  return 0;
+}
+
+StDATAINFO* ClSetData::GetSelectedInfo() {
+  static StDATAINFO selected;
+  std::memset(&selected, 0, sizeof(selected));
+  char user[65] = {};
+  int32_t first = 0, second = 0;
+  if (ClDataMgr::Inst()->GetSysUserObject()->GetCurUserID(user) != 0 ||
+      ClDataMgr::Inst()->GetSysUserObject()->GetSelectedNo(user, &first, &second) != 0)
+    return &selected;
+  sqlite3_stmt* stmt = TheStore().Prepare((std::string(kDataSetColumns) + "WHERE data_no = ?").c_str());
+  if (!stmt) return &selected;
+  sqlite3_bind_int64(stmt, 1, second);
+  if (sqlite3_step(stmt) == SQLITE_ROW) FillDataInfo(stmt, &selected);
+  sqlite3_finalize(stmt);
+  return &selected;
+}
+
+// ---- ClFileMgr --------------------------------------------------------------------
+
+ClFileMgr* ClFileMgr::Inst() {
+  static ClFileMgr instance;
+  return &instance;
+}
+
+const char* ClFileMgr::GetAppFolderPath(long type) {
+  static char folders[2][MAX_PATH + 1];
+  static char none[1];
+  if (type != 0 && type != 1) return none;
+  cp932::CopyCut(folders[type], sizeof(folders[type]), PackageText(type == 0 ? "output_folder" : "env_folder"));
+  return folders[type];
+}
+
+long ClFileMgr::Release() { return 0; }
+
+// ---- ClSaveBase -------------------------------------------------------------------
+
+ClSaveBase::ClSaveBase() = default;
+ClSaveBase::~ClSaveBase() = default;
+
+long ClSaveBase::AttachSetMgr(ClSetMgr* manager) {
+  set_mgr_ = manager;
+  return manager ? 0 : 1;
+}
+
+long ClSaveBase::SetCurDataID(const char* data_id) {
+  std::memset(data_id_, 0, sizeof(data_id_));
+  cp932::CopyCut(data_id_, sizeof(data_id_), data_id ? data_id : "");
+  return 0;
+}
+
+const char* ClSaveBase::GetCurDataID() const { return data_id_; }

@@ -1,0 +1,230 @@
+#include "package/store.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/cp932.h"
+
+namespace package {
+
+const char kSchemaSql[] = R"SQL(
+CREATE TABLE package (
+  product_name    TEXT    NOT NULL DEFAULT 'Zelmar',
+  initiate_result INTEGER NOT NULL DEFAULT 0,
+  syslink_result  INTEGER NOT NULL DEFAULT 0,
+  output_folder   TEXT    NOT NULL DEFAULT '',
+  env_folder      TEXT    NOT NULL DEFAULT '',
+  current_user    TEXT    NOT NULL DEFAULT ''
+);
+CREATE TABLE users (
+  user_id TEXT PRIMARY KEY,
+  selected_first  INTEGER NOT NULL DEFAULT 0,
+  selected_second INTEGER NOT NULL DEFAULT 0
+);
+CREATE TABLE datasets (
+  data_no INTEGER PRIMARY KEY, data_id TEXT NOT NULL UNIQUE,
+  company_name TEXT NOT NULL DEFAULT '', period_start INTEGER NOT NULL DEFAULT 0,
+  period_end INTEGER NOT NULL DEFAULT 0, data_kind INTEGER NOT NULL DEFAULT 0,
+  corp_kind INTEGER NOT NULL DEFAULT 0
+);
+CREATE TABLE assets (
+  data_id TEXT NOT NULL, seq INTEGER NOT NULL,
+  code TEXT NOT NULL DEFAULT '', type_code INTEGER NOT NULL DEFAULT 0,
+  name TEXT NOT NULL DEFAULT '', quantity_text TEXT NOT NULL DEFAULT '',
+  memo TEXT NOT NULL DEFAULT '', disposal_kind INTEGER NOT NULL DEFAULT 0,
+  capex_link TEXT NOT NULL DEFAULT '', method_ref_date INTEGER NOT NULL DEFAULT 0,
+  acquisition_date INTEGER NOT NULL DEFAULT 0, acquisition_cost INTEGER NOT NULL DEFAULT 0,
+  compressed_amount INTEGER NOT NULL DEFAULT 0, opening_book_value INTEGER NOT NULL DEFAULT 0,
+  method_code INTEGER NOT NULL DEFAULT 0, useful_life INTEGER NOT NULL DEFAULT 0,
+  depreciation_rate INTEGER NOT NULL DEFAULT 0, residual_rate INTEGER NOT NULL DEFAULT 0,
+  limit_kind INTEGER NOT NULL DEFAULT 0, depreciable_limit INTEGER NOT NULL DEFAULT 0,
+  business_ratio INTEGER NOT NULL DEFAULT 0, sga_share INTEGER NOT NULL DEFAULT 0,
+  months_numerator INTEGER NOT NULL DEFAULT 0, months_denominator INTEGER NOT NULL DEFAULT 0,
+  residual_value INTEGER NOT NULL DEFAULT 0, depreciation_base INTEGER NOT NULL DEFAULT 0,
+  sga_amount INTEGER NOT NULL DEFAULT 0, mfg_amount INTEGER NOT NULL DEFAULT 0,
+  accumulated_depreciation INTEGER NOT NULL DEFAULT 0, closing_book_value INTEGER NOT NULL DEFAULT 0,
+  disposal_date INTEGER NOT NULL DEFAULT 0, disposal_price INTEGER NOT NULL DEFAULT 0,
+  months_entered INTEGER NOT NULL DEFAULT 0, revised_cost INTEGER NOT NULL DEFAULT 0,
+  computed_depreciation INTEGER NOT NULL DEFAULT 0, special_depreciation INTEGER NOT NULL DEFAULT 0,
+  increased_depreciation INTEGER NOT NULL DEFAULT 0,
+  entered_current_depreciation INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY (data_id, seq)
+);
+CREATE TABLE lump_items (
+  data_id TEXT NOT NULL, asset_seq INTEGER NOT NULL, seq INTEGER NOT NULL,
+  name TEXT NOT NULL DEFAULT '', acquisition_date INTEGER NOT NULL DEFAULT 0,
+  acquisition_cost INTEGER NOT NULL DEFAULT 0, quantity INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY (data_id, asset_seq, seq)
+);
+CREATE TABLE categories (
+  data_id TEXT NOT NULL, seq INTEGER NOT NULL, code INTEGER NOT NULL,
+  name TEXT NOT NULL DEFAULT '', method_code INTEGER NOT NULL DEFAULT 0,
+  residual_ratio INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY (data_id, seq)
+);
+CREATE TABLE saved_orders (
+  data_id TEXT NOT NULL, name TEXT NOT NULL, columns BLOB NOT NULL,
+  PRIMARY KEY (data_id, name)
+);
+)SQL";
+
+namespace {
+
+// Every column the component reads, by table: a store that lacks one of
+// them is of another schema.
+const char* const kSchemaProbes[][2] = {
+    {"package", "product_name, initiate_result, syslink_result, output_folder, env_folder, current_user"},
+    {"users", "user_id, selected_first, selected_second"},
+    {"datasets", "data_no, data_id, company_name, period_start, period_end, data_kind, corp_kind"},
+    {"assets",
+     "data_id, seq, code, type_code, name, quantity_text, memo, disposal_kind, capex_link, "
+     "method_ref_date, acquisition_date, acquisition_cost, compressed_amount, opening_book_value, "
+     "method_code, useful_life, depreciation_rate, residual_rate, limit_kind, depreciable_limit, "
+     "business_ratio, sga_share, months_numerator, months_denominator, residual_value, "
+     "depreciation_base, sga_amount, mfg_amount, accumulated_depreciation, closing_book_value, "
+     "disposal_date, disposal_price, months_entered, revised_cost, computed_depreciation, "
+     "special_depreciation, increased_depreciation, entered_current_depreciation"},
+    {"lump_items", "data_id, asset_seq, seq, name, acquisition_date, acquisition_cost, quantity"},
+    {"categories", "data_id, seq, code, name, method_code, residual_ratio"},
+    {"saved_orders", "data_id, name, columns"},
+};
+
+bool CheckSchema(sqlite3* db, std::string* error) {
+  for (const auto& probe : kSchemaProbes) {
+    std::string sql = std::string("SELECT ") + probe[1] + " FROM " + probe[0] + " LIMIT 0";
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+    sqlite3_finalize(stmt);
+    if (rc == SQLITE_NOTADB) {
+      *error = "not a SQLite database";
+      return false;
+    }
+    if (rc != SQLITE_OK) {
+      *error = std::string("not a package store (table ") + probe[0] + ": " + sqlite3_errmsg(db) + ")";
+      return false;
+    }
+  }
+  sqlite3_stmt* stmt = nullptr;
+  bool has_row = sqlite3_prepare_v2(db, "SELECT 1 FROM package LIMIT 1", -1, &stmt, nullptr) == SQLITE_OK &&
+                 sqlite3_step(stmt) == SQLITE_ROW;
+  sqlite3_finalize(stmt);
+  if (!has_row) {
+    *error = "not a package store (the package table has no row)";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool Store::Open(const std::string& host_path, std::string* error) {
+  Close();
+  struct stat st;
+  if (host_path.empty() || ::stat(host_path.c_str(), &st) != 0) {
+    *error = "no such file";
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    *error = "not a file";
+    return false;
+  }
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(host_path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  if (rc != SQLITE_OK) {
+    sqlite3_close_v2(db);
+    db = nullptr;
+    rc = sqlite3_open_v2(host_path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  }
+  if (rc != SQLITE_OK) {
+    *error = std::string("cannot be opened (") + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)) + ")";
+    sqlite3_close_v2(db);
+    return false;
+  }
+  sqlite3_busy_timeout(db, 2000);
+  if (!CheckSchema(db, error)) {
+    sqlite3_close_v2(db);
+    return false;
+  }
+  db_ = db;
+  ++generation_;
+  return true;
+}
+
+void Store::Close() {
+  if (!db_) return;
+  // Statements still held by component objects keep the connection until
+  // they are finalized.
+  sqlite3_close_v2(db_);
+  db_ = nullptr;
+  ++generation_;
+}
+
+sqlite3_stmt* Store::Prepare(const char* sql) const {
+  if (!db_) return nullptr;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK) {
+    std::fprintf(stderr, "package store: %s\n", sqlite3_errmsg(db_));
+    sqlite3_finalize(stmt);
+    return nullptr;
+  }
+  return stmt;
+}
+
+Store& TheStore() {
+  static Store store;
+  return store;
+}
+
+std::string StorePath() {
+  const char* env = std::getenv("ZEL_PACKAGE");
+  if (env && env[0]) return env;
+  char exe[4096];
+  ssize_t n = ::readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+  if (n <= 0) return "package.db";
+  std::string path(exe, static_cast<size_t>(n));
+  return path.substr(0, path.rfind('/') + 1) + "package.db";
+}
+
+bool CreateSchema(sqlite3* db, std::string* error) {
+  char* message = nullptr;
+  std::string sql = std::string(kSchemaSql) + "INSERT INTO package DEFAULT VALUES;";
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+    *error = message ? message : "cannot create the schema";
+    sqlite3_free(message);
+    return false;
+  }
+  return true;
+}
+
+std::string ColumnText(sqlite3_stmt* stmt, int col) {
+  int type = sqlite3_column_type(stmt, col);
+  if (type == SQLITE_NULL) return std::string();
+  const char* bytes = type == SQLITE_BLOB ? static_cast<const char*>(sqlite3_column_blob(stmt, col))
+                                          : reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+  size_t size = static_cast<size_t>(sqlite3_column_bytes(stmt, col));
+  if (!bytes) return std::string();
+  std::string_view raw(bytes, cp932::FieldLength(bytes, size));
+  if (type == SQLITE_BLOB) return std::string(raw);
+  bool lossy = false;
+  std::string text = cp932::FromUtf8(raw, &lossy);
+  if (lossy)
+    std::fprintf(stderr, "package store: \"%.*s\" has characters without a Shift_JIS form; shown as \"?\"\n",
+                 static_cast<int>(raw.size()), raw.data());
+  return text;
+}
+
+void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size) {
+  cp932::CopyCut(field, size, ColumnText(stmt, col));
+}
+
+void BindKey(sqlite3_stmt* stmt, int n, const std::string& cp932_key) {
+  std::string utf8 = cp932::ToUtf8(cp932_key);
+  sqlite3_bind_text(stmt, n, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_blob(stmt, n + 1, cp932_key.data(), static_cast<int>(cp932_key.size()), SQLITE_TRANSIENT);
+}
+
+}  // namespace package

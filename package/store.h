@@ -1,0 +1,61 @@
+// The package's store: one SQLite database per process, opened by
+// ClZelConnect::Initiate and closed by LogOut/Terminate/Release. Every
+// component class reads through it. Texts are delivered as CP932: a TEXT
+// value is UTF-8 and is converted (a character without a CP932 form becomes
+// "?" and is reported on standard error), a BLOB is taken as CP932 bytes up
+// to its first NUL.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace package {
+
+// The schema of a store, as `zelpkg init` creates it.
+extern const char kSchemaSql[];
+
+class Store {
+ public:
+  // Opens the store at host_path. On failure returns false with a one-line
+  // reason in *error and leaves the store closed.
+  bool Open(const std::string& host_path, std::string* error);
+  void Close();
+  bool IsOpen() const { return db_ != nullptr; }
+  sqlite3* db() const { return db_; }
+  // Counts Open/Close: statements prepared under another generation belong
+  // to a connection that is gone and are only finalized.
+  uint64_t generation() const { return generation_; }
+
+  // Prepares a statement; null (with the reason on standard error) when the
+  // store is closed or the statement fails.
+  sqlite3_stmt* Prepare(const char* sql) const;
+
+ private:
+  sqlite3* db_ = nullptr;
+  uint64_t generation_ = 0;
+};
+
+// The process's store.
+Store& TheStore();
+
+// The store's file: ZEL_PACKAGE, else package.db in the program's folder.
+std::string StorePath();
+
+// Creates the schema and the one package row in an empty database.
+bool CreateSchema(sqlite3* db, std::string* error);
+
+// Column col of the current row as CP932 text (see above).
+std::string ColumnText(sqlite3_stmt* stmt, int col);
+// Writes column col into a text field of size bytes: cut to size - 1 bytes
+// without splitting a character, always terminated.
+void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size);
+
+// Binds a CP932 key (a data ID, an accessor name) to ?n as UTF-8 text and to
+// ?n+1 as the raw bytes, for "col IN (?n, ?n+1)": a key matches whether the
+// store holds it as TEXT or as a BLOB.
+void BindKey(sqlite3_stmt* stmt, int n, const std::string& cp932_key);
+
+}  // namespace package
