@@ -1,0 +1,438 @@
+// The export conditions dialog driven through the framework's modal run and
+// input routing, with a back end that plays a list of user actions, records
+// every message box and file-save request, and answers them from queues.
+#include "dialog/ExportConditionsDlg.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/build_constants.h"
+#include "package/store.h"
+#include "platform/ui/backend.h"
+#include "platform/win.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Action = std::function<void(ui::CDialog&)>;
+
+struct Box {
+  std::string text, caption;
+  UINT style;
+  bool owned;
+};
+
+// What one modal run showed and how it ended.
+struct Outcome {
+  bool shown = false;
+  int shown_focus = 0;        // control focused when first shown
+  std::string shown_path;     // the edit's text when first shown
+  int code = -1;              // end code; -1 when the actions ran out first
+  std::vector<Box> boxes;
+  std::vector<ui::FileDialogRequest> file_requests;
+  // State when the actions ran out with the dialog still open.
+  int focus = 0;
+  std::string text;
+  int sel_start = 0, sel_end = 0;
+};
+
+int FocusId(ui::CDialog& d) { return d.GetFocus() ? d.GetFocus()->GetDlgCtrlID() : 0; }
+
+class FlowBackend : public ui::Backend {
+ public:
+  FlowBackend(Outcome* out, std::deque<Action> actions, std::deque<int> answers,
+              std::deque<std::optional<std::string>> saves)
+      : out_(out), actions_(std::move(actions)), answers_(std::move(answers)), saves_(std::move(saves)) {}
+
+  void DialogShown(ui::CDialog& d) override {
+    out_->shown = true;
+    out_->shown_focus = FocusId(d);
+    out_->shown_path = d.GetDlgItem(IDC_OUTPUT_PATH)->GetWindowTextString();
+  }
+  void NextInput(ui::CDialog& d) override {
+    if (actions_.empty()) {
+      out_->focus = FocusId(d);
+      out_->text = d.GetDlgItem(IDC_OUTPUT_PATH)->GetWindowTextString();
+      d.GetDlgItem(IDC_OUTPUT_PATH)->GetSel(&out_->sel_start, &out_->sel_end);
+      throw ui::RunAborted{ui::kScriptErrorStatus};
+    }
+    Action next = std::move(actions_.front());
+    actions_.pop_front();
+    next(d);
+  }
+  void DialogEnded(ui::CDialog&, int code) override { out_->code = code; }
+  int MessageBox(HWND owner, const char* text, const char* caption, UINT style) override {
+    out_->boxes.push_back({text, caption, style, owner != nullptr});
+    int answer = IDOK;
+    if (!answers_.empty()) {
+      answer = answers_.front();
+      answers_.pop_front();
+    }
+    return answer;
+  }
+  bool FileSave(ui::CDialog*, const ui::FileDialogRequest& request, std::string* path) override {
+    out_->file_requests.push_back(request);
+    std::optional<std::string> chosen;
+    if (!saves_.empty()) {
+      chosen = saves_.front();
+      saves_.pop_front();
+    }
+    if (chosen) *path = *chosen;
+    return chosen.has_value();
+  }
+  void ProcessStarted(const std::string&, const std::string&, bool) override {}
+  void ShowLog(const std::string&, bool) override {}
+
+ private:
+  Outcome* out_;
+  std::deque<Action> actions_;
+  std::deque<int> answers_;
+  std::deque<std::optional<std::string>> saves_;
+};
+
+// Shows the dialog as run control does, for one user and data set.
+class FlowApp : public ui::CWinApp {
+ public:
+  std::string user = "user01";
+  int past_results = 0;
+  BOOL InitInstance() override {
+    CExportConditionsDlg dlg;
+    std::strcpy(dlg.m_szUserID, user.c_str());
+    dlg.m_lFirstNo = 1;
+    dlg.m_lSecondNo = 7;
+    dlg.m_nPastResults = past_results;
+    std::strcpy(dlg.m_szCompany, " Company");
+    dlg.DoModal();
+    return FALSE;
+  }
+};
+
+Action Key(int vk, bool shift = false) {
+  return [=](ui::CDialog& d) { d.KeyDown(vk, shift, false, false); };
+}
+Action Click(int id) {
+  return [=](ui::CDialog& d) { d.Click(id); };
+}
+Action Focus(int id) {
+  return [=](ui::CDialog& d) { d.GetDlgItem(id)->SetFocus(); };
+}
+Action Type(const std::string& text) {
+  return [=](ui::CDialog& d) { d.GetDlgItem(IDC_OUTPUT_PATH)->SetWindowText(text.c_str()); };
+}
+Action Expect(std::function<void(ui::CDialog&)> check) { return check; }
+
+const char* const kCaption = "減価償却";
+const UINT kWarn = MB_OK | MB_ICONEXCLAMATION;
+const UINT kQuestion = MB_YESNO | MB_ICONQUESTION;
+
+// A store whose output folder is C:\out\ and whose environment folder is
+// C:\cfg\env\ (missing until the first save), with drive C over a temporary
+// host folder; also a CD-ROM D and a share \\srv\pub.
+class DialogFlowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/zel_dialog_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    root_ = tmpl;
+    fs::create_directories(root_ + "/c/out");
+    fs::create_directories(root_ + "/d");
+    fs::create_directories(root_ + "/pub");
+    setenv("ZEL_DRIVES", ("C:fixed=" + root_ + "/c;D:cdrom=" + root_ + "/d").c_str(), 1);
+    setenv("ZEL_SHARES", ("srv/pub=" + root_ + "/pub").c_str(), 1);
+    win::ReloadMappings();
+    MakeStore("C:\\out\\", "C:\\cfg\\env\\");
+  }
+  void TearDown() override {
+    package::TheStore().Close();
+    unsetenv("ZEL_DRIVES");
+    unsetenv("ZEL_SHARES");
+    win::ReloadMappings();
+    fs::remove_all(root_);
+  }
+  void MakeStore(const std::string& output_folder, const std::string& env_folder) {
+    package::TheStore().Close();
+    std::string db_path = root_ + "/package.db";
+    fs::remove(db_path);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(db_path.c_str(), &db), SQLITE_OK);
+    std::string error;
+    ASSERT_TRUE(package::CreateSchema(db, &error)) << error;
+    // SQL strings take "\" as it is.
+    std::string sql = "UPDATE package SET output_folder = '" + output_folder + "', env_folder = '" +
+                      env_folder + "';";
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_TRUE(package::TheStore().Open(db_path, &error)) << error;
+  }
+  Outcome Run(std::deque<Action> actions, std::deque<int> answers = {},
+              std::deque<std::optional<std::string>> saves = {}, const std::string& user = "user01",
+              int past_results = 0) {
+    Outcome out;
+    FlowBackend backend(&out, std::move(actions), std::move(answers), std::move(saves));
+    FlowApp app;
+    app.user = user;
+    app.past_results = past_results;
+    ui::RunApplicationWith(app, &backend);
+    return out;
+  }
+  // Expects a refusal: the message (none when null) and the dialog left open
+  // with the focus on the edit and its whole text selected.
+  void ExpectRefusal(const Outcome& out, const char* message, size_t boxes_before = 0) {
+    EXPECT_EQ(out.code, -1);
+    if (message) {
+      ASSERT_EQ(out.boxes.size(), boxes_before + 1) << message;
+      EXPECT_EQ(out.boxes.back().text, message);
+      EXPECT_EQ(out.boxes.back().caption, kCaption);
+      EXPECT_EQ(out.boxes.back().style, kWarn);
+      EXPECT_TRUE(out.boxes.back().owned);
+    } else {
+      EXPECT_EQ(out.boxes.size(), boxes_before);
+    }
+    EXPECT_EQ(out.focus, IDC_OUTPUT_PATH);
+    EXPECT_EQ(out.sel_start, 0);
+    EXPECT_EQ(out.sel_end, static_cast<int>(out.text.size()));
+  }
+  std::string EnvFile() const {
+    std::ifstream in(root_ + "/c/cfg/env/" + build::kEnvFileName, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  std::string root_;
+};
+
+TEST(ExportConditionsTemplate, HoldsTheElevenControlsInTabOrder) {
+  const ui::DialogTemplate& t = ExportConditionsTemplate();
+  EXPECT_EQ(t.resource_id, 130);
+  EXPECT_STREQ(t.caption, "減価償却 - 集計条件");
+  EXPECT_STREQ(t.font, "ＭＳ Ｐゴシック");
+  EXPECT_EQ(t.point_size, 9);
+  EXPECT_EQ(t.cx, 255);
+  EXPECT_EQ(t.cy, 107);
+  ASSERT_EQ(t.control_count, 11);
+  const int ids[] = {1000, IDC_STATIC, 1002, 1001, IDC_STATIC, 1003, 1004, 1007, 1008, 1005, 1006};
+  for (int i = 0; i < 11; ++i) EXPECT_EQ(t.controls[i].id, ids[i]) << i;
+  EXPECT_STREQ(t.controls[6].text, "出力先(&O)");
+  EXPECT_STREQ(t.controls[8].text, "参照(&D)...");
+  EXPECT_STREQ(t.controls[9].text, "実行(F12)");
+  EXPECT_STREQ(t.controls[10].text, "キャンセル(Esc)");
+  EXPECT_EQ(t.controls[7].kind, ui::ControlKind::Edit);
+  EXPECT_EQ(t.controls[5].y, 25);
+  int tab_stops = 0;
+  for (int i = 0; i < 11; ++i) tab_stops += (t.controls[i].style & WS_TABSTOP) ? 1 : 0;
+  EXPECT_EQ(tab_stops, 4);
+}
+
+TEST_F(DialogFlowTest, OpensWithTheDefaultPathAndEndsOnEveryWayOut) {
+  const char* notice = "｢減価償却｣の集計を中止します。";
+  std::vector<std::deque<Action>> ways = {
+      {Key(VK_ESCAPE)}, {[](ui::CDialog& d) { d.Close(); }}, {Click(IDC_CANCEL)},
+      {Focus(IDC_CANCEL), Key(VK_RETURN)}};
+  for (auto& way : ways) {
+    Outcome out = Run(way);
+    EXPECT_TRUE(out.shown);
+    EXPECT_EQ(out.shown_path, "C:\\out\\*.csv");
+    EXPECT_EQ(out.shown_focus, IDC_OUTPUT_PATH);
+    EXPECT_EQ(out.code, IDC_CANCEL);
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].text, notice);
+    EXPECT_EQ(out.boxes[0].caption, kCaption);
+    EXPECT_EQ(out.boxes[0].style, MB_OK | MB_ICONINFORMATION);
+  }
+
+  // Without a default folder of the component: the temporary folder.
+  setenv("TMPDIR", (root_ + "/c/out").c_str(), 1);
+  MakeStore("", "C:\\cfg\\env\\");
+  Outcome out = Run({Key(VK_ESCAPE)});
+  unsetenv("TMPDIR");
+  EXPECT_EQ(out.shown_path, "C:\\out\\*.csv");
+}
+
+TEST_F(DialogFlowTest, PastResultsAreRefusedBeforeAnyInput) {
+  Outcome out = Run({}, {}, {}, "user01", 1);
+  EXPECT_FALSE(out.shown);
+  EXPECT_EQ(out.code, IDC_CANCEL);
+  ASSERT_EQ(out.boxes.size(), 1u);
+  EXPECT_EQ(out.boxes[0].text, "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。");
+  EXPECT_EQ(out.boxes[0].style, kWarn);
+  EXPECT_FALSE(fs::exists(root_ + "/c/cfg"));
+}
+
+TEST_F(DialogFlowTest, KeysRouteToExecuteAndBrowse) {
+  const char* invalid = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
+  // F12 from every control gives the export command; the default path is
+  // refused. With Shift held the key is not the command.
+  for (int id : {IDC_OUTPUT_PATH, IDC_BROWSE, IDC_EXECUTE, IDC_CANCEL}) {
+    Outcome out = Run({Focus(id), Key(VK_F12)});
+    ExpectRefusal(out, invalid);
+  }
+  EXPECT_TRUE(Run({Key(VK_F12, true)}).boxes.empty());
+  Outcome done = Run({Type("C:\\out\\a.csv"), Focus(IDC_CANCEL), Key(VK_F12)});
+  EXPECT_EQ(done.code, IDC_EXECUTE);
+
+  // Enter in the edit moves the focus to the browse button, or to the
+  // execute button while browse is disabled; it never ends the dialog.
+  Outcome enter = Run({Key(VK_RETURN)});
+  EXPECT_EQ(enter.code, -1);
+  EXPECT_EQ(enter.focus, IDC_BROWSE);
+  EXPECT_TRUE(enter.boxes.empty());
+  Outcome disabled = Run({[](ui::CDialog& d) { d.GetDlgItem(IDC_BROWSE)->EnableWindow(FALSE); }, Key(VK_RETURN)});
+  EXPECT_EQ(disabled.focus, IDC_EXECUTE);
+  // Enter on the execute button runs the checks.
+  ExpectRefusal(Run({Focus(IDC_EXECUTE), Key(VK_RETURN)}), invalid);
+
+  // Enter on browse: the file-save dialog starts from the edit's folder and
+  // name; a chosen path goes into the edit, and the focus to execute.
+  Outcome browse = Run({Type("C:\\out\\x.csv"), Key(VK_RETURN), Key(VK_RETURN),
+                        Expect([](ui::CDialog& d) {
+                          EXPECT_EQ(FocusId(d), IDC_EXECUTE);
+                          EXPECT_EQ(d.GetDlgItem(IDC_OUTPUT_PATH)->GetWindowTextString(), "C:\\out\\b.csv");
+                        }),
+                        Key(VK_RETURN)},
+                       {}, {std::string("C:\\out\\b.csv")});
+  ASSERT_EQ(browse.file_requests.size(), 1u);
+  const ui::FileDialogRequest& r = browse.file_requests[0];
+  EXPECT_EQ(r.title, "保存ファイルを指定");
+  EXPECT_EQ(r.folder, "C:\\out\\");
+  EXPECT_EQ(r.file, "x.csv");
+  EXPECT_EQ(r.ext, "CSV");
+  EXPECT_EQ(r.filter, "CSV Files (*.csv)|*.csv||");
+  EXPECT_EQ(r.flags, OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
+  EXPECT_EQ(browse.code, IDC_EXECUTE);
+
+  // Cancelled: the edit keeps its text; a path without "\" splits at ":".
+  Outcome cancelled = Run({Type("C:x.csv"), Click(IDC_BROWSE)}, {}, {std::nullopt});
+  EXPECT_EQ(cancelled.file_requests.at(0).folder, "C:");
+  EXPECT_EQ(cancelled.file_requests.at(0).file, "x.csv");
+  EXPECT_EQ(cancelled.text, "C:x.csv");
+  EXPECT_EQ(cancelled.focus, IDC_EXECUTE);
+}
+
+TEST_F(DialogFlowTest, EveryRefusalShowsItsMessageAndKeepsTheDialogOpen) {
+  const char* no_file = "ファイル名が指定されていません。";
+  const char* invalid = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
+  const char* drive = "ドライブ名が有効でありません。\n\n有効なドライブを指定してください。";
+  struct Case {
+    std::string path;
+    const char* message;
+  } cases[] = {
+      {"", "データ出力先が指定されていません。\n\n出力先を指定してください。"},
+      {"C:*.csv", invalid},
+      {"C:\\out\\\\a.csv", invalid},
+      {"\\\\srv\\\\pub\\a.csv", invalid},
+      {"D:\\a.csv", drive},                // CD-ROM
+      {"\\\\srv\\pub", drive},             // share without a file
+      {"\\\\srv\\none\\a.csv", drive},     // share that cannot be reached
+      {"C:\\out\\", no_file},
+      {"C:\\out", no_file},                // an existing folder
+      // Paths beside which the error log and the asset type file have no
+      // sound place.
+      {"Cdata.csv", "出力先のフォルダを指定してください。"},
+      {"C:\\" + std::string(237, 'a') + "\\x", "出力先のパスが長すぎます。\n\n出力先を再入力してください。"},
+      {std::string("C:\\out\\") + build::kErrorLogName, "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。"},
+      {"C:\\out\\SYURUI.ssc", "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    Outcome out = Run({Type(c.path), Click(IDC_EXECUTE)});
+    ExpectRefusal(out, c.message);
+    EXPECT_EQ(out.text, c.path);
+  }
+  // The longest output path whose derived paths still fit is accepted.
+  std::string fits = "C:\\" + std::string(100, 'a') + "\\x";
+  EXPECT_EQ(Run({Type(fits), Click(IDC_EXECUTE)}, {IDYES}).code, IDC_EXECUTE);
+  EXPECT_EQ(Run({Type("\\\\srv\\pub\\a.csv"), Click(IDC_EXECUTE)}).code, IDC_EXECUTE);
+}
+
+TEST_F(DialogFlowTest, MissingFoldersAreCreatedOnYesAndRolledBackOnFailure) {
+  const char* create = "指定されたフォルダは存在しません。\n\n作成してもよろしいですか？";
+  // No: nothing is created and nothing more is said.
+  Outcome no = Run({Type("C:\\new\\sub\\a.csv"), Click(IDC_EXECUTE)}, {IDNO});
+  ASSERT_EQ(no.boxes.size(), 1u);
+  EXPECT_EQ(no.boxes[0].text, create);
+  EXPECT_EQ(no.boxes[0].style, kQuestion);
+  ExpectRefusal(no, nullptr, 1);
+  EXPECT_FALSE(fs::exists(root_ + "/c/new"));
+
+  // Yes: one question, both levels created, the dialog ends.
+  Outcome yes = Run({Type("C:\\new\\sub\\a.csv"), Key(VK_F12)}, {IDYES});
+  EXPECT_EQ(yes.code, IDC_EXECUTE);
+  EXPECT_EQ(yes.boxes.size(), 1u);
+  EXPECT_TRUE(fs::is_directory(root_ + "/c/new/sub"));
+
+  // The deeper level cannot be made (its host name is too long): the upper
+  // level goes again before the message.
+  std::string too_long;
+  for (int i = 0; i < 86; ++i) too_long += "\x95\x5C";
+  Outcome failed = Run({Type("C:\\up\\" + too_long + "\\a.csv"), Key(VK_F12)}, {IDYES});
+  ExpectRefusal(failed, "フォルダの作成に失敗しました。\n\n出力先を再入力してください。", 1);
+  EXPECT_FALSE(fs::exists(root_ + "/c/up"));
+}
+
+TEST_F(DialogFlowTest, AnExistingFileIsOverwrittenOnlyOnYes) {
+  std::ofstream(root_ + "/c/out/a.csv") << "old";
+  const char* overwrite = "同名のファイルが存在します。\n\n上書きしてもよろしいですか？";
+  Outcome no = Run({Type("C:\\out\\a.csv"), Key(VK_F12)}, {IDNO});
+  ASSERT_EQ(no.boxes.size(), 1u);
+  EXPECT_EQ(no.boxes[0].text, overwrite);
+  EXPECT_EQ(no.boxes[0].style, kQuestion);
+  ExpectRefusal(no, nullptr, 1);
+  Outcome yes = Run({Type("C:\\out\\a.csv"), Key(VK_F12)}, {IDYES});
+  EXPECT_EQ(yes.code, IDC_EXECUTE);
+}
+
+TEST_F(DialogFlowTest, RemembersThePathPerUserAndDataSet) {
+  // The first save creates the missing environment folder and one line.
+  {
+    CExportConditionsDlg dlg;
+    std::strcpy(dlg.m_szUserID, "b");
+    dlg.m_lFirstNo = 1;
+    dlg.m_lSecondNo = 7;
+    EXPECT_EQ(dlg.SaveRememberedPath("C:\\out\\b.csv"), 1);
+    std::strcpy(dlg.m_szUserID, "user01");
+    EXPECT_EQ(dlg.SaveRememberedPath("C:\\out\\u.csv"), 1);
+  }
+  EXPECT_EQ(EnvFile(), "b/1/7:C:\\out\\b.csv\nuser01/1/7:C:\\out\\u.csv\n");
+
+  EXPECT_EQ(Run({Key(VK_ESCAPE)}).shown_path, "C:\\out\\u.csv");
+  EXPECT_EQ(Run({Key(VK_ESCAPE)}, {}, {}, "b").shown_path, "C:\\out\\b.csv");
+  // A user whose ID ends with "b" is not taken for "b".
+  EXPECT_EQ(Run({Key(VK_ESCAPE)}, {}, {}, "ab").shown_path, "C:\\out\\*.csv");
+  EXPECT_EQ(Run({Key(VK_ESCAPE)}, {}, {}, "other").shown_path, "C:\\out\\*.csv");
+
+  // An entry with an empty path gives an empty edit.
+  {
+    CExportConditionsDlg dlg;
+    std::strcpy(dlg.m_szUserID, "user01");
+    dlg.m_lFirstNo = 1;
+    dlg.m_lSecondNo = 7;
+    EXPECT_EQ(dlg.SaveRememberedPath(""), 1);
+    char buffer[261];
+    EXPECT_EQ(dlg.LoadRememberedPath(buffer), 1);
+    EXPECT_STREQ(buffer, "");
+    dlg.m_lSecondNo = 8;  // another data set
+    EXPECT_EQ(dlg.LoadRememberedPath(buffer), 0);
+  }
+  EXPECT_EQ(EnvFile(), "b/1/7:C:\\out\\b.csv\nuser01/1/7:\n");
+  EXPECT_EQ(Run({Key(VK_ESCAPE)}).shown_path, "");
+
+  // An environment folder that cannot be made: nothing is stored.
+  MakeStore("C:\\out\\", "D:\\env\\");
+  CExportConditionsDlg dlg;
+  EXPECT_EQ(dlg.SaveRememberedPath("C:\\out\\x.csv"), 0);
+  MakeStore("C:\\out\\", "");
+  EXPECT_EQ(dlg.SaveRememberedPath("C:\\out\\x.csv"), 0);
+}
+
+}  // namespace
