@@ -249,6 +249,8 @@ int CExportConditionsDlg::SaveRememberedPath(const char* path) {
   std::string folder = AppFolder(1);
   if (folder.empty() || folder.size() >= kPathBuffer) return 0;
   if (!outpath::FolderExists(folder.c_str()) && !outpath::CreateFolderTree(folder.c_str())) return 0;
+  // A folder that cannot be written to (a CD-ROM) keeps nothing.
+  if (win::_access(folder.c_str(), 2) != 0) return 0;
   std::string host;
   if (!EnvFileHostPath(folder.c_str(), &host)) return 0;
   return envfile::SaveEntry(host, EnvKey(), cp932::FieldText(path, kPathBuffer - 1));

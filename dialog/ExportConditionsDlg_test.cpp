@@ -431,6 +431,10 @@ TEST_F(DialogFlowTest, RemembersThePathPerUserAndDataSet) {
   MakeStore("C:\\out\\", "D:\\env\\");
   CExportConditionsDlg dlg;
   EXPECT_EQ(dlg.SaveRememberedPath("C:\\out\\x.csv"), 0);
+  // Nor one that exists but cannot be written.
+  fs::create_directories(root_ + "/d/env");
+  EXPECT_EQ(dlg.SaveRememberedPath("C:\\out\\x.csv"), 0);
+  EXPECT_TRUE(fs::is_empty(root_ + "/d/env"));
   MakeStore("C:\\out\\", "");
   EXPECT_EQ(dlg.SaveRememberedPath("C:\\out\\x.csv"), 0);
 }
