@@ -23,6 +23,16 @@ void LogAmountError(std::string_view whole_yen, RemarkSink* log) {
   log->Remark(remark);
 }
 
+void LogQuantityWarning(double quantity, RemarkSink* log) {
+  if (log == nullptr) return;
+  char remark[256];
+  std::snprintf(remark, sizeof remark,
+                "\n＜WARNING＞\n数量｢%.2f｣は、連携可能最大桁数をオーバーしています。\n"
+                "減価償却データが、正しく連携されない可能性があります。",
+                quantity);
+  log->Remark(remark);
+}
+
 size_t WholeYenText(__int128 ten_thousandths, char* out) {
   __int128 whole = ten_thousandths / 10000;  // cut toward zero
   bool negative = whole < 0;
@@ -207,14 +217,7 @@ QuantitySplit SplitQuantity(std::string_view q, RemarkSink* log) {
   result.quantity = s * (i * 10000 + f2);
   if (static_cast<float>(v) >= 1000000.0f) {
     result.warn = true;
-    if (log != nullptr) {
-      char remark[256];
-      std::snprintf(remark, sizeof remark,
-                    "\n＜WARNING＞\n数量｢%.2f｣は、連携可能最大桁数をオーバーしています。\n"
-                    "減価償却データが、正しく連携されない可能性があります。",
-                    v);
-      log->Remark(remark);
-    }
+    LogQuantityWarning(v, log);
   }
   return result;
 }
@@ -233,4 +236,9 @@ size_t ZeroPadLeft(std::string_view text, size_t width, char* out) {
   std::memcpy(out + fill, text.data(), text.size());
   out[fill + text.size()] = '\0';
   return fill + text.size();
+}
+
+size_t CodePart(std::string_view text, size_t width, char* out) {
+  size_t tail = cp932::TailLength(text, width);
+  return ZeroPadLeft(text.substr(text.size() - tail), width, out);
 }

@@ -23,6 +23,9 @@ inline constexpr char kAmountOverflowText[] = "************";
 // Logs the amount error for a whole-yen text.
 void LogAmountError(std::string_view whole_yen, RemarkSink* log);
 
+// Logs the quantity warning for a quantity of 1,000,000 or more.
+void LogQuantityWarning(double quantity, RemarkSink* log);
+
 // Writes the whole yen of amount (ten-thousandths, cut toward zero) into out:
 // empty for 0, twelve asterisks and the amount error when the amount lies
 // beyond 99,999,999,999 yen or below -9,999,999,999 yen.
@@ -80,3 +83,8 @@ bool CheckChars(std::string_view text);
 // style); a longer text is copied whole. out must hold
 // max(width, text.size()) + 1 bytes. Returns the length.
 size_t ZeroPadLeft(std::string_view text, size_t width, char* out);
+
+// The code part of a column: the last whole characters of text of at most
+// width bytes, right-aligned in width bytes and filled with "0" ("123" gives
+// "000123" for 6). out must hold width + 1 bytes. Returns the length.
+size_t CodePart(std::string_view text, size_t width, char* out);

@@ -1,0 +1,73 @@
+// The breakdown rows of a lump-sum asset: one row per item under an 8-byte
+// code made of the asset code part and the item's breakdown part.
+#include <cstdio>
+#include <cstdlib>
+
+#include "export/asset_exporter.h"
+#include "platform/cp932.h"
+
+namespace {
+
+int Len(std::string_view s) { return static_cast<int>(s.size()); }
+
+}  // namespace
+
+void AssetExporter::WriteBreakdownRow(const StKOTEISHISANINFO& m, const StIKKATSUINFO& item) {
+  AssetRow row(writer_.asset_row.record);
+  row.Clear();
+
+  std::string_view code = cp932::FieldText(m.szCode, sizeof m.szCode);
+  std::string_view number = cp932::FieldText(item.szBreakdownNo, sizeof item.szBreakdownNo);
+  char column1[16];
+  size_t n = CodePart(code, 6, column1);
+  CodePart(number, 2, column1 + n);
+  // Only 99 items fit the two digits: the 100th gives "00" and no row.
+  if (std::atoi(column1 + n) == 0) {
+    WriteErrorLog("\n＜WARNING＞\n連携可能な最大内訳件数は99件です。\n100件目から後の内訳は出力されません。");
+    return;
+  }
+  row.Text(1, column1);
+  if (code.size() + number.size() > 8) {
+    Remarkf("\n＜WARNING＞\n資産コード+内訳付番｢%.*s%.*s｣は、連携可能最大桁数をオーバーしています。\n"
+            "データが、正しく連携されない可能性があります。",
+            Len(code), code.data(), Len(number), number.data());
+  }
+  // Column 1 shown as "%08s" would show it: zero-filled to eight bytes.
+  char shown[16];
+  ZeroPadLeft(column1, 8, shown);
+  if (!CheckChars(column1)) {
+    Remarkf("\n＜ERROR＞\n資産コード｢%s｣には、半角英数以外の文字が使用されています。", shown);
+  } else {
+    switch (writer_.codes.RegisterCode(column1)) {
+      case CodeRegister::kDuplicate:
+        Remarkf("\n＜ERROR＞\n資産コード｢%.*s｣と内訳付番｢%.*s｣から構成される\n資産・内訳コード｢%s｣は、\n"
+                "他の資産･内訳コードと重複しています。",
+                Len(code), code.data(), Len(number), number.data(), shown);
+        break;
+      case CodeRegister::kPrefixDuplicate:
+        Remarkf("\n＜ERROR＞\n資産コード+内訳付番｢%s｣は、\n資産コード｢%.*s｣が他の資産コードと重複してしまいます。",
+                shown, Len(code), code.data());
+        break;
+      case CodeRegister::kAdded:
+        break;
+    }
+  }
+
+  row.Text(5, "一括決算");
+  std::string_view name = cp932::FieldText(item.szName, sizeof item.szName);
+  row.Text(10, name.substr(0, cp932::CutLength(name, 32)));
+  if (name.size() > 32) {
+    Remarkf("\n＜WARNING＞\n内訳名称｢%.*s｣は、\n連携可能最大文字数をオーバーしています。\n"
+            "超過した文字は、自動的に切り捨てられます。",
+            Len(name), name.data());
+  }
+  row.Int32(13, item.lAcquisitionDate);
+  const double quantity = item.lQuantity * 0.01;
+  RealColumn(row, 14, quantity);
+  if (static_cast<float>(quantity) >= 1000000.0f) LogQuantityWarning(quantity, &writer_);
+  AmountColumn(row, 23, item.cyAcquisitionCost.int64);
+  RatioColumns(row, m);
+
+  row.ApplyMask(&writer_.asset_row);
+  writer_.WriteLine(kAssetDataFile, &writer_.asset_row);
+}

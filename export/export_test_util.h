@@ -1,0 +1,148 @@
+// Helpers of the export tests: a scratch folder, the exporter writing into
+// it, and the written files split into lines, fields and log entries.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "component/records.h"
+#include "export/asset_exporter.h"
+#include "platform/win.h"
+
+namespace export_test {
+
+inline std::string ReadFile(const std::string& host) {
+  std::ifstream in(host, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Splits text at sep; a text ending in sep gives no empty last part.
+inline std::vector<std::string> Split(const std::string& text, const std::string& sep) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find(sep, start);
+    if (end == std::string::npos) end = text.size();
+    parts.push_back(text.substr(start, end - start));
+    start = end + sep.size();
+  }
+  return parts;
+}
+
+inline std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  while (true) {
+    size_t end = line.find(',', start);
+    fields.push_back(line.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) return fields;
+    start = end + 1;
+  }
+}
+
+inline void FixedDate(int* year, int* month, int* day) {
+  *year = 2026;
+  *month = 3;
+  *day = 9;
+}
+
+// A scratch folder under the system's temporary folder, removed afterwards.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    char pattern[] = "/tmp/zel_export_XXXXXX";
+    host_ = mkdtemp(pattern);
+  }
+  ~ScratchDir() { std::filesystem::remove_all(host_); }
+  const std::string& host() const { return host_; }
+  std::string Host(const std::string& name) const { return host_ + "/" + name; }
+  // The Windows form of a file in the folder.
+  std::string Windows(const std::string& name) const { return win::FromHostPath(Host(name)); }
+
+ private:
+  std::string host_;
+};
+
+inline StKOTEISHISANINFO Asset(const char* code, int16_t method = 6) {
+  StKOTEISHISANINFO m{};
+  std::strncpy(m.szCode, code, sizeof m.szCode);
+  m.sMethodCode = method;
+  m.lTypeCode = 1;
+  return m;
+}
+
+inline StIKKATSUINFO Item(int number, const char* name = "") {
+  StIKKATSUINFO item{};
+  std::snprintf(item.szBreakdownNo, sizeof item.szBreakdownNo, "%d", number);
+  std::strncpy(item.szName, name, sizeof item.szName);
+  return item;
+}
+
+inline CY Yen(int64_t yen) { return CY{yen * 10000}; }
+
+// Runs the asset part of an export over hand-made records and keeps what
+// was written: the data rows split into fields and the log's entries.
+class RowRun {
+ public:
+  RowRun() {
+    exporter_.SetOutputPath(dir_.Windows("out.csv").c_str());
+    StDATAINFO info{};
+    exporter_.OpenAssetFile(&info);
+  }
+  void Row(StKOTEISHISANINFO m, StKOTEINENINFO y = {}) {
+    StKOTEITSUKIINFO month{};
+    StIKKATSUINFO item{};
+    exporter_.WriteRow(&m, &y, &month, &item);
+  }
+  void Items(StKOTEISHISANINFO m, std::vector<StIKKATSUINFO> items) {
+    StKOTEINENINFO y{};
+    StKOTEITSUKIINFO month{};
+    for (StIKKATSUINFO& item : items) exporter_.WriteRow(&m, &y, &month, &item);
+  }
+  void Finish() {
+    if (finished_) return;
+    finished_ = true;
+    exporter_.CloseOutput(0);
+    exporter_.CloseOutput(2);
+    data_ = ReadFile(dir_.Host("out.csv"));
+    log_ = ReadFile(dir_.Host("ZelEnaMx13SysErr.txt"));
+    std::vector<std::string> lines = Split(data_, "\r\n");
+    for (size_t i = 7; i < lines.size(); ++i) rows_.push_back(Fields(lines[i]));
+    entries_ = Split(log_, "\r\n");
+  }
+  // Field `column` (numbered from 1) of data row `row`.
+  std::string Col(size_t row, int column) {
+    Finish();
+    if (row >= rows_.size() || column < 1 || static_cast<size_t>(column) > rows_[row].size()) {
+      ADD_FAILURE() << "no row " << row << " column " << column;
+      return "<missing>";
+    }
+    return rows_[row][column - 1];
+  }
+  const std::vector<std::vector<std::string>>& rows() { Finish(); return rows_; }
+  const std::vector<std::string>& entries() { Finish(); return entries_; }
+  const std::string& data() { Finish(); return data_; }
+  const std::string& log() { Finish(); return log_; }
+  AssetExporter& exporter() { return exporter_; }
+  const ScratchDir& dir() const { return dir_; }
+
+ private:
+  ScratchDir dir_;
+  AssetExporter exporter_;
+  bool finished_ = false;
+  std::string data_, log_;
+  std::vector<std::vector<std::string>> rows_;
+  std::vector<std::string> entries_;
+};
+
+}  // namespace export_test

@@ -1,0 +1,92 @@
+// What the writers of the asset export work on: the four text accessors with
+// their records, the three output files with what became of each, and the
+// asset code register. Owned by the asset exporter for the length of a run.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "export/code_register.h"
+#include "export/format_tables.h"
+#include "export/output_paths.h"
+#include "export/value_format.h"
+#include "textio/TextFile.h"
+#include "textio/textaccessor.h"
+
+// A text accessor whose record follows it directly.
+template <size_t N>
+class AccessorWithRecord : public ClTextAccessor {
+ public:
+  AccessorWithRecord(const char* name, StTAFORMAT* format, long count)
+      : ClTextAccessor(const_cast<char*>(name), format, count, record) {}
+  unsigned char record[N] = {};
+};
+
+// The output files, numbered as OpenOutput and CloseOutput take them.
+enum OutputKind : int16_t { kAssetDataFile = 0, kTypeFile = 1, kErrorLogFile = 2, kOutputKinds = 3 };
+
+// What became of one output file.
+struct OutputFileStatus {
+  char path[kPathBufferSize] = {};  // Windows path; empty when it has no sound form
+  bool opened = false;              // Open succeeded
+  bool write_failed = false;        // a line could not be written
+  bool closed = false;              // Close succeeded after a sound open
+};
+
+// Fills the asset row record column by column (columns numbered from 1 as
+// on the column-name line) and remembers which columns were written; every
+// other column is written as an empty field.
+class AssetRow {
+ public:
+  explicit AssetRow(unsigned char* record) : record_(record) {}
+  void Clear();
+  // Text of a text column, cut at the column's width in bytes; callers cut
+  // double-byte texts themselves first.
+  void Text(int column, std::string_view text);
+  void Int16(int column, int16_t value);
+  void Int32(int column, int32_t value);
+  void Currency(int column, int64_t amount);
+  // Sets the accessor's column mask: 0 for written columns, 1 for the rest.
+  void ApplyMask(ClTextAccessor* accessor) const;
+
+ private:
+  const StTAFORMAT& Column(int column, bool* ok);
+  unsigned char* record_;
+  bool written_[kAssetColumnCount] = {};
+};
+
+class OutputWriter : public RemarkSink {
+ public:
+  OutputWriter();
+  virtual ~OutputWriter();
+  OutputWriter(const OutputWriter&) = delete;
+  OutputWriter& operator=(const OutputWriter&) = delete;
+
+  // Opens file kind at path (already derived) with mode 10. False when it
+  // cannot be opened; an empty path is never opened.
+  bool Open(OutputKind kind, const char* path);
+  void Close(OutputKind kind);
+
+  // Attaches accessor to file kind, writes its record as one line and notes
+  // a failed write. A file that is not open receives nothing.
+  void WriteLine(OutputKind kind, ClTextAccessor* accessor);
+  // One line of the header-line accessor: text cut at 152 bytes without
+  // splitting a double-byte character.
+  void WriteHeaderLine(OutputKind kind, std::string_view text);
+
+  // An error log entry.
+  void Remark(const char* text) override;
+
+  const OutputFileStatus& Status(OutputKind kind) const { return status_[kind]; }
+  OutputFileStatus& MutableStatus(OutputKind kind) { return status_[kind]; }
+
+  CodeRegister codes;
+  AccessorWithRecord<kAssetRowRecordSize> asset_row;
+  AccessorWithRecord<kColumnNameRecordSize> column_names;
+  AccessorWithRecord<kHeaderLineRecordSize> header_line;
+  AccessorWithRecord<kTypeRowRecordSize> type_row;
+  ClTextFile files[kOutputKinds];
+
+ private:
+  OutputFileStatus status_[kOutputKinds];
+};
