@@ -39,11 +39,6 @@ class EnvFileTest : public ::testing::Test {
   std::string dir_, file_;
 };
 
-TEST(EnvFileKey, FormatsUserAndSelectionNumbers) {
-  EXPECT_EQ(envfile::MakeKey("user01", 3, 42), "user01/3/42:");
-  EXPECT_EQ(envfile::MakeKey("", -1, 0), "/-1/0:");
-}
-
 TEST_F(EnvFileTest, FirstSaveCreatesOneLineAndReSaveMovesTheEntryToTheEnd) {
   ASSERT_EQ(envfile::SaveEntry(file_, "a/1/2:", "C:\\out\\x.csv"), 1);
   EXPECT_EQ(Read(), "a/1/2:C:\\out\\x.csv\n");

@@ -212,28 +212,6 @@ class DialogFlowTest : public ::testing::Test {
   std::string root_;
 };
 
-TEST(ExportConditionsTemplate, HoldsTheElevenControlsInTabOrder) {
-  const ui::DialogTemplate& t = ExportConditionsTemplate();
-  EXPECT_EQ(t.resource_id, 130);
-  EXPECT_STREQ(t.caption, "減価償却 - 集計条件");
-  EXPECT_STREQ(t.font, "ＭＳ Ｐゴシック");
-  EXPECT_EQ(t.point_size, 9);
-  EXPECT_EQ(t.cx, 255);
-  EXPECT_EQ(t.cy, 107);
-  ASSERT_EQ(t.control_count, 11);
-  const int ids[] = {1000, IDC_STATIC, 1002, 1001, IDC_STATIC, 1003, 1004, 1007, 1008, 1005, 1006};
-  for (int i = 0; i < 11; ++i) EXPECT_EQ(t.controls[i].id, ids[i]) << i;
-  EXPECT_STREQ(t.controls[6].text, "出力先(&O)");
-  EXPECT_STREQ(t.controls[8].text, "参照(&D)...");
-  EXPECT_STREQ(t.controls[9].text, "実行(F12)");
-  EXPECT_STREQ(t.controls[10].text, "キャンセル(Esc)");
-  EXPECT_EQ(t.controls[7].kind, ui::ControlKind::Edit);
-  EXPECT_EQ(t.controls[5].y, 25);
-  int tab_stops = 0;
-  for (int i = 0; i < 11; ++i) tab_stops += (t.controls[i].style & WS_TABSTOP) ? 1 : 0;
-  EXPECT_EQ(tab_stops, 4);
-}
-
 TEST_F(DialogFlowTest, OpensWithTheDefaultPathAndEndsOnEveryWayOut) {
   const char* notice = "｢減価償却｣の集計を中止します。";
   std::vector<std::deque<Action>> ways = {
