@@ -1,0 +1,48 @@
+#!/bin/sh
+# make run: in a terminal, the export dialog on the sample company; without
+# a terminal (or until the terminal dialog is built), the bundled demo script
+# exports the sample company to build/demo/ and the files are listed.
+#   sh app/run.sh BUILD_DIR
+set -eu
+build=${1:-build}
+root=$(cd "$(dirname "$0")/.." && pwd)
+case $build in /*) ;; *) build=$root/$build ;; esac
+bin=$build/bin
+demo=$build/demo
+program=$bin/ZelEna20ToMx13
+
+# A fresh copy of the sample store whose default output folder and
+# environment folder lie on drive E:, mapped to build/demo/.
+rm -rf "$demo"
+mkdir -p "$demo"
+cp "$bin/package.db" "$demo/package.db"
+sqlite3 "$demo/package.db" "UPDATE package SET output_folder = 'E:\\out\\', env_folder = 'E:\\env\\';"
+ZEL_PACKAGE=$demo/package.db
+ZEL_DRIVES="Z:fixed=/;E:fixed=$demo"
+export ZEL_PACKAGE ZEL_DRIVES
+
+if [ -t 0 ] && [ -t 1 ] && [ -z "${ZEL_UI_SCRIPT:-}" ]; then
+  errors=$demo/tty-errors.txt
+  status=0
+  ZEL_UI=tty "$program" 2>"$errors" || status=$?
+  if ! grep -q "not available yet" "$errors"; then
+    cat "$errors" >&2
+    echo "Exit status $status. Output files, if any, are in $demo/out/"
+    exit 0
+  fi
+  echo "The terminal dialog is not built yet; running the demo script instead."
+fi
+
+echo "Running $program with app/demo.script (transcript below)"
+status=0
+ZEL_UI=script ZEL_UI_SCRIPT=$root/app/demo.script "$program" || status=$?
+echo
+if [ "$status" -ne 0 ]; then
+  echo "The demo ended with exit status $status." >&2
+  exit 1
+fi
+echo "The demo exported the sample company (drive E: is $demo):"
+for f in "$demo"/out/* "$demo"/env/*; do
+  [ -e "$f" ] && echo "  $f"
+done
+echo "The files are Shift_JIS; read them with: iconv -f CP932 -t UTF-8 FILE"
