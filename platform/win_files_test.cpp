@@ -1,0 +1,172 @@
+// Files, folders, access modes, INI reading and the program's own paths,
+// on a temporary folder mapped as drive C:.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "platform/win.h"
+
+namespace {
+
+class Files : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[] = "/tmp/zel-win-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    host_ = dir;
+    mkdir((host_ + "/cd").c_str(), 0755);
+    setenv("ZEL_DRIVES", ("Z:fixed=/;C:fixed=" + host_ + ";D:cdrom=" + host_ + "/cd;N:noroot=").c_str(), 1);
+    win::ReloadMappings();
+  }
+  void TearDown() override {
+    std::system(("rm -rf " + host_).c_str());
+    unsetenv("ZEL_DRIVES");
+    win::ReloadMappings();
+  }
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(host_ + "/" + name, std::ios::binary) << text;
+  }
+  std::string Ini(const char* section, const char* key, const char* fallback, DWORD size = 16,
+                  const char* file = "C:\\t.ini", DWORD* length = nullptr) {
+    char buffer[64];
+    std::memset(buffer, 'z', sizeof(buffer));
+    DWORD n = win::GetPrivateProfileStringA(section, key, fallback, buffer, size, file);
+    if (length) *length = n;
+    EXPECT_EQ(n, std::strlen(buffer));
+    return buffer;
+  }
+  std::string host_;
+};
+
+TEST_F(Files, AccessModesFollowTheHostFile) {
+  Write("rw.txt", "x");
+  Write("ro.txt", "x");
+  chmod((host_ + "/ro.txt").c_str(), 0444);
+  EXPECT_EQ(win::_access("C:\\rw.txt", 0), 0);
+  EXPECT_EQ(win::_access("C:\\rw.txt", 6), 0);
+  EXPECT_EQ(win::_access("C:\\ro.txt", 4), 0);
+  if (geteuid() != 0) {  // root may write anything
+    EXPECT_EQ(win::_access("C:\\ro.txt", 2), -1);
+    EXPECT_EQ(win::_access("C:\\ro.txt", 6), -1);
+  }
+  EXPECT_EQ(win::_access("C:\\missing.txt", 0), -1);
+  EXPECT_EQ(win::_access("C:\\", 6), 0);
+  EXPECT_EQ(win::_access("C:\\rw.txt", 1), -1);  // not a mode of ours
+  EXPECT_EQ(win::_access("N:\\", 0), -1);
+  EXPECT_EQ(win::_access("D:\\", 4), 0);
+  EXPECT_EQ(win::_access("D:\\", 6), -1);  // a CD-ROM is read-only
+  EXPECT_EQ(win::_access("E:\\", 0), -1);
+}
+
+TEST_F(Files, FoldersAndFiles) {
+  EXPECT_TRUE(win::CreateDirectoryA("C:\\表", nullptr));
+  EXPECT_FALSE(win::CreateDirectoryA("C:\\表", nullptr));  // exists
+  EXPECT_FALSE(win::CreateDirectoryA("C:\\no\\deeper", nullptr));
+  EXPECT_FALSE(win::CreateDirectoryA("D:\\x", nullptr));
+  EXPECT_FALSE(win::CreateDirectoryA("N:\\x", nullptr));
+  EXPECT_TRUE(win::PathIsDirectoryA("C:\\表"));
+  EXPECT_TRUE(win::PathIsDirectoryA("C:\\表\\"));
+  EXPECT_FALSE(win::PathFileExistsA("C:\\表\\f.txt"));
+  std::ofstream(host_ + "/" + reinterpret_cast<const char*>(u8"表") + "/f.txt") << "12345";
+  EXPECT_TRUE(win::PathFileExistsA("C:\\表\\f.txt"));
+  EXPECT_FALSE(win::PathIsDirectoryA("C:\\表\\f.txt"));
+  struct win::_stat st;
+  ASSERT_EQ(win::_stat("C:\\表\\f.txt", &st), 0);
+  EXPECT_EQ(st.st_size, 5);
+  EXPECT_EQ(st.st_mode & _S_IFREG, _S_IFREG);
+  EXPECT_GT(st.st_mtime, 0);
+  ASSERT_EQ(win::_stat("C:\\表", &st), 0);
+  EXPECT_EQ(st.st_mode & _S_IFDIR, _S_IFDIR);
+  EXPECT_EQ(win::_stat("C:\\none", &st), -1);
+  EXPECT_FALSE(win::RemoveDirectoryA("C:\\表"));  // not empty
+  EXPECT_FALSE(win::DeleteFileA("C:\\表"));       // a folder is no file
+  EXPECT_TRUE(win::DeleteFileA("C:\\表\\f.txt"));
+  EXPECT_FALSE(win::DeleteFileA("C:\\表\\f.txt"));
+  EXPECT_TRUE(win::RemoveDirectoryA("C:\\表"));
+  EXPECT_FALSE(win::PathFileExistsA("C:\\表"));
+}
+
+TEST_F(Files, CurrentDirectoryAndProgramPathInWindowsForm) {
+  char saved[4096];
+  ASSERT_TRUE(getcwd(saved, sizeof(saved)));
+  ASSERT_TRUE(win::CreateDirectoryA("C:\\work", nullptr));
+  ASSERT_TRUE(win::SetCurrentDirectoryA("C:\\work"));
+  char buffer[MAX_PATH + 1];
+  EXPECT_EQ(win::GetCurrentDirectoryA(sizeof(buffer), buffer), 7u);
+  EXPECT_STREQ(buffer, "C:\\work");
+  EXPECT_EQ(win::GetCurrentDirectoryA(3, buffer), 8u);  // too small: the size needed
+  EXPECT_FALSE(win::SetCurrentDirectoryA("C:\\missing"));
+  EXPECT_EQ(win::GetDriveTypeA(nullptr), 3u);
+  ASSERT_EQ(chdir(saved), 0);
+  DWORD n = win::GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
+  ASSERT_GT(n, 3u);
+  EXPECT_EQ(std::string(buffer, 3), "Z:\\");
+  EXPECT_NE(std::string(buffer).find("platform_test"), std::string::npos);
+  char small[8];
+  EXPECT_EQ(win::GetModuleFileNameA(nullptr, small, sizeof(small)), 8u);
+  EXPECT_EQ(std::strlen(small), 7u);
+  n = win::GetTempPathA(sizeof(buffer), buffer);
+  EXPECT_EQ(n, std::strlen(buffer));
+  EXPECT_EQ(buffer[std::strlen(buffer) - 1], '\\');
+}
+
+TEST_F(Files, WindowsDirectoryAndVersion) {
+  char buffer[MAX_PATH + 1];
+  unsetenv("ZEL_WINDIR");
+  EXPECT_EQ(win::GetWindowsDirectoryA(buffer, sizeof(buffer)), 10u);
+  EXPECT_STREQ(buffer, "C:\\WINDOWS");
+  setenv("ZEL_WINDIR", "D:\\Win", 1);
+  win::GetWindowsDirectoryA(buffer, sizeof(buffer));
+  EXPECT_STREQ(buffer, "D:\\Win");
+  unsetenv("ZEL_WINDIR");
+  win::OSVERSIONINFOA info;
+  std::memset(&info, 0, sizeof(info));
+  EXPECT_FALSE(win::GetVersionExA(&info));  // the size member is required
+  info.dwOSVersionInfoSize = sizeof(info);
+  ASSERT_TRUE(win::GetVersionExA(&info));
+  EXPECT_EQ(info.dwPlatformId, 2u);
+}
+
+TEST_F(Files, ProfileStringsAsWindowsReadsThem) {
+  Write("t.ini",
+        "; comment\r\n"
+        "[Other]\r\nMX13=9\r\n"
+        "  [programlevel]  \r\n"
+        "  mx13  =  2  \r\n"
+        "Quoted=\"  spaced  \"\r\n"
+        "Single='x'\r\n"
+        "Half=\"open\r\n"
+        "Empty=\r\n"
+        "NoEquals\r\n"
+        "Long=0123456789abcdefghij\r\n"
+        "Kanji=表表表表表表表表\r\n"
+        "[ProgramLevel]\r\nLater=1\r\n");
+  EXPECT_EQ(Ini("ProgramLevel", "MX13", "1"), "2");
+  EXPECT_EQ(Ini("PROGRAMLEVEL", "Mx13", "1"), "2");
+  EXPECT_EQ(Ini("ProgramLevel", "Quoted", "1", 32), "  spaced  ");
+  EXPECT_EQ(Ini("ProgramLevel", "Single", ""), "x");
+  EXPECT_EQ(Ini("ProgramLevel", "Half", ""), "\"open");
+  EXPECT_EQ(Ini("ProgramLevel", "Empty", "1"), "");
+  EXPECT_EQ(Ini("ProgramLevel", "NoEquals", "1"), "");
+  EXPECT_EQ(Ini("ProgramLevel", "Missing", " 1 "), "1");  // blanks around the default go too
+  EXPECT_EQ(Ini("Nowhere", "MX13", "1"), "1");
+  EXPECT_EQ(Ini("ProgramLevel", "MX13", nullptr, 16, "C:\\missing.ini"), "");
+  EXPECT_EQ(Ini("ProgramLevel", "MX13", "1", 16, "C:\\missing.ini"), "1");
+  EXPECT_EQ(Ini("ProgramLevel", "MX13", "1", 16, "N:\\t.ini"), "1");
+  DWORD n = 0;
+  EXPECT_EQ(Ini("ProgramLevel", "Long", "", 16, "C:\\t.ini", &n), "0123456789abcde");
+  EXPECT_EQ(n, 15u);
+  EXPECT_EQ(Ini("ProgramLevel", "Kanji", "", 16), "表表表表表表表");  // 14 bytes: no half character
+  EXPECT_EQ(Ini("programlevel", "Later", "0"), "1");
+  char keys[64];
+  DWORD len = win::GetPrivateProfileStringA("Other", nullptr, "", keys, sizeof(keys), "C:\\t.ini");
+  EXPECT_EQ(len, 5u);
+  EXPECT_EQ(std::string(keys, 6), std::string("MX13\0", 6));
+}
+
+}  // namespace

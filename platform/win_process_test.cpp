@@ -1,0 +1,113 @@
+// Process start and wait: WordPad's part goes to the viewer, other programs
+// start as Windows would start them.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/recording_viewer.h"
+#include "platform/win.h"
+
+namespace {
+
+class Processes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[] = "/tmp/zel-proc-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    host_ = dir;
+    setenv("ZEL_DRIVES", ("Z:fixed=/;C:fixed=" + host_).c_str(), 1);
+    unsetenv("ZEL_VIEWER");
+    win::ReloadMappings();
+    win::SetLogViewer(&viewer_);
+    std::ofstream(host_ + "/log.txt") << "remarks";
+  }
+  void TearDown() override {
+    win::SetLogViewer(nullptr);
+    std::system(("rm -rf " + host_).c_str());
+    unsetenv("ZEL_DRIVES");
+    unsetenv("ZEL_VIEWER");
+    win::ReloadMappings();
+  }
+  // Starts as run control does: closes the thread, waits when asked, closes
+  // the process.
+  bool Exec(std::string command, const char* folder, bool wait) {
+    win::STARTUPINFOA startup = {68, STARTF_USESHOWWINDOW, SW_SHOWNORMAL};
+    win::PROCESS_INFORMATION process;
+    std::memset(&process, 0, sizeof(process));
+    if (!win::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                             folder, &startup, &process))
+      return false;
+    win::CloseHandle(process.hThread);
+    if (wait) {
+      EXPECT_EQ(win::WaitForSingleObject(process.hProcess, INFINITE), WAIT_OBJECT_0);
+    }
+    win::CloseHandle(process.hProcess);
+    return true;
+  }
+  std::string host_;
+  win::RecordingLogViewer viewer_;
+};
+
+const char kWordPad[] = "C:\\Program Files\\Windows NT\\Accessories\\Wordpad.exe \"C:\\log.txt\"";
+
+TEST_F(Processes, WordPadGoesToTheViewerWhetherOrNotItsFolderExists) {
+  ASSERT_TRUE(Exec(kWordPad, "C:\\Program Files\\Windows NT\\Accessories", true));
+  ASSERT_EQ(viewer_.shown.size(), 1u);
+  EXPECT_EQ(viewer_.shown[0].host_path, host_ + "/log.txt");
+  EXPECT_TRUE(viewer_.shown[0].wait);
+  ASSERT_EQ(viewer_.starts.size(), 1u);
+  EXPECT_EQ(viewer_.starts[0].command, kWordPad);
+  EXPECT_EQ(viewer_.starts[0].folder, "C:\\Program Files\\Windows NT\\Accessories");
+  EXPECT_TRUE(viewer_.starts[0].started);
+  // Without a wait, the viewer learns so when the handle is let go; any case
+  // of the name counts, and a bare drive folder too.
+  ASSERT_TRUE(Exec("C:\\WORDPAD.EXE \"C:\\log.txt\"", "C:", false));
+  ASSERT_EQ(viewer_.shown.size(), 2u);
+  EXPECT_FALSE(viewer_.shown[1].wait);
+}
+
+TEST_F(Processes, ZelViewerRunsTheHostCommandWithTheLogPathLast) {
+  std::string out = host_ + "/viewer-args";
+  setenv("ZEL_VIEWER", ("printf '%s|' >" + out + " first").c_str(), 1);
+  ASSERT_TRUE(Exec(kWordPad, "C:\\Program Files", true));
+  std::ifstream in(out);
+  std::stringstream s;
+  s << in.rdbuf();
+  EXPECT_EQ(s.str(), "first|" + host_ + "/log.txt|");
+  EXPECT_TRUE(viewer_.shown.empty());
+}
+
+TEST_F(Processes, OtherProgramsNeedTheirFileAndFolder) {
+  EXPECT_FALSE(Exec("C:\\missing.exe arg", nullptr, true));
+  ASSERT_EQ(viewer_.starts.size(), 1u);
+  EXPECT_FALSE(viewer_.starts[0].started);
+  // A program with a blank in its unquoted path is found as Windows finds it.
+  std::system(("mkdir -p '" + host_ + "/my tools' && printf '#!/bin/sh\\npwd > \"$1\"\\n' > '" + host_ +
+               "/my tools/where' && chmod +x '" + host_ + "/my tools/where'")
+                  .c_str());
+  EXPECT_FALSE(Exec("C:\\my tools\\where C:\\out.txt", "C:\\no-such-folder", true));
+  ASSERT_TRUE(Exec("C:\\my tools\\where " + host_ + "/out.txt", "C:\\my tools", true));
+  std::ifstream in(host_ + "/out.txt");
+  std::string cwd;
+  std::getline(in, cwd);
+  EXPECT_EQ(cwd, host_ + "/my tools");
+  EXPECT_EQ(win::WaitForSingleObject(nullptr, 0), WAIT_FAILED);
+}
+
+TEST_F(Processes, AWaitWithATimeoutReturnsWhenTheProcessEnds) {
+  std::system(("printf '#!/bin/sh\\nsleep 0.3\\n' > " + host_ + "/slow && chmod +x " + host_ + "/slow").c_str());
+  win::PROCESS_INFORMATION process;
+  char command[] = "C:\\slow";
+  ASSERT_TRUE(win::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &process));
+  EXPECT_EQ(win::WaitForSingleObject(process.hProcess, 10), WAIT_TIMEOUT);
+  EXPECT_EQ(win::WaitForSingleObject(process.hProcess, 5000), WAIT_OBJECT_0);
+  win::CloseHandle(process.hThread);
+  win::CloseHandle(process.hProcess);
+}
+
+}  // namespace
