@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -75,7 +76,7 @@ class ScratchDir {
 
 inline StKOTEISHISANINFO Asset(const char* code, int16_t method = 6) {
   StKOTEISHISANINFO m{};
-  std::strncpy(m.szCode, code, sizeof m.szCode);
+  std::memcpy(m.szCode, code, std::min(std::strlen(code), sizeof m.szCode));
   m.sMethodCode = method;
   m.lTypeCode = 1;
   return m;
@@ -84,7 +85,7 @@ inline StKOTEISHISANINFO Asset(const char* code, int16_t method = 6) {
 inline StIKKATSUINFO Item(int number, const char* name = "") {
   StIKKATSUINFO item{};
   std::snprintf(item.szBreakdownNo, sizeof item.szBreakdownNo, "%d", number);
-  std::strncpy(item.szName, name, sizeof item.szName);
+  std::memcpy(item.szName, name, std::min(std::strlen(name), sizeof item.szName));
   return item;
 }
 

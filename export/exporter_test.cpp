@@ -1,0 +1,303 @@
+// The exporter's files as a whole: the header block, the error log's
+// entries, the asset type file, and what the exporter keeps about each file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "export/export_test_util.h"
+
+namespace {
+
+using namespace export_test;
+
+StDATAINFO Company(const std::string& name, uint8_t kind = 0, int32_t start = 20240401,
+                   int32_t end = 20250331) {
+  StDATAINFO info{};
+  std::memcpy(info.szCompanyName, name.data(), std::min(name.size(), sizeof info.szCompanyName));
+  info.ucCorpKind = kind;
+  info.lPeriodStart = start;
+  info.lPeriodEnd = end;
+  return info;
+}
+
+// Writes only the header block and column-name line; returns the lines.
+std::vector<std::string> HeaderLines(StDATAINFO info) {
+  ScratchDir dir;
+  AssetExporter exporter;
+  exporter.SetOutputPath(dir.Windows("out.csv").c_str());
+  exporter.OpenAssetFile(&info);
+  exporter.CloseOutput(0);
+  exporter.CloseOutput(2);
+  std::string data = ReadFile(dir.Host("out.csv"));
+  EXPECT_EQ(data.substr(data.size() - 3), ",\r\n");
+  return Split(data, "\r\n");
+}
+
+TEST(HeaderTest, SixLinesAndTheColumnNames) {
+  std::vector<std::string> lines = HeaderLines(Company("株式会社テスト", 1, 20240401, 20250331));
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[0], "バージョン=20. 0. 1. 0(FILEVERSION=1.8)");
+  EXPECT_EQ(lines[1], "顧問先コード=");
+  EXPECT_EQ(lines[2], "顧問先名称=株式会社テスト");
+  EXPECT_EQ(lines[3], "法人個人区分=法人");
+  EXPECT_EQ(lines[4], "事業年度開始日=20240401");
+  EXPECT_EQ(lines[5], "事業年度終了日=20250331");
+  std::vector<std::string> names = Fields(lines[6]);
+  ASSERT_EQ(names.size(), 152u);
+  EXPECT_EQ(names[0], ";資産コード");
+  EXPECT_EQ(names[12], "取得年月日");
+  EXPECT_EQ(names[17], "耐用年数短縮(保証額未満)[圧縮記帳(引当金・積立金)の場合の償却額計算用]");
+  EXPECT_EQ(names[43], "期首帳簿価額(〃)[圧縮記帳(引当金・積立金)の場合の償却額計算用]");
+  EXPECT_EQ(names[95], "償却資産資産コード(入力)");
+  EXPECT_EQ(names[149], "メモ欄上段");
+  EXPECT_EQ(names[150], "メモ欄下段");
+  EXPECT_EQ(names[151], "");
+
+  EXPECT_EQ(HeaderLines(Company("", 4))[3], "法人個人区分=個人");
+  EXPECT_EQ(HeaderLines(Company("", 3))[3], "法人個人区分=個人");
+  EXPECT_EQ(HeaderLines(Company("", 0))[3], "法人個人区分=法人");
+  lines = HeaderLines(Company("", 2, 0, 0));
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[2], "顧問先名称=");
+  EXPECT_EQ(lines[3], "");
+  EXPECT_EQ(lines[4], "事業年度開始日=0");
+  EXPECT_EQ(HeaderLines(Company("", 200))[3], "");
+}
+
+TEST(HeaderTest, LongCompanyNamesAreCutAt152BytesOnACharacterBoundary) {
+  std::vector<std::string> lines = HeaderLines(Company(std::string(141, 'c')));
+  EXPECT_EQ(lines[2], "顧問先名称=" + std::string(141, 'c'));
+  EXPECT_EQ(lines[2].size(), 152u);
+  lines = HeaderLines(Company(std::string(259, 'c')));
+  EXPECT_EQ(lines[2], "顧問先名称=" + std::string(141, 'c'));
+  // The 152nd byte would be the first byte of "社": the line keeps 151.
+  lines = HeaderLines(Company(std::string(140, 'c') + "社名"));
+  EXPECT_EQ(lines[2], "顧問先名称=" + std::string(140, 'c'));
+  // A name that fills its whole field, without a terminator, is read within it.
+  StDATAINFO full = Company("");
+  std::memset(full.szCompanyName, 'd', sizeof full.szCompanyName);
+  lines = HeaderLines(full);
+  EXPECT_EQ(lines[2], "顧問先名称=" + std::string(141, 'd'));
+}
+
+TEST(ErrorLogTest, EntriesEndInCrLfAndAreCutOnACharacterBoundary) {
+  RowRun run;
+  run.exporter().WriteErrorLog("\n＜ERROR＞\nfirst\nsecond");
+  run.exporter().WriteErrorLog(std::string(200, 'e').c_str());
+  std::string split = std::string(151, 'f') + "字";  // 152nd byte starts a character
+  run.exporter().WriteErrorLog(split.c_str());
+  run.exporter().WriteErrorLog("");
+  EXPECT_EQ(run.log(), "\n＜ERROR＞\nfirst\nsecond\r\n" + std::string(152, 'e') + "\r\n" +
+                           std::string(151, 'f') + "\r\n\r\n");
+}
+
+TEST(ErrorLogTest, AnEarlierLogIsEmptiedWhenTheExportStarts) {
+  ScratchDir dir;
+  {
+    std::ofstream old(dir.Host("ZelEnaMx13SysErr.txt"));
+    old << "left from an earlier run";
+  }
+  AssetExporter exporter;
+  exporter.SetOutputPath(dir.Windows("out.csv").c_str());
+  StDATAINFO info{};
+  exporter.OpenAssetFile(&info);
+  exporter.CloseOutput(0);
+  exporter.CloseOutput(2);
+  EXPECT_EQ(ReadFile(dir.Host("ZelEnaMx13SysErr.txt")), "");
+}
+
+StSHISANKUBUNINFO Category(int32_t code, const std::string& name, int16_t method, int32_t ratio = 0) {
+  StSHISANKUBUNINFO c{};
+  c.lCode = code;
+  std::memcpy(c.szName, name.data(), std::min(name.size(), sizeof c.szName));
+  c.sMethodCode = method;
+  c.lResidualRatio = ratio;
+  return c;
+}
+
+// The asset type file of a company with the given categories.
+std::vector<std::string> TypeFile(StDATAINFO info, std::vector<StSHISANKUBUNINFO> categories) {
+  ScratchDir dir;
+  AssetExporter exporter;
+  exporter.SetDateSource(FixedDate);
+  std::string path = dir.Windows("assets.csv");
+  exporter.SetOutputPath(path.c_str());
+  exporter.OpenAssetFile(&info);
+  exporter.CloseOutput(0);
+  exporter.CloseOutput(2);
+  exporter.OpenOutput(1, path.c_str());
+  exporter.WriteTypeHeader(&info);
+  for (StSHISANKUBUNINFO& c : categories) exporter.WriteTypeRow(&c);
+  exporter.CloseOutput(1);
+  EXPECT_TRUE(exporter.Succeeded());
+  return Split(ReadFile(dir.Host("syurui.SSC")), "\r\n");
+}
+
+TEST(TypeFileTest, HeaderBlock) {
+  const std::string rule = ";" + std::string(93, '/');
+  std::vector<std::string> expected = {
+      rule,
+      ";減価償却 資産種類ファイル",
+      ";顧問先\t\t：[0004 法人関与先]",
+      ";日付\t\t：2026/3/9",
+      ";備考\t\t：",
+      ";",
+      rule,
+      "",
+      "[Commonlnf]",
+      "SisanSyuruiCDKetasuu=2",
+      "HoujinKojinKubun=1",
+      "Version=20. 0. 1. 0(FILEVERSION=1.1)",
+      "",
+      "[Datalnf]",
+      "SisanSyurui=1",
+      "",
+      "[SisanSyurui]",
+  };
+  EXPECT_EQ(TypeFile(Company("", 1), {}), expected);
+  std::vector<std::string> individual = TypeFile(Company("", 4), {});
+  EXPECT_EQ(individual[2], ";顧問先\t\t：[0004 個人関与先]");
+  EXPECT_EQ(individual[10], "HoujinKojinKubun=2");
+  std::vector<std::string> neither = TypeFile(Company("", 2), {});
+  ASSERT_EQ(neither.size(), 17u);
+  EXPECT_EQ(neither[2], "");
+  EXPECT_EQ(neither[10], "");
+}
+
+TEST(TypeFileTest, CategoryRows) {
+  std::vector<std::string> lines = TypeFile(
+      Company(""), {
+                       Category(1, "建物", 1),
+                       Category(2, "構築物", 2, 15),
+                       Category(3, "機械装置", 3),
+                       Category(4, "一括", 4),
+                       Category(5, "器具備品", 6),
+                       Category(9, "繰延資産", 2),
+                       Category(9, "繰延", 4),
+                       Category(10, "abcdefghijkl", 7, 3),
+                       Category(11, "土地土地土地土地", 6),
+                       Category(123, "大きな番号", 0),
+                       Category(0, "", 5),
+                   });
+  ASSERT_EQ(lines.size(), 17u + 11u);
+  std::vector<std::string> expected = {
+      "01,建物,有形固定資産,償却資産,定率法,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
+      "02,構築物,有形固定資産,償却資産,定額法,除却日まで償却,15,5,構築物,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
+      "03,機械装置,有形固定資産,償却資産,定率法,除却日まで償却,10,5,機械及び装置,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
+      "04,一括,有形固定資産,償却資産,一括決算,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
+      "05,器具備品,有形固定資産,償却資産,定率法,除却日まで償却,10,5,工具器具及び備品,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
+      "09,繰延資産,繰延資産,償却資産,均等償却,除却日まで償却,0,0,申告なし,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
+      "09,繰延,繰延資産,償却資産,一括決算,除却日まで償却,0,0,申告なし,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
+      "10,abcdefghijkl,有形固定資産,償却資産,定率法,除却日まで償却,3,10,申告なし,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
+      "11,土地土地土地,有形固定資産,非償却資産,,,0,0,申告なし,0.00,0.00,0.00,0.00,0.00,0.00,該当しない",
+      "12,大きな番号,有形固定資産,償却資産,定率法,除却日まで償却,10,5,,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
+      "00,,有形固定資産,償却資産,定率法,除却日まで償却,10,5,,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
+  };
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 17, lines.end()), expected);
+  for (size_t i = 17; i < lines.size(); ++i) EXPECT_EQ(Fields(lines[i]).size(), 16u);
+}
+
+// What the exporter keeps about its files.
+struct StatusRun {
+  AssetExporter exporter;
+  explicit StatusRun(const std::string& path) {
+    exporter.SetDateSource(FixedDate);
+    exporter.SetOutputPath(path.c_str());
+    StDATAINFO info{};
+    exporter.OpenAssetFile(&info);
+    for (int i = 0; i < 3000; ++i) {
+      StKOTEISHISANINFO m = Asset("1");
+      std::strcpy(m.szMemo, std::string(60, 'm').c_str());  // a remark for every row
+      StKOTEINENINFO y{};
+      StKOTEITSUKIINFO month{};
+      StIKKATSUINFO item{};
+      exporter.WriteRow(&m, &y, &month, &item);
+    }
+    exporter.CloseOutput(0);
+    exporter.CloseOutput(2);
+    exporter.OpenOutput(1, path.c_str());
+    exporter.WriteTypeHeader(&info);
+    exporter.CloseOutput(1);
+  }
+};
+
+TEST(FileStatusTest, ASoundRunSucceeds) {
+  ScratchDir dir;
+  StatusRun run(dir.Windows("out.csv"));
+  EXPECT_TRUE(run.exporter.Succeeded());
+  EXPECT_EQ(run.exporter.FailedOutput(), -1);
+  EXPECT_EQ(run.exporter.OutputPath(0), dir.Windows("out.csv"));
+  EXPECT_EQ(run.exporter.OutputPath(1), dir.Windows("syurui.SSC"));
+  EXPECT_EQ(run.exporter.OutputPath(2), dir.Windows("ZelEnaMx13SysErr.txt"));
+  EXPECT_STREQ(run.exporter.OutputPath(3), "");
+}
+
+TEST(FileStatusTest, FilesThatCannotBeOpenedOrWritten) {
+  ScratchDir dir;
+  {
+    // No folder: nothing can be opened.
+    StatusRun run(dir.Windows("missing\\out.csv"));
+    EXPECT_FALSE(run.exporter.Succeeded());
+    EXPECT_EQ(run.exporter.FailedOutput(), 0);
+  }
+  {
+    // The error log's name is taken by a folder.
+    ASSERT_EQ(mkdir(dir.Host("ZelEnaMx13SysErr.txt").c_str(), 0777), 0);
+    StatusRun run(dir.Windows("out.csv"));
+    EXPECT_EQ(run.exporter.FailedOutput(), 2);
+    EXPECT_EQ(run.exporter.OutputPath(2), dir.Windows("ZelEnaMx13SysErr.txt"));
+    EXPECT_EQ(Split(ReadFile(dir.Host("out.csv")), "\r\n").size(), 7u + 3000u);
+    rmdir(dir.Host("ZelEnaMx13SysErr.txt").c_str());
+  }
+  {
+    // A device without room: the writes or the close fail.
+    ASSERT_EQ(symlink("/dev/full", dir.Host("full.csv").c_str()), 0);
+    StatusRun run(dir.Windows("full.csv"));
+    EXPECT_FALSE(run.exporter.Succeeded());
+    EXPECT_EQ(run.exporter.FailedOutput(), 0);
+  }
+}
+
+TEST(FileStatusTest, DerivedFilesWithoutASoundPathAreNeverWritten) {
+  ScratchDir dir;
+  {
+    // No "\" at all: both siblings would be the asset data file.
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(dir.host().c_str()), 0);
+    StatusRun run("out.csv");
+    ASSERT_EQ(chdir(cwd), 0);
+    EXPECT_EQ(run.exporter.FailedOutput(), 1);
+    EXPECT_STREQ(run.exporter.OutputPath(1), "");
+    EXPECT_STREQ(run.exporter.OutputPath(2), "");
+    std::vector<std::string> lines = Split(ReadFile(dir.Host("out.csv")), "\r\n");
+    ASSERT_EQ(lines.size(), 7u + 3000u);
+    EXPECT_EQ(lines[0], "バージョン=20. 0. 1. 0(FILEVERSION=1.8)");
+    EXPECT_FALSE(std::filesystem::exists(dir.Host("syurui.SSC")));
+  }
+  {
+    // The asset data file named like the asset type file.
+    StatusRun run(dir.Windows("SYURUI.ssc"));
+    EXPECT_EQ(run.exporter.FailedOutput(), 1);
+    EXPECT_EQ(Split(ReadFile(dir.Host("SYURUI.ssc")), "\r\n").size(), 7u + 3000u);
+  }
+  {
+    // The derived paths would exceed 260 bytes.
+    std::string folder(250 - (dir.Windows("x").size() - 1), 'a');
+    ASSERT_EQ(mkdir(dir.Host(folder).c_str(), 0777), 0);
+    std::string path = dir.Windows(folder + "/x");
+    ASSERT_EQ(path.size(), 252u);
+    StatusRun run(path);
+    EXPECT_EQ(run.exporter.FailedOutput(), 1);
+    EXPECT_TRUE(std::filesystem::exists(dir.Host(folder + "/x")));
+    EXPECT_FALSE(std::filesystem::exists(dir.Host(folder + "/ZelEnaMx13SysErr.txt")));
+  }
+  {
+    // An output path over 260 bytes is never shortened into another file.
+    std::string path = dir.Windows(std::string(300, 'p'));
+    StatusRun run(path);
+    EXPECT_EQ(run.exporter.FailedOutput(), 0);
+    EXPECT_STREQ(run.exporter.OutputPath(0), "");
+  }
+}
+
+}  // namespace
