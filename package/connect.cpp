@@ -23,7 +23,7 @@ std::string PackageText(const char* column) {
   std::string sql = std::string("SELECT ") + column + " FROM package ORDER BY rowid LIMIT 1";
   sqlite3_stmt* stmt = TheStore().Prepare(sql.c_str());
   std::string value;
-  if (stmt && sqlite3_step(stmt) == SQLITE_ROW) value = package::ColumnText(stmt, 0);
+  if (stmt && TheStore().Step(stmt)) value = package::ColumnText(stmt, 0);
   sqlite3_finalize(stmt);
   return value;
 }
@@ -32,7 +32,7 @@ long PackageNumber(const char* column, long fallback) {
   std::string sql = std::string("SELECT ") + column + " FROM package ORDER BY rowid LIMIT 1";
   sqlite3_stmt* stmt = TheStore().Prepare(sql.c_str());
   long value = fallback;
-  if (stmt && sqlite3_step(stmt) == SQLITE_ROW) value = static_cast<long>(sqlite3_column_int64(stmt, 0));
+  if (stmt && TheStore().Step(stmt)) value = static_cast<long>(sqlite3_column_int64(stmt, 0));
   sqlite3_finalize(stmt);
   return value;
 }
@@ -160,7 +160,7 @@ long ClSysUser::GetSelectedNo(const char* user_id, int32_t* first, int32_t* seco
   if (!stmt) return 1;
   package::BindKey(stmt, 1, user_id ? user_id : "");
   long rc = 1;
-  if (sqlite3_step(stmt) == SQLITE_ROW) {
+  if (TheStore().Step(stmt)) {
     if (first) *first = static_cast<int32_t>(sqlite3_column_int64(stmt, 0));
     if (second) *second = static_cast<int32_t>(sqlite3_column_int64(stmt, 1));
     rc = 0;
@@ -205,7 +205,7 @@ long ClSetData::ReadyDat(long cursor, long /*flag*/) {
 long ClSetData::WalkDat(StDATAINFO* record, long cursor) {
   auto it = Cursors().find(cursor);
   if (it == Cursors().end() || !it->second.stmt || it->second.generation != TheStore().generation()) return 1;
-  if (sqlite3_step(it->second.stmt) != SQLITE_ROW) return 1;
+  if (!TheStore().Step(it->second.stmt)) return 1;
   if (record) FillDataInfo(it->second.stmt, record);
   return 0;
 }
@@ -229,7 +229,7 @@ StDATAINFO* ClSetData::GetSelectedInfo() {
   sqlite3_stmt* stmt = TheStore().Prepare((std::string(kDataSetColumns) + "WHERE data_no = ?").c_str());
   if (!stmt) return &selected;
   sqlite3_bind_int64(stmt, 1, second);
-  if (sqlite3_step(stmt) == SQLITE_ROW) FillDataInfo(stmt, &selected);
+  if (TheStore().Step(stmt)) FillDataInfo(stmt, &selected);
   sqlite3_finalize(stmt);
   return &selected;
 }

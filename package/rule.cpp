@@ -31,7 +31,7 @@ class Walk {
     if (!stmt_ || generation_ != TheStore().generation() || index < 0) return false;
     if (index < next_ && !Restart()) return false;
     while (next_ <= index) {
-      if (sqlite3_step(stmt_) != SQLITE_ROW) {
+      if (!TheStore().Step(stmt_)) {
         sqlite3_reset(stmt_);
         next_ = 0;
         return false;
@@ -95,7 +95,7 @@ long Count(const char* sql, const std::string& data_id, int64_t asset_seq = -1) 
   if (!stmt) return 0;
   package::BindKey(stmt, 1, data_id);
   if (asset_seq >= 0) sqlite3_bind_int64(stmt, 3, asset_seq);
-  long n = sqlite3_step(stmt) == SQLITE_ROW ? static_cast<long>(sqlite3_column_int64(stmt, 0)) : 0;
+  long n = TheStore().Step(stmt) ? static_cast<long>(sqlite3_column_int64(stmt, 0)) : 0;
   sqlite3_finalize(stmt);
   return n;
 }

@@ -24,7 +24,7 @@ long ClSaveTextIO::GetData(StTEXTIOSAVEINFO* info) {
   package::BindKey(stmt, 1, data_id_);
   package::BindKey(stmt, 3, NameOf(*info));
   long rc = 1;
-  if (sqlite3_step(stmt) == SQLITE_ROW) {
+  if (package::TheStore().Step(stmt)) {
     const void* bytes = sqlite3_column_blob(stmt, 0);
     size_t n = static_cast<size_t>(sqlite3_column_bytes(stmt, 0));
     if (n > sizeof(info->columns)) n = sizeof(info->columns);

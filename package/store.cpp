@@ -151,6 +151,7 @@ bool Store::Open(const std::string& host_path, std::string* error) {
   }
   db_ = db;
   ++generation_;
+  complained_ = false;
   return true;
 }
 
@@ -172,6 +173,17 @@ sqlite3_stmt* Store::Prepare(const char* sql) const {
     return nullptr;
   }
   return stmt;
+}
+
+bool Store::Step(sqlite3_stmt* stmt) {
+  if (!stmt) return false;
+  int rc = sqlite3_step(stmt);
+  if (rc == SQLITE_ROW) return true;
+  if (rc != SQLITE_DONE && !complained_ && db_) {
+    complained_ = true;
+    std::fprintf(stderr, "package store: %s; the data read may be incomplete\n", sqlite3_errmsg(db_));
+  }
+  return false;
 }
 
 Store& TheStore() {

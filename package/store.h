@@ -32,10 +32,14 @@ class Store {
   // Prepares a statement; null (with the reason on standard error) when the
   // store is closed or the statement fails.
   sqlite3_stmt* Prepare(const char* sql) const;
+  // Steps a statement: true with a row. A failure other than the end (a
+  // damaged store) is said on standard error, once per opening.
+  bool Step(sqlite3_stmt* stmt);
 
  private:
   sqlite3* db_ = nullptr;
   uint64_t generation_ = 0;
+  bool complained_ = false;
 };
 
 // The process's store.

@@ -85,6 +85,40 @@ TEST_F(UnusableStore, AFolderInsteadOfAFile) {
   path_ = dir_ + "/package.db";
 }
 
+TEST_F(StoreTest, ADamagedStoreIsSaidOnceAndWalksShort) {
+  std::string sql = "BEGIN;INSERT INTO datasets (data_no, data_id) VALUES (1, 'D1');";
+  for (int i = 0; i < 2000; ++i)
+    sql += "INSERT INTO assets (data_id, seq, name) VALUES ('D1', " + std::to_string(i) + ", '" +
+           std::string(100, 'n') + "');";
+  MakeStore(sql + "COMMIT;");
+  {
+    std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekg(0, std::ios::end);
+    long size = static_cast<long>(f.tellg());
+    for (long at = 3 * 4096; at < size; at += 509) {
+      f.seekp(at);
+      f.put(static_cast<char>(at * 7));
+    }
+  }
+  testing::internal::CaptureStderr();
+  long walked = 0;
+  if (ClZelConnect::Inst()->Initiate() == 0) {
+    ClRuleGenkashokyaku rule;
+    rule.SetCurDataID("D1");
+    long n = 0;
+    rule.MoveReady(nullptr, 0, 0);
+    rule.GetCount(&n);
+    StKOTEISHISANINFO m;
+    StKOTEINENINFO y;
+    StKOTEITSUKIINFO t;
+    for (long i = 0; i < 2000; ++i) walked += rule.Move(i, &m, &y, &t) == 0;
+  }
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_LT(walked, 2000);
+  EXPECT_NE(err.find("malformed"), std::string::npos) << err;
+  EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+}
+
 TEST_F(StoreTest, ConnectionGivesTheStoredResultsAndProductName) {
   MakeStore(U8(u8"UPDATE package SET product_name = 'ゼルマー会計', initiate_result = 7, syslink_result = 3,"
                " output_folder = 'C:\\出力\\', env_folder = 'C:\\env\\';"));
