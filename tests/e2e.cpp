@@ -164,7 +164,12 @@ RunResult E2eTest::Run(const std::string& script, const std::string& program, co
   vars.push_back("ZEL_UI_SCRIPT=" + script_file);
   vars.push_back("ZEL_PACKAGE=" + dir_ + "/package.db");
   vars.push_back("ZEL_DRIVES=Z:fixed=/;E:fixed=" + e_ + drives_);
-  vars.insert(vars.end(), env.begin(), env.end());
+  // An extra entry replaces the one of its name; a bare name removes it.
+  for (const std::string& entry : env) {
+    std::string name = entry.substr(0, entry.find('='));
+    std::erase_if(vars, [&](const std::string& v) { return v.compare(0, name.size() + 1, name + "=") == 0; });
+    if (entry.find('=') != std::string::npos) vars.push_back(entry);
+  }
   auto start = std::chrono::steady_clock::now();
   r.status = Spawn({program_dir_ + "/" + program}, vars, dir_, dir_ + "/transcript.jsonl", dir_ + "/stderr.txt");
   r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -37,7 +37,8 @@ class E2eTest : public ::testing::Test {
   // Runs SQL on the store.
   void Sql(const std::string& statements);
 
-  // Runs program with script. env holds extra "NAME=value" entries;
+  // Runs program with script. env holds extra "NAME=value" entries that
+  // replace those of their name ("NAME" alone removes it);
   // ZEL_DRIVES is "Z:fixed=/;E:fixed=<E folder>" followed by drives_.
   RunResult Run(const std::string& script, const std::string& program = "ZelEna20ToMx13",
                 const std::vector<std::string>& env = {});

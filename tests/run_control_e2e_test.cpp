@@ -207,5 +207,39 @@ TEST_F(E2eTest, CompanyAndPeriodLines) {
   EXPECT_EQ(r.Of("dialog")[0]["period"], " 0000/00/00～0000/00/00");
 }
 
+TEST_F(E2eTest, BackEndSelectionAndScriptErrors) {
+  MakeStore(0);
+  // Neither a terminal nor a script: said on standard error, ended as quit.
+  RunResult r = Run("", "ZelEna20ToMx13", {"ZEL_UI", "ZEL_UI_SCRIPT"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.lines.empty());
+  EXPECT_NE(r.errors.find("ZEL_UI_SCRIPT"), std::string::npos) << r.errors;
+  // ZEL_UI_SCRIPT alone picks the script back end.
+  r = Run("key Esc\nanswer ok\n", "ZelEna20ToMx13", {"ZEL_UI"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.Messages(), std::vector<std::string>{kCancelNotice});
+  // A script that cannot be read.
+  r = Run("", "ZelEna20ToMx13", {"ZEL_UI_SCRIPT=" + dir_ + "/missing.txt"});
+  EXPECT_EQ(r.status, 3);
+  ASSERT_EQ(r.lines.size(), 1u);
+  EXPECT_EQ(r.events[0]["event"], "script-error");
+
+  // A script error ends the run with status 3 and writes nothing more: here
+  // an answer that the box does not offer, after the export.
+  r = Run("set 1007 E:\\out\\a.csv\nkey F12\nanswer yes\nanswer yes\n");
+  EXPECT_EQ(r.status, 3);
+  ASSERT_EQ(r.lines.size(), 5u);
+  EXPECT_TRUE(r.events[3]["answer"].is_null());
+  EXPECT_EQ(r.lines[4], R"({"event":"script-error","line":4,"reason":"the message box offers no \"yes\""})");
+  EXPECT_NE(r.errors.find("line 4"), std::string::npos) << r.errors;
+  // The script ends while the dialog waits for input.
+  r = Run("set 1007 E:\\out\\b.csv\n");
+  EXPECT_EQ(r.status, 3);
+  ASSERT_EQ(r.lines.size(), 2u);
+  EXPECT_EQ(r.events[1]["event"], "script-error");
+  EXPECT_EQ(r.events[1]["line"], 2);
+  EXPECT_FALSE(Exists(e_ + "/out/b.csv"));
+}
+
 }  // namespace
 }  // namespace e2e
