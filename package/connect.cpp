@@ -245,7 +245,12 @@ const char* ClFileMgr::GetAppFolderPath(long type) {
   static char folders[2][MAX_PATH + 1];
   static char none[1];
   if (type != 0 && type != 1) return none;
-  cp932::CopyCut(folders[type], sizeof(folders[type]), PackageText(type == 0 ? "output_folder" : "env_folder"));
+  // Callers append file names: a folder always ends with its "\" (a final
+  // double-byte character whose trail byte is 0x5C does not count as one).
+  std::string folder = PackageText(type == 0 ? "output_folder" : "env_folder");
+  if (!folder.empty() && (folder.back() != '\\' || cp932::EndsWithDoubleByte(folder))) folder += '\\';
+  if (folder.size() >= sizeof(folders[type])) folder.clear();  // too long to be a folder
+  cp932::CopyCut(folders[type], sizeof(folders[type]), folder);
   return folders[type];
 }
 

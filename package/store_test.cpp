@@ -127,6 +127,11 @@ TEST_F(StoreTest, ConnectionGivesTheStoredResultsAndProductName) {
   EXPECT_STREQ(ClFileMgr::Inst()->GetAppFolderPath(0), "C:\\出力\\");
   EXPECT_STREQ(ClFileMgr::Inst()->GetAppFolderPath(1), "C:\\env\\");
   EXPECT_STREQ(ClFileMgr::Inst()->GetAppFolderPath(2), "");
+  // A folder stored without its closing backslash gets one, also after a
+  // name whose last trail byte is 0x5C; a folder too long for a path is none.
+  Run(U8(u8"UPDATE package SET output_folder = 'C:\\表', env_folder = 'C:\\") + std::string(300, 'e') + "';");
+  EXPECT_STREQ(ClFileMgr::Inst()->GetAppFolderPath(0), "C:\\表\\");
+  EXPECT_STREQ(ClFileMgr::Inst()->GetAppFolderPath(1), "");
   ui::RecordingMessageBoxes boxes;
   boxes.answers.push_back(IDOK);
   ui::SetMessageBoxService(&boxes);
