@@ -39,6 +39,75 @@ class ScopedModifiers {
 
 bool IsButton(const ControlTemplate& c) { return c.kind == ControlKind::PushButton; }
 
+// Start of the character before byte position p, and the end of the one at p.
+int PrevChar(const std::string& text, int p) {
+  if (p <= 0) return 0;
+  return cp932::ByteKind(text, static_cast<size_t>(p - 1)) == 2 ? p - 2 : p - 1;
+}
+int NextChar(const std::string& text, int p) {
+  int len = static_cast<int>(text.size());
+  if (p >= len) return len;
+  return cp932::ByteKind(text, static_cast<size_t>(p)) == 1 && p + 1 < len ? p + 2 : p + 1;
+}
+
+// The selection of an edit, ordered and kept inside its text.
+void SelectionRange(const CDialog::ControlState& s, int* a, int* b) {
+  int len = static_cast<int>(s.text.size());
+  *a = std::min(std::max(std::min(s.sel_start, s.sel_end), 0), len);
+  *b = std::min(std::max(std::max(s.sel_start, s.sel_end), 0), len);
+}
+
+// Typing into an edit: insert replaces the selection, cut to what the limit
+// leaves room for; the caret follows the inserted text.
+void ReplaceSelection(CDialog::ControlState& s, std::string_view insert) {
+  int a = 0, b = 0;
+  SelectionRange(s, &a, &b);
+  size_t kept = s.text.size() - static_cast<size_t>(b - a);
+  if (s.limit > 0) {
+    size_t room = static_cast<size_t>(s.limit) > kept ? static_cast<size_t>(s.limit) - kept : 0;
+    insert = insert.substr(0, cp932::CutLength(insert, room));
+  }
+  if (insert.empty() && a == b) return;
+  s.text = s.text.substr(0, a) + std::string(insert) + s.text.substr(b);
+  s.sel_start = s.sel_end = a + static_cast<int>(insert.size());
+}
+
+// The editing keys of an edit. The caret is sel_end; with Shift the anchor
+// (sel_start) stays, so that the selection grows or shrinks.
+void EditKey(CDialog::ControlState& s, int key, bool shift) {
+  int len = static_cast<int>(s.text.size());
+  int a = 0, b = 0;
+  SelectionRange(s, &a, &b);
+  int caret = std::min(std::max(s.sel_end, 0), len);
+  switch (key) {
+    case VK_BACK:
+    case VK_DELETE:
+      if (a == b) {
+        if (key == VK_BACK) a = PrevChar(s.text, a);
+        else b = NextChar(s.text, b);
+      }
+      s.text.erase(static_cast<size_t>(a), static_cast<size_t>(b - a));
+      s.sel_start = s.sel_end = a;
+      return;
+    case VK_LEFT:
+      caret = shift || a == b ? PrevChar(s.text, caret) : a;
+      break;
+    case VK_RIGHT:
+      caret = shift || a == b ? NextChar(s.text, caret) : b;
+      break;
+    case VK_HOME:
+      caret = 0;
+      break;
+    case VK_END:
+      caret = len;
+      break;
+    default:
+      return;
+  }
+  if (!shift) s.sel_start = caret;
+  s.sel_end = caret;
+}
+
 }  // namespace
 
 short GetKeyState(int virtual_key) {
@@ -188,18 +257,25 @@ void CDialog::KeyDown(int virtual_key, bool shift, bool ctrl, bool alt) {
   int f = impl_->focus;
   const ControlTemplate* focused = f >= 0 ? &impl_->tmpl.controls[f] : nullptr;
   switch (virtual_key) {
-    case VK_TAB: {
-      int n = static_cast<int>(impl_->states.size());
-      for (int step = 1; step <= n; ++step) {
-        int i = ((f < 0 ? (shift ? 0 : n - 1) : f) + (shift ? n - step : step)) % n;
-        if ((impl_->tmpl.controls[i].style & WS_TABSTOP) && CanFocus(i)) {
-          impl_->focus = i;
-          if (impl_->tmpl.controls[i].kind == ControlKind::Edit) impl_->items[i]->SetSel(0, -1);
-          break;
-        }
+    case VK_TAB:
+      MoveFocus(shift, true);
+      break;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_HOME:
+    case VK_END:
+    case VK_BACK:
+    case VK_DELETE:
+    case VK_UP:
+    case VK_DOWN:
+      if (focused && focused->kind == ControlKind::Edit) {
+        EditKey(impl_->states[f], virtual_key, shift);
+      } else if (focused && IsButton(*focused) && virtual_key != VK_BACK && virtual_key != VK_DELETE &&
+                 virtual_key != VK_HOME && virtual_key != VK_END) {
+        // Arrows move among the controls, as in a dialog's one group.
+        MoveFocus(virtual_key == VK_LEFT || virtual_key == VK_UP, false);
       }
       break;
-    }
     case VK_RETURN:
       // No default button: Enter acts only on a focused button.
       if (focused && IsButton(*focused)) Click(focused->id);
@@ -209,15 +285,7 @@ void CDialog::KeyDown(int virtual_key, bool shift, bool ctrl, bool alt) {
         Click(focused->id);
       } else if (focused && focused->kind == ControlKind::Edit) {
         // Typing a blank replaces the selection.
-        ControlState& s = impl_->states[f];
-        int len = static_cast<int>(s.text.size());
-        int a = std::min(std::max(std::min(s.sel_start, s.sel_end), 0), len);
-        int b = std::min(std::max(std::max(s.sel_start, s.sel_end), 0), len);
-        std::string text = s.text.substr(0, a) + " " + s.text.substr(b);
-        if (s.limit <= 0 || static_cast<int>(text.size()) <= s.limit) {
-          s.text = text;
-          s.sel_start = s.sel_end = a + 1;
-        }
+        ReplaceSelection(impl_->states[f], " ");
       }
       break;
     case VK_ESCAPE:
@@ -225,6 +293,28 @@ void CDialog::KeyDown(int virtual_key, bool shift, bool ctrl, bool alt) {
       break;
     default:
       break;
+  }
+}
+
+void CDialog::TypeChars(const std::string& text) {
+  int f = impl_->focus;
+  if (impl_->ended || f < 0 || impl_->tmpl.controls[f].kind != ControlKind::Edit || !impl_->states[f].enabled) return;
+  ReplaceSelection(impl_->states[f], text);
+}
+
+// Moves the focus to the next (or previous) control that can take it; with
+// tab_stops_only, among the tab stops. An edit reached this way has its text
+// selected.
+void CDialog::MoveFocus(bool back, bool tab_stops_only) {
+  int n = static_cast<int>(impl_->states.size());
+  int f = impl_->focus;
+  for (int step = 1; step <= n; ++step) {
+    int i = ((f < 0 ? (back ? 0 : n - 1) : f) + (back ? n - step : step)) % n;
+    if ((!tab_stops_only || (impl_->tmpl.controls[i].style & WS_TABSTOP)) && CanFocus(i)) {
+      impl_->focus = i;
+      if (impl_->tmpl.controls[i].kind == ControlKind::Edit) impl_->items[i]->SetSel(0, -1);
+      return;
+    }
   }
 }
 

@@ -31,6 +31,14 @@ typedef intptr_t LPARAM;
 #define VK_ESCAPE 0x1B
 #define VK_SPACE 0x20
 #define VK_F12 0x7B
+#define VK_BACK 0x08
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+#define VK_DELETE 0x2E
 
 struct MSG {
   HWND hwnd;        // the control (or dialog) the message is for
@@ -177,8 +185,17 @@ class CDialog : public CWnd {
   void InputText(int index, const std::string& text);
   // True when control index can take the focus (an enabled edit or button).
   bool CanFocus(int index) const;
+  // Characters typed by the user (CP932): in a focused enabled edit they
+  // replace the selection at the caret, as far as the edit limit allows
+  // without splitting a double-byte character; elsewhere they do nothing.
+  // Editing keys (Left, Right, Home, End with or without Shift, Backspace,
+  // Delete) arrive through KeyDown; the caret is sel_end, the anchor
+  // sel_start.
+  void TypeChars(const std::string& text);
 
  private:
+  void MoveFocus(bool back, bool tab_stops_only);
+
   struct Impl;
   Impl* impl_;
 };
