@@ -1,0 +1,121 @@
+// A fixture company in a package store, exported as run control does it;
+// the three files are compared byte for byte with expected files worked out
+// by hand (testdata/make_golden.py lays them out).
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+
+#include "component/component.h"
+#include "export/export_test_util.h"
+#include "package/store.h"
+#include "platform/cp932.h"
+
+namespace {
+
+using namespace export_test;
+
+const std::string kTestData = EXPORT_TESTDATA;
+
+// A store at path holding the schema and the given SQL.
+void MakeStore(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  std::string error;
+  ASSERT_TRUE(package::CreateSchema(db, &error)) << error;
+  char* message = nullptr;
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK) << message;
+  sqlite3_close(db);
+}
+
+struct ExportedFiles {
+  std::string assets, types, errors;
+  bool succeeded = false;
+};
+
+// Connects to the store and runs the export the way run control does.
+ExportedFiles Export(const ScratchDir& dir, const std::string& store) {
+  setenv("ZEL_PACKAGE", store.c_str(), 1);
+  ExportedFiles files;
+  EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  {
+    StDATAINFO record = *ClDataMgr::Inst()->GetSetObject(5, 1)->GetSelectedInfo();
+    AssetExporter exporter;
+    exporter.SetDateSource(FixedDate);
+    exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
+    exporter.OpenAssetFile(&record);
+    EXPECT_EQ(exporter.ExportAssets(), 1);
+    EXPECT_EQ(exporter.ExportAssetTypes(&record), 1);
+    files.succeeded = exporter.Succeeded();
+  }
+  ClZelConnect::Inst()->LogOut();
+  ClZelConnect::Inst()->Terminate();
+  ClZelConnect::Inst()->Release();
+  files.assets = ReadFile(dir.Host("assets.csv"));
+  files.types = ReadFile(dir.Host("syurui.SSC"));
+  files.errors = ReadFile(dir.Host("ZelEnaMx13SysErr.txt"));
+  return files;
+}
+
+// Byte comparison that names the first differing line.
+void ExpectSameFile(const std::string& actual, const std::string& expected, const char* what) {
+  if (actual == expected) return;
+  std::vector<std::string> a = Split(actual, "\r\n"), e = Split(expected, "\r\n");
+  for (size_t i = 0; i < std::max(a.size(), e.size()); ++i) {
+    std::string al = i < a.size() ? a[i] : "<none>", el = i < e.size() ? e[i] : "<none>";
+    if (al != el) {
+      ADD_FAILURE() << what << " differs at line " << i + 1 << "\n  actual:   " << cp932::ToUtf8(al)
+                    << "\n  expected: " << cp932::ToUtf8(el);
+      return;
+    }
+  }
+  ADD_FAILURE() << what << " differs";
+}
+
+void ExpectValidCp932(const std::string& text, const char* what) {
+  bool lossy = false;
+  cp932::ToUtf8(text, &lossy);
+  EXPECT_FALSE(lossy) << what << " is not valid CP932";
+}
+
+TEST(GoldenTest, FixtureCompany) {
+  ScratchDir dir;
+  MakeStore(dir.Host("package.db"), ReadFile(kTestData + "/golden_company.sql"));
+  ExportedFiles files = Export(dir, dir.Host("package.db"));
+  EXPECT_TRUE(files.succeeded);
+  ExpectSameFile(files.assets, ReadFile(kTestData + "/golden_assets.csv"), "asset data file");
+  ExpectSameFile(files.types, ReadFile(kTestData + "/golden_syurui.SSC"), "asset type file");
+  ExpectSameFile(files.errors, ReadFile(kTestData + "/golden_errors.txt"), "error log");
+
+  ExpectValidCp932(files.assets, "asset data file");
+  ExpectValidCp932(files.types, "asset type file");
+  ExpectValidCp932(files.errors, "error log");
+  std::vector<std::string> lines = Split(files.assets, "\r\n");
+  ASSERT_GT(lines.size(), 7u);
+  EXPECT_EQ(Fields(lines[6]).size(), 152u);
+  for (size_t i = 7; i < lines.size(); ++i) EXPECT_EQ(Fields(lines[i]).size(), 151u) << i;
+}
+
+TEST(GoldenTest, CompanyWithoutAssetsOrCategories) {
+  ScratchDir dir;
+  // The store holds UTF-8 text.
+  const char8_t* sql =
+      u8"UPDATE package SET current_user = 'u';"
+      u8"INSERT INTO users VALUES ('u', 0, 7);"
+      u8"INSERT INTO datasets (data_no, data_id, company_name, period_start, period_end, corp_kind)"
+      u8"  VALUES (7, 'E7', '空の会社', 20240101, 20241231, 3);";
+  MakeStore(dir.Host("package.db"), reinterpret_cast<const char*>(sql));
+  ExportedFiles files = Export(dir, dir.Host("package.db"));
+  EXPECT_TRUE(files.succeeded);
+  std::vector<std::string> lines = Split(files.assets, "\r\n");
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[2], "顧問先名称=空の会社");
+  EXPECT_EQ(lines[3], "法人個人区分=個人");
+  EXPECT_EQ(files.errors, "");
+  lines = Split(files.types, "\r\n");
+  ASSERT_EQ(lines.size(), 17u);
+  EXPECT_EQ(lines[2], ";顧問先\t\t：[0004 個人関与先]");
+  EXPECT_EQ(lines[16], "[SisanSyurui]");
+}
+
+}  // namespace
