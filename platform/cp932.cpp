@@ -11,21 +11,18 @@ int ByteKind(std::string_view text, size_t i) {
   if (i >= text.size()) return 0;
   size_t p = 0;
   while (p < i) {
-    if (IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < text.size()) {
-      if (p + 1 == i) return 2;
-      p += 2;
-    } else {
-      ++p;
-    }
+    size_t step = CharLength(text, p);
+    if (step == 2 && p + 1 == i) return 2;
+    p += step;
   }
-  return (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 1 : 0;
+  return CharLength(text, i) == 2 ? 1 : 0;
 }
 
 size_t CutLength(std::string_view text, size_t n) {
   if (text.size() <= n) return text.size();
   size_t p = 0;
   while (p < n) {
-    size_t step = (IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < text.size()) ? 2 : 1;
+    size_t step = CharLength(text, p);
     if (p + step > n) break;
     p += step;
   }
@@ -49,9 +46,9 @@ size_t CopyCut(char* dst, size_t cap, std::string_view text) {
 size_t Find(std::string_view text, char c, size_t from) {
   size_t p = 0;
   while (p < text.size()) {
-    bool dbcs = IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < text.size();
-    if (!dbcs && p >= from && text[p] == c) return p;
-    p += dbcs ? 2 : 1;
+    size_t step = CharLength(text, p);
+    if (step == 1 && p >= from && text[p] == c) return p;
+    p += step;
   }
   return std::string_view::npos;
 }
@@ -60,9 +57,9 @@ size_t FindLast(std::string_view text, char c) {
   size_t found = std::string_view::npos;
   size_t p = 0;
   while (p < text.size()) {
-    bool dbcs = IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < text.size();
-    if (!dbcs && text[p] == c) found = p;
-    p += dbcs ? 2 : 1;
+    size_t step = CharLength(text, p);
+    if (step == 1 && text[p] == c) found = p;
+    p += step;
   }
   return found;
 }
@@ -71,9 +68,8 @@ size_t FindText(std::string_view text, std::string_view needle, size_t from) {
   if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
   size_t p = 0;
   while (p < text.size()) {
-    bool dbcs = IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < text.size();
     if (p >= from && text.compare(p, needle.size(), needle) == 0) return p;
-    p += dbcs ? 2 : 1;
+    p += CharLength(text, p);
   }
   return std::string_view::npos;
 }

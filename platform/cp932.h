@@ -14,6 +14,13 @@ inline bool IsLeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// Length of the character that starts at position i (a character
+// boundary): 2 for a lead byte with a byte after it, else 1. Every scan of a
+// CP932 text steps by this.
+inline size_t CharLength(std::string_view text, size_t i) {
+  return (i + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[i]))) ? 2 : 1;
+}
+
 // Kind of the byte at position i, judged by walking from the start of text:
 // 0 single-byte character, 1 first byte, 2 second byte of a double-byte
 // character. A lead byte at the very end (no trail byte) counts as single.

@@ -105,15 +105,13 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 std::vector<std::string> SplitNames(std::string_view path) {
   std::vector<std::string> names;
   std::string current;
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (cp932::IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-      current += path[i];
-      current += path[++i];
-    } else if (IsSeparator(path[i])) {
+  for (size_t i = 0; i < path.size(); i += cp932::CharLength(path, i)) {
+    size_t n = cp932::CharLength(path, i);
+    if (n == 1 && IsSeparator(path[i])) {
       if (!current.empty()) names.push_back(current);
       current.clear();
     } else {
-      current += path[i];
+      current.append(path.substr(i, n));
     }
   }
   if (!current.empty()) names.push_back(current);

@@ -102,9 +102,9 @@ bool RemoveFileSpec(char* path) {
   if (start < p.size() && p[start] == '\\') ++start;
   if (start < p.size() && p[start] == '\\') ++start;
   size_t spec = start;
-  for (size_t i = start; i < p.size(); ++i) {
-    if (cp932::IsLeadByte(static_cast<unsigned char>(p[i])) && i + 1 < p.size()) {
-      ++i;
+  for (size_t i = start; i < p.size(); i += cp932::CharLength(p, i)) {
+    if (cp932::CharLength(p, i) == 2) {
+      continue;
     } else if (p[i] == '\\') {
       spec = i;
     } else if (p[i] == ':') {
@@ -168,9 +168,9 @@ void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext
   // The directory runs to the last "\" or "/" that is a character of its own.
   size_t last_sep = std::string_view::npos;
   size_t last_dot = std::string_view::npos;
-  for (size_t i = 0; i < p.size(); ++i) {
-    if (cp932::IsLeadByte(static_cast<unsigned char>(p[i])) && i + 1 < p.size()) {
-      ++i;
+  for (size_t i = 0; i < p.size(); i += cp932::CharLength(p, i)) {
+    if (cp932::CharLength(p, i) == 2) {
+      continue;
     } else if (p[i] == '\\' || p[i] == '/') {
       last_sep = i;
       last_dot = std::string_view::npos;

@@ -61,11 +61,10 @@ std::vector<std::string> SplitArguments(std::string_view text) {
   std::vector<std::string> args;
   std::string current;
   bool quoted = false, any = false;
-  for (size_t i = 0; i < text.size(); ++i) {
+  for (size_t i = 0; i < text.size(); i += cp932::CharLength(text, i)) {
     char c = text[i];
-    if (cp932::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < text.size()) {
-      current += c;
-      current += text[++i];
+    if (cp932::CharLength(text, i) == 2) {
+      current.append(text.substr(i, 2));
       any = true;
     } else if (c == '"') {
       quoted = !quoted;
@@ -110,12 +109,8 @@ Program FindProgram(std::string_view line) {
     if (!IsHostFile(p.path, &p.host)) p.host.clear();
     return p;
   }
-  for (size_t end = start; end <= line.size(); ++end) {
-    if (end < line.size() && cp932::IsLeadByte(static_cast<unsigned char>(line[end])) && end + 1 < line.size()) {
-      ++end;
-      continue;
-    }
-    if (end < line.size() && !IsBlank(line[end])) continue;
+  for (size_t end = start; end <= line.size(); end += end < line.size() ? cp932::CharLength(line, end) : 1) {
+    if (end < line.size() && (cp932::CharLength(line, end) == 2 || !IsBlank(line[end]))) continue;
     std::string candidate(line.substr(start, end - start));
     if (candidate.empty()) continue;
     std::string host;

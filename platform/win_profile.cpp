@@ -20,10 +20,9 @@ std::string_view Trim(std::string_view s) {
 // Case-insensitive for ASCII letters; a double-byte character compares as is.
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (cp932::IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
+  for (size_t i = 0; i < a.size(); i += cp932::CharLength(a, i)) {
+    if (cp932::CharLength(a, i) == 2) {
       if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      ++i;
       continue;
     }
     char x = a[i], y = b[i];
