@@ -18,17 +18,12 @@ constexpr size_t npos = std::string_view::npos;
 
 bool IsNetworkPath(std::string_view p) { return p.size() >= 2 && p[0] == '\\' && p[1] == '\\'; }
 
-// Length of the next character at p: 2 for a complete double-byte character.
-size_t CharLength(std::string_view text, size_t p) {
-  return cp932::IsLeadByte(static_cast<unsigned char>(text[p])) && p + 1 < text.size() ? 2 : 1;
-}
-
 // Equal without regard to the case of single-byte letters; double-byte
 // characters compare byte for byte, so their trail bytes are never folded.
 bool EqualNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t p = 0; p < a.size();) {
-    size_t n = CharLength(a, p);
+    size_t n = cp932::CharLength(a, p);
     if (n == 2) {
       if (a.compare(p, 2, b.substr(p, 2)) != 0) return false;
     } else {
@@ -184,8 +179,8 @@ bool CreateFolderTree(const char* folder) {
   if (folder[0] == '\0' || !SplitRootAndRest(folder, &f) || f.rest.empty()) return false;
   char kept[kPathBuffer];
   std::memcpy(kept, f.root, kPathBuffer);
-  for (size_t i = 0; i < f.rest.size(); i += CharLength(f.rest, i)) {
-    if (CharLength(f.rest, i) == 2 || f.rest[i] != '\\') continue;
+  for (size_t i = 0; i < f.rest.size(); i += cp932::CharLength(f.rest, i)) {
+    if (cp932::CharLength(f.rest, i) == 2 || f.rest[i] != '\\') continue;
     char level[kPathBuffer];
     LevelPath(f, i, level);
     if (FolderExists(level)) {
@@ -215,8 +210,8 @@ int RemoveCreatedFolders(const char* path, const char* kept) {
   std::string_view rest = p.rest;
   size_t seps[kPathBuffer];
   size_t count = 0;
-  for (size_t i = 0; i < rest.size(); i += CharLength(rest, i)) {
-    if (i >= 1 && CharLength(rest, i) == 1 && rest[i] == '\\') seps[count++] = i;
+  for (size_t i = 0; i < rest.size(); i += cp932::CharLength(rest, i)) {
+    if (i >= 1 && cp932::CharLength(rest, i) == 1 && rest[i] == '\\') seps[count++] = i;
   }
   while (count > 0) {
     size_t n = seps[--count];
