@@ -247,5 +247,23 @@ TEST(DialogFramework, TextExchangeNeverSplitsADoubleByteCharacter) {
   EXPECT_EQ(d.GetDlgItem(1002)->GetWindowText(small, sizeof small), 3);
 }
 
+TEST(ScriptParser, LinesTextsAndKeys) {
+  int lines = 0;
+  auto a = ParseScript("\xEF\xBB\xBFset 1007  two  blanks \r\n\n  # note\nset 1007\nkey Ctrl+Shift+Tab\n"
+                       "expect text 1002 \xE6\xBC\xA2\nclose now\n",
+                       &lines);
+  EXPECT_EQ(lines, 7);
+  ASSERT_EQ(a.size(), 5u);
+  EXPECT_EQ(a[0].kind, ScriptAction::kSet);
+  EXPECT_EQ(a[0].text, " two  blanks ");  // the rest after one blank, CR dropped
+  EXPECT_EQ(a[1].line, 4);
+  EXPECT_EQ(a[1].text, "");
+  EXPECT_EQ(a[2].key, VK_TAB);
+  EXPECT_TRUE(a[2].shift && a[2].ctrl && !a[2].alt);
+  EXPECT_EQ(a[3].text, "\x8a\xbf");  // UTF-8 in the script, CP932 inside
+  EXPECT_EQ(a[4].kind, ScriptAction::kMalformed);
+  EXPECT_EQ(a[4].line, 7);
+}
+
 }  // namespace
 }  // namespace ui

@@ -175,6 +175,7 @@ Json FocusId(CDialog& dialog) {
 std::vector<ScriptAction> ParseScript(std::string_view text, int* line_count) {
   std::vector<ScriptAction> actions;
   int number = 0;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a byte order mark
   while (!text.empty()) {
     size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
