@@ -70,8 +70,11 @@ TEST_F(E2eTest, EachProgramHasItsOwnEnvironmentFileAndErrorLog) {
   };
   for (const auto& p : programs) {
     std::string folder = std::string("E:\\") + p.program + "\\";
+    // A viewer that writes to standard output does not spoil the transcript.
     RunResult r = Run("set 1007 " + folder + "a.csv\nkey F12\nanswer yes\nanswer ok\n", p.program,
-                      {"ZEL_WINDIR=D:\\WINNT"});
+                      {"ZEL_WINDIR=D:\\WINNT", "ZEL_VIEWER=echo viewer got"});
+    for (const auto& e : r.events) EXPECT_FALSE(e.is_discarded()) << p.program;
+    EXPECT_NE(r.errors.find("viewer got"), std::string::npos) << p.program;
     EXPECT_EQ(r.status, 0) << p.program << r.errors;
     EXPECT_EQ(r.Messages().back(), kFinishedWithRemarks) << p.program;
     ASSERT_EQ(r.Of("process").size(), 1u) << p.program;
