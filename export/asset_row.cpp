@@ -1,5 +1,4 @@
 // The row of an ordinary asset, and what the breakdown rows share with it.
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -81,13 +80,7 @@ void AssetExporter::RealColumn(AssetRow& row, int column, double value) {
     row.Currency(column, amount);
     return;
   }
-  char whole[400];
-  if (std::isfinite(value)) {
-    std::snprintf(whole, sizeof whole, "%.0f", std::trunc(value));
-  } else {
-    std::snprintf(whole, sizeof whole, "%s", value < 0 ? "-inf" : "inf");
-  }
-  LogAmountError(whole, &writer_);
+  LogRealOutOfRange(value, &writer_);
 }
 
 // Columns 70, 71, 84, 85, 87 and 88: the business-use ratio and the shares

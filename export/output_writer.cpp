@@ -54,8 +54,6 @@ OutputWriter::OutputWriter()
       header_line("G_HEADER", HeaderLineFormat(), 1),
       type_row("G_SSC", TypeRowFormat(), kTypeColumnCount) {}
 
-// Members go in reverse order: the files close their streams, then the
-// accessors and the register are freed.
 OutputWriter::~OutputWriter() = default;
 
 bool OutputWriter::Open(OutputKind kind, const char* path) {

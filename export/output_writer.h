@@ -80,12 +80,14 @@ class OutputWriter : public RemarkSink {
   const OutputFileStatus& Status(OutputKind kind) const { return status_[kind]; }
   OutputFileStatus& MutableStatus(OutputKind kind) { return status_[kind]; }
 
-  CodeRegister codes;
-  AccessorWithRecord<kAssetRowRecordSize> asset_row;
-  AccessorWithRecord<kColumnNameRecordSize> column_names;
-  AccessorWithRecord<kHeaderLineRecordSize> header_line;
-  AccessorWithRecord<kTypeRowRecordSize> type_row;
+  // Destroyed from the last to the first: the register, then the files
+  // (each closing its stream if still open), then the accessors.
+  AccessorWithRecord<kAssetRowRecordSize> asset_row;         // "G_INFO"
+  AccessorWithRecord<kColumnNameRecordSize> column_names;    // "G_HEAD"
+  AccessorWithRecord<kHeaderLineRecordSize> header_line;     // "G_HEADER"
+  AccessorWithRecord<kTypeRowRecordSize> type_row;           // "G_SSC"
   ClTextFile files[kOutputKinds];
+  CodeRegister codes;
 
  private:
   OutputFileStatus status_[kOutputKinds];

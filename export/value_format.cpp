@@ -23,6 +23,16 @@ void LogAmountError(std::string_view whole_yen, RemarkSink* log) {
   log->Remark(remark);
 }
 
+void LogRealOutOfRange(double value, RemarkSink* log) {
+  char whole[400];  // the largest double has 309 digits
+  if (std::isfinite(value)) {
+    std::snprintf(whole, sizeof whole, "%.0f", std::trunc(value));
+  } else {
+    std::snprintf(whole, sizeof whole, "%s", value < 0 ? "-inf" : "inf");
+  }
+  LogAmountError(whole, log);
+}
+
 void LogQuantityWarning(double quantity, RemarkSink* log) {
   if (log == nullptr) return;
   char remark[256];
@@ -197,13 +207,7 @@ QuantitySplit SplitQuantity(std::string_view q, RemarkSink* log) {
   if (!std::isfinite(v) || m >= kRealLimit) {
     // Too large to carry: treated like an amount over the digit limit.
     result.in_range = false;
-    char whole[400];
-    if (std::isfinite(v)) {
-      std::snprintf(whole, sizeof whole, "%.0f", std::trunc(v));
-    } else {
-      std::snprintf(whole, sizeof whole, "%s", v < 0 ? "-inf" : "inf");
-    }
-    LogAmountError(whole, log);
+    LogRealOutOfRange(v, log);
     return result;
   }
   int64_t s = v < 0 ? -1 : 1;

@@ -23,6 +23,10 @@ inline constexpr char kAmountOverflowText[] = "************";
 // Logs the amount error for a whole-yen text.
 void LogAmountError(std::string_view whole_yen, RemarkSink* log);
 
+// Logs the amount error for a real value that lies beyond the decimal range
+// (its whole part, or "inf").
+void LogRealOutOfRange(double value, RemarkSink* log);
+
 // Logs the quantity warning for a quantity of 1,000,000 or more.
 void LogQuantityWarning(double quantity, RemarkSink* log);
 
@@ -68,6 +72,10 @@ struct QuantitySplit {
   std::string_view unit;    // the unit: a view into the text given
 };
 // Splits quantity text q into number and unit (see the asset row rules).
+// Logs the amount error for a real value that lies beyond the decimal range
+// (its whole part, or "inf").
+void LogRealOutOfRange(double value, RemarkSink* log);
+
 // Logs the quantity warning, or the amount error when the number is out of
 // range; the caller writes the columns.
 QuantitySplit SplitQuantity(std::string_view q, RemarkSink* log);
