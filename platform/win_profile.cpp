@@ -113,9 +113,9 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
     if (line[0] == '[') {
       size_t close = cp932::Find(line, ']');
       std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+      // Only the first section of the name is searched, as Windows does.
+      if (in_section) break;
       sections.emplace_back(name);
-      // The first section of the name counts; later ones of the same name
-      // are read as Windows reads them, as one.
       in_section = section && SameName(name, section);
       continue;
     }
