@@ -2,6 +2,8 @@
 // file, and the asset code register's cost per code as it grows (constant,
 // not linear in the number of codes already registered).
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,8 +11,11 @@
 #include <filesystem>
 #include <string>
 
+#include "component/component.h"
 #include "export/asset_exporter.h"
 #include "export/code_register.h"
+#include "package/sample.h"
+#include "package/store.h"
 #include "platform/win.h"
 
 namespace {
@@ -23,6 +28,7 @@ class Scratch {
   }
   ~Scratch() { std::filesystem::remove_all(host_); }
   std::string Windows(const char* name) const { return win::FromHostPath(host_ + "/" + name); }
+  std::string Host(const char* name) const { return host_ + "/" + name; }
 
  private:
   std::string host_;
@@ -119,5 +125,36 @@ void BM_RegisterCode(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_RegisterCode)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(500000);
+
+// The whole export of a sample company of range(0) assets, as run control
+// runs it: the time per asset stays flat as the company grows.
+void BM_ExportCompany(benchmark::State& state) {
+  Scratch dir;
+  std::string store = dir.Host("package.db");
+  sqlite3* db = nullptr;
+  sqlite3_open(store.c_str(), &db);
+  sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr, nullptr);
+  std::string error;
+  package::CreateSchema(db, &error);
+  package::SampleOptions options;
+  options.assets = state.range(0);
+  package::WriteSample(db, options, &error);
+  sqlite3_close(db);
+  setenv("ZEL_PACKAGE", store.c_str(), 1);
+  ClZelConnect::Inst()->Initiate();
+  StDATAINFO record = *ClDataMgr::Inst()->GetSetObject(5, 1)->GetSelectedInfo();
+  for (auto _ : state) {
+    AssetExporter exporter;
+    exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
+    exporter.OpenAssetFile(&record);
+    exporter.ExportAssets();
+    exporter.ExportAssetTypes(&record);
+  }
+  ClZelConnect::Inst()->LogOut();
+  ClZelConnect::Inst()->Terminate();
+  ClZelConnect::Inst()->Release();
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ExportCompany)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
