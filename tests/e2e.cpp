@@ -147,8 +147,8 @@ void E2eTest::Sql(const std::string& statements) {
   ASSERT_EQ(rc, 0) << ReadFile(dir_ + "/sql.err");
 }
 
-void E2eTest::UseProgramCopy(const std::string& program, const char* orvik_ini) {
-  program_dir_ = dir_ + "/bin";
+void E2eTest::UseProgramCopy(const std::string& program, const char* orvik_ini, const std::string& folder) {
+  program_dir_ = dir_ + "/" + folder;
   fs::create_directories(program_dir_);
   fs::copy_file(BinDir() + "/" + program, program_dir_ + "/" + program, fs::copy_options::overwrite_existing);
   fs::remove(program_dir_ + "/OrvikDef.ini");

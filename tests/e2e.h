@@ -43,9 +43,10 @@ class E2eTest : public ::testing::Test {
   RunResult Run(const std::string& script, const std::string& program = "ZelEna20ToMx13",
                 const std::vector<std::string>& env = {});
 
-  // Makes a copy of the program in its own folder with the given
-  // OrvikDef.ini content (nullptr: none), and runs that copy from then on.
-  void UseProgramCopy(const std::string& program, const char* orvik_ini);
+  // Makes a copy of the program in its own folder (named folder, under the
+  // test's folder) with the given OrvikDef.ini content (nullptr: none), and
+  // runs that copy from then on.
+  void UseProgramCopy(const std::string& program, const char* orvik_ini, const std::string& folder = "bin");
 
   std::string dir_;            // the test's folder (host)
   std::string e_;              // what drive E: maps to (host)

@@ -169,6 +169,13 @@ TEST_F(E2eTest, CompatibilityCheckOutcomes) {
     EXPECT_EQ(r.events[0]["style"], 48);
     EXPECT_EQ(r.events[0]["owner"], "none");
   }
+
+  // A program folder whose name ends with a double-byte character whose
+  // second byte has the value of "\" ("表"): OrvikDef.ini is still found.
+  UseProgramCopy("ZelEna20ToMx13", "[ProgramLevel]\r\nMX13=2\r\n", "表");
+  RunResult r = Run("key Esc\nanswer ok\n");
+  EXPECT_EQ(r.Of("dialog").size(), 1u) << r.errors;
+  EXPECT_EQ(r.Messages(), std::vector<std::string>{kCancelNotice});
 }
 
 TEST_F(E2eTest, PastResultsDataIsRefusedBeforeAnyInput) {
