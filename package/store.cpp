@@ -103,8 +103,12 @@ bool CheckSchema(sqlite3* db, std::string* error) {
       *error = "not a SQLite database";
       return false;
     }
-    if (rc != SQLITE_OK) {
+    if (rc == SQLITE_ERROR) {  // no such table or column
       *error = std::string("not a package store (table ") + probe[0] + ": " + sqlite3_errmsg(db) + ")";
+      return false;
+    }
+    if (rc != SQLITE_OK) {  // damaged, locked, unreadable
+      *error = std::string("cannot be read (") + sqlite3_errmsg(db) + ")";
       return false;
     }
   }
