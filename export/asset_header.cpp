@@ -1,4 +1,5 @@
 // The header block and the column-name line of the asset data file.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -15,7 +16,8 @@ int AssetExporter::WriteHeader(StDATAINFO* record) {
   writer_.WriteHeaderLine(kAssetDataFile, "バージョン=20. 0. 1. 0(FILEVERSION=1.8)");
   writer_.WriteHeaderLine(kAssetDataFile, "顧問先コード=");
   std::string_view company = cp932::FieldText(data.szCompanyName, sizeof data.szCompanyName);
-  std::snprintf(line, sizeof line, "顧問先名称=%.*s", static_cast<int>(company.size()), company.data());
+  int n = std::snprintf(line, sizeof line, "顧問先名称=%.*s", static_cast<int>(company.size()), company.data());
+  OneLine(line, std::min(static_cast<size_t>(n), sizeof line - 1));  // the name stays on its line
   writer_.WriteHeaderLine(kAssetDataFile, line);
   switch (data.ucCorpKind) {
     case 0:

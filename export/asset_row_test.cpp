@@ -430,6 +430,27 @@ TEST(AssetRowTest, TextsAreReadWithinTheirFields) {
   EXPECT_EQ(run.entries()[1], ("\n＜WARNING＞\n資産名称｢" + std::string(193, 'N')).substr(0, 152));
 }
 
+TEST(AssetRowTest, SeparatorsAndLineEndsNeverSplitARow) {
+  RowRun run;
+  StKOTEISHISANINFO m = Asset("1,2");
+  std::strcpy(m.szName, "机,椅子");
+  std::strcpy(m.szMemo, "一行目\r\n二行目,");
+  std::strcpy(m.szQuantity, "2,000,");
+  run.Row(m);
+  StIKKATSUINFO item = Item(1, "a,b\nc");
+  run.Items(Asset("9", 4), {item});
+  ASSERT_EQ(run.rows().size(), 2u);
+  for (const auto& row : run.rows()) EXPECT_EQ(row.size(), 151u);
+  EXPECT_EQ(run.Col(0, 1), "0001､2");
+  EXPECT_EQ(run.Col(0, 10), "机､椅子");
+  EXPECT_EQ(run.Col(0, 14), "2000.00");
+  EXPECT_EQ(run.Col(0, 15), "､");
+  EXPECT_EQ(run.Col(0, 150), "一行目  二行目､");
+  EXPECT_EQ(run.Col(1, 10), "a､b c");
+  // The remarks show the values as delivered.
+  EXPECT_EQ(run.entries()[0], E1("0001,2"));
+}
+
 TEST(AssetRowTest, EveryRowHas151Fields) {
   RowRun run;
   run.Row(Asset("1"));

@@ -61,6 +61,10 @@ TEST(HeaderTest, SixLinesAndTheColumnNames) {
   EXPECT_EQ(lines[3], "");
   EXPECT_EQ(lines[4], "事業年度開始日=0");
   EXPECT_EQ(HeaderLines(Company("", 200))[3], "");
+  // A line end inside the company name never starts a line of its own.
+  lines = HeaderLines(Company("A社\r\nB社,C"));
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[2], "顧問先名称=A社  B社,C");
 }
 
 TEST(HeaderTest, LongCompanyNamesAreCutAt152BytesOnACharacterBoundary) {
@@ -177,8 +181,9 @@ TEST(TypeFileTest, CategoryRows) {
                        Category(11, "土地土地土地土地", 6),
                        Category(123, "大きな番号", 0),
                        Category(0, "", 5),
+                       Category(1, "a,b", 1),
                    });
-  ASSERT_EQ(lines.size(), 17u + 11u);
+  ASSERT_EQ(lines.size(), 17u + 12u);
   std::vector<std::string> expected = {
       "01,建物,有形固定資産,償却資産,定率法,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
       "02,構築物,有形固定資産,償却資産,定額法,除却日まで償却,15,5,構築物,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
@@ -191,6 +196,7 @@ TEST(TypeFileTest, CategoryRows) {
       "11,土地土地土地,有形固定資産,非償却資産,,,0,0,申告なし,0.00,0.00,0.00,0.00,0.00,0.00,該当しない",
       "12,大きな番号,有形固定資産,償却資産,定率法,除却日まで償却,10,5,,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
       "00,,有形固定資産,償却資産,定率法,除却日まで償却,10,5,,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
+      "01,a､b,有形固定資産,償却資産,定率法,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0.00,100.00,該当しない",
   };
   EXPECT_EQ(std::vector<std::string>(lines.begin() + 17, lines.end()), expected);
   for (size_t i = 17; i < lines.size(); ++i) EXPECT_EQ(Fields(lines[i]).size(), 16u);

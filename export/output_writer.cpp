@@ -22,8 +22,10 @@ void AssetRow::Text(int column, std::string_view text) {
   const StTAFORMAT& f = Column(column, &ok);
   if (!ok) return;
   size_t n = text.size() < static_cast<size_t>(f.width) ? text.size() : static_cast<size_t>(f.width);
-  std::memcpy(record_ + f.offset, text.data(), n);
-  record_[f.offset + n] = '\0';
+  char* field = reinterpret_cast<char*>(record_ + f.offset);
+  std::memcpy(field, text.data(), n);
+  field[n] = '\0';
+  OneField(field, n);
 }
 
 void AssetRow::Int16(int column, int16_t value) {

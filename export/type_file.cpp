@@ -82,7 +82,9 @@ int AssetExporter::WriteTypeRow(StSHISANKUBUNINFO* category) {
     // Each text is cut at its column's width; the name is cut beforehand
     // without splitting a character.
     size_t n = value.size() < static_cast<size_t>(f[i].width) ? value.size() : f[i].width;
-    std::memcpy(record + f[i].offset, value.data(), n);
+    char* field = reinterpret_cast<char*>(record + f[i].offset);
+    std::memcpy(field, value.data(), n);
+    OneField(field, n);
   };
   auto int32 = [&](int i, int32_t value) { std::memcpy(record + f[i].offset, &value, sizeof value); };
   auto currency = [&](int i, int64_t value) { std::memcpy(record + f[i].offset, &value, sizeof value); };

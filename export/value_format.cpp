@@ -246,3 +246,16 @@ size_t CodePart(std::string_view text, size_t width, char* out) {
   size_t tail = cp932::TailLength(text, width);
   return ZeroPadLeft(text.substr(text.size() - tail), width, out);
 }
+
+void OneLine(char* text, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    if (text[i] == '\r' || text[i] == '\n') text[i] = ' ';
+  }
+}
+
+void OneField(char* text, size_t n) {
+  OneLine(text, n);
+  for (size_t i = 0; i < n; ++i) {
+    if (text[i] == ',') text[i] = static_cast<char>(0xA4);
+  }
+}
