@@ -220,7 +220,10 @@ bool ToHostPath(const char* path, std::string* host) {
       root = cwd.substr(0, 2);
     return ToHostPath((root + std::string(p)).c_str(), host);
   }
-  // A relative name: below the process's current directory.
+  // A relative name: below the process's current directory, resolved as a
+  // full Windows path so that ".." stops at the root as on Windows.
+  std::string cwd = FromHostPath(HostCurrentDirectory());
+  if (!cwd.empty()) return ToHostPath((cwd + "\\" + std::string(p)).c_str(), host);
   std::string base = HostCurrentDirectory();
   for (const std::string& name : SplitNames(p)) {
     if (base.back() != '/') base += '/';

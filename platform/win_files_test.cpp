@@ -101,6 +101,14 @@ TEST_F(Files, CurrentDirectoryAndProgramPathInWindowsForm) {
   EXPECT_STREQ(buffer, "C:\\work");
   EXPECT_EQ(win::GetCurrentDirectoryA(3, buffer), 8u);  // too small: the size needed
   EXPECT_FALSE(win::SetCurrentDirectoryA("C:\\missing"));
+  // Drive-relative names follow the current directory on its own drive.
+  std::string host;
+  ASSERT_TRUE(win::ToHostPath("C:x.txt", &host));
+  EXPECT_EQ(host, host_ + "/work/x.txt");
+  ASSERT_TRUE(win::ToHostPath("..\\..\\y", &host));  // never above the root
+  EXPECT_EQ(host, host_ + "/y");
+  ASSERT_TRUE(win::ToHostPath("\\z", &host));
+  EXPECT_EQ(host, host_ + "/z");
   EXPECT_EQ(win::GetDriveTypeA(nullptr), 3u);
   ASSERT_EQ(chdir(saved), 0);
   DWORD n = win::GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
