@@ -43,9 +43,10 @@ void AssetExporter::SetOutputPath(const char* path) {
   output_path_[0] = '\0';
   type_file_path_[0] = '\0';
   error_log_path_[0] = '\0';
+  // A path over 260 bytes stays empty: it is never shortened into another
+  // file's name, and nothing is opened.
   size_t n = path == nullptr ? 0 : cp932::FieldLength(path, kPathBufferSize);
-  output_path_too_long_ = n >= kPathBufferSize;
-  if (output_path_too_long_) return;
+  if (n >= kPathBufferSize) return;
   std::memcpy(output_path_, path, n);
   output_path_[n] = '\0';
   DeriveOutputPath(DerivedFile::kTypeFile, output_path_, type_file_path_);
@@ -79,10 +80,8 @@ int AssetExporter::CloseOutput(int16_t kind) {
 int AssetExporter::OpenAssetFile(StDATAINFO* record) {
   char path[kPathBufferSize];
   std::memcpy(path, output_path_, sizeof path);
-  // A path longer than 260 bytes is not opened at all (never a shortened one).
-  const char* usable = output_path_too_long_ ? "" : path;
-  OpenOutput(kErrorLogFile, usable);
-  OpenOutput(kAssetDataFile, usable);
+  OpenOutput(kErrorLogFile, path);
+  OpenOutput(kAssetDataFile, path);
   WriteHeader(record);
   return 1;
 }
@@ -146,7 +145,7 @@ int AssetExporter::ExportAssets() {
 int AssetExporter::ExportAssetTypes(StDATAINFO* record) {
   char path[kPathBufferSize];
   std::memcpy(path, output_path_, sizeof path);
-  OpenOutput(kTypeFile, output_path_too_long_ ? "" : path);
+  OpenOutput(kTypeFile, path);
   WriteTypeHeader(record);
   if (!rule_ && !CreateRule()) return 0;
   StSHISANKUBUNINFO* categories = nullptr;

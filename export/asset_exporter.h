@@ -29,7 +29,7 @@ class AssetExporter {
   AssetExporter& operator=(const AssetExporter&) = delete;
 
   // The full Windows path of the asset data file (at most 260 bytes; a
-  // longer path is kept as unusable, so nothing is written).
+  // longer path is kept empty, so nothing is written).
   void SetOutputPath(const char* path);
   const char* GetOutputPath() const { return output_path_; }
 
@@ -75,7 +75,6 @@ class AssetExporter {
   // Declared in reverse order of destruction: the writer goes first, then
   // the rule object, then the path.
   char output_path_[kPathBufferSize] = {};
-  bool output_path_too_long_ = false;
   char type_file_path_[kPathBufferSize] = {};  // empty when it has no sound form
   char error_log_path_[kPathBufferSize] = {};
   std::unique_ptr<ClRuleGenkashokyaku> rule_;  // deleted through its virtual destructor
