@@ -96,25 +96,25 @@ bool IsRoot(std::string_view p) {
 
 // Drops the last name of a path ("C:\a\b" -> "C:\a", "C:\a" -> "C:\",
 // "C:a" -> "C:", "a" -> ""); false when nothing could be dropped.
-bool RemoveFileSpec(char* path) {
+bool DropLastName(char* path) {
   std::string_view p(path);
   size_t start = 0;
   if (start < p.size() && p[start] == '\\') ++start;
   if (start < p.size() && p[start] == '\\') ++start;
-  size_t spec = start;
+  size_t cut = start;
   for (size_t i = start; i < p.size(); i += cp932::CharLength(p, i)) {
     if (cp932::CharLength(p, i) == 2) {
       continue;
     } else if (p[i] == '\\') {
-      spec = i;
+      cut = i;
     } else if (p[i] == ':') {
       // The drive's own "\" belongs to the root.
-      spec = i + 1;
-      if (spec < p.size() && p[spec] == '\\') spec = ++i + 1;
+      cut = i + 1;
+      if (cut < p.size() && p[cut] == '\\') cut = ++i + 1;
     }
   }
-  if (spec >= p.size()) return false;
-  path[spec] = '\0';
+  if (cut >= p.size()) return false;
+  path[cut] = '\0';
   return true;
 }
 
@@ -123,7 +123,7 @@ bool RemoveFileSpec(char* path) {
 BOOL PathStripToRootA(char* path) {
   if (!path) return FALSE;
   while (!IsRoot(path))
-    if (!RemoveFileSpec(path)) return FALSE;
+    if (!DropLastName(path)) return FALSE;
   return TRUE;
 }
 

@@ -197,7 +197,7 @@ TEST(SplitPath, DriveDirectoryNameAndExtension) {
   EXPECT_EQ(s.dir, std::string("\\") + kHyo + "\\");
   EXPECT_EQ(s.fname, kHyo);
   EXPECT_EQ(s.ext, ".txt");
-  // Parts too long for their buffers are cut and terminated.
+  // Pieces too long for their buffers are cut and terminated.
   std::string deep = "C:\\" + std::string(280, 'd') + "\\f";
   s = SplitPath(deep);
   EXPECT_EQ(s.dir.size(), 255u);
@@ -206,7 +206,7 @@ TEST(SplitPath, DriveDirectoryNameAndExtension) {
   for (int i = 0; i < 140; ++i) deep_dbcs += kHyo;
   s = SplitPath(deep_dbcs + "\\f");
   EXPECT_EQ(s.dir.size(), 254u);  // "\a" and 126 whole characters: never half of one
-  // Null parts are skipped.
+  // Null buffers are skipped.
   win::_splitpath("C:\\x\\y.z", nullptr, nullptr, nullptr, nullptr);
 }
 
