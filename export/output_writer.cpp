@@ -62,12 +62,10 @@ bool OutputWriter::Open(OutputKind kind, const char* path) {
   OutputFileStatus& s = status_[kind];
   s = OutputFileStatus();
   // A path is never shortened: that would name another file.
-  size_t n = path == nullptr ? 0 : cp932::FieldLength(path, sizeof s.path);
-  if (n == 0 || n >= sizeof s.path) return false;
-  std::memcpy(s.path, path, n);
-  s.path[n] = '\0';
-  s.opened = files[kind].Open(s.path, static_cast<ClTextFile::TFOpenMode>(ClTextFile::TF_WRITE |
-                                                                            ClTextFile::TF_OVERWRITE)) == 0;
+  size_t n = path == nullptr ? 0 : cp932::FieldLength(path, kPathBufferSize);
+  if (n == 0 || n >= kPathBufferSize) return false;
+  s.opened = files[kind].Open(path, static_cast<ClTextFile::TFOpenMode>(ClTextFile::TF_WRITE |
+                                                                          ClTextFile::TF_OVERWRITE)) == 0;
   return s.opened;
 }
 

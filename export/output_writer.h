@@ -27,7 +27,6 @@ enum OutputKind : int16_t { kAssetDataFile = 0, kTypeFile = 1, kErrorLogFile = 2
 
 // What became of one output file.
 struct OutputFileStatus {
-  char path[kPathBufferSize] = {};  // Windows path; empty when it has no sound form
   bool opened = false;              // Open succeeded
   bool write_failed = false;        // a line could not be written
   bool closed = false;              // Close succeeded after a sound open
@@ -63,7 +62,7 @@ class OutputWriter : public RemarkSink {
   OutputWriter& operator=(const OutputWriter&) = delete;
 
   // Opens file kind at path (already derived) with mode 10. False when it
-  // cannot be opened; an empty path is never opened.
+  // cannot be opened; an empty path, or one over 260 bytes, is never opened.
   bool Open(OutputKind kind, const char* path);
   void Close(OutputKind kind);
 
@@ -78,7 +77,6 @@ class OutputWriter : public RemarkSink {
   void Remark(const char* text) override;
 
   const OutputFileStatus& Status(OutputKind kind) const { return status_[kind]; }
-  OutputFileStatus& MutableStatus(OutputKind kind) { return status_[kind]; }
 
   // Destroyed from the last to the first: the register, then the files
   // (each closing its stream if still open), then the accessors.
