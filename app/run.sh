@@ -1,6 +1,6 @@
 #!/bin/sh
 # make run: in a terminal, the export dialog on the sample company; without
-# a terminal (or until the terminal dialog is built), the bundled demo script
+# a terminal (or with one the dialog cannot use), the bundled demo script
 # exports the sample company to build/demo/ and the files are listed.
 #   sh app/run.sh BUILD_DIR
 set -eu
@@ -22,15 +22,21 @@ ZEL_DRIVES="Z:fixed=/;E:fixed=$demo"
 export ZEL_PACKAGE ZEL_DRIVES
 
 if [ -t 0 ] && [ -t 1 ] && [ -z "${ZEL_UI_SCRIPT:-}" ]; then
+  # The dialog in this terminal. Standard error goes to a file while the
+  # screen is taken; a terminal that cannot be used falls back to the demo.
   errors=$demo/tty-errors.txt
   status=0
   ZEL_UI=tty "$program" 2>"$errors" || status=$?
-  if ! grep -q "not available yet" "$errors"; then
+  if ! grep -q "the dialog counts as quit" "$errors"; then
     cat "$errors" >&2
-    echo "Exit status $status. Output files, if any, are in $demo/out/"
+    echo "The program ended with exit status $status (drive E: is $demo)."
+    for f in "$demo"/out/* "$demo"/env/*; do
+      [ -e "$f" ] && echo "  $f"
+    done
     exit 0
   fi
-  echo "The terminal dialog is not built yet; running the demo script instead."
+  cat "$errors" >&2
+  echo "The terminal cannot show the dialog; running the demo script instead."
 fi
 
 echo "Running $program with app/demo.script (transcript below)"
