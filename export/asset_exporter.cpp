@@ -1,6 +1,5 @@
 #include "export/asset_exporter.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -155,20 +154,6 @@ int AssetExporter::ExportAssetTypes(StDATAINFO* record) {
   CloseOutput(kTypeFile);
   if (categories != nullptr) win::CoTaskMemFree(categories);
   return 1;
-}
-
-int AssetExporter::WriteErrorLog(const char* text) {
-  writer_.Remark(text);
-  return 1;
-}
-
-void AssetExporter::Remarkf(const char* format, ...) {
-  char text[1024];
-  va_list args;
-  va_start(args, format);
-  std::vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  WriteErrorLog(text);
 }
 
 bool AssetExporter::Succeeded() const { return FailedOutput() < 0; }
