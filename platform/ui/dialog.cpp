@@ -520,6 +520,9 @@ int RunApplicationWith(CWinApp& app, Backend* backend) {
     if (!app.InitInstance() && app.GetExitStatus() == 0) app.SetExitStatus(kEarlyEndStatus);
   } catch (const RunAborted& aborted) {
     app.SetExitStatus(aborted.status);
+    // A run cut short inside the export leaves no wait cursor behind.
+    if (wait_cursor_depth > 0 && backend) backend->WaitCursor(false);
+    wait_cursor_depth = 0;
   }
   int status = app.ExitInstance();
   if (backend) {

@@ -265,5 +265,38 @@ TEST(ScriptParser, LinesTextsAndKeys) {
   EXPECT_EQ(a[4].line, 7);
 }
 
+// A back end that aborts the run at the first message box, as a script
+// error does, and records the wait cursor.
+class AbortingBackend : public ScriptBackend {
+ public:
+  AbortingBackend() : ScriptBackend("", std::tmpfile(), std::tmpfile()) {}
+  int MessageBox(HWND, const char*, const char*, UINT) override { throw RunAborted{kScriptErrorStatus}; }
+  void WaitCursor(bool shown) override { cursor.push_back(shown); }
+  std::vector<bool> cursor;
+};
+
+class BusyApp : public CWinApp {
+ public:
+  BOOL InitInstance() override {
+    BeginWaitCursor();
+    MessageBoxes().Show(nullptr, "done", "caption", MB_OK);
+    EndWaitCursor();
+    return TRUE;
+  }
+  int ExitInstance() override {
+    exits++;
+    return CWinApp::ExitInstance();
+  }
+  int exits = 0;
+};
+
+TEST(DialogFramework, AnAbortedRunTakesTheWaitCursorAwayAndStillExits) {
+  AbortingBackend backend;
+  BusyApp app;
+  EXPECT_EQ(RunApplicationWith(app, &backend), kScriptErrorStatus);
+  EXPECT_EQ(app.exits, 1);
+  EXPECT_EQ(backend.cursor, (std::vector<bool>{true, false}));
+}
+
 }  // namespace
 }  // namespace ui
