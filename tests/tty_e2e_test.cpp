@@ -82,12 +82,21 @@ class TtyTest : public E2eTest {
 
   // Starts the program in a pane of kCols x kRows; its exit status lands in
   // the file "status".
-  void Start(const std::string& program = "ZelEna20ToMx13") {
+  void Start(const std::string& program = "ZelEna20ToMx13") { Launch(program_dir_ + "/" + program, ""); }
+
+  // Starts the probe of the back end alone (tty_probe, beside this test).
+  void StartProbe() {
+    std::error_code ec;
+    std::string probe = (fs::read_symlink("/proc/self/exe", ec).parent_path() / "tty_probe").string();
+    Launch(probe, "export PROBE_OUT=" + Quote(dir_ + "/answers") + " PROBE_GO=" + Quote(dir_ + "/go") + "\n");
+  }
+
+  void Launch(const std::string& program, const std::string& more_env) {
     std::string launcher = dir_ + "/launch.sh";
     WriteFile(launcher, "unset ZEL_UI_SCRIPT ZEL_VIEWER ESCDELAY\n"
                         "export LANG=C.UTF-8 ZEL_UI=tty ZEL_PACKAGE=" + Quote(dir_ + "/package.db") +
-                            " ZEL_DRIVES=" + Quote("Z:fixed=/;E:fixed=" + e_) + "\n" +
-                            "cd " + Quote(dir_) + "\n" + Quote(program_dir_ + "/" + program) +
+                            " ZEL_DRIVES=" + Quote("Z:fixed=/;E:fixed=" + e_) + "\n" + more_env +
+                            "cd " + Quote(dir_) + "\n" + Quote(program) +
                             " 2>stderr.txt\necho $? >status.tmp && mv status.tmp status\n");
     Tmux("new-session -d -s t -x " + std::to_string(kCols) + " -y " + std::to_string(kRows) + " " +
          Quote("sh " + Quote(launcher)));
@@ -409,6 +418,57 @@ TEST_F(TtyTest, BrowseForAFileThenReadTheLogInThePager) {
   EXPECT_EQ(WaitExit(), 0);
   EXPECT_TRUE(Exists(e_ + "/out/ZelEnaMx13SysErr.txt"));
   EXPECT_NE(ReadFile(e_ + "/out/assets.csv"), "old\n");
+}
+
+TEST_F(TtyTest, MessageBoxKeysAndTheWorkingState) {
+  StartProbe();
+  // Line feeds kept, the icon mark, the buttons of the style, the focus on
+  // the first button.
+  ASSERT_TRUE(WaitFor("一つ目の質問です。"));
+  Place first = Find("一つ目の質問です。");
+  Place icon = Find("(?)");
+  EXPECT_EQ(icon.row, first.row);
+  EXPECT_LT(icon.col, first.col);
+  EXPECT_EQ(Find("二行目").row, first.row + 2);
+  EXPECT_EQ(Find("二行目").col, first.col);
+  EXPECT_EQ(Find("確認").row, first.row - 2);  // the caption in the frame
+  Place yes = Find("はい(Y)"), no = Find("いいえ(N)");
+  ASSERT_GE(yes.row, 0);
+  ASSERT_EQ(no.row, yes.row);
+  EXPECT_TRUE(CursorAt(yes.row, yes.col));
+  Keys("Right");
+  EXPECT_TRUE(CursorAt(no.row, no.col));
+  Keys("Left");
+  EXPECT_TRUE(CursorAt(yes.row, yes.col));
+  Keys("y");  // 6
+  ASSERT_TRUE(WaitFor("二つ目"));
+  Keys("N");  // 7
+  ASSERT_TRUE(WaitFor("三つ目"));
+  Keys("Escape");  // No
+  ASSERT_TRUE(WaitFor("四つ目"));
+  Keys("Tab");
+  Keys("Enter");  // No
+  ASSERT_TRUE(WaitFor("五つ目"));
+  no = Find("いいえ(N)");
+  EXPECT_TRUE(CursorAt(no.row, no.col));  // the default button
+  Keys("Tab");
+  Keys("Space");  // Yes
+  ASSERT_TRUE(WaitFor("六つ目"));
+  EXPECT_TRUE(WaitFor("(!)"));
+  EXPECT_EQ(Find("いいえ").row, -1);
+  Keys("x");  // no such button: nothing happens
+  Keys("Escape");  // OK
+  ASSERT_TRUE(WaitFor("七つ目"));
+  EXPECT_TRUE(WaitFor("キャンセル"));
+  Keys("Escape");  // Cancel
+
+  // The working state stays on screen until the work is done.
+  ASSERT_TRUE(WaitFor("処理中です。"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(Ended());
+  WriteFile(dir_ + "/go", "");
+  EXPECT_EQ(WaitExit(), 0);
+  EXPECT_EQ(ReadFile(dir_ + "/answers"), "6\n7\n7\n7\n6\n1\n2\n");
 }
 
 }  // namespace
