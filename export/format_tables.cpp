@@ -6,7 +6,7 @@ namespace {
 
 enum Kind { kText, kInt16, kInt32, kCurrency };
 
-struct ColumnSpec {
+struct ColumnDef {
   const char* line_name;  // on the column-name line
   const char* item;       // item name in the asset row table
   const char* head_item;  // item name in the column-name table
@@ -16,7 +16,7 @@ struct ColumnSpec {
   bool required;
 };
 
-constexpr ColumnSpec kAssetColumns[kAssetColumnCount] = {
+constexpr ColumnDef kAssetColumns[kAssetColumnCount] = {
     {";資産コード", "資産コード文字", "資産コード文字", kText, 8, 0, true},  // 1
     {"分割コード", "分割コード", "分割コード", kText, 2, 0, true},  // 2
     {"資産種類コード", "資産種類コード", "資産種類コード", kText, 2, 0, true},  // 3
@@ -170,7 +170,7 @@ constexpr ColumnSpec kAssetColumns[kAssetColumnCount] = {
     {"メモ欄下段,", "メモ下", "メモ下", kText, 20, 0, true},  // 151
 };
 
-struct TypeColumnSpec {
+struct TypeColumnDef {
   const char* item;
   Kind kind;
   int width;
@@ -178,7 +178,7 @@ struct TypeColumnSpec {
   bool required;
 };
 
-constexpr TypeColumnSpec kTypeColumns[kTypeColumnCount] = {
+constexpr TypeColumnDef kTypeColumns[kTypeColumnCount] = {
     {"資産種類コード文字", kText, 2, 0, false},
     {"資産種類名", kText, 12, 0, false},
     {"資産分類区分", kText, 12, 0, false},
@@ -234,7 +234,7 @@ constexpr std::array<StTAFORMAT, kAssetColumnCount> MakeAssetRowTable() {
   std::array<StTAFORMAT, kAssetColumnCount> t{};
   int offset = 0;
   for (long i = 0; i < kAssetColumnCount; ++i) {
-    const ColumnSpec& c = kAssetColumns[i];
+    const ColumnDef& c = kAssetColumns[i];
     t[i] = Format(c.item, c.kind, c.width, c.decimals, c.required, offset);
     offset += t[i].size;
   }
@@ -248,7 +248,7 @@ constexpr std::array<StTAFORMAT, kAssetColumnCount> MakeColumnNameTable() {
   std::array<StTAFORMAT, kAssetColumnCount> t{};
   int offset = 0;
   for (long i = 0; i < kAssetColumnCount; ++i) {
-    const ColumnSpec& c = kAssetColumns[i];
+    const ColumnDef& c = kAssetColumns[i];
     int width = static_cast<int>(Length(c.line_name)) + 1;
     t[i] = Format(c.head_item, kText, width, 0, c.required, offset);
     offset += t[i].size;
@@ -261,7 +261,7 @@ constexpr std::array<StTAFORMAT, kTypeColumnCount> MakeTypeRowTable() {
   std::array<StTAFORMAT, kTypeColumnCount> t{};
   int offset = 0;
   for (long i = 0; i < kTypeColumnCount; ++i) {
-    const TypeColumnSpec& c = kTypeColumns[i];
+    const TypeColumnDef& c = kTypeColumns[i];
     t[i] = Format(c.item, c.kind, c.width, c.decimals, c.required, offset);
     offset += t[i].size;
   }
