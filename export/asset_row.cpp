@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "export/asset_exporter.h"
+#include "export/asset_types.h"
 #include "platform/cp932.h"
 
 namespace {
@@ -22,16 +23,6 @@ const char* MethodText(int16_t method) {
   }
 }
 
-const char* TaxReturnType(int32_t type_code) {
-  switch (type_code) {
-    case 1: case 4: case 6: case 7: case 8: case 9: case 10: case 11: return "申告なし";
-    case 2: return "構築物";
-    case 3: return "機械及び装置";
-    case 5: return "工具器具及び備品";
-    default: return nullptr;
-  }
-}
-
 // Methods whose rows carry no residual value or depreciable limit.
 bool IsNewMethod(int16_t method) { return method >= 5 && method <= 8; }
 
@@ -46,8 +37,6 @@ bool CurrentPeriodRule(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
          (method == 8 && reference <= 20130331) ||
          (method == 5 && reference > 20130331);
 }
-
-int Len(std::string_view s) { return static_cast<int>(s.size()); }
 
 }  // namespace
 
@@ -134,12 +123,12 @@ void AssetExporter::WriteAssetRow(const StKOTEISHISANINFO& m, const StKOTEINENIN
   if (code.size() > 6) {
     Remarkf("\n＜WARNING＞\n資産コード｢%.*s｣は、連携可能最大桁数をオーバーしています。\n"
             "データが、正しく連携されない可能性があります。",
-            Len(code), code.data());
+            PrintLength(code), code.data());
   }
   if (!CheckChars(column1)) {
     Remarkf("\n＜ERROR＞\n資産コード｢%s｣には、半角英数以外の文字が使用されています。", column1);
   } else if (writer_.codes.RegisterCode(column1) != CodeRegister::kAdded) {
-    Remarkf("\n＜ERROR＞\n資産コード｢%.*s｣は、他の資産コードと重複してしまいます。", Len(code),
+    Remarkf("\n＜ERROR＞\n資産コード｢%.*s｣は、他の資産コードと重複してしまいます。", PrintLength(code),
             code.data());
   }
 
@@ -161,7 +150,7 @@ void AssetExporter::WriteAssetRow(const StKOTEISHISANINFO& m, const StKOTEINENIN
   if (name.size() > 32) {
     Remarkf("\n＜WARNING＞\n資産名称｢%.*s｣は、\n連携可能最大文字数をオーバーしています。\n"
             "超過した文字は、自動的に切り捨てられます。",
-            Len(name), name.data());
+            PrintLength(name), name.data());
   }
 
   row.Int32(13, m.lAcquisitionDate);
@@ -239,7 +228,7 @@ void AssetExporter::WriteAssetRow(const StKOTEISHISANINFO& m, const StKOTEINENIN
   if (method != 7) AmountColumn(row, 83, m.cyAccumulatedDepreciation.int64);
   AmountColumn(row, 86, m.cySgaAmount.int64);
   AmountColumn(row, 89, m.cyMfgAmount.int64);
-  if (const char* tax_type = TaxReturnType(type_code)) row.Text(93, tax_type);
+  row.Text(93, TaxReturnType(type_code));
   if (sold) row.Text(116, "売却");
 
   // Memo: two columns of 20 bytes, each cut without splitting a character.
@@ -252,7 +241,7 @@ void AssetExporter::WriteAssetRow(const StKOTEISHISANINFO& m, const StKOTEINENIN
   if (upper.size() + lower.size() < memo.size()) {
     Remarkf("\n＜WARNING＞\nメモ欄｢%.*s｣は、\n連携可能最大文字数をオーバーしています。\n"
             "超過した文字は、自動的に切り捨てられます。",
-            Len(memo), memo.data());
+            PrintLength(memo), memo.data());
   }
 
   row.ApplyMask(&writer_.asset_row);

@@ -6,12 +6,6 @@
 #include "export/asset_exporter.h"
 #include "platform/cp932.h"
 
-namespace {
-
-int Len(std::string_view s) { return static_cast<int>(s.size()); }
-
-}  // namespace
-
 void AssetExporter::WriteBreakdownRow(const StKOTEISHISANINFO& m, const StIKKATSUINFO& item) {
   AssetRow row(writer_.asset_row.record);
   row.Clear();
@@ -30,7 +24,7 @@ void AssetExporter::WriteBreakdownRow(const StKOTEISHISANINFO& m, const StIKKATS
   if (code.size() + number.size() > 8) {
     Remarkf("\n＜WARNING＞\n資産コード+内訳付番｢%.*s%.*s｣は、連携可能最大桁数をオーバーしています。\n"
             "データが、正しく連携されない可能性があります。",
-            Len(code), code.data(), Len(number), number.data());
+            PrintLength(code), code.data(), PrintLength(number), number.data());
   }
   // Column 1 shown as "%08s" would show it: zero-filled to eight bytes.
   char shown[16];
@@ -42,11 +36,11 @@ void AssetExporter::WriteBreakdownRow(const StKOTEISHISANINFO& m, const StIKKATS
       case CodeRegister::kDuplicate:
         Remarkf("\n＜ERROR＞\n資産コード｢%.*s｣と内訳付番｢%.*s｣から構成される\n資産・内訳コード｢%s｣は、\n"
                 "他の資産･内訳コードと重複しています。",
-                Len(code), code.data(), Len(number), number.data(), shown);
+                PrintLength(code), code.data(), PrintLength(number), number.data(), shown);
         break;
       case CodeRegister::kPrefixDuplicate:
         Remarkf("\n＜ERROR＞\n資産コード+内訳付番｢%s｣は、\n資産コード｢%.*s｣が他の資産コードと重複してしまいます。",
-                shown, Len(code), code.data());
+                shown, PrintLength(code), code.data());
         break;
       case CodeRegister::kAdded:
         break;
@@ -59,7 +53,7 @@ void AssetExporter::WriteBreakdownRow(const StKOTEISHISANINFO& m, const StIKKATS
   if (name.size() > 32) {
     Remarkf("\n＜WARNING＞\n内訳名称｢%.*s｣は、\n連携可能最大文字数をオーバーしています。\n"
             "超過した文字は、自動的に切り捨てられます。",
-            Len(name), name.data());
+            PrintLength(name), name.data());
   }
   row.Int32(13, item.lAcquisitionDate);
   const double quantity = item.lQuantity * 0.01;

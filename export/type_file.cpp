@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "export/asset_exporter.h"
+#include "export/asset_types.h"
 #include "platform/cp932.h"
 
 namespace {
@@ -20,16 +21,6 @@ const char* TypeMethodText(int32_t code, int16_t method) {
     case 3: return code == 9 ? "均等償却" : "定率法";
     case 4: return "一括決算";
     default: return "定率法";
-  }
-}
-
-const char* TaxReturnTypeText(int32_t code) {
-  switch (code) {
-    case 2: return "構築物";
-    case 3: return "機械及び装置";
-    case 5: return "工具器具及び備品";
-    case 1: case 4: case 6: case 7: case 8: case 9: case 10: case 11: return "申告なし";
-    default: return "";
   }
 }
 
@@ -107,7 +98,7 @@ int AssetExporter::WriteTypeRow(StSHISANKUBUNINFO* category) {
   }
   int32(6, deferred || non_depreciable ? 0 : (category->lResidualRatio != 0 ? category->lResidualRatio : 10));
   int32(7, code == 10 ? 10 : (deferred || non_depreciable) ? 0 : 5);
-  text(8, TaxReturnTypeText(code));
+  text(8, TaxReturnType(code));
   constexpr int64_t kHundred = 100 * 10000;
   const int64_t ratios[6] = {0, kHundred, kHundred, kHundred, 0, kHundred};
   for (int i = 0; i < 6; ++i) currency(9 + i, non_depreciable ? 0 : ratios[i]);

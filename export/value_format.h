@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <string_view>
 
+// Length of a text for printf's "%.*s".
+inline int PrintLength(std::string_view text) { return static_cast<int>(text.size()); }
+
 // Receives one finished remark of the error log.
 class RemarkSink {
  public:
