@@ -108,6 +108,19 @@ void EditKey(CDialog::ControlState& s, int key, bool shift) {
   s.sel_end = caret;
 }
 
+// The key of a text's mnemonic: the letter or digit after a single "&"
+// ("&&" is a plain "&"), upper-cased; 0 when there is none.
+int MnemonicOf(std::string_view text) {
+  for (size_t at = cp932::Find(text, '&'); at != std::string_view::npos && at + 1 < text.size();
+       at = cp932::Find(text, '&', at + 2)) {
+    char c = text[at + 1];
+    if (c == '&') continue;
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ? c : 0;
+  }
+  return 0;
+}
+
 }  // namespace
 
 short GetKeyState(int virtual_key) {
@@ -253,6 +266,10 @@ void CDialog::KeyDown(int virtual_key, bool shift, bool ctrl, bool alt) {
   if (PreTranslateMessage(&msg) || impl_->ended) return;
 
   // Default processing, as the dialog manager does it.
+  if (alt && !ctrl) {
+    Mnemonic(virtual_key);
+    return;
+  }
   if (ctrl || alt) return;
   int f = impl_->focus;
   const ControlTemplate* focused = f >= 0 ? &impl_->tmpl.controls[f] : nullptr;
@@ -293,6 +310,29 @@ void CDialog::KeyDown(int virtual_key, bool shift, bool ctrl, bool alt) {
       break;
     default:
       break;
+  }
+}
+
+// Alt with the letter after "&" in a control's text: a button is clicked; a
+// label or group box sends the focus to the next control that can take it.
+// An edit's text is the user's and has no mnemonic.
+void CDialog::Mnemonic(int virtual_key) {
+  int n = static_cast<int>(impl_->states.size());
+  for (int i = 0; i < n; ++i) {
+    const ControlTemplate& c = impl_->tmpl.controls[i];
+    if (c.kind == ControlKind::Edit || MnemonicOf(impl_->states[i].text) != virtual_key) continue;
+    if (IsButton(c)) {
+      Click(c.id);
+      return;
+    }
+    for (int j = i + 1; j < n; ++j) {
+      if (CanFocus(j)) {
+        impl_->focus = j;
+        if (impl_->tmpl.controls[j].kind == ControlKind::Edit) impl_->items[j]->SetSel(0, -1);
+        return;
+      }
+    }
+    return;
   }
 }
 

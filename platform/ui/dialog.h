@@ -3,7 +3,9 @@
 // state, edit limit and selection, and the focus. Key-down messages go first
 // to PreTranslateMessage; what it leaves goes to default processing (Tab and
 // Shift+Tab move the focus along tab stops, Enter or Space on a button clicks
-// it, Enter elsewhere does nothing, Esc and the close command call OnCancel).
+// it, Enter elsewhere does nothing, Esc and the close command call OnCancel,
+// Alt with a control's "&" letter clicks that button or focuses the control
+// after that label).
 // The active back end (script or tty) drives the modal loop.
 #pragma once
 
@@ -195,6 +197,7 @@ class CDialog : public CWnd {
 
  private:
   void MoveFocus(bool back, bool tab_stops_only);
+  void Mnemonic(int virtual_key);
 
   struct Impl;
   Impl* impl_;

@@ -115,5 +115,48 @@ TEST_F(EditTest, ArrowsMoveAmongButtonsAndTypingOnAButtonDoesNothing) {
   EXPECT_EQ(edit().sel_end, 3);  // reached by the arrow: all selected
 }
 
+// Alt with a mnemonic letter: a label sends the focus on, a button is
+// clicked (and records it), an edit's own "&" means nothing.
+const ControlTemplate kMnemonicControls[] = {
+    {1004, ControlKind::GroupBox, "Out&put", 7, 47, 241, 35, 0, 0},
+    {1007, ControlKind::Edit, "a&b", 10, 62, 170, 12, WS_TABSTOP, 0},
+    {1008, ControlKind::PushButton, "&Browse", 186, 61, 57, 14, WS_TABSTOP, 0},
+    {1005, ControlKind::PushButton, "R&&D &1", 129, 86, 57, 14, WS_TABSTOP, 0},
+};
+const DialogTemplate kMnemonicTemplate = {130, "caption", "font", 9, 255, 107, kMnemonicControls, 4};
+
+class ClickDialog : public CDialog {
+ public:
+  ClickDialog() : CDialog(kMnemonicTemplate, nullptr) {}
+  std::string clicks;
+
+ protected:
+  BOOL OnCommand(int id) override {
+    clicks += std::to_string(id) + " ";
+    return TRUE;
+  }
+};
+
+TEST(MnemonicTest, AltLettersFocusOrClick) {
+  ClickDialog dialog;
+  dialog.SetFocusIndex(2);
+  dialog.KeyDown('P', false, false, true);
+  EXPECT_EQ(dialog.FocusIndex(), 1);  // the edit after the group box
+  EXPECT_EQ(dialog.State(1).sel_end, 3);
+  dialog.KeyDown('B', false, false, true);
+  EXPECT_EQ(dialog.clicks, "1008 ");
+  EXPECT_EQ(dialog.FocusIndex(), 2);
+  dialog.KeyDown('D', false, false, true);  // "&&" is a plain "&"
+  dialog.KeyDown('1', false, false, true);
+  EXPECT_EQ(dialog.clicks, "1008 1005 ");
+  dialog.SetFocusIndex(2);
+  dialog.KeyDown('B', false, false, false);  // without Alt: nothing
+  dialog.KeyDown('B', false, true, true);    // with Ctrl as well: nothing
+  EXPECT_EQ(dialog.clicks, "1008 1005 ");
+  dialog.GetDlgItem(1008)->EnableWindow(FALSE);
+  dialog.KeyDown('B', false, false, true);   // a disabled button is not clicked
+  EXPECT_EQ(dialog.clicks, "1008 1005 ");
+}
+
 }  // namespace
 }  // namespace ui
