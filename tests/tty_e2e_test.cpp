@@ -325,6 +325,11 @@ TEST_F(TtyTest, ScreenFollowsTheTemplateAndItsTabOrder) {
     EXPECT_EQ(CellsBefore(line, at), col) << line;
   }
 
+  // Alt+Enter is not Enter: the focus stays in the edit.
+  Keys("M-Enter");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(Cursor().col, stops[0].col);
+
   // Tab walks the tab stops in template order and comes round again;
   // Shift+Tab walks them back.
   ASSERT_EQ(stops.size(), 4u);
@@ -373,8 +378,7 @@ TEST_F(TtyTest, BrowseForAFileThenReadTheLogInThePager) {
   WriteFile(e_ + "/out/notes.txt", "not a csv\n");
   Start();
   ASSERT_TRUE(WaitFor("E:\\out\\*.csv"));
-  Keys("Tab");
-  Keys("Enter");
+  Keys("M-d");  // the browse button's mnemonic
   ASSERT_TRUE(WaitFor("保存ファイルを指定"));
   EXPECT_TRUE(WaitFor("保存する場所: E:\\out\\"));
   EXPECT_TRUE(WaitFor("CSV Files (*.csv)"));
@@ -387,6 +391,8 @@ TEST_F(TtyTest, BrowseForAFileThenReadTheLogInThePager) {
   Keys("Up");  // onto ".."
   Keys("Enter");
   ASSERT_TRUE(WaitFor("保存する場所: E:\\ "));
+  Keys("Tab");
+  Keys("M-n");  // back to the name from the save button
   Type("out");
   Keys("Enter");
   ASSERT_TRUE(WaitFor("保存する場所: E:\\out\\"));

@@ -22,15 +22,17 @@ constexpr int kNameEdit = 1152;
 constexpr int kPageUp = 0x21, kPageDown = 0x22;  // VK_PRIOR, VK_NEXT
 constexpr size_t kMaxPath = 259;                 // bytes, without the terminator
 
+// The prompt's controls; the screen places them itself (below the listing).
 const ControlTemplate kPromptControls[] = {
+    {IDC_STATIC, ControlKind::Static, "ファイル名(&N):", 0, 0, 0, 0, 0, 0},
     {kNameEdit, ControlKind::Edit, "", 0, 0, 0, 0, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
     {IDOK, ControlKind::PushButton, "保存(&S)", 0, 0, 0, 0, WS_TABSTOP, 0},
     {IDCANCEL, ControlKind::PushButton, "キャンセル", 0, 0, 0, 0, WS_TABSTOP, 0},
 };
-const DialogTemplate kPromptTemplate = {0, "", "", 9, 0, 0, kPromptControls, 3};
+const DialogTemplate kPromptTemplate = {0, "", "", 9, 0, 0, kPromptControls, 4};
+constexpr int kLabel = 0, kEdit = 1, kFirstButton = 2;
 
 const char* const kLocationLabel = "保存する場所:";
-const char* const kNameLabel = "ファイル名(&N):";
 const char* const kTypeLabel = "ファイルの種類:";
 const char* const kHint = "Up/Down: 選択  Enter: 開く/保存  Tab: 移動  Esc: キャンセル";
 
@@ -116,7 +118,7 @@ class FilePrompt : public CDialog {
     folder_ = WithSlash(folder_);
     if (HasWildcard(request.file)) pattern_ = request.file;
     SetName(request.file);
-    SetFocusIndex(0);
+    SetFocusIndex(kEdit);
     List();
   }
 
@@ -139,19 +141,12 @@ class FilePrompt : public CDialog {
 
  protected:
   BOOL PreTranslateMessage(MSG* msg) override {
-    if (msg->message != WM_KEYDOWN || GetKeyState(VK_CONTROL) < 0) return FALSE;
-    int key = static_cast<int>(msg->wParam);
-    if (GetKeyState(VK_MENU) < 0) {
-      // The mnemonics: Alt+N to the name, Alt+S saves.
-      if (key == 'N') SelectName();
-      else if (key == 'S') Accept();
-      else return FALSE;
-      return TRUE;
-    }
-    if (GetKeyState(VK_SHIFT) < 0) return FALSE;
-    switch (key) {
+    if (msg->message != WM_KEYDOWN || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0 ||
+        GetKeyState(VK_SHIFT) < 0)
+      return FALSE;
+    switch (static_cast<int>(msg->wParam)) {
       case VK_RETURN:
-        if (FocusIndex() != 0) return FALSE;
+        if (FocusIndex() != kEdit) return FALSE;
         Accept();
         return TRUE;
       case VK_UP: Move(-1); return TRUE;
@@ -174,7 +169,7 @@ class FilePrompt : public CDialog {
     GetDlgItem(kNameEdit)->SetSel(0, -1);
   }
   void SelectName() {
-    SetFocusIndex(0);
+    SetFocusIndex(kEdit);
     GetDlgItem(kNameEdit)->SetSel(0, -1);
   }
 
@@ -234,7 +229,7 @@ class FilePrompt : public CDialog {
   }
 
   void Accept() {
-    std::string text = State(0).text;
+    std::string text = State(kEdit).text;
     if (text.empty()) return;
     if (text == "..") return GoUp();
     if (HasWildcard(text)) {
@@ -317,17 +312,17 @@ class FilePrompt : public CDialog {
 
     // Name, type, hint, buttons.
     int row = top + rows - 5;
-    int label = screen_.PutLabel(row, x, Utf8(kNameLabel), inner, Look::kWindow) + 1;
+    int label = screen_.PutLabel(row, x, Utf8(State(kLabel).text), inner, Look::kWindow) + 1;
     int label2 = CellsOf(Utf8(kTypeLabel)) + 1;
     int field_col = x + std::max(label, label2);
-    DrawEdit(screen_, row, field_col, x + inner - field_col, State(0), FocusIndex() == 0, &scroll_);
+    DrawEdit(screen_, row, field_col, x + inner - field_col, State(kEdit), FocusIndex() == kEdit, &scroll_);
     screen_.Put(row + 1, x, Utf8(kTypeLabel), inner, Look::kWindow);
     screen_.Put(row + 1, field_col, Utf8(description_), x + inner - field_col, Look::kWindow);
     screen_.Put(row + 2, x, Utf8(kHint), inner, Look::kWindow);
     const int button_cols = 14;
     int bx = x + inner - 2 * button_cols - 2;
-    for (int i = 1; i <= 2; ++i) {
-      DrawButton(screen_, row + 3, bx, button_cols, Template().controls[i].text, FocusIndex() == i, true);
+    for (int i = kFirstButton; i < kFirstButton + 2; ++i) {
+      DrawButton(screen_, row + 3, bx, button_cols, State(i).text, FocusIndex() == i, true);
       bx += button_cols + 2;
     }
     // The cursor goes where the focus is (the edit or a button set it).
