@@ -102,6 +102,13 @@ class TtyTest : public E2eTest {
          Quote("sh " + Quote(launcher)));
   }
 
+  // Runs a shell command in a fresh pane that stays after it ended.
+  void LaunchShell(const std::string& command) {
+    Tmux("kill-server 2>/dev/null");
+    Tmux("new-session -d -s t -x " + std::to_string(kCols) + " -y " + std::to_string(kRows) + " " +
+         Quote(command + "; echo \"exit status $?\"; sleep 60"));
+  }
+
   std::vector<std::string> Screen() {
     std::vector<std::string> lines;
     std::string text = Tmux("capture-pane -p -t t 2>/dev/null");
@@ -396,7 +403,13 @@ TEST_F(TtyTest, BrowseForAFileThenReadTheLogInThePager) {
   Type("out");
   Keys("Enter");
   ASSERT_TRUE(WaitFor("保存する場所: E:\\out\\"));
-  // The file must exist: a new name is refused with a notice.
+  // The path must exist, and so must the file: both are refused with a
+  // notice, and the prompt stays.
+  Type("nosuch\\x");
+  Keys("Enter");
+  ASSERT_TRUE(WaitFor("パスが存在しません。"));
+  EXPECT_TRUE(WaitFor("E:\\out\\nosuch\\x.CSV"));
+  Keys("Enter");
   Type("new");
   Keys("Enter");
   ASSERT_TRUE(WaitFor("ファイルが見つかりません。"));
@@ -475,6 +488,37 @@ TEST_F(TtyTest, MessageBoxKeysAndTheWorkingState) {
   WriteFile(dir_ + "/go", "");
   EXPECT_EQ(WaitExit(), 0);
   EXPECT_EQ(ReadFile(dir_ + "/answers"), "6\n7\n7\n7\n6\n1\n2\n");
+}
+
+TEST_F(TtyTest, MakeRunOpensTheDialogInATerminalAndTheDemoWithout) {
+  std::error_code ec;
+  std::string build = fs::read_symlink("/proc/self/exe", ec).parent_path().parent_path().string();
+  std::string run = "sh " + Quote(std::string(ZEL_SOURCE_ROOT) + "/app/run.sh") + " " + Quote(build);
+  std::string demo = build + "/demo";
+
+  // Without a terminal: the demo script.
+  std::string out = Output(run + " </dev/null 2>&1");
+  EXPECT_NE(out.find("The demo exported the sample company"), std::string::npos) << out;
+
+  // A terminal that cannot be used: the reason, then the demo.
+  LaunchShell("TERM=nosuch-terminal " + run);
+  EXPECT_TRUE(WaitFor("cannot use the terminal (TERM=nosuch-terminal)"));
+  EXPECT_TRUE(WaitFor("The demo exported the sample company"));
+
+  // In a terminal: the dialog on the sample company, exported by hand.
+  LaunchShell(run);
+  ASSERT_TRUE(WaitFor("株式会社ゼルマー商事"));
+  Type("E:\\out\\by-hand.csv");
+  Keys("F12");
+  ASSERT_TRUE(WaitFor("指定されたフォルダは存在しません。"));
+  Keys("y");
+  ASSERT_TRUE(WaitFor("q, Esc: close"));  // the sample raises remarks
+  Keys("Escape");
+  ASSERT_TRUE(WaitFor("減価償却情報の出力が一応終了しました。"));
+  Keys("Enter");
+  EXPECT_TRUE(WaitFor("The program ended with exit status 0"));
+  EXPECT_TRUE(WaitFor("/demo/out/by-hand.csv"));
+  EXPECT_TRUE(Exists(demo + "/out/by-hand.csv"));
 }
 
 }  // namespace
