@@ -189,9 +189,6 @@ bool Screen::Open(std::string* why) {
     *why = "the terminal user interface needs a UTF-8 locale (none found, not even C.UTF-8)";
     return false;
   }
-  // Esc alone must act at once; escape sequences of a terminal arrive
-  // together well within this time.
-  if (!std::getenv("ESCDELAY")) set_escdelay(25);
   if (!newterm(nullptr, stdout, stdin)) {
     const char* term = std::getenv("TERM");
     *why = std::string("cannot use the terminal (TERM=") + (term ? term : "") + ")";
@@ -202,7 +199,9 @@ bool Screen::Open(std::string* why) {
   noecho();
   nonl();
   keypad(stdscr, TRUE);
-  set_escdelay(25);
+  // Esc alone must act at once; the escape sequences of a terminal arrive
+  // together well within this time. A delay the user set is kept.
+  if (!std::getenv("ESCDELAY")) set_escdelay(25);
   use_colors = has_colors();
   if (use_colors) {
     start_color();
