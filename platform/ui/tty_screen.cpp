@@ -289,7 +289,8 @@ Key Screen::Read() {
     wint_t next = 0;
     int r2 = get_wch(&next);
     nodelay(stdscr, FALSE);
-    if (r2 == ERR) return FromChar(27);
+    if (r2 == KEY_CODE_YES && next == KEY_RESIZE) Redraw();
+    if (r2 == ERR || (r2 == KEY_CODE_YES && next == KEY_RESIZE)) return FromChar(27);
     Key k = r2 == KEY_CODE_YES ? FromCode(static_cast<int>(next)) : FromChar(static_cast<wchar_t>(next));
     k.alt = true;
     return k;
