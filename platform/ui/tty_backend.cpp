@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "platform/cp932.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/tty_widgets.h"
 
@@ -21,10 +22,15 @@ using tty::Screen;
 const char* const kWorkingCaption = "減価償却";
 const char* const kWorkingText = "処理中です。しばらくお待ちください...";
 
+// True when the command line names WordPad (in any case; the letters of
+// double-byte characters are left as they are).
 bool IsWordpadCommand(const std::string& command) {
-  std::string lower;
-  for (char c : command) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return lower.find("wordpad.exe") != std::string::npos;
+  std::string lower = command;
+  for (size_t i = 0; i < lower.size(); ++i) {
+    if (cp932::IsLeadByte(static_cast<unsigned char>(lower[i]))) ++i;
+    else if (lower[i] >= 'A' && lower[i] <= 'Z') lower[i] = static_cast<char>(lower[i] - 'A' + 'a');
+  }
+  return cp932::FindText(lower, "wordpad.exe") != std::string::npos;
 }
 
 class TtyBackend : public Backend {
