@@ -442,6 +442,24 @@ TEST_F(TtyTest, BrowseForAFileThenReadTheLogInThePager) {
   EXPECT_NE(ReadFile(e_ + "/out/assets.csv"), "old\n");
 }
 
+TEST_F(TtyTest, AViewerCommandGetsTheTerminalUntilItEnds) {
+  MakeStore();  // remarks: the log is shown
+  // A viewer that talks to the terminal and waits for a line.
+  Launch(program_dir_ + "/ZelEna20ToMx13", "export ZEL_VIEWER='echo VIEWER-OPEN; read line; echo'\n");
+  ASSERT_TRUE(WaitFor("E:\\out\\*.csv"));
+  Type("E:\\out\\v.csv");
+  Keys("F12");
+  ASSERT_TRUE(WaitFor("VIEWER-OPEN"));
+  EXPECT_EQ(Find("事業所名").row, -1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(Ended());
+  Type("done");
+  Keys("Enter");
+  ASSERT_TRUE(WaitFor("減価償却情報の出力が一応終了しました。"));
+  Keys("Enter");
+  EXPECT_EQ(WaitExit(), 0);
+}
+
 TEST_F(TtyTest, MessageBoxKeysAndTheWorkingState) {
   StartProbe();
   // Line feeds kept, the icon mark, the buttons of the style, the focus on
