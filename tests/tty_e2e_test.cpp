@@ -242,6 +242,11 @@ TEST_F(TtyTest, WholeExportWithTheKeyboard) {
   Keys("Left Left Left Left");
   Keys("BSpace");
   EXPECT_TRUE(WaitFor("E:\\out\\assets.csv "));
+  // F12 with Shift or Ctrl held is not the export command.
+  Keys("S-F12");
+  Keys("C-F12");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(Find("同名のファイルが存在します。").row, -1);
   Keys("F12");
   ASSERT_TRUE(WaitFor("同名のファイルが存在します。"));
   EXPECT_TRUE(WaitFor("上書きしてもよろしいですか？"));
