@@ -3,7 +3,7 @@
 // orders in textaccessor_order.cpp.
 //
 // Writing a line allocates nothing: numbers are formatted into small buffers
-// on the stack and every value goes to the stream with write(), so neither a
+// on the stack and every value goes straight into the stream buffer, so neither a
 // column's width nor its text has a fixed cap.
 #include "textio/textaccessor.h"
 
@@ -32,12 +32,26 @@ void SetBinaryMode(std::iostream* /*stream*/) {}
 
 bool Failed(const std::iostream* stream) { return stream->fail(); }
 
+// Writes straight into the stream's buffer. A line is hundreds of small
+// pieces, and the sentry that ostream::write builds per piece costs more than
+// the bytes; the states are kept as write would keep them: nothing is written
+// to a stream that is not good, and a short write marks the stream bad.
+void Put(std::iostream* stream, const char* text, long length) {
+  if (length <= 0) return;
+  if (!stream->good()) {
+    stream->setstate(std::ios::failbit);
+    return;
+  }
+  std::streambuf* buffer = stream->rdbuf();
+  if (buffer == nullptr || buffer->sputn(text, length) != length) stream->setstate(std::ios::badbit);
+}
+
 void WriteSpaces(std::iostream* stream, long count) {
   static const char kSpaces[] = "                                                                ";
   constexpr long kChunk = sizeof(kSpaces) - 1;
   while (count > 0) {
     long n = std::min(count, kChunk);
-    stream->write(kSpaces, n);
+    Put(stream, kSpaces, n);
     count -= n;
   }
 }
@@ -46,7 +60,7 @@ void WriteSpaces(std::iostream* stream, long count) {
 // width of 0 or less); a longer text is written whole.
 void WriteRightAligned(std::iostream* stream, const char* text, long length, long width) {
   if (width > length) WriteSpaces(stream, width - length);
-  stream->write(text, length);
+  Put(stream, text, length);
 }
 
 // Decimal text of a value with its sign, into buf (at least 21 bytes).
@@ -244,7 +258,7 @@ long ClTextAccessor::ItemNameWrite2(long prefix) { return _WriteLine(prefix, tru
 long ClTextAccessor::_WriteLine(long prefix, bool names) {
   if (m_stream == nullptr) return -1;
   SetBinaryMode(m_stream);
-  for (long i = 0; i < prefix; ++i) m_stream->write("\"\",", 3);
+  for (long i = 0; i < prefix; ++i) Put(m_stream, "\"\",", 3);
   const char* separator = SeparatorText(m_delimiter);
   const long separatorLength = static_cast<long>(std::strlen(separator));
   const long columns = _GetItemNum();
@@ -253,19 +267,19 @@ long ClTextAccessor::_WriteLine(long prefix, bool names) {
     long result = names ? WriteItemName(column, i) : WriteItem(column);
     if (result != 0) return result;
     if (i + 1 < columns) {
-      m_stream->write(separator, separatorLength);
+      Put(m_stream, separator, separatorLength);
       if (Failed(m_stream)) return -1;
     }
   }
-  m_stream->write("\r\n", 2);
+  Put(m_stream, "\r\n", 2);
   return Failed(m_stream) ? -1 : 0;
 }
 
 int ClTextAccessor::CommentWrite(char* text) {
   if (m_stream == nullptr) return -1;
   SetBinaryMode(m_stream);
-  if (text != nullptr) m_stream->write(text, static_cast<std::streamsize>(std::strlen(text)));
-  m_stream->write("\r\n", 2);
+  if (text != nullptr) Put(m_stream, text, static_cast<std::streamsize>(std::strlen(text)));
+  Put(m_stream, "\r\n", 2);
   return Failed(m_stream) ? -1 : 0;
 }
 
@@ -275,7 +289,7 @@ void ClTextAccessor::_WriteMasked(long column, long fixedWidth) {
   if (m_delimiter == DELIM_FIXED) {
     WriteSpaces(m_stream, fixedWidth);
   } else if (m_mask[column] == 2) {
-    m_stream->write(" ", 1);
+    Put(m_stream, " ", 1);
   }
 }
 
@@ -296,14 +310,14 @@ long ClTextAccessor::WriteItem(long column) {
     long limit = std::max(0L, std::min<long>(f.width, f.size));
     long length = static_cast<long>(cp932::FieldLength(reinterpret_cast<const char*>(value), limit));
     if (fixed) {
-      m_stream->write(reinterpret_cast<const char*>(value), length);
+      Put(m_stream, reinterpret_cast<const char*>(value), length);
       WriteSpaces(m_stream, f.width - length);
     } else {
       const char* quote = QuoteText(m_quote);
       const long quoteLength = static_cast<long>(std::strlen(quote));
-      m_stream->write(quote, quoteLength);
-      m_stream->write(reinterpret_cast<const char*>(value), length);
-      m_stream->write(quote, quoteLength);
+      Put(m_stream, quote, quoteLength);
+      Put(m_stream, reinterpret_cast<const char*>(value), length);
+      Put(m_stream, quote, quoteLength);
     }
   } else if (f.type == 1 && (f.size == 1 || f.size == 2 || f.size == 4)) {
     int64_t v = LoadSigned(value, f.size);
@@ -324,7 +338,7 @@ long ClTextAccessor::WriteItem(long column) {
                         static_cast<char>('0' + fraction / 100 % 10),
                         static_cast<char>('0' + fraction / 10 % 10),
                         static_cast<char>('0' + fraction % 10)};
-      m_stream->write(digits, 1 + decimals);
+      Put(m_stream, digits, 1 + decimals);
     }
   } else if (f.type == 2 && (f.size == 1 || f.size == 2 || f.size == 4)) {
     // An unsigned value has no fraction to write, whatever its decimals say,
@@ -344,14 +358,14 @@ long ClTextAccessor::WriteItemName(long column, long position) {
     return 0;
   }
   if (m_delimiter == DELIM_FIXED) {
-    if (position > 0) m_stream->write("  ", 2);
-    m_stream->write(f.name, length);
+    if (position > 0) Put(m_stream, "  ", 2);
+    Put(m_stream, f.name, length);
   } else {
     const char* quote = QuoteText(m_quote);
     const long quoteLength = static_cast<long>(std::strlen(quote));
-    m_stream->write(quote, quoteLength);
-    m_stream->write(f.name, length);
-    m_stream->write(quote, quoteLength);
+    Put(m_stream, quote, quoteLength);
+    Put(m_stream, f.name, length);
+    Put(m_stream, quote, quoteLength);
   }
   return Failed(m_stream) ? -1 : 0;
 }
