@@ -137,11 +137,12 @@ bool Store::Open(const std::string& host_path, std::string* error) {
     return false;
   }
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(host_path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+  // The program uses the store from its one thread: no connection mutex.
+  int rc = sqlite3_open_v2(host_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close_v2(db);
     db = nullptr;
-    rc = sqlite3_open_v2(host_path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    rc = sqlite3_open_v2(host_path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
   }
   if (rc != SQLITE_OK) {
     *error = std::string("cannot be opened (") + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)) + ")";
