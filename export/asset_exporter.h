@@ -70,6 +70,8 @@ class AssetExporter {
   void RealColumn(AssetRow& row, int column, double value);
   void CurrentDepreciationColumn(AssetRow& row, const StKOTEINENINFO& year);
   void RatioColumns(AssetRow& row, const StKOTEISHISANINFO& master);
+  void NameColumn(AssetRow& row, std::string_view name, const char* label);
+  void LogCutText(const char* label, std::string_view text);
   void Remarkf(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   // Declared in reverse order of destruction: the writer goes first, then

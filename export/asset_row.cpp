@@ -54,6 +54,20 @@ int32_t AssetExporter::WriteRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year,
   return 1;
 }
 
+// Column 10 holds at most 32 bytes of whole characters; a longer name is cut
+// and the cut is remarked with the name as delivered.
+void AssetExporter::NameColumn(AssetRow& row, std::string_view name, const char* label) {
+  row.Text(10, name.substr(0, cp932::CutLength(name, 32)));
+  if (name.size() > 32) LogCutText(label, name);
+}
+
+// The warning for a text that was cut to fit its columns.
+void AssetExporter::LogCutText(const char* label, std::string_view text) {
+  Remarkf("\n＜WARNING＞\n%s｢%.*s｣は、\n連携可能最大文字数をオーバーしています。\n"
+          "超過した文字は、自動的に切り捨てられます。",
+          label, PrintLength(text), text.data());
+}
+
 void AssetExporter::AmountColumn(AssetRow& row, int column, int64_t amount) {
   char text[kAmountTextSize];
   FormatAmount(amount, text, &writer_);
@@ -145,13 +159,7 @@ void AssetExporter::WriteAssetRow(const StKOTEISHISANINFO& m, const StKOTEINENIN
   std::string_view capex = cp932::FieldText(m.szCapexLink, sizeof m.szCapexLink);
   if (method != 7 && !capex.empty()) row.Text(6, "台帳＋申告書");
 
-  std::string_view name = cp932::FieldText(m.szName, sizeof m.szName);
-  row.Text(10, name.substr(0, cp932::CutLength(name, 32)));
-  if (name.size() > 32) {
-    Remarkf("\n＜WARNING＞\n資産名称｢%.*s｣は、\n連携可能最大文字数をオーバーしています。\n"
-            "超過した文字は、自動的に切り捨てられます。",
-            PrintLength(name), name.data());
-  }
+  NameColumn(row, cp932::FieldText(m.szName, sizeof m.szName), "資産名称");
 
   row.Int32(13, m.lAcquisitionDate);
   QuantitySplit quantity = SplitQuantity(cp932::FieldText(m.szQuantity, sizeof m.szQuantity), &writer_);
@@ -238,11 +246,7 @@ void AssetExporter::WriteAssetRow(const StKOTEISHISANINFO& m, const StKOTEINENIN
   std::string_view lower = rest.substr(0, cp932::CutLength(rest, 20));
   row.Text(150, upper);
   row.Text(151, lower);
-  if (upper.size() + lower.size() < memo.size()) {
-    Remarkf("\n＜WARNING＞\nメモ欄｢%.*s｣は、\n連携可能最大文字数をオーバーしています。\n"
-            "超過した文字は、自動的に切り捨てられます。",
-            PrintLength(memo), memo.data());
-  }
+  if (upper.size() + lower.size() < memo.size()) LogCutText("メモ欄", memo);
 
   row.ApplyMask(&writer_.asset_row);
   writer_.WriteLine(kAssetDataFile, &writer_.asset_row);

@@ -48,13 +48,7 @@ void AssetExporter::WriteBreakdownRow(const StKOTEISHISANINFO& m, const StIKKATS
   }
 
   row.Text(5, "一括決算");
-  std::string_view name = cp932::FieldText(item.szName, sizeof item.szName);
-  row.Text(10, name.substr(0, cp932::CutLength(name, 32)));
-  if (name.size() > 32) {
-    Remarkf("\n＜WARNING＞\n内訳名称｢%.*s｣は、\n連携可能最大文字数をオーバーしています。\n"
-            "超過した文字は、自動的に切り捨てられます。",
-            PrintLength(name), name.data());
-  }
+  NameColumn(row, cp932::FieldText(item.szName, sizeof item.szName), "内訳名称");
   row.Int32(13, item.lAcquisitionDate);
   const double quantity = item.lQuantity * 0.01;
   RealColumn(row, 14, quantity);
