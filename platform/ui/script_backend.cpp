@@ -15,6 +15,10 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// One event on a line of its own; a text that is not valid UTF-8 is written
+// with replacement characters rather than dropped.
+std::string EventLine(const Json& event) { return event.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
 // The controls whose texts the dialog event reports: the company line, the
 // period line and the output path of the program's one dialog.
 constexpr int kCompanyControl = 1002;
@@ -210,7 +214,7 @@ void ScriptBackend::Fail(int line, const std::string& reason) {
   j["event"] = "script-error";
   j["line"] = line;
   j["reason"] = reason;
-  Write(j.dump(-1, ' ', false, Json::error_handler_t::replace));
+  Write(EventLine(j));
   throw RunAborted{kScriptErrorStatus};
 }
 
@@ -219,6 +223,24 @@ const ScriptAction& ScriptBackend::Next() {
   const ScriptAction& a = actions_[next_++];
   if (a.kind == ScriptAction::kMalformed) Fail(a.line, a.error);
   return a;
+}
+
+// The action that answers a box or file dialog. Null, with the reason and
+// its line, when the script has ended or the action is malformed; the caller
+// records what is on screen before it fails the run.
+const ScriptAction* ScriptBackend::TakeAnswer(int* line, std::string* error) {
+  if (next_ >= actions_.size()) {
+    *line = line_count_ + 1;
+    *error = "the script ended while input is awaited";
+    return nullptr;
+  }
+  const ScriptAction& a = actions_[next_++];
+  *line = a.line;
+  if (a.kind == ScriptAction::kMalformed) {
+    *error = a.error;
+    return nullptr;
+  }
+  return &a;
 }
 
 void ScriptBackend::Start() {
@@ -232,7 +254,7 @@ void ScriptBackend::DialogShown(CDialog& dialog) {
   j["period"] = ControlText(dialog, kPeriodControl);
   j["path"] = ControlText(dialog, kPathControl);
   j["focus"] = FocusId(dialog);
-  Write(j.dump(-1, ' ', false, Json::error_handler_t::replace));
+  Write(EventLine(j));
 }
 
 void ScriptBackend::NextInput(CDialog& dialog) {
@@ -296,7 +318,7 @@ void ScriptBackend::DialogEnded(CDialog& /*dialog*/, int code) {
   Json j;
   j["event"] = "dialog-end";
   j["code"] = code;
-  Write(j.dump(-1, ' ', false, Json::error_handler_t::replace));
+  Write(EventLine(j));
 }
 
 int ScriptBackend::MessageBox(HWND owner, const char* text, const char* caption, UINT style) {
@@ -311,19 +333,13 @@ int ScriptBackend::MessageBox(HWND owner, const char* text, const char* caption,
   int answer = 0;
   std::string error;
   int error_line = 0;
-  if (next_ >= actions_.size()) {
-    error = "the script ended while input is awaited";
-    error_line = line_count_ + 1;
-  } else {
-    const ScriptAction& a = actions_[next_++];
-    error_line = a.line;
-    if (a.kind == ScriptAction::kMalformed) error = a.error;
-    else if (a.kind != ScriptAction::kAnswer) error = "a message box is on screen and needs an answer";
-    else if (!BoxOffers(style, a.answer)) error = std::string("the message box offers no \"") + AnswerName(a.answer) + "\"";
-    else answer = a.answer;
+  if (const ScriptAction* a = TakeAnswer(&error_line, &error)) {
+    if (a->kind != ScriptAction::kAnswer) error = "a message box is on screen and needs an answer";
+    else if (!BoxOffers(style, a->answer)) error = std::string("the message box offers no \"") + AnswerName(a->answer) + "\"";
+    else answer = a->answer;
   }
   j["answer"] = answer ? Json(AnswerName(answer)) : Json(nullptr);
-  Write(j.dump(-1, ' ', false, Json::error_handler_t::replace));
+  Write(EventLine(j));
   if (!answer) Fail(error_line, error);
   return answer;
 }
@@ -340,21 +356,16 @@ bool ScriptBackend::FileSave(CDialog* /*owner*/, const FileDialogRequest& reques
   std::string error;
   int error_line = 0;
   bool saved = false;
-  if (next_ >= actions_.size()) {
-    error = "the script ended while input is awaited";
-    error_line = line_count_ + 1;
-  } else {
-    const ScriptAction& a = actions_[next_++];
-    error_line = a.line;
-    if (a.kind == ScriptAction::kSave) {
+  if (const ScriptAction* a = TakeAnswer(&error_line, &error)) {
+    if (a->kind == ScriptAction::kSave) {
       saved = true;
-      *path = a.text;
-    } else if (a.kind != ScriptAction::kCancel) {
-      error = a.kind == ScriptAction::kMalformed ? a.error : "the file dialog is on screen and needs save or cancel";
+      *path = a->text;
+    } else if (a->kind != ScriptAction::kCancel) {
+      error = "the file dialog is on screen and needs save or cancel";
     }
   }
   j["result"] = saved ? Json(Utf8(*path)) : Json(nullptr);
-  Write(j.dump(-1, ' ', false, Json::error_handler_t::replace));
+  Write(EventLine(j));
   if (!error.empty()) Fail(error_line, error);
   return saved;
 }
@@ -365,7 +376,7 @@ void ScriptBackend::ProcessStarted(const std::string& command, const std::string
   j["command"] = Utf8(command);
   j["folder"] = Utf8(folder);
   j["started"] = started;
-  Write(j.dump(-1, ' ', false, Json::error_handler_t::replace));
+  Write(EventLine(j));
 }
 
 void ScriptBackend::ShowLog(const std::string& /*host_path*/, bool /*wait*/) {

@@ -61,6 +61,7 @@ class ScriptBackend : public Backend {
  private:
   // The next action; a script error when the script has ended.
   const ScriptAction& Next();
+  const ScriptAction* TakeAnswer(int* line, std::string* error);
   [[noreturn]] void Fail(int line, const std::string& reason);
   void Write(const std::string& json_line);
 
