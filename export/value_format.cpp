@@ -156,9 +156,11 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The leading number of text as the C library's atof reads a decimal one:
-// optional sign, digits, optional "." and digits, optional exponent. 0 when
-// there is none. Hexadecimal forms, "inf" and "nan" are not numbers here.
+// leading white space skipped, optional sign, digits, optional "." and
+// digits, optional exponent. 0 when there is none. Hexadecimal forms, "inf"
+// and "nan" are not numbers here.
 double LeadingNumber(const char* text) {
+  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
   const char* p = text;
   if (*p == '+' || *p == '-') ++p;
   const char* digits = p;

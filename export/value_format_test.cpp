@@ -137,6 +137,8 @@ TEST(SplitQuantityTest, NumberAndUnit) {
   check("1 000本", 10000000, "本");
   check("-2個", -20000, "個");
   check("abc", 0, "abc");
+  check("\t5台", 50000, "台");  // white space before the number, as atof skips it
+  check("\n\v7", 70000, "");
   check("0x10", 0, "");     // no hexadecimal numbers
   check("inf5", 0, "");     // no infinities either
   check("999999", 9999990000, "");
