@@ -179,10 +179,8 @@ bool CDialog::CanFocus(int index) const {
 
 void CDialog::InputText(int index, const std::string& text) {
   ControlState& s = State(index);
-  size_t n = text.size();
-  if (s.limit > 0) n = cp932::CutLength(text, static_cast<size_t>(s.limit));
-  s.text.assign(text, 0, n);
-  s.sel_start = s.sel_end = static_cast<int>(n);
+  s.text = text;
+  s.sel_start = s.sel_end = static_cast<int>(text.size());
 }
 
 // ---- Modal run --------------------------------------------------------------------

@@ -181,9 +181,8 @@ class CDialog : public CWnd {
   int EndCode() const;
   // Index of control id in the template, -1 when there is none.
   int IndexOf(int control_id) const;
-  // The user's typing into edit control index: its text becomes text, cut
-  // at the edit limit without splitting a double-byte character, with the
-  // caret at its end.
+  // Sets the text of control index as the window text is set: whole (the
+  // edit limit only bounds what the user types), with the caret at its end.
   void InputText(int index, const std::string& text);
   // True when control index can take the focus (an enabled edit or button).
   bool CanFocus(int index) const;

@@ -139,15 +139,15 @@ TEST(DialogFramework, DefaultProcessingAfterPreTranslate) {
       "expect focus 1007\n"
       "key Enter\n"                // Enter in the edit does nothing
       "expect focus 1007\n"
-      "set 1007 abcdefghijklmnop\n"  // cut at the limit of 10
-      "expect text 1007 abcdefghij\n"
+      "set 1007 abcdefghijklmnop\n"  // set whole: the limit of 10 bounds typing only
+      "expect text 1007 abcdefghijklmnop\n"
       "key Shift+F12\n"            // not taken: default processing ignores it
       "key F12\n",
       &r);
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.app.exit_called);
   EXPECT_EQ(r.app.code, 1005);
-  EXPECT_EQ(r.app.path, "abcdefghij");
+  EXPECT_EQ(r.app.path, "abcdefghijklmno");  // data exchange takes what fits its 16 bytes
   std::vector<std::string> want = {"pre 9", "pre 9 shift", "pre 9 shift", "pre 9", "pre 13", "pre 123 shift",
                                    "pre 123"};
   EXPECT_EQ(r.app.log, want);
