@@ -42,6 +42,13 @@ void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext
 BOOL CreateDirectoryA(const char* path, void* security);
 BOOL RemoveDirectoryA(const char* path);
 BOOL DeleteFileA(const char* path);
+// Gives the file existing the name new_name. With MOVEFILE_REPLACE_EXISTING
+// a file of that name is replaced in one step and hands its permissions on
+// (as ReplaceFile keeps a replaced file's attributes); with
+// MOVEFILE_WRITE_THROUGH the call returns only when the move is on disk.
+#define MOVEFILE_REPLACE_EXISTING 0x00000001u
+#define MOVEFILE_WRITE_THROUGH 0x00000008u
+BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags);
 DWORD GetTempPathA(DWORD size, char* buffer);
 DWORD GetCurrentDirectoryA(DWORD size, char* buffer);
 BOOL SetCurrentDirectoryA(const char* path);

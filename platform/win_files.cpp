@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/cp932.h"
+#include "platform/host_file.h"
 #include "platform/host_map.h"
 #include "platform/win.h"
 
@@ -205,6 +206,16 @@ BOOL DeleteFileA(const char* path) {
       S_ISDIR(st.st_mode))
     return FALSE;
   return ::unlink(host.c_str()) == 0 ? TRUE : FALSE;
+}
+
+BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags) {
+  std::string from, to;
+  if (!ToHostPath(existing, &from) || !ToHostPath(new_name, &to) || OnCdrom(new_name)) return FALSE;
+  struct ::stat st;
+  if (::lstat(to.c_str(), &st) == 0 && (flags & MOVEFILE_REPLACE_EXISTING) == 0) return FALSE;
+  // Replace always makes the data durable before the rename; the write
+  // through flag asks for no less.
+  return hostfile::Replace(from, to) ? TRUE : FALSE;
 }
 
 DWORD GetTempPathA(DWORD size, char* buffer) {
