@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "app/build_constants.h"
@@ -101,15 +102,20 @@ void CZelExportApp::EnterProgramFolder() {
 // ---- End report -------------------------------------------------------------------------------
 void CZelExportApp::ReportEnd(const char* output_path, const AssetExporter& exporter) {
   if (!exporter.Succeeded()) {
-    // A file that was not fully written is never reported as a success.
-    int failed = exporter.FailedOutput();
-    const char* file = failed >= 0 ? exporter.OutputPath(static_cast<int16_t>(failed)) : "";
-    if (!file || !file[0]) file = output_path;
-    char text[1024];
-    std::snprintf(text, sizeof text,
-                  "減価償却情報の出力に失敗しました。\n\n書き込めなかったファイル ⇒ %s\n\nアプリケーションを終了します。",
-                  file);
-    ShowEndMessage(text, MB_ICONSTOP);
+    // Data that could not be read, or a file that was not fully written, is
+    // never reported as a success; every file that failed is named.
+    std::string text = "減価償却情報の出力に失敗しました。\n\n";
+    if (exporter.ReadFailed()) {
+      text += "会計データを読み込めませんでした。\n出力先のファイルは変更されていません。\n";
+    } else {
+      for (int16_t kind = 0; kind < kOutputKinds; ++kind) {
+        if ((exporter.FailedOutputs() & (1u << kind)) == 0) continue;
+        const char* file = exporter.OutputPath(kind);
+        text += std::string("書き込めなかったファイル ⇒ ") + (file[0] ? file : output_path) + "\n";
+      }
+    }
+    text += "\nアプリケーションを終了します。";
+    ShowEndMessage(text.c_str(), MB_ICONSTOP);
     SetExitStatus(kExportFailedStatus);
     return;
   }
