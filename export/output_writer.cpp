@@ -98,6 +98,7 @@ bool OutputWriter::Open(OutputKind kind, const char* path) {
   // Only a regular file is replaced; a link or a device at the name is
   // written through, in place, so that it stays what it is.
   DWORD attributes = win::GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
   bool replace = attributes == INVALID_FILE_ATTRIBUTES ||
                  (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
   if (replace && OpenTemporary(kind, path)) {
