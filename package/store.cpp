@@ -157,6 +157,7 @@ bool Store::Open(const std::string& host_path, std::string* error) {
   db_ = db;
   ++generation_;
   complained_ = false;
+  readers_ = 0;
   return true;
 }
 
@@ -167,6 +168,29 @@ void Store::Close() {
   sqlite3_close_v2(db_);
   db_ = nullptr;
   ++generation_;
+  readers_ = 0;
+}
+
+bool Store::BeginRead(std::string* why) {
+  if (!db_) {
+    *why = "the store is not open";
+    return false;
+  }
+  if (readers_ == 0 && sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    *why = sqlite3_errmsg(db_);
+    return false;
+  }
+  ++readers_;
+  return true;
+}
+
+void Store::EndRead(uint64_t generation) {
+  if (!db_ || generation != generation_ || readers_ == 0) return;
+  // SQLite rolls a transaction back by itself after some failures (I/O,
+  // busy); then there is nothing left to end.
+  if (--readers_ == 0 && !sqlite3_get_autocommit(db_) &&
+      sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 sqlite3_stmt* Store::Prepare(const char* sql) const {
@@ -236,6 +260,11 @@ std::string ColumnText(sqlite3_stmt* stmt, int col) {
 
 void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size) {
   cp932::CopyCut(field, size, ColumnText(stmt, col));
+}
+
+void SayFailure(std::string_view cp932_data_id, const std::string& what, const std::string& why) {
+  std::fprintf(stderr, "package store: data set %s, %s: %s\n", cp932::ToUtf8(cp932_data_id).c_str(), what.c_str(),
+               why.c_str());
 }
 
 void BindKey(sqlite3_stmt* stmt, int n, const std::string& cp932_key) {
