@@ -18,26 +18,48 @@ namespace {
 using package::ColumnRule;
 using package::TheStore;
 
+// A data set's rows in seq order. The data ID is matched as TEXT (?1) and as
+// a BLOB (?2); each half is one ordered range of the primary key, and SQLite
+// merges the two without sorting, so the first row comes at once and no
+// temporary b-tree is written. (With "data_id IN (?1, ?2)" SQLite sorts every
+// row of the data set first.) Items and categories select their seq last,
+// to name a row in a message.
+std::string OrderedRows(const std::string& columns, const char* table, const char* where) {
+  std::string half = "SELECT " + columns + " FROM " + table + " WHERE data_id = ?";
+  return half + "1" + where + " UNION ALL " + half + "2" + where + " ORDER BY seq";
+}
 const std::string& AssetSql() {
-  static const std::string sql = "SELECT " + package::ColumnList(package::kAssetMasterColumns) + ", " +
-                                 package::ColumnList(package::kAssetYearColumns) +
-                                 " FROM assets WHERE data_id IN (?1, ?2) ORDER BY seq";
+  static const std::string sql = OrderedRows(package::ColumnList(package::kAssetMasterColumns) + ", " +
+                                                 package::ColumnList(package::kAssetYearColumns),
+                                             "assets", "");
   return sql;
 }
-// Items and categories select their seq last, to name a row in a message.
 const std::string& ItemSql() {
-  static const std::string sql = "SELECT " + package::ColumnList(package::kItemColumns) +
-                                 ", seq FROM lump_items WHERE data_id IN (?1, ?2) AND asset_seq = ?3 ORDER BY seq";
+  static const std::string sql =
+      OrderedRows(package::ColumnList(package::kItemColumns) + ", seq", "lump_items", " AND asset_seq = ?3");
   return sql;
 }
 const std::string& CategorySql() {
-  static const std::string sql = "SELECT " + package::ColumnList(package::kCategoryColumns) +
-                                 ", seq FROM categories WHERE data_id IN (?1, ?2) ORDER BY seq";
+  static const std::string sql = OrderedRows(package::ColumnList(package::kCategoryColumns) + ", seq", "categories", "");
   return sql;
 }
-const char kAssetCountSql[] = "SELECT count(*) FROM assets WHERE data_id IN (?1, ?2)";
-const char kItemCountSql[] = "SELECT count(*) FROM lump_items WHERE data_id IN (?1, ?2) AND asset_seq = ?3";
-const char kCategoryCountSql[] = "SELECT count(*) FROM categories WHERE data_id IN (?1, ?2)";
+// Counts the same way: one count per half.
+std::string Count(const char* table, const char* where) {
+  std::string half = std::string("(SELECT count(*) FROM ") + table + " WHERE data_id = ?";
+  return "SELECT " + half + "1" + where + ") + " + half + "2" + where + ")";
+}
+const std::string& AssetCountSql() {
+  static const std::string sql = Count("assets", "");
+  return sql;
+}
+const std::string& ItemCountSql() {
+  static const std::string sql = Count("lump_items", " AND asset_seq = ?3");
+  return sql;
+}
+const std::string& CategoryCountSql() {
+  static const std::string sql = Count("categories", "");
+  return sql;
+}
 
 // Columns of the asset query that name an asset.
 const int kAssetSeqColumn = 0;
@@ -75,34 +97,45 @@ const WalkKind kCategories = {"categories", "category"};
 // The rows of one walk in the read snapshot: counted when started, then
 // delivered from one statement stepped forward (a lower index restarts it
 // within the same snapshot). A failed read ends the walk for good: later
-// seeks fail at once without touching the store.
+// seeks fail at once without touching the store. Its two statements are
+// kept from walk to walk (the items of every lump-sum asset reuse them) and
+// only rebound.
 class Walk {
  public:
-  explicit Walk(const WalkKind& kind) : kind_(kind) {}
-  ~Walk() { Finish(); }
+  Walk(const WalkKind& kind, const char* count_sql, const char* rows_sql)
+      : kind_(kind), count_sql_(count_sql), rows_sql_(rows_sql) {}
+  ~Walk() {
+    Finish();
+    sqlite3_finalize(count_);
+    sqlite3_finalize(stmt_);
+  }
   Walk(const Walk&) = delete;
   Walk& operator=(const Walk&) = delete;
 
   // Joins the read snapshot, counts the rows and readies the statement;
   // false when any of it failed (said on standard error). The items of an
   // asset get its seq, and the asset walk that delivered it to name it.
-  bool Start(const char* count_sql, const char* rows_sql, const char* data_id, int64_t asset_seq = -1,
-             const Walk* asset_walk = nullptr) {
+  bool Start(const char* data_id, int64_t asset_seq = -1, const Walk* asset_walk = nullptr) {
     Finish();
-    data_id_ = data_id;
     asset_seq_ = asset_seq;
     asset_walk_ = asset_walk;
+    if (std::strncmp(data_id_, data_id, sizeof(data_id_)) != 0) {
+      cp932::CopyCut(data_id_, sizeof(data_id_), cp932::FieldText(data_id, sizeof(data_id_)));
+      bound_ = false;
+    }
     std::string why;
     if (!TheStore().BeginRead(&why)) return Say(kind_.rows, "cannot be read: " + why);
     in_snapshot_ = true;
-    generation_ = TheStore().generation();
-    sqlite3_stmt* count = Prepare(count_sql);
-    int rc = count ? sqlite3_step(count) : SQLITE_ERROR;
-    if (rc == SQLITE_ROW) count_ = static_cast<long>(sqlite3_column_int64(count, 0));
-    sqlite3_finalize(count);
+    snapshot_generation_ = TheStore().generation();
+    if (!Prepare()) return Say(kind_.rows, std::string("cannot be read: ") + sqlite3_errmsg(TheStore().db()));
+    if (asset_seq_ >= 0) {
+      sqlite3_bind_int64(count_, 3, asset_seq_);
+      sqlite3_bind_int64(stmt_, 3, asset_seq_);
+    }
+    int rc = sqlite3_step(count_);
+    if (rc == SQLITE_ROW) rows_ = static_cast<long>(sqlite3_column_int64(count_, 0));
+    sqlite3_reset(count_);
     if (rc != SQLITE_ROW) return Say(kind_.rows, std::string("cannot be counted: ") + sqlite3_errmsg(TheStore().db()));
-    stmt_ = Prepare(rows_sql);
-    if (!stmt_) return Say(kind_.rows, std::string("cannot be read: ") + sqlite3_errmsg(TheStore().db()));
     failed_ = false;
     return true;
   }
@@ -116,8 +149,8 @@ class Walk {
       failed_ = true;
       return Say(kind_.rows, "cannot be read: the store was closed");
     }
-    if (index < 0 || index >= count_)
-      return Say(kind_.rows, "no row " + std::to_string(index) + " among the " + std::to_string(count_) + " counted");
+    if (index < 0 || index >= rows_)
+      return Say(kind_.rows, "no row " + std::to_string(index) + " among the " + std::to_string(rows_) + " counted");
     if (index < next_) {
       sqlite3_reset(stmt_);
       next_ = 0;
@@ -126,7 +159,7 @@ class Walk {
       int rc = sqlite3_step(stmt_);
       if (rc != SQLITE_ROW) {
         failed_ = true;
-        std::string at = std::string(kind_.row) + " no. " + std::to_string(next_ + 1) + " of " + std::to_string(count_);
+        std::string at = std::string(kind_.row) + " no. " + std::to_string(next_ + 1) + " of " + std::to_string(rows_);
         if (rc == SQLITE_DONE) return Say(at, "not there any more");
         return Say(at, std::string("cannot be read: ") + sqlite3_errmsg(TheStore().db()));
       }
@@ -151,12 +184,11 @@ class Walk {
   }
 
   void Finish() {
-    sqlite3_finalize(stmt_);
-    stmt_ = nullptr;
+    if (stmt_) sqlite3_reset(stmt_);
     next_ = 0;
-    count_ = 0;
+    rows_ = 0;
     failed_ = true;
-    if (in_snapshot_) TheStore().EndRead(generation_);
+    if (in_snapshot_) TheStore().EndRead(snapshot_generation_);
     in_snapshot_ = false;
   }
 
@@ -165,20 +197,30 @@ class Walk {
   bool HasRow() const { return !failed_ && next_ > 0; }
   // The count; false when the walk is not sound.
   bool Count(long* count) const {
-    *count = failed_ ? 0 : count_;
+    *count = failed_ ? 0 : rows_;
     return !failed_;
   }
 
  private:
-  sqlite3_stmt* Prepare(const char* sql) {
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(TheStore().db(), sql, -1, &stmt, nullptr) != SQLITE_OK) {
-      sqlite3_finalize(stmt);
-      return nullptr;
+  // Prepares the statements once per opening of the store and binds the
+  // data ID when it changed.
+  bool Prepare() {
+    if (generation_ != TheStore().generation() || !count_ || !stmt_) {
+      sqlite3_finalize(count_);
+      sqlite3_finalize(stmt_);
+      count_ = stmt_ = nullptr;
+      bound_ = false;
+      generation_ = TheStore().generation();
+      if (sqlite3_prepare_v2(TheStore().db(), count_sql_, -1, &count_, nullptr) != SQLITE_OK ||
+          sqlite3_prepare_v2(TheStore().db(), rows_sql_, -1, &stmt_, nullptr) != SQLITE_OK)
+        return false;
     }
-    package::BindKey(stmt, 1, data_id_);
-    if (asset_seq_ >= 0) sqlite3_bind_int64(stmt, 3, asset_seq_);
-    return stmt;
+    if (!bound_) {
+      package::BindKey(count_, 1, data_id_);
+      package::BindKey(stmt_, 1, data_id_);
+      bound_ = true;
+    }
+    return true;
   }
   // The asset whose items these are, as messages name it.
   std::string Owner() const {
@@ -195,22 +237,28 @@ class Walk {
   }
 
   const WalkKind& kind_;
-  std::string data_id_;
+  const char* count_sql_;
+  const char* rows_sql_;
+  char data_id_[16] = {};
+  bool bound_ = false;
   int64_t asset_seq_ = -1;
   const Walk* asset_walk_ = nullptr;
+  sqlite3_stmt* count_ = nullptr;
   sqlite3_stmt* stmt_ = nullptr;
-  uint64_t generation_ = 0;
+  uint64_t generation_ = 0;  // of the statements
+  uint64_t snapshot_generation_ = 0;
   bool in_snapshot_ = false;
   bool failed_ = true;
   long next_ = 0;
-  long count_ = 0;
+  long rows_ = 0;
 };
 
 }  // namespace
 
 struct ClRuleGenkashokyaku::Impl {
-  Walk assets{kAssets};
-  Walk items{kItems};
+  Walk assets{kAssets, AssetCountSql().c_str(), AssetSql().c_str()};
+  Walk items{kItems, ItemCountSql().c_str(), ItemSql().c_str()};
+  Walk categories{kCategories, CategoryCountSql().c_str(), CategorySql().c_str()};
 };
 
 ClRuleGenkashokyaku::ClRuleGenkashokyaku() : impl_(new Impl) {}
@@ -223,7 +271,7 @@ long ClRuleGenkashokyaku::AttachOptLink(ClOptLink* link) {
 
 long ClRuleGenkashokyaku::MoveReady(void* /*filter*/, long /*a*/, long /*b*/) {
   impl_->items.Finish();
-  return impl_->assets.Start(kAssetCountSql, AssetSql().c_str(), data_id_) ? 0 : 1;
+  return impl_->assets.Start(data_id_) ? 0 : 1;
 }
 
 long ClRuleGenkashokyaku::GetCount(long* count) {
@@ -256,7 +304,7 @@ long ClRuleGenkashokyaku::MoveReadyIkkatsu(const uint8_t* key) {
     package::SayFailure(data_id_, "lump-sum items", "the asset key names no asset");
     return 1;
   }
-  return impl_->items.Start(kItemCountSql, ItemSql().c_str(), data_id_, seq, &impl_->assets) ? 0 : 1;
+  return impl_->items.Start(data_id_, seq, &impl_->assets) ? 0 : 1;
 }
 
 long ClRuleGenkashokyaku::GetIkkatsuCount(long* count) {
@@ -283,9 +331,13 @@ long ClRuleGenkashokyaku::LoadShisanKubunInfo(StSHISANKUBUNINFO** array, long* c
   if (count) *count = 0;
   if (!array || !count) return 1;
   // Inside an open asset walk this joins its snapshot; alone, it is its own.
-  Walk walk(kCategories);
+  Walk& walk = impl_->categories;
+  struct Finisher {
+    Walk& walk;
+    ~Finisher() { walk.Finish(); }
+  } finisher{walk};
   long n = 0;
-  if (!walk.Start(kCategoryCountSql, CategorySql().c_str(), data_id_) || !walk.Count(&n)) return 1;
+  if (!walk.Start(data_id_) || !walk.Count(&n)) return 1;
   size_t bytes = sizeof(StSHISANKUBUNINFO) * static_cast<size_t>(n > 0 ? n : 1);
   auto* out = static_cast<StSHISANKUBUNINFO*>(win::CoTaskMemAlloc(bytes));
   if (!out) {
