@@ -144,14 +144,16 @@ std::string ColumnList(std::span<const ColumnRule> rules) {
 
 bool FillField(sqlite3_stmt* stmt, int col, const ColumnRule& rule, void* record) {
   uint8_t* field = static_cast<uint8_t*>(record) + rule.offset;
-  int type = sqlite3_column_type(stmt, col);
   if (rule.kind == FieldKind::kText) {
+    int type = sqlite3_column_type(stmt, col);
     if (type != SQLITE_TEXT && type != SQLITE_BLOB) return false;
     FillText(stmt, col, reinterpret_cast<char*>(field), rule.size);
     return true;
   }
-  if (type != SQLITE_INTEGER) return false;
-  int64_t v = sqlite3_column_int64(stmt, col);
+  // One look-up of the column for its type and value.
+  sqlite3_value* value = sqlite3_column_value(stmt, col);
+  if (sqlite3_value_type(value) != SQLITE_INTEGER) return false;
+  int64_t v = sqlite3_value_int64(value);
   Range range = RangeOf(rule.kind);
   if (v < range.lo || v > range.hi) return false;
   StoreInt(rule.kind, v, field);

@@ -69,7 +69,8 @@ bool CreateSchema(sqlite3* db, std::string* error);
 // Column col of the current row as CP932 text (see above).
 std::string ColumnText(sqlite3_stmt* stmt, int col);
 // Writes column col into a text field of size bytes: cut to size - 1 bytes
-// without splitting a character, always terminated.
+// without splitting a character, always terminated. Converts straight into
+// the field (ASCII is copied as it stands) and allocates nothing.
 void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size);
 
 // Says one failed read on standard error, in UTF-8, as
