@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,7 @@ class NoteViewer : public LogViewer {
 
 NoteViewer default_viewer;
 LogViewer* installed_viewer = nullptr;
+bool viewer_text_utf8 = false;
 
 // What a HANDLE of ours points to.
 struct Handle {
@@ -145,6 +148,31 @@ pid_t Spawn(const std::string& host_program, const std::vector<std::string>& arg
   return rc == 0 ? pid : -1;
 }
 
+// A UTF-8 copy of the CP932 file at host_path, under its own name in a new
+// folder of the temporary folder. False when it cannot be made.
+bool MakeUtf8Copy(const std::string& host_path, std::string* copy, std::string* folder) {
+  std::ifstream in(host_path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (!in.is_open() || in.bad()) return false;
+  const char* tmp = std::getenv("TMPDIR");
+  std::string dir = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/zel-log-XXXXXX";
+  if (!mkdtemp(dir.data())) return false;
+  size_t slash = host_path.rfind('/');
+  std::string name = dir + "/" + (slash == std::string::npos ? host_path : host_path.substr(slash + 1));
+  std::ofstream out(name, std::ios::binary);
+  out << cp932::ToUtf8(content.str());
+  out.close();
+  if (!out) {
+    unlink(name.c_str());
+    rmdir(dir.c_str());
+    return false;
+  }
+  *copy = name;
+  *folder = dir;
+  return true;
+}
+
 // Starts WordPad's part: the file named by its first argument.
 Handle* StartViewer(const std::vector<std::string>& args, const char* folder) {
   std::string file = args.empty() ? std::string() : args[0];
@@ -163,7 +191,21 @@ Handle* StartViewer(const std::vector<std::string>& args, const char* folder) {
     // The host command, in the program's own current directory, with the
     // log's host path as its last argument.
     h->kind = Handle::kProcess;
-    h->pid = Spawn("/bin/sh", {"-c", std::string(command) + " \"$1\"", "zel-viewer", host}, std::string());
+    std::string copy, copy_folder;
+    if (viewer_text_utf8 && MakeUtf8Copy(host, &copy, &copy_folder)) {
+      // The shell removes the copy once the command has ended, whether or
+      // not the program waits for it.
+      h->pid = Spawn("/bin/sh",
+                     {"-c", std::string(command) + " \"$1\"; s=$?; rm -f -- \"$1\"; rmdir -- \"$2\"; exit $s",
+                      "zel-viewer", copy, copy_folder},
+                     std::string());
+      if (h->pid < 0) {
+        unlink(copy.c_str());
+        rmdir(copy_folder.c_str());
+      }
+    } else {
+      h->pid = Spawn("/bin/sh", {"-c", std::string(command) + " \"$1\"", "zel-viewer", host}, std::string());
+    }
     if (h->pid < 0) {
       delete h;
       return nullptr;
@@ -206,6 +248,7 @@ bool Reap(Handle* h, bool block) {
 
 LogViewer& GetLogViewer() { return installed_viewer ? *installed_viewer : default_viewer; }
 void SetLogViewer(LogViewer* viewer) { installed_viewer = viewer; }
+void SetViewerTextUtf8(bool utf8) { viewer_text_utf8 = utf8; }
 
 BOOL CreateProcessA(const char* application, char* command_line, void*, void*, BOOL, DWORD, void*,
                     const char* current_directory, STARTUPINFOA*, PROCESS_INFORMATION* process) {

@@ -111,3 +111,39 @@ TEST_F(Processes, AWaitWithATimeoutReturnsWhenTheProcessEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Processes, AViewerOnAUtf8TerminalGetsAUtf8CopyThatGoesWhenItEnds) {
+  // "注意" and a half-width "ｱ" in Shift_JIS; the log on disk keeps them so.
+  const std::string log = "\x92\x8D\x88\xD3 \xB1\r\n";
+  std::ofstream(host_ + "/log.txt", std::ios::binary) << log;
+  std::string seen = host_ + "/seen", where = host_ + "/where";
+  setenv("ZEL_VIEWER", ("v() { printf '%s' \"$1\" >" + where + "; cat \"$1\" >" + seen + "; }; v").c_str(), 1);
+  win::SetViewerTextUtf8(true);
+  bool started = Exec(kWordPad, "C:\\Program Files", true);
+  win::SetViewerTextUtf8(false);
+  ASSERT_TRUE(started);
+  auto read = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  };
+  const char8_t utf8[] = u8"注意 ｱ\r\n";
+  EXPECT_EQ(read(seen), std::string(reinterpret_cast<const char*>(utf8)));
+  std::string copy = read(where);
+  EXPECT_NE(copy.find("/log.txt"), std::string::npos) << copy;  // under the log's own name
+  EXPECT_NE(copy, host_ + "/log.txt");
+  struct stat st;
+  EXPECT_NE(stat(copy.c_str(), &st), 0) << copy;  // removed, with its folder
+  EXPECT_NE(stat(copy.substr(0, copy.rfind('/')).c_str(), &st), 0);
+  EXPECT_EQ(read(host_ + "/log.txt"), log);
+
+  // Off again: the log itself, as the automation's viewers expect.
+  ASSERT_TRUE(Exec(kWordPad, "C:\\Program Files", true));
+  EXPECT_EQ(read(where), host_ + "/log.txt");
+  EXPECT_EQ(read(seen), log);
+}
+
+}  // namespace
