@@ -57,7 +57,8 @@ long RecordReader::Read(std::string_view line) {
     const long first = part * kFieldsPerRead;
     accessor_.SetOrder(order_.data() + first, std::min(kFieldsPerRead, count - first));
     const long result = accessor_.Read();
-    if (result != 0) return result;
+    // The end of the stream before a part means the line ended early.
+    if (result != 0) return result == 1 ? 2 : result;
   }
   return 0;
 }
