@@ -23,8 +23,8 @@ bool IsDateLine(std::string_view line) {
   constexpr std::string_view kPrefix = ";日付\t\t：";
   if (line.substr(0, kPrefix.size()) != kPrefix) return false;
   const std::string rest(line.substr(kPrefix.size()));
-  int year = 0, month = 0, day = 0, used = 0;
-  if (std::sscanf(rest.c_str(), "%4d/%2d/%2d%n", &year, &month, &day, &used) != 3) return false;
+  int year = 0, month = 0, day = 0;
+  if (std::sscanf(rest.c_str(), "%4d/%2d/%2d", &year, &month, &day) != 3) return false;
   char canonical[32];
   std::snprintf(canonical, sizeof canonical, "%d/%d/%d", year, month, day);
   char date[16];

@@ -4,10 +4,10 @@
 #include "verify/verifier.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "export/format_tables.h"
@@ -69,8 +69,13 @@ std::string Remark(const std::string& tag, const std::string& message) {
 class VerifierTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/zel_verify_XXXXXX";
-    dir_ = mkdtemp(pattern);
+    // A folder of the test's own under the temporary folder.
+    std::random_device random;
+    fs::path dir;
+    do {
+      dir = fs::temp_directory_path() / ("zel_verify_" + std::to_string(random()));
+    } while (!fs::create_directory(dir));
+    dir_ = dir.string();
     header_ = AssetHeader();
     rows_ = {Row("000001").Line(), Row("000002").Line(), Row("00000301", "一括決算").Set(3, "").Line()};
     types_ = Join(TypeLines());
