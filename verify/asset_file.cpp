@@ -2,13 +2,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <map>
-#include <unordered_map>
 #include <vector>
 
 #include "export/format_tables.h"
 #include "export/value_format.h"
+#include "verify/code_lines.h"
 #include "verify/field_check.h"
 #include "verify/record_reader.h"
 
@@ -22,13 +21,6 @@ constexpr size_t kHeaderLineWidth = 152;
 constexpr std::string_view kBreakdownMethod = "一括決算";
 constexpr size_t kAssetCodeBytes = 6;
 constexpr size_t kBreakdownCodeBytes = 8;
-
-// A code of at most 8 bytes as a number, for the code maps.
-uint64_t Key(std::string_view code) {
-  uint64_t key = 0;
-  std::memcpy(&key, code.data(), std::min(code.size(), sizeof key));
-  return key;
-}
 
 class AssetChecker {
  public:
@@ -61,8 +53,8 @@ class AssetChecker {
   std::string column_name_line_;
   std::vector<std::string_view> fields_;
   AssetSummary summary_;
-  std::unordered_map<uint64_t, long> codes_;          // every code: its first line
-  std::unordered_map<uint64_t, long> lump_codes_;     // asset code parts of breakdown rows: first line
+  CodeLines codes_;       // every code
+  CodeLines lump_codes_;  // the asset code parts of breakdown rows
   struct Unlisted {
     long rows = 0;
     long first_line = 0;
@@ -213,22 +205,22 @@ void AssetChecker::Code(std::string_view code, bool breakdown) {
     CodeProblem(shown + " ends in the breakdown number " + Quoted(code.substr(6)) + ", not 01 to 99", false);
     return;
   }
-  const auto [first, added] = codes_.emplace(Key(code), file_->line_number());
-  if (!added) {
-    CodeProblem(shown + " is the code of line " + std::to_string(first->second) + " too",
-                log_->HasDuplicateRemark(code));
+  const long line = file_->line_number();
+  const int64_t first = codes_.Add(CodeLines::Key(code), line);
+  if (first != line) {
+    CodeProblem(shown + " is the code of line " + std::to_string(first) + " too", log_->HasDuplicateRemark(code));
     return;
   }
-  const std::string_view asset_part = code.substr(0, kAssetCodeBytes);
+  const uint64_t asset_part = CodeLines::Key(code.substr(0, kAssetCodeBytes));
   if (breakdown) {
-    if (const auto asset = codes_.find(Key(asset_part)); asset != codes_.end()) {
-      CodeProblem(shown + ": its asset code part " + Quoted(asset_part) + " is the code of the asset on line " +
-                      std::to_string(asset->second),
+    if (const int64_t asset = codes_.Find(asset_part); asset != 0) {
+      CodeProblem(shown + ": its asset code part " + Quoted(code.substr(0, kAssetCodeBytes)) +
+                      " is the code of the asset on line " + std::to_string(asset),
                   log_->HasDuplicateRemark(code));
     }
-    lump_codes_.emplace(Key(asset_part), file_->line_number());
-  } else if (const auto lump = lump_codes_.find(Key(code)); lump != lump_codes_.end()) {
-    CodeProblem(shown + " is the asset code part of the breakdown row on line " + std::to_string(lump->second),
+    lump_codes_.Add(asset_part, line);
+  } else if (const int64_t lump = lump_codes_.Find(asset_part); lump != 0) {
+    CodeProblem(shown + " is the asset code part of the breakdown row on line " + std::to_string(lump),
                 log_->HasDuplicateRemark(code));
   }
 }
