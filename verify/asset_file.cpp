@@ -25,7 +25,11 @@ constexpr size_t kBreakdownCodeBytes = 8;
 class AssetChecker {
  public:
   AssetChecker(CheckedFile* file, const TypeList* types, ErrorLog* log, const std::string& log_name)
-      : file_(file), types_(types), log_(log), log_name_(log_name), reader_(AssetRowFormat(), kAssetColumnCount, false) {
+      : file_(file),
+        types_(types),
+        log_(log),
+        log_name_(log_name),
+        reader_(AssetRowFormat(), kAssetColumnCount, false) {
     for (const StTAFORMAT& f : reader_.table()) roles_.push_back(RoleOf(f, true));
     for (long i = 0; i < kAssetColumnCount; ++i) {
       if (i > 0) column_name_line_ += ',';
@@ -89,7 +93,7 @@ void AssetChecker::HeaderLine(long number, std::string_view line, size_t length)
     file_->Problem(0, {}, std::to_string(length) + " bytes, more than the 152 of a header line");
     return;
   }
-  // The one line with a value of the data set's own: the company name.
+  // Lines 3, 5 and 6 carry values of the data set after their keys.
   constexpr std::string_view kCompany = "顧問先名称=";
   constexpr std::string_view kStart = "事業年度開始日=";
   constexpr std::string_view kEnd = "事業年度終了日=";

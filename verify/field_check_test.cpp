@@ -81,7 +81,9 @@ TEST(FieldCheckTest, WholeNumbersWithinTheirBytesAndWidth) {
   // Column 69: 32 bits.
   EXPECT_EQ(KindOf(69, "2147483647"), Verdict::kOverWidth);
   EXPECT_EQ(KindOf(69, "2147483648"), Verdict::kProblem);
-  for (const char* bad : {"12a3", "+7", " 7", "7 ", "1.0", "-", "1-"}) EXPECT_EQ(KindOf(69, bad), Verdict::kProblem) << bad;
+  for (const char* bad : {"12a3", "+7", " 7", "7 ", "1.0", "-", "1-"}) {
+    EXPECT_EQ(KindOf(69, bad), Verdict::kProblem) << bad;
+  }
 }
 
 TEST(FieldCheckTest, CurrencyWithExactlyItsDecimals) {

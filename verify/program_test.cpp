@@ -83,8 +83,8 @@ class ProgramTest : public ::testing::Test {
   void Export(const std::string& program) {
     fs::create_directories(dir_ + "/e");
     std::ofstream(dir_ + "/script") << "set 1007 E:\\out\\assets.csv\nkey F12\nanswer yes\nanswer ok\n";
-    const Output o = Run("env -u ZEL_VIEWER ZEL_PACKAGE='" + Store() + "' ZEL_DRIVES='Z:fixed=/;E:fixed=" + dir_ + "/e" +
-                         "' ZEL_UI=script ZEL_UI_SCRIPT='" + dir_ + "/script' '" + BinDir() + "/" + program + "'");
+    const Output o = Run("env -u ZEL_VIEWER ZEL_PACKAGE='" + Store() + "' ZEL_DRIVES='Z:fixed=/;E:fixed=" + dir_ +
+                         "/e' ZEL_UI=script ZEL_UI_SCRIPT='" + dir_ + "/script' '" + BinDir() + "/" + program + "'");
     ASSERT_EQ(o.status, 0) << o.out << o.err;
   }
   std::string Store() const { return dir_ + "/package.db"; }
@@ -92,7 +92,7 @@ class ProgramTest : public ::testing::Test {
   std::string dir_;
 };
 
-// The problem lines of the output; each must name the writer's own remark.
+// The problem lines of the output.
 std::vector<std::string> Problems(const std::string& out) {
   std::vector<std::string> problems;
   for (const std::string& line : Lines(out)) {
