@@ -1,6 +1,8 @@
-// Writing rows allocates no memory: only the asset code register grows, and
-// it doubles its storage, so its allocations per row tend to zero. This
-// binary counts every allocation through the global operator new.
+// Writing rows allocates no memory: only the asset code register grows. It
+// stores codes in 64 KiB blocks and doubles each of its 256 small tables on
+// its own, so it allocates about once per fifty new codes at first and ever
+// less often after. This binary counts every allocation through the global
+// operator new.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -43,6 +45,7 @@ TEST(AllocationTest, RowsAllocateNothing) {
   // Warm up: the first lines fill the file buffers.
   StKOTEISHISANINFO m = BusyAsset("12-4");
   for (int i = 0; i < 10; ++i) run.exporter().WriteRow(&m, &y, &month, &item);
+  run.exporter().WriteRow(&lump, &y, &month, &item);  // the register's first block
 
   // Codes that are not registered (symbols) and duplicates: nothing grows.
   long before = test_alloc::Count();
@@ -64,8 +67,8 @@ TEST(AllocationTest, RowsAllocateNothing) {
   long allocations = test_alloc::Count() - before;
   double per_row = static_cast<double>(allocations) / kRows;
   std::printf("allocations for %d new codes: %ld (%.5f per row)\n", kRows, allocations, per_row);
-  EXPECT_LT(per_row, 0.001);
-  EXPECT_EQ(run.rows().size(), 10u + 10000u + kRows);
+  EXPECT_LT(per_row, 0.025);
+  EXPECT_EQ(run.rows().size(), 11u + 10000u + kRows);
 }
 
 }  // namespace

@@ -299,9 +299,10 @@ long ClTextAccessor::_WriteLine(long prefix, bool names) {
   const char* separator = SeparatorText(m_delimiter);
   const long separatorLength = static_cast<long>(std::strlen(separator));
   const long columns = _GetItemNum();
+  const bool ordered = m_selectFlag == 0 && m_orderCount > 0 && m_order != nullptr;  // as _GetItemNo
   long result = 0;
   for (long i = 0; i < columns && result == 0; ++i) {
-    long column = _GetItemNo(i);
+    long column = ordered ? _GetItemNo(i) : i;
     result = names ? WriteItemName(column, i) : _AppendItem(column);
     if (result == 0 && i + 1 < columns) m_line.Put(separator, separatorLength);
   }
