@@ -13,6 +13,7 @@
 #include <curses.h>
 #include <term.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <clocale>
@@ -371,8 +372,10 @@ class CursesTerminal : public Terminal {
       return true;
     }
     // A sequence: parameters and intermediates up to a final byte. Its bytes
-    // arrive together; a lone "[" or "O" is Alt with that key.
+    // arrive together, or within the Esc delay when a slow line splits them;
+    // a lone "[" or "O" is Alt with that key.
     std::string seq(1, static_cast<char>(next));
+    timeout(std::max(get_escdelay(), 25));
     for (;;) {
       wint_t c = 0;
       int rc = get_wch(&c);
