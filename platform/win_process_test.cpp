@@ -2,6 +2,7 @@
 // start as Windows would start them.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -144,6 +145,38 @@ TEST_F(Processes, AViewerOnAUtf8TerminalGetsAUtf8CopyThatGoesWhenItEnds) {
   ASSERT_TRUE(Exec(kWordPad, "C:\\Program Files", true));
   EXPECT_EQ(read(where), host_ + "/log.txt");
   EXPECT_EQ(read(seen), log);
+}
+
+}  // namespace
+
+namespace {
+
+// Notes, when told of a start, whether the viewer command has already run.
+class PeekingViewer : public win::RecordingLogViewer {
+ public:
+  std::string marker;
+  bool ran_before_told = false;
+  void ProcessStarted(const std::string& command, const std::string& folder, bool started) override {
+    usleep(300 * 1000);  // time enough for a command that did not wait
+    struct stat st;
+    ran_before_told = stat(marker.c_str(), &st) == 0;
+    RecordingLogViewer::ProcessStarted(command, folder, started);
+  }
+};
+
+TEST_F(Processes, AViewerCommandStartsOnlyOnceTheProgramWasToldOfIt) {
+  // The terminal back end hands the terminal over when it is told; the
+  // viewer must not set the terminal's modes before that.
+  PeekingViewer peeking;
+  peeking.marker = host_ + "/ran";
+  win::SetLogViewer(&peeking);
+  setenv("ZEL_VIEWER", ("touch " + peeking.marker + "; true").c_str(), 1);
+  ASSERT_TRUE(Exec(kWordPad, "C:\\Program Files", true));
+  win::SetLogViewer(&viewer_);
+  ASSERT_EQ(peeking.starts.size(), 1u);
+  EXPECT_FALSE(peeking.ran_before_told);
+  struct stat st;
+  EXPECT_EQ(stat(peeking.marker.c_str(), &st), 0);  // and it did run
 }
 
 }  // namespace
