@@ -39,15 +39,26 @@ void WriteCsv(const std::string& dir, long assets) {
       if (c) a << ",";
       switch (columns[c].kind) {
         case package::FieldKind::kText:
-          if (column == "name") a << "\"\xE6\x9C\xAC\xE7\xA4\xBE\xE3\x83\x93\xE3\x83\xAB, " << n << "\"";  // 本社ビル
-          else if (column == "code") a << "A" << n;
-          else if (column == "quantity_text") a << "1\xE5\x8F\xB0";  // 1台
+          if (column == "name")
+            a << "\"\xE6\x9C\xAC\xE7\xA4\xBE\xE3\x83\x93\xE3\x83\xAB, " << n << "\"";  // 本社ビル
+          else if (column == "code")
+            a << "A" << n;
+          else if (column == "quantity_text")
+            a << "1\xE5\x8F\xB0";  // 1台
           break;
-        case package::FieldKind::kDate: a << (n % 2 ? "2019-10-01" : "20200401"); break;
+        case package::FieldKind::kDate:
+          a << (n % 2 ? "2019-10-01" : "20200401");
+          break;
         case package::FieldKind::kAmount:
-        case package::FieldKind::kAmount7: a << n % 100000 << "." << n % 10000; break;
-        case package::FieldKind::kAssetKey: a << n; break;
-        default: a << (column == "method_code" ? (lump ? 4 : 6) : n % 100); break;
+        case package::FieldKind::kAmount7:
+          a << n % 100000 << "." << n % 10000;
+          break;
+        case package::FieldKind::kAssetKey:
+          a << n;
+          break;
+        default:
+          a << (column == "method_code" ? (lump ? 4 : 6) : n % 100);
+          break;
       }
     }
     a << "\n";

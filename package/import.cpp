@@ -11,6 +11,7 @@
 
 #include "package/columns.h"
 #include "package/csv.h"
+#include "package/statement.h"
 #include "package/store.h"
 #include "package/store_check.h"
 #include "platform/cp932.h"
@@ -23,10 +24,6 @@ namespace {
 
 constexpr size_t kMostErrors = 100;
 
-struct StmtCloser {
-  void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
-};
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtCloser>;
 struct ValueFreer {
   void operator()(sqlite3_value* value) const { sqlite3_value_free(value); }
 };
@@ -68,11 +65,15 @@ struct TableSpec {
 
 ValueKind KindOf(FieldKind kind) {
   switch (kind) {
-    case FieldKind::kText: return ValueKind::kText;
-    case FieldKind::kDate: return ValueKind::kDate;
+    case FieldKind::kText:
+      return ValueKind::kText;
+    case FieldKind::kDate:
+      return ValueKind::kDate;
     case FieldKind::kAmount:
-    case FieldKind::kAmount7: return ValueKind::kAmount;
-    default: return ValueKind::kInteger;
+    case FieldKind::kAmount7:
+      return ValueKind::kAmount;
+    default:
+      return ValueKind::kInteger;
   }
 }
 
@@ -91,9 +92,9 @@ const TableSpec& AssetSpec() {
   return spec;
 }
 const TableSpec& ItemSpec() {
-  static const TableSpec spec = MakeSpec(RecordTable::kItems, "lump_items", "asset_seq",
-                                         {{"asset_seq", ValueKind::kInteger}, {"seq", ValueKind::kInteger}},
-                                         {kItemColumns});
+  static const TableSpec spec =
+      MakeSpec(RecordTable::kItems, "lump_items", "asset_seq",
+               {{"asset_seq", ValueKind::kInteger}, {"seq", ValueKind::kInteger}}, {kItemColumns});
   return spec;
 }
 const TableSpec& CategorySpec() {
@@ -144,7 +145,8 @@ std::string ParseAmount(std::string_view text, int64_t* value) {
     return Quoted(text) + " is not an amount in yen (up to four decimals)";
   int64_t v = 0;
   bool overflow = false;
-  for (char c : whole) overflow = overflow || __builtin_mul_overflow(v, 10, &v) || __builtin_add_overflow(v, c - '0', &v);
+  for (char c : whole)
+    overflow = overflow || __builtin_mul_overflow(v, 10, &v) || __builtin_add_overflow(v, c - '0', &v);
   int64_t fraction = 0;
   for (size_t i = 0; i < 4; ++i) fraction = fraction * 10 + (i < decimals.size() ? decimals[i] - '0' : 0);
   if (overflow || __builtin_mul_overflow(v, 10000, &v) || __builtin_add_overflow(v, fraction, &v))
@@ -247,6 +249,61 @@ class SeqCounter {
   std::map<int64_t, int64_t> next_;
 };
 
+// Where each column of spec stands in a record of the file (-1 for a
+// missing column), from its header; false after saying what is wrong.
+bool MapHeader(const std::vector<std::string>& header, const TableSpec& spec, const std::string& where, Errors* errors,
+               std::vector<int>* at) {
+  size_t before = errors->count();
+  at->assign(spec.columns.size(), -1);
+  for (size_t i = 0; i < header.size(); ++i) {
+    auto column = std::find_if(spec.columns.begin(), spec.columns.end(),
+                               [&](const ImportColumn& c) { return header[i] == c.name; });
+    size_t c = static_cast<size_t>(column - spec.columns.begin());
+    if (column == spec.columns.end())
+      errors->Add(where + Quoted(header[i]) + " is not a column of " + spec.name);
+    else if ((*at)[c] >= 0)
+      errors->Add(where + "the column " + column->name + " is named twice");
+    else
+      (*at)[c] = static_cast<int>(i);
+  }
+  for (size_t c = 0; c < spec.columns.size(); ++c)
+    if (spec.required && (*at)[c] < 0 && std::string_view(spec.columns[c].name) == spec.required)
+      errors->Add(where + spec.name + " needs the column " + spec.required);
+  return errors->count() == before;
+}
+
+// Binds field as column n of the insert; why it does not parse, or empty.
+// A value that does not parse is bound as its default, so that the check
+// still sees the rest of the row.
+std::string BindValue(sqlite3_stmt* insert, int n, ValueKind kind, const std::string& field, const Target& target,
+                      int64_t* number) {
+  std::string misfit;
+  *number = 0;
+  switch (kind) {
+    case ValueKind::kDataId:
+      if (!field.empty() && field != target.shown)
+        misfit = Quoted(field) + " is not the data set imported into (" + target.shown + ")";
+      sqlite3_bind_value(insert, n, target.data_id.get());
+      return misfit;
+    case ValueKind::kText:
+      // Bound as it stands until the row is written.
+      if (!IsUtf8(field)) misfit = "the text is not UTF-8";
+      sqlite3_bind_text(insert, n, field.data(), misfit.empty() ? static_cast<int>(field.size()) : 0, SQLITE_STATIC);
+      return misfit;
+    case ValueKind::kInteger:
+      misfit = ParseInteger(field, number);
+      break;
+    case ValueKind::kAmount:
+      misfit = ParseAmount(field, number);
+      break;
+    case ValueKind::kDate:
+      misfit = ParseDate(field, number);
+      break;
+  }
+  sqlite3_bind_int64(insert, n, *number);
+  return misfit;
+}
+
 // Reads one file into its table. False only when the store fails; problems
 // of the file go to errors.
 bool ImportFile(sqlite3* db, const std::string& file, const TableSpec& spec, const Target& target, Errors* errors,
@@ -265,24 +322,8 @@ bool ImportFile(sqlite3* db, const std::string& file, const TableSpec& spec, con
     errors->Add(file + ": " + (why.empty() ? "empty; a header of column names comes first" : why));
     return true;
   }
-  // Where each column's value stands in a record; -1 for a missing column.
-  std::vector<int> at(spec.columns.size(), -1);
-  const std::string here = file + ":" + std::to_string(line) + ": ";
-  size_t header_errors = errors->count();
-  for (size_t i = 0; i < fields.size(); ++i) {
-    auto column = std::find_if(spec.columns.begin(), spec.columns.end(),
-                               [&](const ImportColumn& c) { return fields[i] == c.name; });
-    if (column == spec.columns.end())
-      errors->Add(here + Quoted(fields[i]) + " is not a column of " + spec.name);
-    else if (at[column - spec.columns.begin()] >= 0)
-      errors->Add(here + "the column " + column->name + " is named twice");
-    else
-      at[column - spec.columns.begin()] = static_cast<int>(i);
-  }
-  for (size_t c = 0; c < spec.columns.size(); ++c)
-    if (spec.required && at[c] < 0 && std::string_view(spec.columns[c].name) == spec.required)
-      errors->Add(here + spec.name + " needs the column " + spec.required);
-  if (errors->count() > header_errors) return true;
+  std::vector<int> at;
+  if (!MapHeader(fields, spec, file + ":" + std::to_string(line) + ": ", errors, &at)) return true;
   const size_t header_size = fields.size();
 
   std::string sql = std::string("SELECT coalesce(max(rowid), 0) + 1 FROM ") + spec.name;
@@ -320,46 +361,19 @@ bool ImportFile(sqlite3* db, const std::string& file, const TableSpec& spec, con
     }
     int64_t seq = 0, parent = 0;
     for (size_t c = 0; c < spec.columns.size(); ++c) {
-      const ImportColumn& column = spec.columns[c];
-      // The text is bound as it stands until the row is written.
       static const std::string kMissing;
       const std::string& field = at[c] >= 0 ? fields[static_cast<size_t>(at[c])] : kMissing;
-      int n = static_cast<int>(c) + 1;
       int64_t number = 0;
-      std::string misfit;
-      switch (column.kind) {
-        case ValueKind::kDataId:
-          if (!field.empty() && field != target.shown)
-            misfit = Quoted(field) + " is not the data set imported into (" + target.shown + ")";
-          sqlite3_bind_value(s, n, target.data_id.get());
-          break;
-        case ValueKind::kText:
-          // A text that is no UTF-8 is left empty, so that the check still
-          // sees the rest of the row.
-          if (!IsUtf8(field)) misfit = "the text is not UTF-8";
-          sqlite3_bind_text(s, n, field.data(), misfit.empty() ? static_cast<int>(field.size()) : 0, SQLITE_STATIC);
-          break;
-        case ValueKind::kInteger:
-          misfit = ParseInteger(field, &number);
-          if (static_cast<int>(c) == parent_column) parent = number;
-          // A row without its seq (or with one that did not parse) is
-          // numbered; its parent comes first.
-          if (static_cast<int>(c) == seq_column) {
-            if (!misfit.empty() || Trim(field).empty()) number = seqs.Next(parent);
-            seq = number;
-          }
-          sqlite3_bind_int64(s, n, number);
-          break;
-        case ValueKind::kAmount:
-          misfit = ParseAmount(field, &number);
-          sqlite3_bind_int64(s, n, number);
-          break;
-        case ValueKind::kDate:
-          misfit = ParseDate(field, &number);
-          sqlite3_bind_int64(s, n, number);
-          break;
+      std::string misfit = BindValue(s, static_cast<int>(c) + 1, spec.columns[c].kind, field, target, &number);
+      if (static_cast<int>(c) == parent_column) parent = number;
+      // A row without its seq (or with one that did not parse) is numbered
+      // on; its parent comes before it.
+      if (static_cast<int>(c) == seq_column) {
+        if (!misfit.empty() || Trim(field).empty())
+          sqlite3_bind_int64(s, static_cast<int>(c) + 1, number = seqs.Next(parent));
+        seq = number;
       }
-      if (!misfit.empty()) errors->Add(where + "column " + column.name + ": " + misfit);
+      if (!misfit.empty()) errors->Add(where + "column " + spec.columns[c].name + ": " + misfit);
     }
     // A row with a value that did not parse is written still (that value
     // left at its default), so that the check finds the row's other
@@ -368,7 +382,8 @@ bool ImportFile(sqlite3* db, const std::string& file, const TableSpec& spec, con
     sqlite3_reset(s);
     if (rc == SQLITE_CONSTRAINT) {
       errors->Add(where + "column seq: " +
-                  (spec.table == RecordTable::kItems ? "asset " + std::to_string(parent) + " of the data set" : "the data set") +
+                  (spec.table == RecordTable::kItems ? "asset " + std::to_string(parent) + " of the data set"
+                                                     : "the data set") +
                   " has seq " + std::to_string(seq) + " already");
       continue;
     }
@@ -393,7 +408,8 @@ bool FindTarget(sqlite3* db, const ImportOptions& options, Errors* errors, Targe
   if (options.data_set.empty()) {
     std::string why;
     if (!CheckSelection(db, &target->data_no, &why)) {
-      errors->Add("no data set to import into: " + why + "; name one with --data-set ID --company NAME --period START END");
+      errors->Add("no data set to import into: " + why +
+                  "; name one with --data-set ID --company NAME --period START END");
       return false;
     }
   } else {
@@ -492,8 +508,8 @@ bool Select(sqlite3* db, const Target& target, Errors* errors, std::string* user
     return false;
   }
   Stmt current = Prepare(db, "SELECT current_user FROM package ORDER BY rowid LIMIT 1", errors);
-  const unsigned char* text = current && sqlite3_step(current.get()) == SQLITE_ROW
-                                  ? sqlite3_column_text(current.get(), 0) : nullptr;
+  const unsigned char* text =
+      current && sqlite3_step(current.get()) == SQLITE_ROW ? sqlite3_column_text(current.get(), 0) : nullptr;
   *user = text ? reinterpret_cast<const char*>(text) : "";
   return true;
 }
@@ -524,8 +540,10 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std
     CheckTable(db, imported.table, imported.first_rowid, [&](const Problem& p) { errors.Add(Locate(imported, p)); });
   }
   if (ok && options.make_data_set) {
-    static const std::map<std::string, std::string> kOptions = {
-        {"data_id", "--data-set"}, {"company_name", "--company"}, {"period_start", "--period"}, {"period_end", "--period"}};
+    static const std::map<std::string, std::string> kOptions = {{"data_id", "--data-set"},
+                                                                {"company_name", "--company"},
+                                                                {"period_start", "--period"},
+                                                                {"period_end", "--period"}};
     CheckTable(db, RecordTable::kDataSets, target.data_no, [&](const Problem& p) {
       if (p.rowid != target.data_no) return;
       auto option = kOptions.find(p.column);

@@ -8,16 +8,12 @@
 #include <vector>
 
 #include "package/columns.h"
+#include "package/statement.h"
 #include "package/store.h"
 #include "platform/cp932.h"
 
 namespace package {
 namespace {
-
-struct StmtCloser {
-  void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
-};
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtCloser>;
 
 Stmt Prepare(sqlite3* db, const std::string& sql, std::string* why) {
   sqlite3_stmt* stmt = nullptr;
@@ -74,7 +70,8 @@ std::string JudgeText(sqlite3_stmt* stmt, int col, const ColumnRule& rule) {
       return "the bytes of '" + shown + "' are not all Shift_JIS characters";
   } else {
     shown = ShownText(raw);
-    if (raw.find('\0') != std::string_view::npos) return "the text '" + shown + "' holds a NUL byte, where it would end";
+    if (raw.find('\0') != std::string_view::npos)
+      return "the text '" + shown + "' holds a NUL byte, where it would end";
     bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     bool lossy = false;
     converted = ascii ? std::string(raw) : cp932::FromUtf8(raw, &lossy);
@@ -252,14 +249,15 @@ size_t CheckStore(sqlite3* db, const ProblemSink& report) {
   int64_t rows = stmt && sqlite3_step(stmt.get()) == SQLITE_ROW ? sqlite3_column_int64(stmt.get(), 0) : -1;
   if (rows != 1) {
     ++problems;
-    report({"package", "", "",
-            rows < 0 ? why : "holds " + std::to_string(rows) + " rows; the package has exactly one", 0});
+    report({"package", "", "", rows < 0 ? why : "holds " + std::to_string(rows) + " rows; the package has exactly one",
+            0});
   }
   if (!CheckSelection(db, nullptr, &why)) {
     ++problems;
     report({"", "", "", why, 0});
   }
-  for (RecordTable table : {RecordTable::kDataSets, RecordTable::kAssets, RecordTable::kItems, RecordTable::kCategories})
+  for (RecordTable table :
+       {RecordTable::kDataSets, RecordTable::kAssets, RecordTable::kItems, RecordTable::kCategories})
     problems += CheckTable(db, table, INT64_MIN, report);
   return problems;
 }

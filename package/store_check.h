@@ -22,7 +22,7 @@ struct Problem {
   std::string key;     // the row's key, e.g. "data_id D0001, seq 12"; empty for a table
   std::string column;  // empty for a whole row or table
   std::string why;
-  int64_t rowid = 0;   // of the row, for a caller that knows where it came from
+  int64_t rowid = 0;  // of the row, for a caller that knows where it came from
 };
 using ProblemSink = std::function<void(const Problem&)>;
 

@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -80,13 +82,46 @@ int Usage() {
   return kUsageStatus;
 }
 
-bool ParseNumber(const char* text, unsigned long long max, unsigned long long* value) {
-  if (!text || !*text || *text < '0' || *text > '9') return false;
+bool ParseNumber(const std::string& text, unsigned long long max, uint64_t* value) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return false;
   char* end = nullptr;
   errno = 0;
-  unsigned long long v = std::strtoull(text, &end, 10);
+  unsigned long long v = std::strtoull(text.c_str(), &end, 10);
   if (errno != 0 || *end != '\0' || v > max) return false;
   *value = v;
+  return true;
+}
+
+// The options each command takes, with the number of values after each.
+struct OptionSpec {
+  const char* command;
+  const char* name;
+  size_t values;
+};
+const OptionSpec kOptions[] = {
+    {"init", "--force", 0},     {"sample", "--force", 0},  {"sample", "--assets", 1},     {"sample", "--seed", 1},
+    {"import", "--assets", 1},  {"import", "--items", 1},  {"import", "--categories", 1}, {"import", "--data-set", 1},
+    {"import", "--company", 1}, {"import", "--period", 2}, {"import", "--replace", 0},
+};
+
+// Reads the options after "COMMAND FILE" into *options (name to values).
+// False for a command that is not known, an option that the command does
+// not take or that is given twice, and a value that is missing or empty.
+bool ReadOptions(const std::string& command, const std::vector<std::string>& args,
+                 std::map<std::string, std::vector<std::string>>* options) {
+  if (command != "init" && command != "sample" && command != "check" && command != "import") return false;
+  for (size_t i = 2; i < args.size();) {
+    const OptionSpec* spec = nullptr;
+    for (const OptionSpec& o : kOptions)
+      if (command == o.command && args[i] == o.name) spec = &o;
+    if (!spec || options->count(spec->name) || i + spec->values >= args.size()) return false;
+    std::vector<std::string>& values = (*options)[spec->name];
+    for (size_t k = 1; k <= spec->values; ++k) {
+      if (args[i + k].empty()) return false;
+      values.push_back(args[i + k]);
+    }
+    i += 1 + spec->values;
+  }
   return true;
 }
 
@@ -112,7 +147,8 @@ int Make(const std::string& file, bool force, const Filler& fill) {
   std::string error;
   bool ok = sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
   if (!ok) error = db ? sqlite3_errmsg(db) : "out of memory";
-  ok = ok && sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr, nullptr) == SQLITE_OK;
+  ok = ok &&
+       sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr, nullptr) == SQLITE_OK;
   ok = ok && package::CreateSchema(db, &error);
   ok = ok && fill(db, &error);
   if (sqlite3_close(db) != SQLITE_OK && ok) {
@@ -138,8 +174,8 @@ int Check(const std::string& file) {
     std::fprintf(stderr, "zelpkg: %s: %s\n", file.c_str(), error.c_str());
     return 1;
   }
-  size_t problems =
-      package::CheckStore(store.db(), [](const package::Problem& p) { std::printf("%s\n", package::Describe(p).c_str()); });
+  size_t problems = package::CheckStore(
+      store.db(), [](const package::Problem& p) { std::printf("%s\n", package::Describe(p).c_str()); });
   store.Close();
   return problems == 0 ? 0 : 1;
 }
@@ -196,61 +232,36 @@ int main(int argc, char** argv) {
   if (args.size() < 2 || args[1].empty() || args[1][0] == '-') return Usage();
   const std::string file = args[1];
 
-  // The options after FILE; each takes its values from the arguments after it.
-  bool force = false;
-  package::SampleOptions sample;
-  package::ImportOptions import;
-  for (size_t i = 2; i < args.size(); ++i) {
-    const std::string& option = args[i];
-    auto value = [&](const char** out) {
-      if (i + 1 >= args.size()) return false;
-      *out = args[++i].c_str();
-      return true;
-    };
-    const char* v = nullptr;
-    const char* w = nullptr;
-    unsigned long long n = 0;
-    bool fits;
-    if (option == "--force" && (command == "init" || command == "sample"))
-      fits = !force && (force = true);
-    else if (option == "--assets" && command == "sample")
-      fits = value(&v) && ParseNumber(v, 100000000ULL, &n) && ((sample.assets = static_cast<long>(n)), true);
-    else if (option == "--seed" && command == "sample")
-      fits = value(&v) && ParseNumber(v, ~0ULL, &n) && ((sample.seed = n), true);
-    else if (command != "import")
-      fits = false;
-    else if (option == "--assets" || option == "--items" || option == "--categories" || option == "--data-set" ||
-             option == "--company") {
-      std::string& target = option == "--assets"     ? import.assets
-                            : option == "--items"    ? import.items
-                            : option == "--categories" ? import.categories
-                            : option == "--data-set" ? import.data_set
-                                                     : import.company;
-      fits = target.empty() && value(&v) && *v && ((target = v), true);
-    } else if (option == "--period") {
-      fits = import.period_start.empty() && value(&v) && value(&w) && *v && *w;
-      if (fits) import.period_start = v, import.period_end = w;
-    } else if (option == "--replace") {
-      fits = !import.replace && (import.replace = true);
-    } else {
-      fits = false;
-    }
-    if (!fits) return Usage();
-  }
+  std::map<std::string, std::vector<std::string>> options;
+  if (!ReadOptions(command, args, &options)) return Usage();
+  auto given = [&](const char* name) { return options.count(name) > 0; };
+  auto value = [&](const char* name, size_t i = 0) { return given(name) ? options[name][i] : std::string(); };
 
-  if (command == "init" && args.size() - (force ? 1 : 0) == 2)
-    return Make(file, force, [](sqlite3*, std::string*) { return true; });
-  if (command == "sample")
-    return Make(file, force, [&](sqlite3* db, std::string* error) { return package::WriteSample(db, sample, error); });
-  if (command == "check" && args.size() == 2) return Check(file);
-  if (command == "import") {
-    // A data set is made with its company and period, and only then remade.
-    import.make_data_set = !import.company.empty() || !import.period_start.empty();
-    if (import.assets.empty() || (import.make_data_set && (import.data_set.empty() || import.company.empty() ||
-                                                           import.period_start.empty())) ||
-        (import.replace && !import.make_data_set))
-      return Usage();
-    return Import(file, import);
+  if (command == "init") return Make(file, given("--force"), [](sqlite3*, std::string*) { return true; });
+  if (command == "sample") {
+    package::SampleOptions sample;
+    uint64_t n = 0;
+    if (given("--assets") && !ParseNumber(value("--assets"), 100000000ULL, &n)) return Usage();
+    if (given("--assets")) sample.assets = static_cast<long>(n);
+    if (given("--seed") && !ParseNumber(value("--seed"), ~0ULL, &sample.seed)) return Usage();
+    return Make(file, given("--force"),
+                [&](sqlite3* db, std::string* error) { return package::WriteSample(db, sample, error); });
   }
-  return Usage();
+  if (command == "check") return Check(file);
+  package::ImportOptions import;
+  import.assets = value("--assets");
+  import.items = value("--items");
+  import.categories = value("--categories");
+  import.data_set = value("--data-set");
+  import.company = value("--company");
+  import.period_start = value("--period");
+  import.period_end = value("--period", 1);
+  import.replace = given("--replace");
+  // A data set is made with its company and period, and only then remade.
+  import.make_data_set = given("--company") || given("--period");
+  if (!given("--assets") ||
+      (import.make_data_set && !(given("--data-set") && given("--company") && given("--period"))) ||
+      (import.replace && !import.make_data_set))
+    return Usage();
+  return Import(file, import);
 }

@@ -29,8 +29,8 @@ TEST_F(E2eTest, HelpVersionAndOtherArgumentsOfTheThreePrograms) {
     EXPECT_EQ(r.status, 0) << program;
     std::string out = Output(r);
     EXPECT_EQ(out.rfind(std::string("usage: ") + program + " [--help | --version]\n", 0), 0u) << out;
-    for (const char* word : {"ZEL_PACKAGE", "ZEL_DRIVES", "ZEL_SHARES", "ZEL_UI ", "ZEL_UI_SCRIPT", "ZEL_VIEWER", log,
-                             "Exit status"})
+    for (const char* word :
+         {"ZEL_PACKAGE", "ZEL_DRIVES", "ZEL_SHARES", "ZEL_UI ", "ZEL_UI_SCRIPT", "ZEL_VIEWER", log, "Exit status"})
       EXPECT_NE(out.find(word), std::string::npos) << program << ": " << word;
     EXPECT_EQ(r.errors, "");
 
@@ -187,8 +187,8 @@ TEST_F(E2eTest, ImportedDataExportsAsTheSameDataMadeInSql) {
   std::filesystem::create_directories(e_ + "/sql");
   RunResult imported = Run("set 1007 E:\\imported\\a.csv\nkey F12\nanswer ok\n");
   ASSERT_EQ(imported.status, 0) << imported.errors;
-  RunResult made = Run("set 1007 E:\\sql\\a.csv\nkey F12\nanswer ok\n", "ZelEna20ToMx13",
-                       {"ZEL_PACKAGE=" + dir_ + "/sql.db"});
+  RunResult made =
+      Run("set 1007 E:\\sql\\a.csv\nkey F12\nanswer ok\n", "ZelEna20ToMx13", {"ZEL_PACKAGE=" + dir_ + "/sql.db"});
   ASSERT_EQ(made.status, 0) << made.errors;
   EXPECT_EQ(imported.Of("dialog")[0]["company"], " 株式会社テスト商事");
   for (const char* file : {"/a.csv", "/syurui.SSC", "/ZelEnaMx13SysErr.txt"}) {
