@@ -4,8 +4,15 @@
 // Every failed read and every value that does not fit its field is said on
 // standard error (one line) and makes the call fail; a walk whose read
 // failed stays failed until it is started again.
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <condition_variable>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "component/component.h"
 #include "package/columns.h"
@@ -85,6 +92,17 @@ std::string SeqName(const char* row, sqlite3_stmt* s, int col) {
   return std::string(row) + " seq " + (seq ? reinterpret_cast<const char*>(seq) : "NULL");
 }
 
+// The asset that a Move delivered last: its seq and code (CP932), so that a
+// failure among its items can name it.
+struct DeliveredAsset {
+  int64_t seq = -1;
+  char code[sizeof(StKOTEISHISANINFO::szCode)] = {};
+  void From(const StKOTEISHISANINFO& master) {
+    if (!package::ReadAssetKey(master.assetKey, &seq)) seq = -1;
+    std::memcpy(code, master.szCode, sizeof code);
+  }
+};
+
 // A walk's rows as messages name them.
 struct WalkKind {
   const char* rows;  // "assets"
@@ -114,11 +132,11 @@ class Walk {
 
   // Joins the read snapshot, counts the rows and readies the statement;
   // false when any of it failed (said on standard error). The items of an
-  // asset get its seq, and the asset walk that delivered it to name it.
-  bool Start(const char* data_id, int64_t asset_seq = -1, const Walk* asset_walk = nullptr) {
+  // asset get its seq, and the asset delivered last, to name it.
+  bool Start(const char* data_id, int64_t asset_seq = -1, const DeliveredAsset* owner = nullptr) {
     Finish();
     asset_seq_ = asset_seq;
-    asset_walk_ = asset_walk;
+    owner_ = owner;
     if (std::strncmp(data_id_, data_id, sizeof(data_id_)) != 0) {
       cp932::CopyCut(data_id_, sizeof(data_id_), cp932::FieldText(data_id, sizeof(data_id_)));
       bound_ = false;
@@ -225,10 +243,8 @@ class Walk {
   // The asset whose items these are, as messages name it.
   std::string Owner() const {
     if (asset_seq_ < 0) return "";
-    if (asset_walk_ && asset_walk_->HasRow() &&
-        sqlite3_column_type(asset_walk_->stmt(), kAssetSeqColumn) == SQLITE_INTEGER &&
-        sqlite3_column_int64(asset_walk_->stmt(), kAssetSeqColumn) == asset_seq_)
-      return AssetName(asset_walk_->stmt()) + ", ";
+    if (owner_ && owner_->seq == asset_seq_)
+      return "asset " + cp932::ToUtf8(cp932::FieldText(owner_->code, sizeof owner_->code)) + ", ";
     return "asset with seq " + std::to_string(asset_seq_) + ", ";
   }
   bool Say(const std::string& what, const std::string& why) const {
@@ -242,7 +258,7 @@ class Walk {
   char data_id_[16] = {};
   bool bound_ = false;
   int64_t asset_seq_ = -1;
-  const Walk* asset_walk_ = nullptr;
+  const DeliveredAsset* owner_ = nullptr;
   sqlite3_stmt* count_ = nullptr;
   sqlite3_stmt* stmt_ = nullptr;
   uint64_t generation_ = 0;  // of the statements
@@ -253,12 +269,212 @@ class Walk {
   long rows_ = 0;
 };
 
+// Fills an asset's master and year records from the walk's current row.
+bool FillAsset(Walk& walk, StKOTEISHISANINFO* master, StKOTEINENINFO* year) {
+  auto name = [&walk] { return AssetName(walk.stmt()); };
+  const int year_first = static_cast<int>(package::kAssetMasterColumns.size());
+  if (master && !walk.Fill(package::kAssetMasterColumns, 0, master, name)) return false;
+  if (year && !walk.Fill(package::kAssetYearColumns, year_first, year, name)) return false;
+  return true;
+}
+
+// A count that one thread raises and the other waits on. The waiter sleeps
+// on a condition variable; a raise wakes it only once the count reaches what
+// it waits for, so the faster thread does not wake the slower one for every
+// row, and when nobody waits a raise costs no system call.
+class Progress {
+ public:
+  long Load() const { return value_.load(std::memory_order_acquire); }
+  void Reset(long value) { value_.store(value); }
+  void Raise(long value) {
+    value_.store(value);  // sequentially consistent with the waiter's wanted_
+    if (value >= wanted_.load()) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      raised_.notify_one();
+    }
+  }
+  // Returns once the count is at least target.
+  void WaitFor(long target) {
+    if (Load() >= target) return;
+    std::unique_lock<std::mutex> lock(mutex_);
+    wanted_.store(target);
+    raised_.wait(lock, [&] { return value_.load() >= target; });
+    wanted_.store(LONG_MAX);
+  }
+
+ private:
+  std::atomic<long> value_{0};
+  std::atomic<long> wanted_{LONG_MAX};  // what the waiter waits for; LONG_MAX: nobody
+  std::mutex mutex_;
+  std::condition_variable raised_;
+};
+
+// Reads the asset walk ahead on a thread of its own: while the program turns
+// one asset into a row, the store already steps to and fills the next ones,
+// so that the two cores share a long export. The rows pass through a ring of
+// slots; the reading thread fills a slot only once the calling thread has
+// taken what was in it. Both threads use the store's connection only under
+// its lock. The thread is made once per rule object and waits between walks,
+// so a walk allocates nothing.
+//
+// Nothing changes for the caller: rows come in order, a row that cannot be
+// read fails the Move that asks for it (its line said then, not before), and
+// any other order of calls ends the reading ahead and goes on as a plain walk.
+class ReadAhead {
+ public:
+  explicit ReadAhead(Walk& walk) : walk_(walk) {}
+  ~ReadAhead() {
+    Stop();
+    if (thread_.joinable()) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        command_ = Command::kQuit;
+      }
+      changed_.notify_all();
+      thread_.join();
+    }
+  }
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // Starts reading rows 0 to rows - 1 of the started walk ahead.
+  void Start(long rows) {
+    Stop();
+    if (rows <= 0) return;
+    rows_ = rows;
+    taken_ = 0;
+    generation_ = TheStore().generation();
+    produced_.Reset(0);
+    consumed_.Reset(0);
+    stop_.store(false);
+    if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      command_ = Command::kRead;
+    }
+    changed_.notify_all();
+    reading_ = true;
+  }
+
+  // Ends the reading ahead: when it returns, the walk is the caller's again,
+  // at whatever row the reading thread had reached.
+  void Stop() {
+    if (!reading_) return;
+    reading_ = false;
+    stop_.store(true);
+    consumed_.Raise(kWake);  // wakes the thread if it waits for room
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return command_ == Command::kIdle; });
+  }
+
+  // True when the next Move may take row index from here.
+  bool Serves(long index) const { return reading_ && index == taken_; }
+
+  // Takes the next row into master and year; false (its line said, the
+  // reading ahead ended) when it could not be read.
+  bool Take(StKOTEISHISANINFO* master, StKOTEINENINFO* year, DeliveredAsset* delivered) {
+    const long index = taken_;
+    if (generation_ != TheStore().generation()) {
+      Stop();
+      package::SayFailure(walk_data_id(), "assets", "cannot be read: the store was closed");
+      return false;
+    }
+    // An empty ring waits for a few rows at once, so that a slower reading
+    // thread is not woken for each row; it ends the count when it stops.
+    if (produced_.Load() <= index) produced_.WaitFor(std::min(index + kBatch, rows_));
+    Slot& slot = slots_[index % kSlots];
+    const bool ok = slot.ok;
+    if (!slot.lines.empty()) std::fputs(slot.lines.c_str(), stderr);
+    if (ok) {
+      if (master) std::memcpy(master, &slot.master, sizeof slot.master);
+      if (year) std::memcpy(year, &slot.year, sizeof slot.year);
+      delivered->From(slot.master);
+    }
+    consumed_.Raise(++taken_);
+    if (!ok) Stop();
+    return ok;
+  }
+
+  void SetDataId(const char* data_id) { data_id_ = data_id; }
+
+ private:
+  enum class Command { kIdle, kRead, kQuit };
+  static constexpr long kSlots = 256;
+  static constexpr long kBatch = 32;
+  static constexpr long kWake = LONG_MAX / 2;
+  struct Slot {
+    StKOTEISHISANINFO master;
+    StKOTEINENINFO year;
+    bool ok = false;
+    std::string lines;  // said when the row is taken: why it could not be read, lost characters
+  };
+
+  std::string_view walk_data_id() const { return data_id_ ? std::string_view(data_id_) : std::string_view(); }
+
+  // The reading thread: waits for a walk, reads it ahead, waits again.
+  void Run() {
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return command_ != Command::kIdle; });
+        if (command_ == Command::kQuit) return;
+      }
+      ReadRows();
+      produced_.Raise(kWake);  // no more rows: a waiting Take goes on
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        command_ = Command::kIdle;
+      }
+      changed_.notify_all();
+    }
+  }
+
+  void ReadRows() {
+    for (long i = 0; i < rows_; ++i) {
+      // Room: the slot's previous row must have been taken. A full ring
+      // waits until half of it is free again.
+      if (i - consumed_.Load() >= kSlots) consumed_.WaitFor(i - kSlots / 2);
+      if (stop_.load()) return;
+      Slot& slot = slots_[i % kSlots];
+      {
+        std::lock_guard<std::mutex> lock(TheStore().mutex());
+        std::memset(&slot.master, 0, sizeof slot.master);
+        std::memset(&slot.year, 0, sizeof slot.year);
+        slot.lines.clear();
+        package::CaptureLines(&slot.lines);
+        slot.ok = walk_.Seek(i) && FillAsset(walk_, &slot.master, &slot.year);
+        package::CaptureLines(nullptr);
+      }
+      produced_.Raise(i + 1);
+      if (!slot.ok) return;
+    }
+  }
+
+  Walk& walk_;
+  const char* data_id_ = nullptr;
+  std::thread thread_;
+  std::mutex mutex_;                  // guards command_
+  std::condition_variable changed_;
+  Command command_ = Command::kIdle;
+  Progress produced_;                 // rows [0, produced_) are in their slots
+  Progress consumed_;                 // rows [0, consumed_) have been taken
+  std::atomic<bool> stop_{false};
+  // The calling thread's own state.
+  bool reading_ = false;
+  long rows_ = 0;
+  long taken_ = 0;
+  uint64_t generation_ = 0;
+  Slot slots_[kSlots];
+};
+
 }  // namespace
 
 struct ClRuleGenkashokyaku::Impl {
   Walk assets{kAssets, AssetCountSql().c_str(), AssetSql().c_str()};
   Walk items{kItems, ItemCountSql().c_str(), ItemSql().c_str()};
   Walk categories{kCategories, CategoryCountSql().c_str(), CategorySql().c_str()};
+  ReadAhead ahead{assets};
+  DeliveredAsset delivered;
 };
 
 ClRuleGenkashokyaku::ClRuleGenkashokyaku() : impl_(new Impl) {}
@@ -270,8 +486,16 @@ long ClRuleGenkashokyaku::AttachOptLink(ClOptLink* link) {
 }
 
 long ClRuleGenkashokyaku::MoveReady(void* /*filter*/, long /*a*/, long /*b*/) {
+  impl_->ahead.Stop();
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
   impl_->items.Finish();
-  return impl_->assets.Start(data_id_) ? 0 : 1;
+  impl_->delivered = DeliveredAsset();
+  if (!impl_->assets.Start(data_id_)) return 1;
+  long rows = 0;
+  impl_->assets.Count(&rows);
+  impl_->ahead.SetDataId(data_id_);
+  impl_->ahead.Start(rows);
+  return 0;
 }
 
 long ClRuleGenkashokyaku::GetCount(long* count) {
@@ -283,28 +507,36 @@ long ClRuleGenkashokyaku::GetCount(long* count) {
 
 long ClRuleGenkashokyaku::Move(long index, StKOTEISHISANINFO* master, StKOTEINENINFO* year,
                                StKOTEITSUKIINFO* /*month*/) {
+  if (impl_->ahead.Serves(index)) return impl_->ahead.Take(master, year, &impl_->delivered) ? 0 : 1;
+  // Any other order: a plain walk from here on.
+  impl_->ahead.Stop();
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
   Walk& walk = impl_->assets;
-  if (!walk.Seek(index)) return 1;
-  auto name = [&walk] { return AssetName(walk.stmt()); };
-  const int year_first = static_cast<int>(package::kAssetMasterColumns.size());
-  if (master && !walk.Fill(package::kAssetMasterColumns, 0, master, name)) return 1;
-  if (year && !walk.Fill(package::kAssetYearColumns, year_first, year, name)) return 1;
+  if (!walk.Seek(index) || !FillAsset(walk, master, year)) return 1;
+  if (master) {
+    impl_->delivered.From(*master);
+  } else {
+    impl_->delivered = DeliveredAsset();
+  }
   return 0;
 }
 
 long ClRuleGenkashokyaku::MoveFinish() {
+  impl_->ahead.Stop();
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
   impl_->assets.Finish();
   return 0;
 }
 
 long ClRuleGenkashokyaku::MoveReadyIkkatsu(const uint8_t* key) {
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
   int64_t seq = 0;
   impl_->items.Finish();
   if (!package::ReadAssetKey(key, &seq)) {
     package::SayFailure(data_id_, "lump-sum items", "the asset key names no asset");
     return 1;
   }
-  return impl_->items.Start(data_id_, seq, &impl_->assets) ? 0 : 1;
+  return impl_->items.Start(data_id_, seq, &impl_->delivered) ? 0 : 1;
 }
 
 long ClRuleGenkashokyaku::GetIkkatsuCount(long* count) {
@@ -315,6 +547,7 @@ long ClRuleGenkashokyaku::GetIkkatsuCount(long* count) {
 }
 
 long ClRuleGenkashokyaku::MoveIkkatsu(long index, StIKKATSUINFO* item) {
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
   Walk& walk = impl_->items;
   if (!walk.Seek(index)) return 1;
   auto name = [&walk] { return SeqName("lump-sum item", walk.stmt(), static_cast<int>(package::kItemColumns.size())); };
@@ -322,6 +555,7 @@ long ClRuleGenkashokyaku::MoveIkkatsu(long index, StIKKATSUINFO* item) {
 }
 
 long ClRuleGenkashokyaku::MoveFinishIkkatsu() {
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
   impl_->items.Finish();
   return 0;
 }
@@ -330,6 +564,7 @@ long ClRuleGenkashokyaku::LoadShisanKubunInfo(StSHISANKUBUNINFO** array, long* c
   if (array) *array = nullptr;
   if (count) *count = 0;
   if (!array || !count) return 1;
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
   // Inside an open asset walk this joins its snapshot; alone, it is its own.
   Walk& walk = impl_->categories;
   struct Finisher {

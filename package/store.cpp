@@ -164,6 +164,7 @@ bool Store::Open(const std::string& host_path, std::string* error) {
 }
 
 void Store::Close() {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (!db_) return;
   // Statements still held by component objects keep the connection until
   // they are finalized.
@@ -262,17 +263,37 @@ std::string ColumnText(sqlite3_stmt* stmt, int col) {
 
 namespace {
 
-void SayLossy(std::string_view utf8) {
-  std::fprintf(stderr, "package store: \"%.*s\" has characters without a Shift_JIS form; shown as \"?\"\n",
-               static_cast<int>(utf8.size()), utf8.data());
+thread_local std::string* t_capture = nullptr;
+
+// One line of ours on standard error, or into the thread's capture.
+void Say(const std::string& line) {
+  if (t_capture != nullptr) {
+    *t_capture += line;
+  } else {
+    std::fputs(line.c_str(), stderr);
+  }
 }
 
+void SayLossy(std::string_view utf8) {
+  Say("package store: \"" + std::string(utf8) + "\" has characters without a Shift_JIS form; shown as \"?\"\n");
+}
+
+// One converter per thread (an asset walk reads ahead on a thread of its
+// own), kept open and closed when the thread ends.
+struct Converter {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  ~Converter() {
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  }
+};
+
 // Converts UTF-8 into a text field as cp932::FromUtf8 and CopyCut would,
-// through a buffer on the stack and a converter kept open (the store is used
-// from one thread). Only the first size bytes of the CP932 text decide the
-// cut; the rest is still converted, to tell whether a character was lost.
+// through a buffer on the stack. Only the first size bytes of the CP932 text
+// decide the cut; the rest is still converted, to tell whether a character
+// was lost.
 void Utf8IntoField(std::string_view in, char* field, size_t size) {
-  static iconv_t cd = iconv_open("CP932", "UTF-8");
+  static thread_local Converter converter;
+  iconv_t cd = converter.cd;
   char out[1024];
   if (cd == reinterpret_cast<iconv_t>(-1) || size + 4 > sizeof(out)) {
     bool lossy = false;
@@ -331,9 +352,10 @@ void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size) {
 }
 
 void SayFailure(std::string_view cp932_data_id, const std::string& what, const std::string& why) {
-  std::fprintf(stderr, "package store: data set %s, %s: %s\n", cp932::ToUtf8(cp932_data_id).c_str(), what.c_str(),
-               why.c_str());
+  Say("package store: data set " + cp932::ToUtf8(cp932_data_id) + ", " + what + ": " + why + "\n");
 }
+
+void CaptureLines(std::string* into) { t_capture = into; }
 
 void BindKey(sqlite3_stmt* stmt, int n, const std::string& cp932_key) {
   std::string utf8 = cp932::ToUtf8(cp932_key);

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -50,7 +51,14 @@ class Store {
   // Ends one BeginRead made under generation (none after a reopening).
   void EndRead(uint64_t generation);
 
+  // The connection is opened without SQLite's own locking. While an asset
+  // walk reads ahead on a thread of its own, the rule object holds this lock
+  // around every use of the connection, on either thread; Close takes it too.
+  // The program makes no other component call during an asset walk.
+  std::mutex& mutex() { return mutex_; }
+
  private:
+  std::mutex mutex_;
   sqlite3* db_ = nullptr;
   uint64_t generation_ = 0;
   bool complained_ = false;
@@ -77,6 +85,12 @@ void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size);
 // Says one failed read on standard error, in UTF-8, as
 // "package store: data set ID, WHAT: WHY" (ID is CP932 and converted).
 void SayFailure(std::string_view cp932_data_id, const std::string& what, const std::string& why);
+
+// While set on the calling thread, the lines that SayFailure and the text
+// conversions say are added to *into instead of going to standard error: an
+// asset walk read ahead on another thread hands them to the thread that
+// takes its rows, to be said when that row is taken. Null ends it.
+void CaptureLines(std::string* into);
 
 // Binds a CP932 key (a data ID, an accessor name) to ?n as UTF-8 text and to
 // ?n+1 as the raw bytes, for "col IN (?n, ?n+1)": a key matches whether the

@@ -3,6 +3,8 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,9 +104,16 @@ void E2eTest::SetUp() {
 }
 
 static pid_t SpawnNoWait(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                         const std::string& cwd, const std::string& out, const std::string& err) {
+                         const std::string& cwd, const std::string& out, const std::string& err,
+                         long file_size_limit = 0) {
   pid_t pid = fork();
   if (pid == 0) {
+    if (file_size_limit > 0) {
+      // Writes beyond the limit fail with EFBIG instead of ending the program.
+      signal(SIGXFSZ, SIG_IGN);
+      struct rlimit limit = {static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
     if (chdir(cwd.c_str()) != 0) _exit(127);
     int in = open("/dev/null", O_RDONLY);
     int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -198,8 +207,8 @@ E2eTest::Started E2eTest::Start(const std::string& script, const std::string& pr
   run.start = std::chrono::steady_clock::now();
   std::vector<std::string> argv = {program_dir_ + "/" + program};
   argv.insert(argv.end(), args_.begin(), args_.end());
-  run.pid = SpawnNoWait(argv, vars, dir_, dir_ + "/transcript" + tag + ".jsonl",
-                        dir_ + "/stderr" + tag + ".txt");
+  run.pid = SpawnNoWait(argv, vars, dir_, dir_ + "/transcript" + tag + ".jsonl", dir_ + "/stderr" + tag + ".txt",
+                        file_size_limit_);
   return run;
 }
 

@@ -65,6 +65,10 @@ class E2eTest : public ::testing::Test {
   // runs that copy from then on.
   void UseProgramCopy(const std::string& program, const char* orvik_ini, const std::string& folder = "bin");
 
+  // Largest file the programs run from then on may write (0: no limit), as
+  // a full disk would stop them; writes beyond it fail.
+  long file_size_limit_ = 0;
+
   std::string dir_;            // the test's folder (host)
   std::string e_;              // what drive E: maps to (host)
   std::string drives_;         // extra ZEL_DRIVES entries, each starting with ";"
