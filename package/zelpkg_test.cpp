@@ -380,7 +380,9 @@ TEST_F(ZelpkgTest, ABadRowNamesItsFileLineAndColumnAndNothingIsWritten) {
         "5,B1,3,2024-01-01,1\n"
         "6,B2,70000,2024-02-30,1.00001\n"
         "7,B3,3,20240101,1,9\n"
-        "1,B4,3,,\n");
+        "1,B4,3,,\n"
+        "8,\"B5\"x,3,,\n"
+        "9,\"B6,3,,\n");
   o = Tool("import package.db --assets bad.csv");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(Lines(o.err),
@@ -388,6 +390,8 @@ TEST_F(ZelpkgTest, ABadRowNamesItsFileLineAndColumnAndNothingIsWritten) {
                 "zelpkg: bad.csv:3: column acquisition_cost: '1.00001' is not an amount in yen (up to four decimals)",
                 "zelpkg: bad.csv:4: 6 fields; the header has 5",
                 "zelpkg: bad.csv:5: column seq: the data set has seq 1 already",
+                "zelpkg: bad.csv:6: text follows a closing quote",
+                "zelpkg: bad.csv:7: a quoted field opened on line 7 is not closed",
                 "zelpkg: bad.csv:3: column acquisition_date: 20240230 is not a calendar day (yyyymmdd, or 0 for none)",
                 "zelpkg: bad.csv:3: column useful_life: 70000 does not fit a 16-bit field",
                 "zelpkg: nothing was imported into package.db"}));
