@@ -56,7 +56,7 @@ struct ImportColumn {
 
 // A table that a CSV file fills: its columns in INSERT order, and the
 // columns a file must have (those without a default).
-struct TableSpec {
+struct CsvTable {
   RecordTable table;
   const char* name;
   const char* required;  // or null
@@ -77,30 +77,30 @@ ValueKind KindOf(FieldKind kind) {
   }
 }
 
-TableSpec MakeSpec(RecordTable table, const char* name, const char* required, std::vector<ImportColumn> keys,
+CsvTable MakeTable(RecordTable table, const char* name, const char* required, std::vector<ImportColumn> keys,
                    std::initializer_list<std::span<const ColumnRule>> rule_sets) {
-  TableSpec spec{table, name, required, {{"data_id", ValueKind::kDataId}}};
-  spec.columns.insert(spec.columns.end(), keys.begin(), keys.end());
+  CsvTable csv_table{table, name, required, {{"data_id", ValueKind::kDataId}}};
+  csv_table.columns.insert(csv_table.columns.end(), keys.begin(), keys.end());
   for (auto rules : rule_sets)
-    for (const ColumnRule& rule : rules) spec.columns.push_back({rule.column, KindOf(rule.kind)});
-  return spec;
+    for (const ColumnRule& rule : rules) csv_table.columns.push_back({rule.column, KindOf(rule.kind)});
+  return csv_table;
 }
 
-const TableSpec& AssetSpec() {
-  static const TableSpec spec =
-      MakeSpec(RecordTable::kAssets, "assets", nullptr, {}, {kAssetMasterColumns, kAssetYearColumns});
-  return spec;
+const CsvTable& AssetTable() {
+  static const CsvTable csv_table =
+      MakeTable(RecordTable::kAssets, "assets", nullptr, {}, {kAssetMasterColumns, kAssetYearColumns});
+  return csv_table;
 }
-const TableSpec& ItemSpec() {
-  static const TableSpec spec =
-      MakeSpec(RecordTable::kItems, "lump_items", "asset_seq",
-               {{"asset_seq", ValueKind::kInteger}, {"seq", ValueKind::kInteger}}, {kItemColumns});
-  return spec;
+const CsvTable& ItemTable() {
+  static const CsvTable csv_table =
+      MakeTable(RecordTable::kItems, "lump_items", "asset_seq",
+                {{"asset_seq", ValueKind::kInteger}, {"seq", ValueKind::kInteger}}, {kItemColumns});
+  return csv_table;
 }
-const TableSpec& CategorySpec() {
-  static const TableSpec spec =
-      MakeSpec(RecordTable::kCategories, "categories", "code", {{"seq", ValueKind::kInteger}}, {kCategoryColumns});
-  return spec;
+const CsvTable& CategoryTable() {
+  static const CsvTable csv_table =
+      MakeTable(RecordTable::kCategories, "categories", "code", {{"seq", ValueKind::kInteger}}, {kCategoryColumns});
+  return csv_table;
 }
 
 std::string Quoted(std::string_view text) { return "'" + ShownText(text) + "'"; }
@@ -226,10 +226,10 @@ struct Imported {
 // for items).
 class SeqCounter {
  public:
-  SeqCounter(sqlite3* db, const TableSpec& spec, const Target& target, Errors* errors) {
-    bool items = spec.table == RecordTable::kItems;
+  SeqCounter(sqlite3* db, const CsvTable& csv_table, const Target& target, Errors* errors) {
+    bool items = csv_table.table == RecordTable::kItems;
     last_ = Prepare(db,
-                    std::string("SELECT coalesce(max(seq), 0) FROM ") + spec.name + " WHERE data_id = ?1" +
+                    std::string("SELECT coalesce(max(seq), 0) FROM ") + csv_table.name + " WHERE data_id = ?1" +
                         (items ? " AND asset_seq = ?2" : ""),
                     errors);
     if (last_) sqlite3_bind_value(last_.get(), 1, target.data_id.get());
@@ -249,26 +249,26 @@ class SeqCounter {
   std::map<int64_t, int64_t> next_;
 };
 
-// Where each column of spec stands in a record of the file (-1 for a
+// Where each column of csv_table stands in a record of the file (-1 for a
 // missing column), from its header; false after saying what is wrong.
-bool MapHeader(const std::vector<std::string>& header, const TableSpec& spec, const std::string& where, Errors* errors,
-               std::vector<int>* at) {
+bool MapHeader(const std::vector<std::string>& header, const CsvTable& csv_table, const std::string& where,
+               Errors* errors, std::vector<int>* at) {
   size_t before = errors->count();
-  at->assign(spec.columns.size(), -1);
+  at->assign(csv_table.columns.size(), -1);
   for (size_t i = 0; i < header.size(); ++i) {
-    auto column = std::find_if(spec.columns.begin(), spec.columns.end(),
+    auto column = std::find_if(csv_table.columns.begin(), csv_table.columns.end(),
                                [&](const ImportColumn& c) { return header[i] == c.name; });
-    size_t c = static_cast<size_t>(column - spec.columns.begin());
-    if (column == spec.columns.end())
-      errors->Add(where + Quoted(header[i]) + " is not a column of " + spec.name);
+    size_t c = static_cast<size_t>(column - csv_table.columns.begin());
+    if (column == csv_table.columns.end())
+      errors->Add(where + Quoted(header[i]) + " is not a column of " + csv_table.name);
     else if ((*at)[c] >= 0)
       errors->Add(where + "the column " + column->name + " is named twice");
     else
       (*at)[c] = static_cast<int>(i);
   }
-  for (size_t c = 0; c < spec.columns.size(); ++c)
-    if (spec.required && (*at)[c] < 0 && std::string_view(spec.columns[c].name) == spec.required)
-      errors->Add(where + spec.name + " needs the column " + spec.required);
+  for (size_t c = 0; c < csv_table.columns.size(); ++c)
+    if (csv_table.required && (*at)[c] < 0 && std::string_view(csv_table.columns[c].name) == csv_table.required)
+      errors->Add(where + csv_table.name + " needs the column " + csv_table.required);
   return errors->count() == before;
 }
 
@@ -306,10 +306,10 @@ std::string BindValue(sqlite3_stmt* insert, int n, ValueKind kind, const std::st
 
 // Reads one file into its table. False only when the store fails; problems
 // of the file go to errors.
-bool ImportFile(sqlite3* db, const std::string& file, const TableSpec& spec, const Target& target, Errors* errors,
+bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table, const Target& target, Errors* errors,
                 Imported* imported) {
   imported->file = file;
-  imported->table = spec.table;
+  imported->table = csv_table.table;
   CsvReader csv;
   std::string why;
   if (!csv.Open(file, &why)) {
@@ -323,27 +323,27 @@ bool ImportFile(sqlite3* db, const std::string& file, const TableSpec& spec, con
     return true;
   }
   std::vector<int> at;
-  if (!MapHeader(fields, spec, file + ":" + std::to_string(line) + ": ", errors, &at)) return true;
+  if (!MapHeader(fields, csv_table, file + ":" + std::to_string(line) + ": ", errors, &at)) return true;
   const size_t header_size = fields.size();
 
-  std::string sql = std::string("SELECT coalesce(max(rowid), 0) + 1 FROM ") + spec.name;
+  std::string sql = std::string("SELECT coalesce(max(rowid), 0) + 1 FROM ") + csv_table.name;
   Stmt first = Prepare(db, sql, errors);
   if (!first) return false;
   imported->first_rowid = QueryNumber(first.get());
-  sql = std::string("INSERT INTO ") + spec.name + " (";
+  sql = std::string("INSERT INTO ") + csv_table.name + " (";
   std::string values;
-  for (size_t c = 0; c < spec.columns.size(); ++c) {
-    sql += (c ? ", " : "") + std::string(spec.columns[c].name);
+  for (size_t c = 0; c < csv_table.columns.size(); ++c) {
+    sql += (c ? ", " : "") + std::string(csv_table.columns[c].name);
     values += (c ? ", ?" : "?") + std::to_string(c + 1);
   }
   Stmt insert = Prepare(db, sql + ") VALUES (" + values + ")", errors);
-  SeqCounter seqs(db, spec, target, errors);
+  SeqCounter seqs(db, csv_table, target, errors);
   if (!insert || !seqs.ok()) return false;
   sqlite3_stmt* s = insert.get();
   // The seq and asset_seq columns, for numbering and messages.
   auto position = [&](const char* name) {
-    for (size_t c = 0; c < spec.columns.size(); ++c)
-      if (std::string_view(spec.columns[c].name) == name) return static_cast<int>(c);
+    for (size_t c = 0; c < csv_table.columns.size(); ++c)
+      if (std::string_view(csv_table.columns[c].name) == name) return static_cast<int>(c);
     return -1;
   };
   const int seq_column = position("seq"), parent_column = position("asset_seq");
@@ -360,11 +360,11 @@ bool ImportFile(sqlite3* db, const std::string& file, const TableSpec& spec, con
       continue;
     }
     int64_t seq = 0, parent = 0;
-    for (size_t c = 0; c < spec.columns.size(); ++c) {
+    for (size_t c = 0; c < csv_table.columns.size(); ++c) {
       static const std::string kMissing;
       const std::string& field = at[c] >= 0 ? fields[static_cast<size_t>(at[c])] : kMissing;
       int64_t number = 0;
-      std::string misfit = BindValue(s, static_cast<int>(c) + 1, spec.columns[c].kind, field, target, &number);
+      std::string misfit = BindValue(s, static_cast<int>(c) + 1, csv_table.columns[c].kind, field, target, &number);
       if (static_cast<int>(c) == parent_column) parent = number;
       // A row without its seq (or with one that did not parse) is numbered
       // on; its parent comes before it.
@@ -373,7 +373,7 @@ bool ImportFile(sqlite3* db, const std::string& file, const TableSpec& spec, con
           sqlite3_bind_int64(s, static_cast<int>(c) + 1, number = seqs.Next(parent));
         seq = number;
       }
-      if (!misfit.empty()) errors->Add(where + "column " + spec.columns[c].name + ": " + misfit);
+      if (!misfit.empty()) errors->Add(where + "column " + csv_table.columns[c].name + ": " + misfit);
     }
     // A row with a value that did not parse is written still (that value
     // left at its default), so that the check finds the row's other
@@ -382,8 +382,8 @@ bool ImportFile(sqlite3* db, const std::string& file, const TableSpec& spec, con
     sqlite3_reset(s);
     if (rc == SQLITE_CONSTRAINT) {
       errors->Add(where + "column seq: " +
-                  (spec.table == RecordTable::kItems ? "asset " + std::to_string(parent) + " of the data set"
-                                                     : "the data set") +
+                  (csv_table.table == RecordTable::kItems ? "asset " + std::to_string(parent) + " of the data set"
+                                                          : "the data set") +
                   " has seq " + std::to_string(seq) + " already");
       continue;
     }
@@ -526,12 +526,12 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std
   Target target;
   std::vector<Imported> files;
   bool ok = FindTarget(db, options, &errors, &target);
-  const std::pair<const std::string*, const TableSpec*> inputs[] = {
-      {&options.assets, &AssetSpec()}, {&options.items, &ItemSpec()}, {&options.categories, &CategorySpec()}};
-  for (const auto& [file, spec] : inputs) {
+  const std::pair<const std::string*, const CsvTable*> inputs[] = {
+      {&options.assets, &AssetTable()}, {&options.items, &ItemTable()}, {&options.categories, &CategoryTable()}};
+  for (const auto& [file, csv_table] : inputs) {
     if (!ok || file->empty()) continue;
     files.emplace_back();
-    ok = ImportFile(db, *file, *spec, target, &errors, &files.back());
+    ok = ImportFile(db, *file, *csv_table, target, &errors, &files.back());
   }
   // Every row the files added, checked as a store is; the data set's own row
   // when the command line made it.

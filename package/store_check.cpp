@@ -26,20 +26,20 @@ Stmt Prepare(sqlite3* db, const std::string& sql, std::string* why) {
 }
 
 // A table whose rows fill records: its key columns and its rules.
-struct TableSpec {
+struct TableColumns {
   const char* name;
   std::vector<const char*> keys;
   std::vector<std::span<const ColumnRule>> rules;
 };
 
-const TableSpec& Spec(RecordTable table) {
-  static const TableSpec kSpecs[] = {
+const TableColumns& ColumnsOf(RecordTable table) {
+  static const TableColumns kTables[] = {
       {"datasets", {"data_no"}, {kDataSetColumns}},
       {"assets", {"data_id", "seq"}, {kAssetMasterColumns, kAssetYearColumns}},
       {"lump_items", {"data_id", "asset_seq", "seq"}, {kItemColumns}},
       {"categories", {"data_id", "seq"}, {kCategoryColumns}},
   };
-  return kSpecs[static_cast<int>(table)];
+  return kTables[static_cast<int>(table)];
 }
 
 bool IsCalendarDay(int64_t date) {
@@ -124,19 +124,19 @@ std::string KeyOf(sqlite3_stmt* stmt, const std::vector<const char*>& keys) {
   return key;
 }
 
-size_t CheckValues(sqlite3* db, const TableSpec& spec, int64_t first_rowid, const ProblemSink& report) {
+size_t CheckValues(sqlite3* db, const TableColumns& table, int64_t first_rowid, const ProblemSink& report) {
   std::string sql = "SELECT rowid";
-  for (const char* key : spec.keys) sql += std::string(", ") + key;
+  for (const char* key : table.keys) sql += std::string(", ") + key;
   size_t record_size = 0;
-  for (auto rules : spec.rules) {
+  for (auto rules : table.rules) {
     sql += ", " + ColumnList(rules);
     for (const ColumnRule& rule : rules) record_size = std::max<size_t>(record_size, rule.offset + rule.size);
   }
-  sql += std::string(" FROM ") + spec.name + " WHERE rowid >= ?1 ORDER BY rowid";
+  sql += std::string(" FROM ") + table.name + " WHERE rowid >= ?1 ORDER BY rowid";
   std::string why;
   Stmt stmt = Prepare(db, sql, &why);
   if (!stmt) {
-    report({spec.name, "", "", why, 0});
+    report({table.name, "", "", why, 0});
     return 1;
   }
   sqlite3_bind_int64(stmt.get(), 1, first_rowid);
@@ -144,18 +144,18 @@ size_t CheckValues(sqlite3* db, const TableSpec& spec, int64_t first_rowid, cons
   size_t problems = 0;
   int rc;
   while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-    int col = 1 + static_cast<int>(spec.keys.size());
-    for (auto rules : spec.rules) {
+    int col = 1 + static_cast<int>(table.keys.size());
+    for (auto rules : table.rules) {
       for (const ColumnRule& rule : rules) {
         std::string misfit = Judge(stmt.get(), col++, rule, scratch.data());
         if (misfit.empty()) continue;
         ++problems;
-        report({spec.name, KeyOf(stmt.get(), spec.keys), rule.column, misfit, sqlite3_column_int64(stmt.get(), 0)});
+        report({table.name, KeyOf(stmt.get(), table.keys), rule.column, misfit, sqlite3_column_int64(stmt.get(), 0)});
       }
     }
   }
   if (rc != SQLITE_DONE) {
-    report({spec.name, "", "", std::string("cannot be read (") + sqlite3_errmsg(db) + ")", 0});
+    report({table.name, "", "", std::string("cannot be read (") + sqlite3_errmsg(db) + ")", 0});
     ++problems;
   }
   return problems;
@@ -175,7 +175,7 @@ size_t CheckItemAssets(sqlite3* db, int64_t first_rowid, const ProblemSink& repo
     return 1;
   }
   sqlite3_bind_int64(stmt.get(), 1, first_rowid);
-  const TableSpec& spec = Spec(RecordTable::kItems);
+  const TableColumns& table = ColumnsOf(RecordTable::kItems);
   size_t problems = 0;
   while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
     ++problems;
@@ -184,7 +184,7 @@ size_t CheckItemAssets(sqlite3* db, int64_t first_rowid, const ProblemSink& repo
                              ? "no asset of the data set has seq " + seq
                              : "asset " + seq + " has the method code " + KeyValue(stmt.get(), 5) +
                                    ", not 4 (lump-sum): the item is never read";
-    report({spec.name, KeyOf(stmt.get(), spec.keys), "asset_seq", misfit, sqlite3_column_int64(stmt.get(), 0)});
+    report({table.name, KeyOf(stmt.get(), table.keys), "asset_seq", misfit, sqlite3_column_int64(stmt.get(), 0)});
   }
   return problems;
 }
@@ -237,7 +237,7 @@ bool CheckSelection(sqlite3* db, int64_t* data_no, std::string* why) {
 }
 
 size_t CheckTable(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report) {
-  size_t problems = CheckValues(db, Spec(table), first_rowid, report);
+  size_t problems = CheckValues(db, ColumnsOf(table), first_rowid, report);
   if (table == RecordTable::kItems) problems += CheckItemAssets(db, first_rowid, report);
   return problems;
 }

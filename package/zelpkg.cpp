@@ -93,12 +93,12 @@ bool ParseNumber(const std::string& text, unsigned long long max, uint64_t* valu
 }
 
 // The options each command takes, with the number of values after each.
-struct OptionSpec {
+struct OptionRule {
   const char* command;
   const char* name;
   size_t values;
 };
-const OptionSpec kOptions[] = {
+const OptionRule kOptions[] = {
     {"init", "--force", 0},     {"sample", "--force", 0},  {"sample", "--assets", 1},     {"sample", "--seed", 1},
     {"import", "--assets", 1},  {"import", "--items", 1},  {"import", "--categories", 1}, {"import", "--data-set", 1},
     {"import", "--company", 1}, {"import", "--period", 2}, {"import", "--replace", 0},
@@ -111,16 +111,16 @@ bool ReadOptions(const std::string& command, const std::vector<std::string>& arg
                  std::map<std::string, std::vector<std::string>>* options) {
   if (command != "init" && command != "sample" && command != "check" && command != "import") return false;
   for (size_t i = 2; i < args.size();) {
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& o : kOptions)
-      if (command == o.command && args[i] == o.name) spec = &o;
-    if (!spec || options->count(spec->name) || i + spec->values >= args.size()) return false;
-    std::vector<std::string>& values = (*options)[spec->name];
-    for (size_t k = 1; k <= spec->values; ++k) {
+    const OptionRule* rule = nullptr;
+    for (const OptionRule& o : kOptions)
+      if (command == o.command && args[i] == o.name) rule = &o;
+    if (!rule || options->count(rule->name) || i + rule->values >= args.size()) return false;
+    std::vector<std::string>& values = (*options)[rule->name];
+    for (size_t k = 1; k <= rule->values; ++k) {
       if (args[i + k].empty()) return false;
       values.push_back(args[i + k]);
     }
-    i += 1 + spec->values;
+    i += 1 + rule->values;
   }
   return true;
 }
