@@ -77,7 +77,14 @@ class TtyTest : public E2eTest {
   }
 
   void TearDown() override {
-    for (const std::string& socket : sockets_) Output(TmuxCommand(socket, "kill-server 2>/dev/null"));
+    // The servers go, and their sockets with them (tmux leaves the file).
+    const char* tmp = std::getenv("TMUX_TMPDIR");
+    std::string folder = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/tmux-" + std::to_string(getuid());
+    for (const std::string& socket : sockets_) {
+      Output(TmuxCommand(socket, "kill-server 2>/dev/null"));
+      std::error_code ec;
+      fs::remove(folder + "/" + socket, ec);
+    }
   }
 
   static std::string TmuxCommand(const std::string& socket, const std::string& args) {
