@@ -1,13 +1,11 @@
 #include "package/store.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/cp932.h"
+#include "platform/win.h"
 
 namespace package {
 
@@ -127,12 +125,14 @@ bool CheckSchema(sqlite3* db, std::string* error) {
 
 bool Store::Open(const std::string& host_path, std::string* error) {
   Close();
-  struct stat st;
-  if (host_path.empty() || ::stat(host_path.c_str(), &st) != 0) {
+  std::error_code ec;
+  auto status = host_path.empty() ? std::filesystem::file_status()
+                                  : std::filesystem::status(win::HostFsPath(host_path), ec);
+  if (!std::filesystem::exists(status)) {
     *error = "no such file";
     return false;
   }
-  if (!S_ISREG(st.st_mode)) {
+  if (!std::filesystem::is_regular_file(status)) {
     *error = "not a file";
     return false;
   }
@@ -194,16 +194,6 @@ bool Store::Step(sqlite3_stmt* stmt) {
 Store& TheStore() {
   static Store store;
   return store;
-}
-
-std::string StorePath() {
-  const char* env = std::getenv("ZEL_PACKAGE");
-  if (env && env[0]) return env;
-  char exe[4096];
-  ssize_t n = ::readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-  if (n <= 0) return "package.db";
-  std::string path(exe, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/') + 1) + "package.db";
 }
 
 bool CreateSchema(sqlite3* db, std::string* error) {
