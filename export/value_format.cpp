@@ -250,6 +250,7 @@ size_t CodePart(std::string_view text, size_t width, char* out) {
 }
 
 void OneLine(char* text, size_t n) {
+  cp932::MakeValid(text, n);
   for (size_t i = 0; i < n; ++i) {
     if (text[i] == '\r' || text[i] == '\n') text[i] = ' ';
   }

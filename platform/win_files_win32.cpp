@@ -13,9 +13,9 @@
 #include "platform/win.h"
 #include "platform/win_buffers.h"
 
+#include <windows.h>
 #include <objbase.h>
 #include <shlwapi.h>
-#include <windows.h>
 
 namespace win {
 namespace {
@@ -70,6 +70,12 @@ BOOL CreateDirectoryA(const char* path, void* security) {
 BOOL RemoveDirectoryA(const char* path) { return ::RemoveDirectoryW(W(path).c_str()); }
 
 BOOL DeleteFileA(const char* path) { return ::DeleteFileW(W(path).c_str()); }
+
+DWORD GetFileAttributesA(const char* path) { return ::GetFileAttributesW(W(path).c_str()); }
+
+BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags) {
+  return ::MoveFileExW(W(existing).c_str(), W(new_name).c_str(), flags);
+}
 
 DWORD GetTempPathA(DWORD size, char* buffer) {
   std::string path;
