@@ -8,8 +8,9 @@
 #include "platform/host_file.h"
 #include "platform/win.h"
 
+#include "platform/shell_win32.h"
+
 #include <windows.h>
-#include <shlwapi.h>
 
 namespace hostfile {
 namespace {
@@ -87,7 +88,7 @@ std::string ProgramFile() {
 
 std::string AbsolutePath(const std::string& path) {
   std::wstring wide = W(path);
-  if (path.empty() || !PathIsRelativeW(wide.c_str())) return path;
+  if (path.empty() || !win::shell::IsRelative(wide.c_str())) return path;
   std::wstring full(32768, L'\0');
   DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (n == 0 || n >= full.size()) return path;

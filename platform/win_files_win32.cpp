@@ -13,9 +13,9 @@
 #include "platform/win.h"
 #include "platform/win_buffers.h"
 
+#include "platform/shell_win32.h"
+
 #include <windows.h>
-#include <objbase.h>
-#include <shlwapi.h>
 
 namespace win {
 namespace {
@@ -50,9 +50,9 @@ UINT GetDriveTypeA(const char* root) {
   return ::GetDriveTypeW(W(root).c_str());
 }
 
-BOOL PathIsDirectoryA(const char* path) { return ::PathIsDirectoryW(W(path).c_str()) ? TRUE : FALSE; }
+BOOL PathIsDirectoryA(const char* path) { return shell::IsDirectory(W(path).c_str()) ? TRUE : FALSE; }
 
-BOOL PathFileExistsA(const char* path) { return ::PathFileExistsW(W(path).c_str()) ? TRUE : FALSE; }
+BOOL PathFileExistsA(const char* path) { return shell::FileExists(W(path).c_str()) ? TRUE : FALSE; }
 
 int _access(const char* path, int mode) {
   // The C runtime ends the program on a mode it does not know.
@@ -139,7 +139,7 @@ void GetLocalTime(SYSTEMTIME* now) {
   *now = {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
 }
 
-void* CoTaskMemAlloc(size_t size) { return ::CoTaskMemAlloc(size ? size : 1); }
-void CoTaskMemFree(void* block) { ::CoTaskMemFree(block); }
+void* CoTaskMemAlloc(size_t size) { return shell::TaskAlloc(size ? size : 1); }
+void CoTaskMemFree(void* block) { shell::TaskFree(block); }
 
 }  // namespace win

@@ -23,10 +23,12 @@
 #include "platform/wide.h"
 
 #include <windows.h>
+#include <cderr.h>
 #include <commdlg.h>
 
 // <windows.h> renames MessageBox to MessageBoxW; the back end's own member
-// keeps its name.
+// keeps its name. Without STRICT the system declares its callbacks without
+// parameters: ours are cast through a plain function pointer.
 #undef MessageBox
 
 namespace ui {
@@ -143,8 +145,9 @@ class Win32Backend : public Backend {
     WriteTemplate(dialog, &writer);
     dialog_ = &dialog;
     running = this;
-    HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, MessageFilter, nullptr, GetCurrentThreadId());
-    INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), writer.data(), nullptr, DialogProc,
+    HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(MessageFilter)), nullptr, GetCurrentThreadId());
+    INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), writer.data(), nullptr,
+                                             reinterpret_cast<DLGPROC>(reinterpret_cast<void (*)()>(DialogProc)),
                                              reinterpret_cast<LPARAM>(this));
     DWORD error = GetLastError();
     if (hook) UnhookWindowsHookEx(hook);
@@ -199,7 +202,7 @@ class Win32Backend : public Backend {
   void ShowLog(const std::string&, bool) override {}
   bool ReplacesWordpad() const override { return false; }
 
-  void WaitCursor(bool shown) override { SetCursor(LoadCursorW(nullptr, shown ? IDC_WAIT : IDC_ARROW)); }
+  void WaitCursor(bool shown) override { SetCursor(LoadCursorA(nullptr, shown ? IDC_WAIT : IDC_ARROW)); }
 
   // The thread's waiting messages, one by one, for at most a second.
   void PumpPending() override {
