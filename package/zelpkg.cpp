@@ -9,10 +9,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "package/sample.h"
 #include "package/store.h"
+#include "platform/host_file.h"
+#include "platform/win.h"
 
 namespace {
 
@@ -33,7 +36,8 @@ bool ParseNumber(const char* text, unsigned long long max, unsigned long long* v
 
 int Make(const std::string& file, const package::SampleOptions* sample) {
   std::string temp = file + ".zelpkg-tmp";
-  std::remove(temp.c_str());
+  std::error_code ignored;
+  std::filesystem::remove(win::HostFsPath(temp), ignored);
   sqlite3* db = nullptr;
   std::string error;
   bool ok = sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
@@ -45,12 +49,13 @@ int Make(const std::string& file, const package::SampleOptions* sample) {
     ok = false;
     error = "cannot close the store";
   }
-  if (ok && std::rename(temp.c_str(), file.c_str()) != 0) {
+  // Replaced in one step, also where a rename does not replace (Windows).
+  if (ok && !hostfile::Replace(temp, file)) {
     ok = false;
-    error = std::strerror(errno);
+    error = "cannot replace the file";
   }
   if (!ok) {
-    std::remove(temp.c_str());
+    std::filesystem::remove(win::HostFsPath(temp), ignored);
     std::fprintf(stderr, "zelpkg: %s: %s\n", file.c_str(), error.c_str());
     return 1;
   }
