@@ -110,11 +110,28 @@ window() {
   done
   return 1
 }
+# Gives the window the focus and presses the keys.
 press() {  # press WINDOW KEY...
   w=$1
   shift
+  sleep 1
   xdotool windowfocus --sync "$w" 2>/dev/null || true
   xdotool key --delay 50 "$@"
+}
+# The same, again while the window
+# stays (a window just shown may not listen yet); false when it never goes.
+press_away() {  # press_away WINDOW KEY...
+  w=$1
+  shift
+  for try in 1 2 3 4 5; do
+    sleep 1
+    xdotool windowfocus --sync "$w" 2>/dev/null || true
+    xdotool key --delay 50 "$@"
+    sleep 1
+    xdotool getwindowname "$w" >/dev/null 2>&1 || return 0
+    xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$w" || return 0
+  done
+  return 1
 }
 picture() { xwd -id "$1" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$2"; }
 
@@ -123,7 +140,7 @@ prepare "$d" "$win/bin/package.db"
 mkdir -p "$d/out"
 printf 'an older file\r\n' >"$d/out/資産.csv"
 use_drive_e "$d"
-(cd "$d" && ZEL_PACKAGE='E:\package.db' exec $wine "$win/bin/ZelEna20ToMx13.exe" >"$d/stdout.txt" 2>"$d/stderr.txt"; echo $? >"$d/status") &
+(cd "$d" && ZEL_PACKAGE='E:\package.db' $wine "$win/bin/ZelEna20ToMx13.exe" >"$d/stdout.txt" 2>"$d/stderr.txt"; echo $? >"$d/status") &
 program_pid=$!
 if dialog=$(window '集計条件'); then
   xdotool windowfocus --sync "$dialog" 2>/dev/null || true
@@ -132,12 +149,19 @@ if dialog=$(window '集計条件'); then
   sleep 1
   picture "$dialog" "$win/dialog.png"
   press "$dialog" F12
-  # The file exists: the overwrite question; Enter takes its first button, Yes.
-  if box=$(window '^減価償却$'); then press "$box" Return; else fail "no overwrite question"; fi
+  # The file exists: the overwrite question (shown before the dialog ends);
+  # Enter takes its first button, Yes.
+  if box=$(window '^減価償却$'); then press_away "$box" Return || fail "the question stays"; else
+    fail "no overwrite question"
+  fi
   # The sample company's remarks: WordPad shows the error log; the program
   # waits until it is closed.
-  if wordpad=$(window 'Wordpad'); then press "$wordpad" alt+F4; else fail "WordPad did not open the error log"; fi
-  if box=$(window '^減価償却$'); then press "$box" Return; else fail "no end message"; fi
+  if wordpad=$(window 'Wordpad'); then press_away "$wordpad" alt+F4 || fail "WordPad stays"; else
+    fail "WordPad did not open the error log"
+  fi
+  if box=$(window '^減価償却$'); then press_away "$box" Return || fail "the end message stays"; else
+    fail "no end message"
+  fi
   i=0
   while [ ! -s "$d/status" ] && [ $i -lt 120 ]; do sleep 0.5; i=$((i + 1)); done
   [ "$(cat "$d/status" 2>/dev/null)" = 0 ] || fail "the dialog run ended with status $(cat "$d/status" 2>/dev/null)"
