@@ -194,6 +194,10 @@ int AssetExporter::ExportAssetTypes(StDATAINFO* record) {
   StSHISANKUBUNINFO* categories = nullptr;
   long count = 0;
   if (rule_->LoadShisanKubunInfo(&categories, &count) != 0) read_failed_ = true;
+  // Every read is done: the walk ends here rather than at destruction, so
+  // that the store's read transaction does not keep other programs from
+  // writing while the end report (and the log viewer) is on screen.
+  rule_->MoveFinish();
   for (long i = 0; i < count && categories != nullptr && !read_failed_; ++i) WriteTypeRow(&categories[i]);
   CloseOutput(kTypeFile);
   if (categories != nullptr) win::CoTaskMemFree(categories);

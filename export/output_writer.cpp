@@ -10,14 +10,14 @@
 
 void AssetRow::Clear() {
   std::memset(record_, 0, kAssetRowRecordSize);
-  std::memset(written_, 0, sizeof written_);
+  std::memset(masks_, 1, sizeof masks_);
 }
 
 const StTAFORMAT& AssetRow::Column(int column, bool* ok) {
   const StTAFORMAT* table = AssetRowFormat();
   *ok = column >= 1 && column <= kAssetColumnCount;
   if (!*ok) return table[0];
-  written_[column - 1] = true;
+  masks_[column - 1] = 0;
   return table[column - 1];
 }
 
@@ -50,9 +50,7 @@ void AssetRow::Currency(int column, int64_t amount) {
   if (ok) std::memcpy(record_ + f.offset, &amount, sizeof amount);
 }
 
-void AssetRow::ApplyMask(ClTextAccessor* accessor) const {
-  for (long i = 0; i < kAssetColumnCount; ++i) accessor->SetMask(i, written_[i] ? 0 : 1);
-}
+void AssetRow::ApplyMask(ClTextAccessor* accessor) const { accessor->SetMasks(masks_, kAssetColumnCount); }
 
 OutputWriter::OutputWriter()
     : asset_row("G_INFO", AssetRowFormat(), kAssetColumnCount),

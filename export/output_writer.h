@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "export/code_register.h"
@@ -40,7 +41,7 @@ struct OutputFileStatus {
 // other column is written as an empty field.
 class AssetRow {
  public:
-  explicit AssetRow(unsigned char* record) : record_(record) {}
+  explicit AssetRow(unsigned char* record) : record_(record) { std::memset(masks_, 1, sizeof masks_); }
   void Clear();
   // Text of a text column, cut at the column's width in bytes; callers cut
   // double-byte texts themselves first.
@@ -54,7 +55,7 @@ class AssetRow {
  private:
   const StTAFORMAT& Column(int column, bool* ok);
   unsigned char* record_;
-  bool written_[kAssetColumnCount] = {};
+  unsigned char masks_[kAssetColumnCount];  // 1: not written, an empty field
 };
 
 class OutputWriter : public RemarkSink {

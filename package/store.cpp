@@ -157,16 +157,41 @@ bool Store::Open(const std::string& host_path, std::string* error) {
   db_ = db;
   ++generation_;
   complained_ = false;
+  readers_ = 0;
   return true;
 }
 
 void Store::Close() {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (!db_) return;
   // Statements still held by component objects keep the connection until
   // they are finalized.
   sqlite3_close_v2(db_);
   db_ = nullptr;
   ++generation_;
+  readers_ = 0;
+}
+
+bool Store::BeginRead(std::string* why) {
+  if (!db_) {
+    *why = "the store is not open";
+    return false;
+  }
+  if (readers_ == 0 && sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    *why = sqlite3_errmsg(db_);
+    return false;
+  }
+  ++readers_;
+  return true;
+}
+
+void Store::EndRead(uint64_t generation) {
+  if (!db_ || generation != generation_ || readers_ == 0) return;
+  // SQLite rolls a transaction back by itself after some failures (I/O,
+  // busy); then there is nothing left to end.
+  if (--readers_ == 0 && !sqlite3_get_autocommit(db_) &&
+      sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 sqlite3_stmt* Store::Prepare(const char* sql) const {
@@ -224,9 +249,48 @@ std::string ColumnText(sqlite3_stmt* stmt, int col) {
   return text;
 }
 
-void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size) {
-  cp932::CopyCut(field, size, ColumnText(stmt, col));
+namespace {
+
+thread_local std::string* t_capture = nullptr;
+
+// One line of ours on standard error, or into the thread's capture.
+void Say(const std::string& line) {
+  if (t_capture != nullptr) {
+    *t_capture += line;
+  } else {
+    std::fputs(line.c_str(), stderr);
+  }
 }
+
+void SayLossy(std::string_view utf8) {
+  Say("package store: \"" + std::string(utf8) + "\" has characters without a Shift_JIS form; shown as \"?\"\n");
+}
+
+}  // namespace
+
+void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size) {
+  int type = sqlite3_column_type(stmt, col);
+  const char* bytes = type == SQLITE_BLOB ? static_cast<const char*>(sqlite3_column_blob(stmt, col))
+                                          : reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+  if (size == 0) return;
+  if (!bytes || type == SQLITE_NULL) {
+    field[0] = '\0';
+    return;
+  }
+  std::string_view raw(bytes, cp932::FieldLength(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, col))));
+  bool ascii = true;
+  for (char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (type == SQLITE_BLOB || ascii)
+    cp932::CopyCut(field, size, raw);  // CP932 as it stands; ASCII is the same in both
+  else
+    if (cp932::FromUtf8Into(raw, field, size)) SayLossy(raw);
+}
+
+void SayFailure(std::string_view cp932_data_id, const std::string& what, const std::string& why) {
+  Say("package store: data set " + cp932::ToUtf8(cp932_data_id) + ", " + what + ": " + why + "\n");
+}
+
+void CaptureLines(std::string* into) { t_capture = into; }
 
 void BindKey(sqlite3_stmt* stmt, int n, const std::string& cp932_key) {
   std::string utf8 = cp932::ToUtf8(cp932_key);

@@ -160,4 +160,18 @@ TEST(Cp932, BothSystemsConvertEveryCharacterAlike) {
   EXPECT_EQ(cp932::ToUtf8("\x81\x0A" "c", &lossy), "?c");
 }
 
+TEST(Cp932, ConversionIntoAFieldCutsAsCopyCut) {
+  const std::string utf8 = reinterpret_cast<const char*>(u8"表ポa\U0001F600\u301Cb");
+  for (size_t size : {1u, 2u, 3u, 4u, 5u, 6u, 9u, 10u, 64u}) {
+    char field[64];
+    std::memset(field, 'x', sizeof field);
+    bool lossy = false;
+    std::string whole = cp932::FromUtf8(utf8, &lossy);
+    char expected[64];
+    cp932::CopyCut(expected, size, whole);
+    EXPECT_EQ(cp932::FromUtf8Into(utf8, field, size), lossy) << size;
+    EXPECT_STREQ(field, expected) << size;
+  }
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 // the same bytes on both systems.
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 
 #include "platform/cp932.h"
@@ -87,18 +88,29 @@ uint16_t DecodeCp932(std::string_view text, size_t i, size_t* length) {
   return cp932::IsLeadByte(c) ? kNone : TheTables().to_unicode[c];
 }
 
-// Appends the CP932 form of one UTF-16 unit; "?" when it has none.
-void AppendCp932(uint16_t unit, std::string* out, bool* lossy) {
+// The CP932 form of one UTF-16 unit in bytes[] and its length (1 or 2);
+// "?" with false when it has none.
+bool Cp932Of(uint16_t unit, char bytes[2], size_t* length) {
   uint16_t code = unit >= 0xD800 && unit < 0xE000 ? kNone : TheTables().from_unicode[unit];
+  *length = code > 0xFF && code != kNone ? 2 : 1;
   if (code == kNone) {
-    *out += '?';
-    *lossy = true;
-  } else if (code > 0xFF) {
-    *out += static_cast<char>(code >> 8);
-    *out += static_cast<char>(code & 0xFF);
-  } else {
-    *out += static_cast<char>(code);
+    bytes[0] = '?';
+    return false;
   }
+  if (code > 0xFF) {
+    bytes[0] = static_cast<char>(code >> 8);
+    bytes[1] = static_cast<char>(code & 0xFF);
+  } else {
+    bytes[0] = static_cast<char>(code);
+  }
+  return true;
+}
+
+void AppendCp932(uint16_t unit, std::string* out, bool* lossy) {
+  char bytes[2];
+  size_t n = 1;
+  if (!Cp932Of(unit, bytes, &n)) *lossy = true;
+  out->append(bytes, n);
 }
 
 void AppendUtf8(uint16_t unit, std::string* out) {
@@ -147,6 +159,32 @@ bool DecodeUtf8(std::string_view text, size_t i, uint32_t* code_point, size_t* l
   return true;
 }
 
+// Walks a UTF-8 text as the Linux build drives iconv: emit(bytes, n) with
+// each character's CP932 form, or with "?" for a character without one and
+// for a malformed sequence, which takes its lead byte and every
+// continuation byte after it. True when a "?" stood for something.
+template <typename Emit>
+bool EachCp932(std::string_view text, Emit emit) {
+  bool lost = false;
+  for (size_t i = 0; i < text.size();) {
+    uint32_t cp = 0;
+    size_t n = 1;
+    if (DecodeUtf8(text, i, &cp, &n) && cp < 0x10000) {
+      char bytes[2];
+      size_t length = 1;
+      if (!Cp932Of(static_cast<uint16_t>(cp), bytes, &length)) lost = true;
+      emit(bytes, length);
+      i += n;
+      continue;
+    }
+    emit("?", 1);
+    lost = true;
+    ++i;
+    while (i < text.size() && IsContinuation(static_cast<unsigned char>(text[i]))) ++i;
+  }
+  return lost;
+}
+
 }  // namespace
 
 namespace cp932 {
@@ -171,26 +209,29 @@ std::string ToUtf8(std::string_view text, bool* lossy) {
 }
 
 std::string FromUtf8(std::string_view text, bool* lossy) {
-  bool lost = false;
   std::string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    uint32_t cp = 0;
-    size_t n = 1;
-    if (DecodeUtf8(text, i, &cp, &n) && cp < 0x10000) {
-      AppendCp932(static_cast<uint16_t>(cp), &out, &lost);
-      i += n;
-      continue;
-    }
-    // As iconv is driven on Linux: "?" for the lead byte and every
-    // continuation byte that follows it.
-    out += '?';
-    lost = true;
-    ++i;
-    while (i < text.size() && IsContinuation(static_cast<unsigned char>(text[i]))) ++i;
-  }
+  bool lost = EachCp932(text, [&](const char* bytes, size_t n) { out.append(bytes, n); });
   if (lossy) *lossy = lost;
   return out;
+}
+
+bool FromUtf8Into(std::string_view text, char* field, size_t size) {
+  if (size == 0) return false;
+  // Whole characters only, as CopyCut cuts: once one does not fit, the
+  // rest is only looked at for what is lost.
+  size_t used = 0;
+  bool full = false;
+  bool lost = EachCp932(text, [&](const char* bytes, size_t n) {
+    if (full || used + n > size - 1) {
+      full = true;
+      return;
+    }
+    std::memcpy(field + used, bytes, n);
+    used += n;
+  });
+  field[used] = '\0';
+  return lost;
 }
 
 }  // namespace cp932

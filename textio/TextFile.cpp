@@ -1,6 +1,7 @@
 // ClTextFile: one file stream, opened in one of the library's modes.
 #include "textio/TextFile.h"
 
+#include <new>
 #include <string>
 
 #include "platform/win.h"
@@ -10,6 +11,8 @@
 namespace {
 
 const char kSource[] = "TextFile";
+
+constexpr std::streamsize kBufferSize = 256 * 1024;
 
 }  // namespace
 
@@ -43,8 +46,13 @@ long ClTextFile::Open(const char* path, TFOpenMode mode) {
   } else {
     request = std::ios_base::in;
   }
-  // Lines carry their own CR LF: nothing is translated on any system.
   m_stream.clear();
+  // The buffer must be set while the stream is closed; it stays set.
+  if (!m_buffer) {
+    m_buffer.reset(new (std::nothrow) char[kBufferSize]);
+    if (m_buffer) m_stream.rdbuf()->pubsetbuf(m_buffer.get(), kBufferSize);
+  }
+  // Lines carry their own CR LF: nothing is translated on any system.
   m_stream.open(win::HostFsPath(host), request | std::ios_base::binary);
   if (m_stream.fail()) return textio::ReportStatus(-1000, kSource, __LINE__);
   return textio::ReportStatus(0, kSource, __LINE__);

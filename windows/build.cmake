@@ -7,16 +7,19 @@
 enable_language(C)
 
 # Windows headers: no min/max macros, the lean set, and HWND as a plain
-# handle, as the program's own declarations have it.
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX NO_STRICT)
+# handle, as the program's own declarations have it. The printf family is
+# MinGW's C99 one, which formats as glibc does (%zu, %lld, %g), not the
+# system's older C runtime.
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX NO_STRICT __USE_MINGW_ANSI_STDIO=1)
 
 set(ZEL_SQLITE_DIR "${CMAKE_BINARY_DIR}/sqlite" CACHE PATH "folder with sqlite3.c and sqlite3.h")
-if(NOT EXISTS "${ZEL_SQLITE_DIR}/sqlite3.c")
+if(NOT EXISTS "${ZEL_SQLITE_DIR}/sqlite3.c" OR NOT EXISTS "${ZEL_SQLITE_DIR}/options.txt")
   message(FATAL_ERROR "No SQLite amalgamation in ${ZEL_SQLITE_DIR}: run windows/sqlite-source.sh first (make windows does)")
 endif()
 add_library(zel_sqlite3 STATIC "${ZEL_SQLITE_DIR}/sqlite3.c")
 target_include_directories(zel_sqlite3 SYSTEM PUBLIC "${ZEL_SQLITE_DIR}")
-target_compile_definitions(zel_sqlite3 PRIVATE SQLITE_OMIT_LOAD_EXTENSION)
+file(STRINGS "${ZEL_SQLITE_DIR}/options.txt" sqlite_options)
+target_compile_definitions(zel_sqlite3 PRIVATE ${sqlite_options})
 add_library(SQLite::SQLite3 ALIAS zel_sqlite3)
 
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

@@ -1,14 +1,15 @@
 #!/bin/sh
 # Makes the SQLite amalgamation (sqlite3.c, sqlite3.h) for the Windows build
 # from Debian's own sqlite3 source package, the version that the Linux build
-# links, and keeps it in DIR (under build-win/) for later builds.
+# links, with the compile options Debian builds it with (options.txt), and
+# keeps them in DIR (under build-win/) for later builds.
 #   sh windows/sqlite-source.sh DIR
 # The source entry is made from the machine's own Debian package list, in a
 # private apt folder inside DIR: the machine's apt setup is not touched.
 # Needs apt-get, dpkg-dev (dpkg-source) and tclsh (tcl).
 set -eu
 dir=$1
-[ -f "$dir/sqlite3.c" ] && [ -f "$dir/sqlite3.h" ] && exit 0
+[ -f "$dir/sqlite3.c" ] && [ -f "$dir/sqlite3.h" ] && [ -f "$dir/options.txt" ] && exit 0
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 apt=$dir/apt
@@ -33,6 +34,10 @@ cd "$dir/src"
 apt-get "$@" -qq source "sqlite3${version:+=$version}" >/dev/null 2>&1 || apt-get "$@" -qq source sqlite3 >/dev/null
 source=$(find "$dir/src" -mindepth 1 -maxdepth 1 -type d -name 'sqlite3-*' | head -n 1)
 [ -n "$source" ] || { echo "sqlite-source: no sqlite3 source unpacked" >&2; exit 1; }
+
+# Debian's own options (debian/rules), so that both builds' SQLite behave
+# alike (the dbstat table, the variable limit, ...).
+grep -o -- '-DSQLITE_[A-Z0-9_]*\(=[^ \\]*\)\?' "$source/debian/rules" | sed 's/^-D//' | sort -u >"$dir/options.txt"
 
 cd "$dir/amalgamation"
 "$source/configure" --disable-tcl >configure.log 2>&1
