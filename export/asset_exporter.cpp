@@ -146,7 +146,7 @@ int AssetExporter::ExportAssets() {
       break;
     }
     MakeTextsValid(master.record);
-    if (master.record.sMethodCode == 4) {
+    if (master.record.sMethodCode == kMethodLumpSum) {
       std::memcpy(key, master.record.assetKey, sizeof key);
       long items = 0;
       if (rule_->MoveReadyIkkatsu(key) != 0 || rule_->GetIkkatsuCount(&items) != 0) {

@@ -82,7 +82,16 @@ class AssetExporter {
   void SetDateSource(DateSource source) { date_source_ = source; }
 
  private:
+  // The row of an ordinary asset, filled by column groups.
   void WriteAssetRow(const StKOTEISHISANINFO& master, const StKOTEINENINFO& year);
+  void CodeColumn(AssetRow& row, const StKOTEISHISANINFO& master);
+  void KindColumns(AssetRow& row, const StKOTEISHISANINFO& master);
+  void QuantityColumns(AssetRow& row, const StKOTEISHISANINFO& master);
+  void BasisColumns(AssetRow& row, const StKOTEISHISANINFO& master);
+  void DepreciationColumns(AssetRow& row, const StKOTEISHISANINFO& master, const StKOTEINENINFO& year);
+  void DisposalColumns(AssetRow& row, const StKOTEISHISANINFO& master);
+  void BookColumns(AssetRow& row, const StKOTEISHISANINFO& master);
+  void MemoColumns(AssetRow& row, const StKOTEISHISANINFO& master);
   void WriteBreakdownRow(const StKOTEISHISANINFO& master, const StIKKATSUINFO& item);
   void AmountColumn(AssetRow& row, int column, int64_t amount);
   void RealColumn(AssetRow& row, int column, double value);

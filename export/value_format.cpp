@@ -262,21 +262,19 @@ size_t CodePart(std::string_view text, size_t width, char* out) {
 
 namespace {
 
-// One pass for the single-byte characters; the double-byte check only for a
-// text that has a byte above 0x7F (most of the texts of a row have none).
+// First the double-byte check (a lone lead byte must not pair with the
+// blank or "､" that a control character or separator after it becomes),
+// then the single-byte characters.
 void CleanText(char* text, size_t n, bool field) {
-  bool high = false;
+  cp932::MakeValid(text, n);
   for (size_t i = 0; i < n; ++i) {
     char c = text[i];
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      high = true;
-    } else if (c == '\r' || c == '\n') {
-      text[i] = ' ';
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      text[i] = ' ';  // CR, LF, tab and the other control characters
     } else if (field && c == ',') {
       text[i] = static_cast<char>(0xA4);
     }
   }
-  if (high) cp932::MakeValid(text, n);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // Every failed read and every value that does not fit its field is said on
 // standard error (one line) and makes the call fail; a walk whose read
 // failed stays failed until it is started again.
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <condition_variable>
@@ -277,6 +278,37 @@ bool FillAsset(Walk& walk, StKOTEISHISANINFO* master, StKOTEINENINFO* year) {
   return true;
 }
 
+// A count that one thread raises and the other waits on. The waiter sleeps
+// on a condition variable; a raise wakes it only once the count reaches what
+// it waits for, so the faster thread does not wake the slower one for every
+// row, and when nobody waits a raise costs no system call.
+class Progress {
+ public:
+  long Load() const { return value_.load(std::memory_order_acquire); }
+  void Reset(long value) { value_.store(value); }
+  void Raise(long value) {
+    value_.store(value);  // sequentially consistent with the waiter's wanted_
+    if (value >= wanted_.load()) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      raised_.notify_one();
+    }
+  }
+  // Returns once the count is at least target.
+  void WaitFor(long target) {
+    if (Load() >= target) return;
+    std::unique_lock<std::mutex> lock(mutex_);
+    wanted_.store(target);
+    raised_.wait(lock, [&] { return value_.load() >= target; });
+    wanted_.store(LONG_MAX);
+  }
+
+ private:
+  std::atomic<long> value_{0};
+  std::atomic<long> wanted_{LONG_MAX};  // what the waiter waits for; LONG_MAX: nobody
+  std::mutex mutex_;
+  std::condition_variable raised_;
+};
+
 // Reads the asset walk ahead on a thread of its own: while the program turns
 // one asset into a row, the store already steps to and fills the next ones,
 // so that the two cores share a long export. The rows pass through a ring of
@@ -312,8 +344,8 @@ class ReadAhead {
     rows_ = rows;
     taken_ = 0;
     generation_ = TheStore().generation();
-    produced_.store(0);
-    consumed_.store(0);
+    produced_.Reset(0);
+    consumed_.Reset(0);
     stop_.store(false);
     if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
     {
@@ -330,8 +362,7 @@ class ReadAhead {
     if (!reading_) return;
     reading_ = false;
     stop_.store(true);
-    consumed_.store(kWake);  // wakes a thread waiting for room
-    Signal();
+    consumed_.Raise(kWake);  // wakes the thread if it waits for room
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return command_ == Command::kIdle; });
   }
@@ -348,7 +379,9 @@ class ReadAhead {
       package::SayFailure(walk_data_id(), "assets", "cannot be read: the store was closed");
       return false;
     }
-    WaitUntil([&] { return produced_.load(std::memory_order_acquire) > index; });
+    // An empty ring waits for a few rows at once, so that a slower reading
+    // thread is not woken for each row; it ends the count when it stops.
+    if (produced_.Load() <= index) produced_.WaitFor(std::min(index + kBatch, rows_));
     Slot& slot = slots_[index % kSlots];
     const bool ok = slot.ok;
     if (!slot.lines.empty()) std::fputs(slot.lines.c_str(), stderr);
@@ -357,9 +390,7 @@ class ReadAhead {
       if (year) std::memcpy(year, &slot.year, sizeof slot.year);
       delivered->From(slot.master);
     }
-    ++taken_;
-    consumed_.store(taken_, std::memory_order_release);
-    Signal();
+    consumed_.Raise(++taken_);
     if (!ok) Stop();
     return ok;
   }
@@ -368,7 +399,8 @@ class ReadAhead {
 
  private:
   enum class Command { kIdle, kRead, kQuit };
-  static constexpr long kSlots = 64;
+  static constexpr long kSlots = 256;
+  static constexpr long kBatch = 32;
   static constexpr long kWake = LONG_MAX / 2;
   struct Slot {
     StKOTEISHISANINFO master;
@@ -379,20 +411,6 @@ class ReadAhead {
 
   std::string_view walk_data_id() const { return data_id_ ? std::string_view(data_id_) : std::string_view(); }
 
-  // Each side's progress is waited for and signalled under progress_mutex_,
-  // so that no wake-up falls between a check and the wait. (std::atomic's
-  // own wait loses wake-ups in the C++ library of the MinGW build, GCC 12,
-  // where it has no futex: the walk then hangs.)
-  template <typename Ready>
-  void WaitUntil(Ready ready) {
-    std::unique_lock<std::mutex> lock(progress_mutex_);
-    progress_.wait(lock, ready);
-  }
-  void Signal() {
-    { std::lock_guard<std::mutex> lock(progress_mutex_); }
-    progress_.notify_all();
-  }
-
   // The reading thread: waits for a walk, reads it ahead, waits again.
   void Run() {
     for (;;) {
@@ -402,6 +420,7 @@ class ReadAhead {
         if (command_ == Command::kQuit) return;
       }
       ReadRows();
+      produced_.Raise(kWake);  // no more rows: a waiting Take goes on
       {
         std::lock_guard<std::mutex> lock(mutex_);
         command_ = Command::kIdle;
@@ -412,8 +431,9 @@ class ReadAhead {
 
   void ReadRows() {
     for (long i = 0; i < rows_; ++i) {
-      // Room: the slot's previous row must have been taken.
-      WaitUntil([&] { return stop_.load() || i - consumed_.load(std::memory_order_acquire) < kSlots; });
+      // Room: the slot's previous row must have been taken. A full ring
+      // waits until half of it is free again.
+      if (i - consumed_.Load() >= kSlots) consumed_.WaitFor(i - kSlots / 2);
       if (stop_.load()) return;
       Slot& slot = slots_[i % kSlots];
       {
@@ -425,8 +445,7 @@ class ReadAhead {
         slot.ok = walk_.Seek(i) && FillAsset(walk_, &slot.master, &slot.year);
         package::CaptureLines(nullptr);
       }
-      produced_.store(i + 1, std::memory_order_release);
-      Signal();
+      produced_.Raise(i + 1);
       if (!slot.ok) return;
     }
   }
@@ -437,10 +456,8 @@ class ReadAhead {
   std::mutex mutex_;                  // guards command_
   std::condition_variable changed_;
   Command command_ = Command::kIdle;
-  std::mutex progress_mutex_;         // orders the waits on produced_ and consumed_
-  std::condition_variable progress_;
-  std::atomic<long> produced_{0};     // rows [0, produced_) are in their slots
-  std::atomic<long> consumed_{0};     // rows [0, consumed_) have been taken
+  Progress produced_;                 // rows [0, produced_) are in their slots
+  Progress consumed_;                 // rows [0, consumed_) have been taken
   std::atomic<bool> stop_{false};
   // The calling thread's own state.
   bool reading_ = false;

@@ -37,8 +37,11 @@ class E2eTest : public ::testing::Test {
 
   // The store: the sample company (assets as zelpkg makes them; 0 for none).
   void MakeStore(int assets = 200);
-  // Runs SQL on the store.
-  void Sql(const std::string& statements);
+  // Runs SQL on the store (or on another database file in the test's folder).
+  void Sql(const std::string& statements, const std::string& db = "package.db");
+  // Runs zelpkg with args in the test's folder; its exit status, with its
+  // standard output and error in *out and *err when given.
+  int Zelpkg(const std::vector<std::string>& args, std::string* out = nullptr, std::string* err = nullptr);
 
   // Runs program with script. env holds extra "NAME=value" entries that
   // replace those of their name ("NAME" alone removes it);
@@ -62,10 +65,15 @@ class E2eTest : public ::testing::Test {
   // runs that copy from then on.
   void UseProgramCopy(const std::string& program, const char* orvik_ini, const std::string& folder = "bin");
 
+  // Largest file the programs run from then on may write (0: no limit), as
+  // a full disk would stop them; writes beyond it fail.
+  long file_size_limit_ = 0;
+
   std::string dir_;            // the test's folder (host)
   std::string e_;              // what drive E: maps to (host)
   std::string drives_;         // extra ZEL_DRIVES entries, each starting with ";"
   std::string program_dir_;    // where the programs are run from
+  std::vector<std::string> args_;  // the programs' arguments (none by default)
 };
 
 // File helpers (host paths).

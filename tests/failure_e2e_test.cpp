@@ -132,6 +132,19 @@ TEST_F(FailureTest, AKilledExportLeavesTheEarlierFilesWhole) {
   EXPECT_FALSE(Leftovers(e_ + "/out").empty());
 }
 
+TEST_F(FailureTest, AFullDiskLeavesTheEarlierFilesWhole) {
+  MakeStore(20000);
+  OutputFiles earlier = PutEarlierFiles();
+  file_size_limit_ = 1 << 20;  // the asset data file needs about 6 MB
+  RunResult r = Run(kExportToA);
+  EXPECT_EQ(r.status, 2) << r.errors;
+  ASSERT_EQ(r.Messages().size(), 2u) << r.errors;
+  EXPECT_EQ(r.Messages()[1].rfind(kExportFailedStart, 0), 0u) << r.Messages()[1];
+  EXPECT_NE(r.Messages()[1].find("⇒ E:\\out\\a.csv\n"), std::string::npos) << r.Messages()[1];
+  EXPECT_TRUE(Files() == earlier);
+  EXPECT_TRUE(Leftovers(e_ + "/out").empty());
+}
+
 TEST_F(FailureTest, TwoExportsToOnePathLeaveOneWholeFile) {
   MakeStore(20000);
   fs::create_directories(e_ + "/out");

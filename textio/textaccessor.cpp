@@ -296,15 +296,21 @@ long ClTextAccessor::_WriteLine(long prefix, bool names) {
   SetBinaryMode(m_stream);
   m_line.Clear();
   for (long i = 0; i < prefix; ++i) m_line.Put("\"\",", 3);
-  const char* separator = SeparatorText(m_delimiter);
-  const long separatorLength = static_cast<long>(std::strlen(separator));
+  const char separator = *SeparatorText(m_delimiter);  // one byte, or none
   const long columns = _GetItemNum();
   const bool ordered = m_selectFlag == 0 && m_orderCount > 0 && m_order != nullptr;  // as _GetItemNo
+  const bool delimited = m_delimiter != DELIM_FIXED;
   long result = 0;
   for (long i = 0; i < columns && result == 0; ++i) {
     long column = ordered ? _GetItemNo(i) : i;
-    result = names ? WriteItemName(column, i) : _AppendItem(column);
-    if (result == 0 && i + 1 < columns) m_line.Put(separator, separatorLength);
+    if (names) {
+      result = WriteItemName(column, i);
+    } else if (delimited && column >= 0 && column < m_count && m_mask[column] == 1) {
+      // An empty field, the most common column of a row: nothing to add.
+    } else {
+      result = _AppendItem(column);
+    }
+    if (result == 0 && i + 1 < columns && separator != '\0') m_line.PutChar(separator);
   }
   if (result == 0) m_line.Put("\r\n", 2);
   bool written = Flush(m_stream, m_line);

@@ -148,6 +148,10 @@ class ClTextAccessor {
       std::memcpy(m_data + m_size, text, static_cast<size_t>(length));
       m_size += static_cast<size_t>(length);
     }
+    void PutChar(char c) {
+      if (m_size == m_capacity && !Grow(1)) return;
+      m_data[m_size++] = c;
+    }
     void Spaces(long count);
     // text right-aligned in a field of width bytes (no padding for a width
     // of 0 or less); a longer text is written whole.

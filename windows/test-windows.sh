@@ -41,6 +41,9 @@ trap cleanup EXIT
 # no window manager on Xvfb. The ANSI code page stays Wine's default (1252),
 # so the programs show that they need no 932 code page.
 mkdir -p "$WINEPREFIX"
+# One Wine server for the whole run (ended on exit): test programs started
+# side by side then never race a server that is starting or stopping.
+/usr/lib/wine/wineserver -p 2>/dev/null || true
 $wine cmd /c exit >/dev/null 2>&1 || true
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n' |
   iconv -f UTF-8 -t UTF-16 >"$win/wine-settings.reg"
