@@ -1,12 +1,13 @@
 # make test: install what is missing, build, run every test.
-# make run:  install, build, open the dialog (or run the demo script without a terminal).
+# make run:  install, build quietly, open the dialog (or run the demo script without a
+#            terminal); drive E: of the program is build/demo, kept between runs.
 # make windows:      cross-build the Windows programs into build-win/dist/.
 # make test-windows: the Windows build's tests under Wine (after the Linux build).
 BUILD   ?= build
 WIN_BUILD ?= build-win
 JOBS    ?= $(shell nproc)
 PACKAGES = g++ make cmake pkg-config sqlite3 libsqlite3-dev libncurses-dev nlohmann-json3-dev \
-           libgtest-dev libgmock-dev libbenchmark-dev tmux
+           libgtest-dev libgmock-dev libbenchmark-dev tmux less
 # The cross compiler, Wine to run zelpkg at build time, and what makes
 # SQLite's amalgamation from Debian's source package.
 WIN_PACKAGES = $(PACKAGES) g++-mingw-w64-x86-64 wine64 dpkg-dev tcl
@@ -44,7 +45,12 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-run: build
+# Quiet: what make run needs is built with its output kept in a log, shown
+# only when the build fails.
+run: configure
+	@echo "Building the program (the build's output is shown only if it fails)..."
+	@cmake --build $(BUILD) -j $(JOBS) --target ZelEna20ToMx13 package_db >$(BUILD)/run-build.log 2>&1 \
+	  || { cat $(BUILD)/run-build.log; echo "The build failed."; exit 1; }
 	@sh app/run.sh $(BUILD)
 
 # The benchmarks, then the whole program beside a plain SQLite dump (stores

@@ -75,6 +75,7 @@ BOOL CZelExportApp::InitInstance() {
   {
     AssetExporter exporter;
     exporter.SetOutputPath(output_path);
+    exporter.SetProgressSink(ui::ShowProgress);
     exporter.OpenAssetFile(&record);
     exporter.ExportAssets();
     exporter.ExportAssetTypes(&record);

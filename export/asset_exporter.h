@@ -81,6 +81,11 @@ class AssetExporter {
   using DateSource = void (*)(int* year, int* month, int* day);
   void SetDateSource(DateSource source) { date_source_ = source; }
 
+  // Told how far the asset walk has come: assets done of the total, once
+  // before the first asset and after each one. Null (the default) for none.
+  using ProgressSink = void (*)(long done, long total);
+  void SetProgressSink(ProgressSink sink) { progress_ = sink; }
+
  private:
   // The row of an ordinary asset, filled by column groups.
   void WriteAssetRow(const StKOTEISHISANINFO& master, const StKOTEINENINFO& year);
@@ -109,5 +114,6 @@ class AssetExporter {
   std::unique_ptr<ClRuleGenkashokyaku> rule_;  // deleted through its virtual destructor
   OutputWriter writer_;
   DateSource date_source_ = nullptr;
+  ProgressSink progress_ = nullptr;
   bool read_failed_ = false;
 };
