@@ -1,24 +1,40 @@
 # make test: install what is missing, build, run every test.
 # make run:  install, build quietly, open the dialog (or run the demo script without a
 #            terminal); drive E: of the program is build/demo, kept between runs.
+# make windows:      cross-build the Windows programs into build-win/dist/.
+# make test-windows: the Windows build's tests under Wine (after the Linux build).
 BUILD   ?= build
+WIN_BUILD ?= build-win
 JOBS    ?= $(shell nproc)
 PACKAGES = g++ make cmake pkg-config sqlite3 libsqlite3-dev libncurses-dev nlohmann-json3-dev \
            libgtest-dev libgmock-dev libbenchmark-dev tmux less
+# The cross compiler, Wine to run zelpkg at build time, and what makes
+# SQLite's amalgamation from Debian's source package.
+WIN_PACKAGES = $(PACKAGES) g++-mingw-w64-x86-64 wine64 dpkg-dev tcl
+# Xvfb and xdotool for the Windows dialog, xwd and netpbm for its picture,
+# a Japanese font for its texts.
+WIN_TEST_PACKAGES = $(WIN_PACKAGES) xvfb xdotool x11-apps netpbm fonts-ipafont-gothic
+WINE_ENV = WINEPREFIX=$(abspath $(WIN_BUILD))/wine WINEDEBUG=-all
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test run bench clean
+.PHONY: all deps configure build test run bench clean windows-deps windows test-windows-deps test-windows
 
 all: build
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# $(call install,PACKAGES): installs those that are missing.
+define install
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
 	  echo "installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq \
+	    -o DPkg::Lock::Timeout=600 $$missing; \
 	fi
+endef
+
+deps:
+	$(call install,$(PACKAGES))
 
 configure: deps
 	@cmake -S . -B $(BUILD) >/dev/null
@@ -42,6 +58,22 @@ run: configure
 bench: build
 	@for b in $(BUILD)/bench-bin/*; do [ -x "$$b" ] && "$$b"; done
 	@$(BUILD)/bench-run/side_by_side --bin $(BUILD)/bin --cache $(BUILD)/bench-data --pairs 3
+
+windows-deps:
+	$(call install,$(WIN_PACKAGES))
+
+windows: windows-deps
+	@sh windows/sqlite-source.sh $(WIN_BUILD)/sqlite
+	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=windows/toolchain-mingw64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(WINE_ENV) cmake --build $(WIN_BUILD) -j $(JOBS)
+	@echo "The Windows programs: $(WIN_BUILD)/dist/"
+
+test-windows-deps:
+	$(call install,$(WIN_TEST_PACKAGES))
+
+test-windows: test-windows-deps build windows
+	$(WINE_ENV) sh windows/test-windows.sh $(WIN_BUILD) $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -7,6 +7,7 @@
 
 #include "platform/cp932.h"
 #include "platform/win.h"
+#include "platform/win_buffers.h"
 
 namespace win {
 namespace {
@@ -38,38 +39,6 @@ std::string_view Unquote(std::string_view v) {
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
     return v.substr(1, v.size() - 2);
   return v;
-}
-
-// Copies text into the caller's buffer cut to fit; returns the bytes copied.
-DWORD Deliver(std::string_view text, char* buffer, DWORD size) {
-  if (!buffer || size == 0) return 0;
-  return static_cast<DWORD>(cp932::CopyCut(buffer, size, text));
-}
-
-// A list of names, each terminated, the list ended by a second NUL; cut like
-// Windows when it does not fit (returns size - 2 then).
-DWORD DeliverList(const std::vector<std::string>& names, char* buffer, DWORD size) {
-  if (!buffer || size == 0) return 0;
-  if (size == 1) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  size_t used = 0;
-  for (const std::string& name : names) {
-    if (used + name.size() + 2 > size) {
-      size_t room = size - 2 - used;
-      size_t n = cp932::CutLength(name, room);
-      std::memcpy(buffer + used, name.data(), n);
-      used += n;
-      buffer[used] = '\0';
-      buffer[used + 1] = '\0';
-      return static_cast<DWORD>(size - 2);
-    }
-    std::memcpy(buffer + used, name.c_str(), name.size() + 1);
-    used += name.size() + 1;
-  }
-  buffer[used] = '\0';
-  return static_cast<DWORD>(used == 0 ? 0 : used);
 }
 
 bool ReadFile(const char* file, std::string* contents) {
