@@ -190,4 +190,41 @@ TEST_F(Files, ProfileStringsAsWindowsReadsThem) {
   EXPECT_EQ(std::string(keys, 6), std::string("MX13\0", 6));
 }
 
+// Section names (null section) and key names (null key) as a list of
+// terminated names ended by a second NUL. A buffer too small cuts the list,
+// ends it in two NULs and gives size - 2; nothing past size is written.
+TEST_F(Files, ProfileNameListsAreCutToTheBuffer) {
+  Write("t.ini", "[A]\r\nk=1\r\nl=2\r\n[B]\r\n[表表]\r\n");
+  struct Case {
+    const char* section;
+    DWORD size;
+    DWORD result;
+    std::string bytes;  // the first size bytes of the buffer
+  };
+  const Case cases[] = {
+      {nullptr, 0, 0, ""},
+      {nullptr, 1, 0, std::string("\0", 1)},
+      {nullptr, 2, 0, std::string("\0\0", 2)},
+      {nullptr, 3, 1, std::string("A\0\0", 3)},  // the next name would start where the end must be
+      {nullptr, 4, 2, std::string("A\0\0\0", 4)},
+      {nullptr, 5, 3, std::string("A\0B\0\0", 5)},
+      {nullptr, 7, 5, std::string("A\0B\0\0\0", 6)},  // no half of a double-byte character
+      {nullptr, 9, 7, std::string("A\0B\0表\0\0", 8)},
+      {nullptr, 10, 9, std::string("A\0B\0表表\0\0", 10)},  // exactly fits: the whole list
+      {"A", 3, 1, std::string("k\0\0", 3)},
+      {"A", 4, 2, std::string("k\0\0\0", 4)},
+      {"A", 5, 4, std::string("k\0l\0\0", 5)},
+      {"B", 3, 0, std::string("\0", 1)},  // a section without keys: an empty list
+  };
+  for (const Case& c : cases) {
+    char buffer[16];
+    std::memset(buffer, 'z', sizeof(buffer));
+    DWORD n = win::GetPrivateProfileStringA(c.section, nullptr, "", c.size ? buffer : nullptr, c.size, "C:\\t.ini");
+    SCOPED_TRACE(std::string(c.section ? c.section : "(sections)") + " size " + std::to_string(c.size));
+    EXPECT_EQ(n, c.result);
+    EXPECT_EQ(std::string(buffer, c.bytes.size()), c.bytes);
+    EXPECT_EQ(buffer[c.size], 'z');
+  }
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
 // GetPrivateProfileStringA: reads a Windows INI file the way Windows does.
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -57,12 +58,13 @@ DWORD DeliverList(const std::vector<std::string>& names, char* buffer, DWORD siz
   size_t used = 0;
   for (const std::string& name : names) {
     if (used + name.size() + 2 > size) {
-      size_t room = size - 2 - used;
-      size_t n = cp932::CutLength(name, room);
-      std::memcpy(buffer + used, name.data(), n);
-      used += n;
-      buffer[used] = '\0';
-      buffer[used + 1] = '\0';
+      // The cut name starts at most at size - 2, so that the two NULs fit;
+      // when the previous name's NUL already stands there, it is the first.
+      size_t start = std::min<size_t>(used, size - 2);
+      size_t n = cp932::CutLength(name, size - 2 - start);
+      std::memcpy(buffer + start, name.data(), n);
+      buffer[start + n] = '\0';
+      buffer[start + n + 1] = '\0';
       return static_cast<DWORD>(size - 2);
     }
     std::memcpy(buffer + used, name.c_str(), name.size() + 1);
