@@ -190,6 +190,22 @@ TEST_F(Files, ProfileStringsAsWindowsReadsThem) {
   EXPECT_EQ(std::string(keys, 6), std::string("MX13\0", 6));
 }
 
+// A NUL byte in the file ends a value or a name as it ends any text; the
+// result counts only what comes before it.
+TEST_F(Files, ProfileTextsEndAtANul) {
+  Write("t.ini", std::string("[S]\r\nk=ab\0cd\r\nx\0y=1\r\n[T\0U]\r\n", 28));
+  DWORD n = 99;
+  EXPECT_EQ(Ini("S", "k", "", 16, "C:\\t.ini", &n), "ab");
+  EXPECT_EQ(n, 2u);
+  char list[16];
+  std::memset(list, 'z', sizeof(list));
+  EXPECT_EQ(win::GetPrivateProfileStringA(nullptr, nullptr, "", list, sizeof(list), "C:\\t.ini"), 4u);
+  EXPECT_EQ(std::string(list, 5), std::string("S\0T\0\0", 5));
+  std::memset(list, 'z', sizeof(list));
+  EXPECT_EQ(win::GetPrivateProfileStringA("S", nullptr, "", list, sizeof(list), "C:\\t.ini"), 4u);
+  EXPECT_EQ(std::string(list, 5), std::string("k\0x\0\0", 5));
+}
+
 // Section names (null section) and key names (null key) as a list of
 // terminated names ended by a second NUL. A buffer too small cuts the list,
 // ends it in two NULs and gives size - 2; nothing past size is written.

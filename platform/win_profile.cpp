@@ -41,10 +41,14 @@ std::string_view Unquote(std::string_view v) {
   return v;
 }
 
+// A value or name of the file as the caller sees it: a NUL byte in the file
+// ends it, as it ends any text.
+std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
 // Copies text into the caller's buffer cut to fit; returns the bytes copied.
 DWORD Deliver(std::string_view text, char* buffer, DWORD size) {
   if (!buffer || size == 0) return 0;
-  return static_cast<DWORD>(cp932::CopyCut(buffer, size, text));
+  return static_cast<DWORD>(cp932::CopyCut(buffer, size, UpToNul(text)));
 }
 
 // A list of names, each terminated, the list ended by a second NUL; cut like
@@ -56,7 +60,8 @@ DWORD DeliverList(const std::vector<std::string>& names, char* buffer, DWORD siz
     return 0;
   }
   size_t used = 0;
-  for (const std::string& name : names) {
+  for (const std::string& whole : names) {
+    std::string_view name = UpToNul(whole);
     if (used + name.size() + 2 > size) {
       // The cut name starts at most at size - 2, so that the two NULs fit;
       // when the previous name's NUL already stands there, it is the first.
@@ -67,7 +72,8 @@ DWORD DeliverList(const std::vector<std::string>& names, char* buffer, DWORD siz
       buffer[start + n + 1] = '\0';
       return static_cast<DWORD>(size - 2);
     }
-    std::memcpy(buffer + used, name.c_str(), name.size() + 1);
+    std::memcpy(buffer + used, name.data(), name.size());
+    buffer[used + name.size()] = '\0';
     used += name.size() + 1;
   }
   buffer[used] = '\0';
