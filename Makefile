@@ -1,12 +1,19 @@
 # make test: install what is missing, build, run every test.
 # make run:  install, build, open the dialog (or run the demo script without a terminal).
+# make sanitize: everything built with ASan and UBSan in build-sanitize/, every
+#   test run there, then each fuzz target (clang, libFuzzer) for FUZZ_TIME seconds.
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
 PACKAGES = g++ make cmake pkg-config sqlite3 libsqlite3-dev libncurses-dev nlohmann-json3-dev \
            libgtest-dev libgmock-dev libbenchmark-dev tmux
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+SANITIZE_BUILD ?= build-sanitize
+SANITIZE_PACKAGES = clang libclang-rt-dev
+FUZZ_TIME ?= 30
+# Stop at the first finding, with its stack.
+SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps configure build test run bench clean
+.PHONY: all deps configure build test run bench clean sanitize
 
 all: build
 
@@ -34,5 +41,14 @@ run: build
 bench: build
 	@for b in $(BUILD)/bench-bin/*; do [ -x "$$b" ] && "$$b"; done
 
+sanitize:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(SANITIZE_PACKAGES)"
+	@cmake -S . -B $(SANITIZE_BUILD) -DZEL_SANITIZE=ON >/dev/null
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+	@cmake -S . -B $(SANITIZE_BUILD)/fuzz -DZEL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	cmake --build $(SANITIZE_BUILD)/fuzz --target fuzz -j $(JOBS)
+	$(SANITIZER_ENV) sh fuzz/run.sh $(SANITIZE_BUILD)/fuzz $(FUZZ_TIME)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)
