@@ -196,6 +196,12 @@ BOOL CreateDirectoryA(const char* path, void* /*security*/) {
 BOOL RemoveDirectoryA(const char* path) {
   std::string host;
   if (!ToHostPath(path, &host) || OnCdrom(path)) return FALSE;
+  // The root folder of a drive or share is never removed, as on Windows,
+  // however the path reaches it: through empty names, "..", or the folder
+  // of another drive that holds it.
+  std::string windows = FromHostPath(host);
+  const char* below_root = windows.empty() ? nullptr : PathSkipRootA(windows.c_str());
+  if (below_root && *below_root == '\0') return FALSE;
   return ::rmdir(host.c_str()) == 0 ? TRUE : FALSE;
 }
 

@@ -104,6 +104,24 @@ TEST_F(Files, FoldersAndFiles) {
   EXPECT_FALSE(win::PathFileExistsA("C:\\表"));
 }
 
+// The root folder of a drive or share is never removed, as on Windows,
+// however the path reaches it: empty names, "..", or another drive whose
+// folder holds it.
+TEST_F(Files, ARootFolderIsNeverRemoved) {
+  mkdir((host_ + "/e").c_str(), 0755);
+  setenv("ZEL_DRIVES", ("C:fixed=" + host_ + ";E:fixed=" + host_ + "/e").c_str(), 1);
+  setenv("ZEL_SHARES", ("srv/e=" + host_ + "/e").c_str(), 1);
+  win::ReloadMappings();
+  for (const char* root : {"E:\\", "E:\\\\\\", "E:\\a\\..", "C:\\e", "\\\\srv\\e\\", "\\\\srv\\e\\x\\..\\"}) {
+    EXPECT_FALSE(win::RemoveDirectoryA(root)) << root;
+    EXPECT_TRUE(win::PathIsDirectoryA("E:\\")) << root;
+  }
+  ASSERT_TRUE(win::CreateDirectoryA("E:\\sub", nullptr));
+  EXPECT_TRUE(win::RemoveDirectoryA("E:\\sub\\\\"));
+  EXPECT_FALSE(win::PathIsDirectoryA("E:\\sub"));
+  unsetenv("ZEL_SHARES");
+}
+
 TEST_F(Files, CurrentDirectoryAndProgramPathInWindowsForm) {
   char saved[4096];
   ASSERT_TRUE(getcwd(saved, sizeof(saved)));
