@@ -41,8 +41,11 @@ test: build
 run: build
 	@sh app/run.sh $(BUILD)
 
+# The benchmarks, then the whole program beside a plain SQLite dump (stores
+# of 100,000 and 1,000,000 assets made once under $(BUILD)/bench-data).
 bench: build
 	@for b in $(BUILD)/bench-bin/*; do [ -x "$$b" ] && "$$b"; done
+	@$(BUILD)/bench-run/side_by_side --bin $(BUILD)/bin --cache $(BUILD)/bench-data --pairs 3
 
 sanitize:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(SANITIZE_PACKAGES)"

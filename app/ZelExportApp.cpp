@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "app/build_constants.h"
 #include "dialog/ExportConditionsDlg.h"
 #include "export/asset_exporter.h"
+#include "package/store.h"
 #include "platform/cp932.h"
+#include "platform/host_file.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/message_box.h"
 #include "platform/win.h"
@@ -39,6 +42,9 @@ BOOL CZelExportApp::InitInstance() {
   connect->SetUseDataType(3);
   // A refused connection ends the run; the component has said why.
   if (connect->Initiate() != 0) return FALSE;
+  // The store as it was opened, before the current directory changes: the
+  // dialog refuses an output path that would write over it.
+  std::string store_file = hostfile::AbsolutePath(package::StorePath());
   EnterProgramFolder();
   if (!CheckProgramLevel(1)) return FALSE;
   if (connect->ExpSysLink() != 0) return FALSE;
@@ -55,6 +61,7 @@ BOOL CZelExportApp::InitInstance() {
     user->GetSelectedNo(dialog.m_szUserID, &dialog.m_lFirstNo, &dialog.m_lSecondNo);
   }
   dialog.m_nPastResults = record.sDataKind == kPastResultsKind ? 1 : 0;
+  dialog.m_strStoreFile = store_file;
   cp932::CopyCut(dialog.m_szCompany, sizeof dialog.m_szCompany, GetInfoText(0, &record));
   cp932::CopyCut(dialog.m_szPeriod, sizeof dialog.m_szPeriod, GetInfoText(1, &record));
 
@@ -101,15 +108,20 @@ void CZelExportApp::EnterProgramFolder() {
 // ---- End report -------------------------------------------------------------------------------
 void CZelExportApp::ReportEnd(const char* output_path, const AssetExporter& exporter) {
   if (!exporter.Succeeded()) {
-    // A file that was not fully written is never reported as a success.
-    int failed = exporter.FailedOutput();
-    const char* file = failed >= 0 ? exporter.OutputPath(static_cast<int16_t>(failed)) : "";
-    if (!file || !file[0]) file = output_path;
-    char text[1024];
-    std::snprintf(text, sizeof text,
-                  "減価償却情報の出力に失敗しました。\n\n書き込めなかったファイル ⇒ %s\n\nアプリケーションを終了します。",
-                  file);
-    ShowEndMessage(text, MB_ICONSTOP);
+    // Data that could not be read, or a file that was not fully written, is
+    // never reported as a success; every file that failed is named.
+    std::string text = "減価償却情報の出力に失敗しました。\n\n";
+    if (exporter.ReadFailed()) {
+      text += "会計データを読み込めませんでした。\n出力先のファイルは変更されていません。\n";
+    } else {
+      for (int16_t kind = 0; kind < kOutputKinds; ++kind) {
+        if ((exporter.FailedOutputs() & (1u << kind)) == 0) continue;
+        const char* file = exporter.OutputPath(kind);
+        text += std::string("書き込めなかったファイル ⇒ ") + (file[0] ? file : output_path) + "\n";
+      }
+    }
+    text += "\nアプリケーションを終了します。";
+    ShowEndMessage(text.c_str(), MB_ICONSTOP);
     SetExitStatus(kExportFailedStatus);
     return;
   }

@@ -75,11 +75,13 @@ class ClSetData {
  public:
   long GetDatCursor(long* cursor);
   long ReadyDat(long cursor, long flag);
-  // 0 with the next data set in *record; nonzero at the end.
+  // 0 with the next data set in *record; nonzero at the end or when the
+  // store cannot be read. A value that does not fit its field is said on
+  // standard error and left cleared; the record is still delivered.
   long WalkDat(StDATAINFO* record, long cursor);
   long ReleaseDatCursor(long cursor);
   // The selected data set's record (owned by the component); a cleared
-  // record when none is selected.
+  // record when none is selected. Values that do not fit as in WalkDat.
   StDATAINFO* GetSelectedInfo();
 };
 
@@ -106,6 +108,17 @@ class ClSaveBase {
 
 // The depreciation rule object: walks the assets and categories of the data
 // set handed to SetCurDataID.
+//
+// A nonzero result means the records of that call cannot be trusted: the
+// store could not be read (damaged, locked, changed under the walk) or a
+// stored value does not fit its record field (it is never coerced). The
+// component has then said why in one line on standard error. A walk whose
+// read failed stays failed: its later calls return nonzero at once. A value
+// that does not fit fails only the call that met it.
+//
+// The asset walk reads one snapshot of the store from MoveReady to
+// MoveFinish; item walks and LoadShisanKubunInfo called meanwhile read the
+// same snapshot.
 class ClRuleGenkashokyaku : public ClSaveBase {
  public:
   ClRuleGenkashokyaku();
@@ -116,19 +129,23 @@ class ClRuleGenkashokyaku : public ClSaveBase {
   long AttachOptLink(ClOptLink* link);
 
   // Asset walk: MoveReady, GetCount, Move(i) for rising i, MoveFinish.
+  // MoveReady counts; GetCount gives 0 and fails when that failed. Move
+  // fails for an index outside the count.
   long MoveReady(void* filter, long a, long b);
   long GetCount(long* count);
   long Move(long index, StKOTEISHISANINFO* master, StKOTEINENINFO* year, StKOTEITSUKIINFO* month);
   long MoveFinish();
 
-  // Items of the lump-sum asset selected by its 16-byte key.
+  // Items of the lump-sum asset selected by its 16-byte key (a key that
+  // names no asset fails).
   long MoveReadyIkkatsu(const uint8_t* key);
   long GetIkkatsuCount(long* count);
   long MoveIkkatsu(long index, StIKKATSUINFO* item);
   long MoveFinishIkkatsu();
 
   // The data set's categories as an array allocated with CoTaskMemAlloc; the
-  // caller frees it with CoTaskMemFree.
+  // caller frees it with CoTaskMemFree. On failure the array is null and the
+  // count 0.
   long LoadShisanKubunInfo(StSHISANKUBUNINFO** array, long* count);
 
  private:

@@ -24,20 +24,24 @@ struct EntrySpan {
   size_t next_line;   // first byte after that LF (content size without one)
 };
 // The first entry of key at the start of a line; false when there is none.
+// A file edited by hand may hold more than one; the first counts.
 bool FindEntry(std::string_view content, std::string_view key, EntrySpan* span);
 
-// The content after storing key + path: the old entry of key (if any) taken
-// out, the others in their order, the new entry last.
+// The content after storing key + path: every old entry of key taken out,
+// the others in their order, the new entry last.
 std::string ReplaceEntry(std::string_view content, std::string_view key, std::string_view path);
 
-// Reads the remembered path of key into buffer (capacity bytes, cut without
-// splitting a character). 1 when found, 0 when the file or entry is missing.
+// Reads the remembered path of key into buffer (capacity bytes). 1 when
+// found; 0 when the file or entry is missing, when the path does not fit
+// (it is never cut into another path), or when the file is not a regular
+// file (a FIFO is never opened).
 int LoadEntry(const std::string& host_path, std::string_view key, char* buffer, size_t capacity);
 
-// Stores key + path. The new content goes to a temporary file in the same
-// folder, which then replaces the old file, so a failure leaves the old file
-// whole. 1 when stored. A file that exists but cannot be read and written is
-// left alone.
+// Stores key + path. The read, the change and the replacement of the file
+// (written whole beside it, then renamed over it) run under the folder's
+// lock, so saves of two programs at once keep both entries and a failure
+// leaves the old file whole. 1 when stored; 0, with nothing changed, when
+// the file cannot be read or is not a regular file.
 int SaveEntry(const std::string& host_path, std::string_view key, std::string_view path);
 
 }  // namespace envfile

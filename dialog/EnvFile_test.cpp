@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -93,13 +95,78 @@ TEST_F(EnvFileTest, EmptyPathAndEdgesOfTheContent) {
   ASSERT_EQ(envfile::SaveEntry(file_, "w/0/0:", "C:\\w.csv"), 1);
   EXPECT_EQ(Read(), "u/0/0:\nv/0/0:C:\\last.csv\nw/0/0:C:\\w.csv\n");
 
-  // An over-long path is cut at the buffer without splitting a character:
-  // 259 bytes of "a" and one double-byte character would need 261 bytes.
+  // A path that does not fit the buffer is no entry: cut short it would
+  // name another file. 259 bytes of "a" and one double-byte character need
+  // 261 bytes; 258 and one fit.
   Write("k/0/0:" + std::string(259, 'a') + "\x95\x5c" + "\n");
+  EXPECT_EQ(envfile::LoadEntry(file_, "k/0/0:", buf, sizeof buf), 0);
+  EXPECT_STREQ(buf, "");
+  Write("k/0/0:" + std::string(258, 'a') + "\x95\x5c" + "\n");
   ASSERT_EQ(envfile::LoadEntry(file_, "k/0/0:", buf, sizeof buf), 1);
-  EXPECT_EQ(std::string(buf), std::string(259, 'a'));
+  EXPECT_EQ(std::string(buf), std::string(258, 'a') + "\x95\x5c");
 
   EXPECT_EQ(envfile::LoadEntry(dir_ + "/missing.env", "k/0/0:", buf, sizeof buf), 0);
+}
+
+TEST_F(EnvFileTest, EveryLineOfTheKeyGoesSoTheSavedPathIsTheOneLoaded) {
+  Write("a/1/2:C:\\first.csv\nb/1/2:C:\\b.csv\na/1/2:C:\\second.csv\n");
+  ASSERT_EQ(envfile::SaveEntry(file_, "a/1/2:", "C:\\new.csv"), 1);
+  EXPECT_EQ(Read(), "b/1/2:C:\\b.csv\na/1/2:C:\\new.csv\n");
+  char buf[261];
+  ASSERT_EQ(envfile::LoadEntry(file_, "a/1/2:", buf, sizeof buf), 1);
+  EXPECT_STREQ(buf, "C:\\new.csv");
+  // Adjacent duplicates, the last without its LF.
+  Write("a/1/2:x\na/1/2:y\na/1/2:z");
+  ASSERT_EQ(envfile::SaveEntry(file_, "a/1/2:", "w"), 1);
+  EXPECT_EQ(Read(), "a/1/2:w\n");
+}
+
+TEST_F(EnvFileTest, AFifoInPlaceOfTheFileIsNeverOpened) {
+  ASSERT_EQ(mkfifo(file_.c_str(), 0600), 0);
+  // Opening a FIFO without a writer blocks; let a hang fail the test.
+  alarm(10);
+  char buf[261] = "junk";
+  EXPECT_EQ(envfile::LoadEntry(file_, "a/1/2:", buf, sizeof buf), 0);
+  EXPECT_STREQ(buf, "");
+  EXPECT_EQ(envfile::SaveEntry(file_, "a/1/2:", "C:\\a.csv"), 0);
+  alarm(0);
+  struct stat st;
+  ASSERT_EQ(lstat(file_.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(EnvFileTest, SavesOfProgramsAtOnceKeepEveryEntry) {
+  // Each process stores entries of its own keys, all at the same time; an
+  // entry read and rewritten by one process must not be lost by another.
+  constexpr int kProcesses = 6, kKeys = 15;
+  for (int p = 0; p < kProcesses; ++p) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (int k = 0; k < kKeys; ++k) {
+        std::string key = "u" + std::to_string(p) + "/1/" + std::to_string(k) + ":";
+        if (envfile::SaveEntry(file_, key, "C:\\out\\" + std::to_string(k) + ".csv") != 1) _exit(1);
+      }
+      _exit(0);
+    }
+  }
+  for (int p = 0; p < kProcesses; ++p) {
+    int status = 0;
+    wait(&status);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  char buf[261];
+  int found = 0;
+  for (int p = 0; p < kProcesses; ++p) {
+    for (int k = 0; k < kKeys; ++k) {
+      std::string key = "u" + std::to_string(p) + "/1/" + std::to_string(k) + ":";
+      found += envfile::LoadEntry(file_, key, buf, sizeof buf);
+    }
+  }
+  EXPECT_EQ(found, kProcesses * kKeys);
+  std::string content = Read();
+  EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), kProcesses * kKeys);
 }
 
 TEST_F(EnvFileTest, FailedRewriteLeavesTheOldFileWhole) {

@@ -1,5 +1,6 @@
 #include "dialog/ExportConditionsDlg.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "dialog/EnvFile.h"
 #include "dialog/PathChecks.h"
 #include "platform/cp932.h"
+#include "platform/host_file.h"
 #include "platform/sibling_path.h"
 #include "platform/win.h"
 
@@ -17,6 +19,8 @@ namespace {
 constexpr size_t kPathBuffer = 261;
 const char* const kCaption = "減価償却";
 const char* const kAssetTypeFileName = "syurui.SSC";
+const char* const kInvalidCharacters = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
+const char* const kPathTooLong = "出力先のパスが長すぎます。\n\n出力先を再入力してください。";
 
 const ui::ControlTemplate kControls[] = {
     {IDC_LABEL_COMPANY, ui::ControlKind::Static, "事業所名", 7, 7, 35, 12, SS_CENTERIMAGE, 0},
@@ -144,13 +148,14 @@ void CExportConditionsDlg::OnCancel() {
   EndDialog(IDC_CANCEL);
 }
 
-void CExportConditionsDlg::TakePathFromEdit() {
+std::string CExportConditionsDlg::TakePathFromEdit() {
   m_ctlPath.GetWindowText(m_szOutputPath, sizeof m_szOutputPath);
+  return m_ctlPath.GetWindowTextString();
 }
 
 void CExportConditionsDlg::OnBrowse() {
-  TakePathFromEdit();
-  std::string_view text(m_szOutputPath);
+  std::string whole = TakePathFromEdit();
+  std::string_view text(whole);
   size_t split = cp932::FindLast(text, '\\');
   if (split == std::string_view::npos) split = cp932::FindLast(text, ':');
   size_t folder_len = split == std::string_view::npos ? 0 : split + 1;
@@ -164,8 +169,10 @@ void CExportConditionsDlg::OnBrowse() {
   request.flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
   std::string chosen;
   if (ui::ShowFileSaveDialog(this, request, &chosen)) {
-    cp932::CopyCut(m_szOutputPath, sizeof m_szOutputPath, chosen);
-    m_ctlPath.SetWindowText(m_szOutputPath);
+    // Shown whole, never cut into another path: the export command refuses
+    // a path that is too long.
+    m_ctlPath.SetWindowText(chosen.c_str());
+    TakePathFromEdit();
   }
   m_ctlExecute.SetFocus();
 }
@@ -192,7 +199,7 @@ const char* CExportConditionsDlg::SiblingRefusal(const char* path) {
       case pathname::SiblingResult::kNoFolder:
         return "出力先のフォルダを指定してください。";
       case pathname::SiblingResult::kTooLong:
-        return "出力先のパスが長すぎます。\n\n出力先を再入力してください。";
+        return kPathTooLong;
       case pathname::SiblingResult::kSameAsFile:
         return "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。";
     }
@@ -200,12 +207,31 @@ const char* CExportConditionsDlg::SiblingRefusal(const char* path) {
   return nullptr;
 }
 
+std::string CExportConditionsDlg::OutputOverUsedFile(const char* path) const {
+  std::string used[3] = {m_strStoreFile, hostfile::ProgramFile(), ""};
+  if (!EnvFileHostPath(AppFolder(1).c_str(), &used[2])) used[2].clear();
+  char log[kPathBuffer], types[kPathBuffer];
+  pathname::SiblingPath(path, build::kErrorLogName, log, sizeof log);
+  pathname::SiblingPath(path, kAssetTypeFileName, types, sizeof types);
+  for (const char* output : {path, static_cast<const char*>(log), static_cast<const char*>(types)}) {
+    std::string host;
+    if (output[0] == '\0' || !win::ToHostPath(output, &host)) continue;
+    for (const std::string& file : used) {
+      if (!file.empty() && hostfile::SameFile(host, file)) return output;
+    }
+  }
+  return "";
+}
+
 void CExportConditionsDlg::OnExecute() {
-  TakePathFromEdit();
+  std::string whole = TakePathFromEdit();
   const char* path = m_szOutputPath;
-  if (path[0] == '\0') return Refuse("データ出力先が指定されていません。\n\n出力先を指定してください。");
-  if (!outpath::HasValidCharacters(path)) {
-    return Refuse("データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。");
+  if (whole.empty()) return Refuse("データ出力先が指定されていません。\n\n出力先を指定してください。");
+  // Cut to the path buffers, or at a NUL byte, the text would name another
+  // file.
+  if (whole.size() >= kPathBuffer) return Refuse(kPathTooLong);
+  if (whole.find('\0') != std::string::npos || !outpath::HasValidCharacters(path)) {
+    return Refuse(kInvalidCharacters);
   }
   if (!outpath::IsValidDrive(path)) {
     return Refuse("ドライブ名が有効でありません。\n\n有効なドライブを指定してください。");
@@ -219,6 +245,18 @@ void CExportConditionsDlg::OnExecute() {
     if (!outpath::CreateFolderTree(folder.c_str())) {
       return Refuse("フォルダの作成に失敗しました。\n\n出力先を再入力してください。");
     }
+  }
+
+  // Checked once the folder exists, so that a file not made yet (an
+  // environment file before its first save) is recognised too.
+  std::string used = OutputOverUsedFile(path);
+  if (!used.empty()) {
+    char text[1024];
+    std::snprintf(text, sizeof text,
+                  "次のファイルは会計データまたはプログラムが使用しているため、出力先にできません。\n\n%s\n\n"
+                  "出力先を再入力してください。",
+                  used.c_str());
+    return Refuse(text);
   }
 
   struct win::_stat status;
@@ -249,8 +287,11 @@ int CExportConditionsDlg::SaveRememberedPath(const char* path) {
   std::string folder = AppFolder(1);
   if (folder.empty() || folder.size() >= kPathBuffer) return 0;
   if (!outpath::FolderExists(folder.c_str()) && !outpath::CreateFolderTree(folder.c_str())) return 0;
-  // A folder that cannot be written to (a CD-ROM) keeps nothing.
+  // A folder that cannot be written to (a CD-ROM) keeps nothing, nor does
+  // an environment file that cannot be read and written.
   if (win::_access(folder.c_str(), 2) != 0) return 0;
+  std::string file = folder + build::kEnvFileName;
+  if (win::_access(file.c_str(), 0) == 0 && win::_access(file.c_str(), 6) != 0) return 0;
   std::string host;
   if (!EnvFileHostPath(folder.c_str(), &host)) return 0;
   return envfile::SaveEntry(host, EnvKey(), cp932::FieldText(path, kPathBuffer - 1));

@@ -32,6 +32,9 @@ class CExportConditionsDlg : public ui::CDialog {
   int32_t m_lFirstNo = 0;         // first selection number
   int32_t m_lSecondNo = 0;        // second selection number (data number)
   int m_nPastResults = 0;         // 1: past-results data, refused
+  // Host path of the package store, which the export must never write over
+  // (nor the environment file, nor the program itself).
+  std::string m_strStoreFile;
 
   // The output path exchanged with the edit 1007; read by run control after
   // the dialog ended with 1005.
@@ -59,8 +62,9 @@ class CExportConditionsDlg : public ui::CDialog {
   ui::CWnd m_ctlPath;      // 1007
 
  private:
-  // Takes the edit's text into m_szOutputPath.
-  void TakePathFromEdit();
+  // Takes the edit's text into m_szOutputPath and returns it whole: the edit
+  // may hold more than the member (a text set whole, a path from browsing).
+  std::string TakePathFromEdit();
   // Shows message (none when null), then puts the focus on the path edit
   // with its whole text selected; the dialog stays open.
   void Refuse(const char* message);
@@ -69,6 +73,10 @@ class CExportConditionsDlg : public ui::CDialog {
   // The refusal text for an output path beside which the error log or the
   // asset type file cannot be placed soundly; null when they can.
   static const char* SiblingRefusal(const char* path);
+  // The first of the export's files (the output path, the error log, the
+  // asset type file) that is, by host identity, a file the run itself uses:
+  // the package store, the environment file or the program. Empty when none.
+  std::string OutputOverUsedFile(const char* path) const;
   // Host path of the environment file in folder (Windows form, ending
   // with ""); false when it is too long or cannot be reached.
   bool EnvFileHostPath(const char* folder, std::string* host) const;

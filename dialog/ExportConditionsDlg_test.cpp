@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <deque>
@@ -19,6 +21,7 @@
 
 #include "app/build_constants.h"
 #include "package/store.h"
+#include "platform/host_file.h"
 #include "platform/ui/backend.h"
 #include "platform/win.h"
 
@@ -106,8 +109,10 @@ class FlowApp : public ui::CWinApp {
  public:
   std::string user = "user01";
   int past_results = 0;
+  std::string store_file;
   BOOL InitInstance() override {
     CExportConditionsDlg dlg;
+    dlg.m_strStoreFile = store_file;
     std::strcpy(dlg.m_szUserID, user.c_str());
     dlg.m_lFirstNo = 1;
     dlg.m_lSecondNo = 7;
@@ -131,6 +136,10 @@ Action Type(const std::string& text) {
   return [=](ui::CDialog& d) { d.GetDlgItem(IDC_OUTPUT_PATH)->SetWindowText(text.c_str()); };
 }
 Action Expect(std::function<void(ui::CDialog&)> check) { return check; }
+// Sets the edit's text whole, as the script back end does.
+Action SetWhole(const std::string& text) {
+  return [=](ui::CDialog& d) { d.InputText(d.IndexOf(IDC_OUTPUT_PATH), text); };
+}
 
 const char* const kCaption = "減価償却";
 const UINT kWarn = MB_OK | MB_ICONEXCLAMATION;
@@ -181,6 +190,7 @@ class DialogFlowTest : public ::testing::Test {
     Outcome out;
     FlowBackend backend(&out, std::move(actions), std::move(answers), std::move(saves));
     FlowApp app;
+    app.store_file = root_ + "/package.db";
     app.user = user;
     app.past_results = past_results;
     ui::RunApplicationWith(app, &backend);
@@ -415,6 +425,88 @@ TEST_F(DialogFlowTest, RemembersThePathPerUserAndDataSet) {
   EXPECT_TRUE(fs::is_empty(root_ + "/d/env"));
   MakeStore("C:\\out\\", "");
   EXPECT_EQ(dlg.SaveRememberedPath("C:\\out\\x.csv"), 0);
+}
+
+TEST_F(DialogFlowTest, NoExportFileMayBeAFileTheRunUses) {
+  // Drive F over the folder of the store, so that the same files have other
+  // names; links in C:\out lead to the store and to the program.
+  setenv("ZEL_DRIVES", ("C:fixed=" + root_ + "/c;F:fixed=" + root_).c_str(), 1);
+  win::ReloadMappings();
+  fs::create_symlink(root_ + "/package.db", root_ + "/c/out/store.csv");
+  fs::create_symlink(hostfile::ProgramFile(), root_ + "/c/out/program.csv");
+  const auto store_size = fs::file_size(root_ + "/package.db");
+  auto used = [](const std::string& file) {
+    return "次のファイルは会計データまたはプログラムが使用しているため、出力先にできません。\n\n" + file +
+           "\n\n出力先を再入力してください。";
+  };
+  const std::string env = std::string("C:\\cfg\\env\\") + build::kEnvFileName;
+  // The environment file before it exists: its folder is made on Yes, and
+  // the name in it is refused all the same.
+  Outcome out = Run({Type(env), Key(VK_F12)}, {IDYES});
+  ExpectRefusal(out, used(env).c_str(), 1);
+  EXPECT_TRUE(fs::is_directory(root_ + "/c/cfg/env"));
+  {
+    CExportConditionsDlg dlg;
+    ASSERT_EQ(dlg.SaveRememberedPath("C:\\out\\a.csv"), 1);
+  }
+  const std::string env_file = EnvFile();
+
+  for (const std::string& path : {std::string("F:\\package.db"), std::string("f:\\c\\out\\..\\..\\package.db"),
+                                  std::string("C:\\out\\store.csv"), std::string("C:\\out\\program.csv"), env,
+                                  "F:\\c\\cfg\\env\\" + std::string(build::kEnvFileName)}) {
+    SCOPED_TRACE(path);
+    out = Run({Type(path), Key(VK_F12)}, {IDYES});
+    ExpectRefusal(out, used(path).c_str());
+    EXPECT_EQ(out.text, path);
+  }
+  // A derived file: the asset type file beside the output is the store.
+  fs::create_symlink(root_ + "/package.db", root_ + "/c/out/syurui.SSC");
+  ExpectRefusal(Run({Type("C:\\out\\a.csv"), Key(VK_F12)}), used("C:\\out\\syurui.SSC").c_str());
+  fs::remove(root_ + "/c/out/syurui.SSC");
+
+  EXPECT_EQ(EnvFile(), env_file);
+  EXPECT_EQ(fs::file_size(root_ + "/package.db"), store_size);
+  EXPECT_EQ(Run({Type("C:\\out\\a.csv"), Key(VK_F12)}).code, IDC_EXECUTE);
+}
+
+TEST_F(DialogFlowTest, APathThatWouldBeCutIsRefusedNotShortened) {
+  const char* too_long = "出力先のパスが長すぎます。\n\n出力先を再入力してください。";
+  const char* invalid = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
+  // 260 bytes fit the path buffers; one more would be cut to another file.
+  std::string fits = "C:\\out\\" + std::string(249, 'a') + ".csv";
+  ASSERT_EQ(fits.size(), 260u);
+  std::string longer = "C:\\out\\" + std::string(250, 'a') + ".csv";
+  EXPECT_EQ(Run({SetWhole(fits), Key(VK_F12)}).code, IDC_EXECUTE);
+  Outcome out = Run({SetWhole(longer), Key(VK_F12)});
+  ExpectRefusal(out, too_long);
+  EXPECT_EQ(out.text, longer);
+
+  // From the file-save dialog: shown whole, then refused.
+  out = Run({Click(IDC_BROWSE),
+             Expect([&](ui::CDialog& d) {
+               EXPECT_EQ(d.GetDlgItem(IDC_OUTPUT_PATH)->GetWindowTextString(), longer);
+             }),
+             Key(VK_F12)},
+            {}, {longer});
+  ExpectRefusal(out, too_long);
+  EXPECT_EQ(out.text, longer);
+
+  // A control character, or a NUL byte at which the text would end.
+  ExpectRefusal(Run({SetWhole("C:\\out\\a\x1f.csv"), Key(VK_F12)}), invalid);
+  ExpectRefusal(Run({SetWhole(std::string("C:\\out\\a.csv\0.txt", 17)), Key(VK_F12)}), invalid);
+  EXPECT_TRUE(fs::is_empty(root_ + "/c/out"));
+}
+
+TEST_F(DialogFlowTest, AFifoAtTheEnvironmentFileIsNeitherReadNorReplaced) {
+  fs::create_directories(root_ + "/c/cfg/env");
+  std::string fifo = root_ + "/c/cfg/env/" + build::kEnvFileName;
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  alarm(10);  // opened, the FIFO would block the dialog for good
+  EXPECT_EQ(Run({Key(VK_ESCAPE)}).shown_path, "C:\\out\\*.csv");
+  CExportConditionsDlg dlg;
+  EXPECT_EQ(dlg.SaveRememberedPath("C:\\out\\a.csv"), 0);
+  alarm(0);
+  EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 }  // namespace

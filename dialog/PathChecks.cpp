@@ -79,6 +79,11 @@ const char* FilePart(const char* path) { return path + FolderPartLength(path); }
 
 bool HasValidCharacters(const char* path) {
   std::string_view p(path);
+  // No Windows name holds a control character. Trail bytes start at 0x40,
+  // so every such byte is a character of its own.
+  for (char c : p) {
+    if (static_cast<unsigned char>(c) < 0x20) return false;
+  }
   std::string_view rest;
   if (IsNetworkPath(p)) {
     if (cp932::FindText(p, "\\\\", 3) != npos) return false;

@@ -7,8 +7,9 @@
 
 namespace outpath {
 
-// False when the path holds a doubled "\" after its start, or any of
-// / : , ; * ? " > < | after its drive (a network path: after its "\\").
+// False when the path holds a control character (0x01 to 0x1F), a doubled
+// "\" after its start, or any of / : , ; * ? " > < | after its drive (a
+// network path: after its "\\").
 bool HasValidCharacters(const char* path);
 
 // A network path passes when its share can be read and written; any other

@@ -64,6 +64,14 @@ TEST(PathCharacters, RefusesForbiddenCharactersAndDoubledSeparators) {
       EXPECT_FALSE(HasValidCharacters((std::string(bad) + "b.csv").c_str())) << bad;
     }
   }
+  // Control characters anywhere, in the drive part and a network path too.
+  for (int c = 0x01; c < 0x20; ++c) {
+    std::string bad(1, static_cast<char>(c));
+    EXPECT_FALSE(HasValidCharacters(("C:\\out\\a" + bad + "b.csv").c_str())) << c;
+    EXPECT_FALSE(HasValidCharacters((bad + ":\\a.csv").c_str())) << c;
+    EXPECT_FALSE(HasValidCharacters(("\\\\srv\\pub\\a" + bad).c_str())) << c;
+  }
+  EXPECT_TRUE(HasValidCharacters("C:\\out\\a\x7F b.csv"));  // DEL and blank are allowed
   EXPECT_FALSE(HasValidCharacters("C:\\out\\\\data.csv"));
   EXPECT_FALSE(HasValidCharacters("\\\\srv\\\\pub\\data.csv"));
   EXPECT_FALSE(HasValidCharacters("\\\\srv\\pub:\\data.csv"));

@@ -1,26 +1,14 @@
-// Writing rows allocates no memory: only the asset code register grows, and
-// it doubles its storage, so its allocations per row tend to zero. This
-// binary counts every allocation through the global operator new.
+// Writing rows allocates no memory: only the asset code register grows. It
+// stores codes in 64 KiB blocks and doubles each of its 256 small tables on
+// its own, so it allocates about once per fifty new codes at first and ever
+// less often after. This binary counts every allocation through the global
+// operator new.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 
 #include "export/export_test_util.h"
-
-namespace {
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-void* operator new(size_t size) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
+#include "platform/test_alloc_counter.h"
 
 namespace {
 
@@ -57,17 +45,18 @@ TEST(AllocationTest, RowsAllocateNothing) {
   // Warm up: the first lines fill the file buffers.
   StKOTEISHISANINFO m = BusyAsset("12-4");
   for (int i = 0; i < 10; ++i) run.exporter().WriteRow(&m, &y, &month, &item);
+  run.exporter().WriteRow(&lump, &y, &month, &item);  // the register's first block
 
   // Codes that are not registered (symbols) and duplicates: nothing grows.
-  long before = g_allocations.load();
+  long before = test_alloc::Count();
   for (int i = 0; i < 5000; ++i) {
     run.exporter().WriteRow(&m, &y, &month, &item);
     run.exporter().WriteRow(&lump, &y, &month, &item);
   }
-  EXPECT_EQ(g_allocations.load() - before, 0);
+  EXPECT_EQ(test_alloc::Count() - before, 0);
 
   // New codes: only the register's doublings allocate.
-  before = g_allocations.load();
+  before = test_alloc::Count();
   const int kRows = 50000;
   char code[16];
   for (int i = 0; i < kRows; ++i) {
@@ -75,11 +64,11 @@ TEST(AllocationTest, RowsAllocateNothing) {
     StKOTEISHISANINFO fresh = BusyAsset(code);
     run.exporter().WriteRow(&fresh, &y, &month, &item);
   }
-  long allocations = g_allocations.load() - before;
+  long allocations = test_alloc::Count() - before;
   double per_row = static_cast<double>(allocations) / kRows;
   std::printf("allocations for %d new codes: %ld (%.5f per row)\n", kRows, allocations, per_row);
-  EXPECT_LT(per_row, 0.001);
-  EXPECT_EQ(run.rows().size(), 10u + 10000u + kRows);
+  EXPECT_LT(per_row, 0.025);
+  EXPECT_EQ(run.rows().size(), 11u + 10000u + kRows);
 }
 
 }  // namespace

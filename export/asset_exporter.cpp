@@ -29,6 +29,24 @@ static_assert(sizeof(MasterBuffer) == 545);
 
 constexpr long kMaxItemsPassed = 100;
 
+// The component may deliver any bytes. Its texts are made valid Shift_JIS
+// before anything quotes them, so that a lone lead byte at the end of a name
+// cannot join the bracket or separator that follows it in a row or a remark.
+template <size_t N>
+void MakeFieldValid(char (&field)[N]) {
+  cp932::MakeValid(field, cp932::FieldLength(field, N));
+}
+
+void MakeTextsValid(StKOTEISHISANINFO& m) {
+  MakeFieldValid(m.szCode);
+  MakeFieldValid(m.szName);
+  MakeFieldValid(m.szQuantity);
+  MakeFieldValid(m.szMemo);
+  MakeFieldValid(m.szCapexLink);
+}
+
+void MakeTextsValid(StIKKATSUINFO& item) { MakeFieldValid(item.szName); }
+
 }  // namespace
 
 AssetExporter::AssetExporter() : date_source_(TodayFromClock) {}
@@ -103,10 +121,15 @@ int AssetExporter::CreateRule() {
 }
 
 int AssetExporter::ExportAssets() {
-  if (!rule_ && !CreateRule()) return 0;
-  rule_->MoveReady(nullptr, 0, 0);
+  if (!rule_ && !CreateRule()) {
+    read_failed_ = true;
+    return 0;
+  }
   long count = 0;
-  rule_->GetCount(&count);
+  // A read that fails stops the walk: the component has said why, and rows
+  // made of cleared records would look like real assets.
+  read_failed_ = read_failed_ || rule_->MoveReady(nullptr, 0, 0) != 0 || rule_->GetCount(&count) != 0;
+  if (read_failed_) count = 0;
 
   MasterBuffer master;
   StKOTEINENINFO year;
@@ -118,50 +141,106 @@ int AssetExporter::ExportAssets() {
     std::memset(&master, 0, sizeof master);
     std::memset(&year, 0, sizeof year);
     std::memset(&month, 0, sizeof month);
-    rule_->Move(i, &master.record, &year, &month);
+    if (rule_->Move(i, &master.record, &year, &month) != 0) {
+      read_failed_ = true;
+      break;
+    }
+    MakeTextsValid(master.record);
     if (master.record.sMethodCode == 4) {
       std::memcpy(key, master.record.assetKey, sizeof key);
-      rule_->MoveReadyIkkatsu(key);
       long items = 0;
-      rule_->GetIkkatsuCount(&items);
+      if (rule_->MoveReadyIkkatsu(key) != 0 || rule_->GetIkkatsuCount(&items) != 0) {
+        read_failed_ = true;
+        break;
+      }
       for (long j = 0; j < items && j < kMaxItemsPassed; ++j) {
         std::memset(&item, 0, sizeof item);
-        rule_->MoveIkkatsu(j, &item);
+        if (rule_->MoveIkkatsu(j, &item) != 0) {
+          read_failed_ = true;
+          break;
+        }
+        MakeTextsValid(item);
         std::memset(item.szBreakdownNo, 0, sizeof item.szBreakdownNo);
         std::snprintf(item.szBreakdownNo, sizeof item.szBreakdownNo, "%ld", j + 1);
         if (WriteRow(&master.record, &year, &month, &item) == 0) break;
       }
       rule_->MoveFinishIkkatsu();
+      if (read_failed_) break;
     } else if (WriteRow(&master.record, &year, &month, &item) == 0) {
       break;
     }
   }
   CloseOutput(kAssetDataFile);
   CloseOutput(kErrorLogFile);
-  return 1;
+  return read_failed_ ? 0 : 1;
 }
 
 int AssetExporter::ExportAssetTypes(StDATAINFO* record) {
+  // After a failed read nothing of the run is kept, so there is nothing to
+  // add to it.
+  if (read_failed_) {
+    CommitOutputs();
+    return 0;
+  }
   char path[kPathBufferSize];
   std::memcpy(path, output_path_, sizeof path);
   OpenOutput(kTypeFile, path);
   WriteTypeHeader(record);
-  if (!rule_ && !CreateRule()) return 0;
+  if (!rule_ && !CreateRule()) {
+    read_failed_ = true;
+    CommitOutputs();
+    return 0;
+  }
   StSHISANKUBUNINFO* categories = nullptr;
   long count = 0;
-  rule_->LoadShisanKubunInfo(&categories, &count);
-  for (long i = 0; i < count && categories != nullptr; ++i) WriteTypeRow(&categories[i]);
+  if (rule_->LoadShisanKubunInfo(&categories, &count) != 0) read_failed_ = true;
+  // Every read is done: the walk ends here rather than at destruction, so
+  // that the store's read transaction does not keep other programs from
+  // writing while the end report (and the log viewer) is on screen.
+  rule_->MoveFinish();
+  for (long i = 0; i < count && categories != nullptr && !read_failed_; ++i) WriteTypeRow(&categories[i]);
   CloseOutput(kTypeFile);
   if (categories != nullptr) win::CoTaskMemFree(categories);
-  return 1;
+  CommitOutputs();
+  return read_failed_ ? 0 : 1;
 }
 
-bool AssetExporter::Succeeded() const { return FailedOutput() < 0; }
+bool AssetExporter::CommitOutputs() {
+  bool sound = !read_failed_;
+  for (int k = 0; k < kOutputKinds; ++k) {
+    OutputKind kind = static_cast<OutputKind>(k);
+    if (writer_.Status(kind).requested) sound = sound && writer_.Sound(kind);
+  }
+  // The asset data file goes last: once it is in place, so are the files
+  // that belong to it.
+  for (OutputKind kind : {kErrorLogFile, kTypeFile, kAssetDataFile}) {
+    if (!writer_.Status(kind).requested) continue;
+    if (sound) {
+      sound = writer_.Commit(kind);
+    } else {
+      writer_.Discard(kind);
+    }
+  }
+  return Succeeded();
+}
+
+bool AssetExporter::Succeeded() const {
+  bool all = !read_failed_;
+  for (int k = 0; k < kOutputKinds; ++k) all = all && writer_.Status(static_cast<OutputKind>(k)).committed;
+  return all;
+}
+
+unsigned AssetExporter::FailedOutputs() const {
+  unsigned failed = 0;
+  for (int k = 0; k < kOutputKinds; ++k) {
+    if (!writer_.Sound(static_cast<OutputKind>(k))) failed |= 1u << k;
+  }
+  return failed;
+}
 
 int AssetExporter::FailedOutput() const {
   for (int k = 0; k < kOutputKinds; ++k) {
-    const OutputFileStatus& s = writer_.Status(static_cast<OutputKind>(k));
-    if (!s.opened || s.write_failed || !s.closed) return k;
+    if (FailedOutputs() & (1u << k)) return k;
   }
   return -1;
 }

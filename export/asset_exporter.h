@@ -7,10 +7,14 @@
 // exporter owns the component's rule object (created by the first walk),
 // the output writer (accessors, files, code register) and the path.
 //
-// Failures of single values become remarks in the error log; failures of
-// the files do not stop the run but are kept: Succeeded() tells whether all
-// three files were opened, fully written and closed, and FailedOutput()
-// which one was not.
+// Failures of single values become remarks in the error log. A read of the
+// component that fails stops the export at once. The files are written to
+// temporary files beside their final names and take those names together at
+// the end of ExportAssetTypes (CommitOutputs), only when every read and every
+// file succeeded; otherwise nothing of the run reaches the final names.
+// Succeeded() tells whether the run's files are in place, FailedOutputs()
+// which were not, ReadFailed() whether the component's data could not be
+// read.
 #pragma once
 
 #include <cstdint>
@@ -36,10 +40,17 @@ class AssetExporter {
   // Opens the error log and the asset data file and writes the header.
   int OpenAssetFile(StDATAINFO* record);
   // Walks the assets into rows; closes both files. 0 when the rule object
-  // cannot be created.
+  // cannot be created or a read of the component failed.
   int ExportAssets();
-  // Writes the asset type file. 0 when the rule object cannot be created.
+  // Writes the asset type file, then commits the three files. 0 when the
+  // rule object cannot be created or a read of the component failed (also
+  // an earlier one: the files are then discarded unwritten).
   int ExportAssetTypes(StDATAINFO* record);
+  // Gives the files opened in this run their final names when every read
+  // and every one of them was sound; otherwise removes them all.
+  // ExportAssetTypes ends with it; callers that write files by hand call it
+  // themselves. Returns Succeeded().
+  bool CommitOutputs();
 
   int OpenOutput(int16_t kind, const char* path);
   int CloseOutput(int16_t kind);
@@ -52,9 +63,16 @@ class AssetExporter {
   int WriteTypeRow(StSHISANKUBUNINFO* category);
   int WriteErrorLog(const char* text);
 
-  // True when all three files were opened, fully written and closed.
+  // True when every read succeeded and all three files were written,
+  // closed and given their final names.
   bool Succeeded() const;
-  // The first output file that was not (OutputKind), or -1.
+  // True when a read of the component failed (or the rule object could not
+  // be made): the export stopped and wrote nothing under the final names.
+  bool ReadFailed() const { return read_failed_; }
+  // The output files that could not be written (opened, filled, closed and
+  // given their name), one bit per OutputKind (1 << kind); 0 when none.
+  unsigned FailedOutputs() const;
+  // The first of them (OutputKind), or -1.
   int FailedOutput() const;
   // The Windows path of output file kind; empty when it has no sound form.
   const char* OutputPath(int16_t kind) const;
@@ -82,4 +100,5 @@ class AssetExporter {
   std::unique_ptr<ClRuleGenkashokyaku> rule_;  // deleted through its virtual destructor
   OutputWriter writer_;
   DateSource date_source_ = nullptr;
+  bool read_failed_ = false;
 };

@@ -1,10 +1,13 @@
 // The asset code register: every code written in the run, so that a code
-// written twice is reported. Answers in constant time: the codes live in one
-// growing arena and an open-addressing hash table indexes them, so a
-// registration allocates only when the arena or the table doubles.
+// written twice is reported. Answers in constant time and keeps memory flat:
+// the codes' texts lie in fixed blocks that are never moved, and 256 small
+// open-addressing hash tables index them, each growing on its own, so a run
+// of a million codes never holds an old and a new copy of a big table at once.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -22,21 +25,26 @@ class CodeRegister {
   // so an equal entry always comes before a prefix entry.
   Result RegisterCode(std::string_view code);
 
-  size_t size() const { return entries_.size(); }
+  size_t size() const { return size_; }
 
  private:
-  struct Entry {
-    uint32_t offset;
-    uint32_t length;
+  static constexpr size_t kShards = 256;
+  static constexpr size_t kBlockSize = 64 * 1024;
+  struct Shard {
+    std::vector<uint32_t> slots;  // reference + 1 into the blocks, 0 = empty
+    size_t count = 0;
   };
-  bool Contains(std::string_view code, uint64_t hash) const;
-  void Insert(uint32_t index, uint64_t hash);
-  void Grow();
-  std::string_view Text(const Entry& e) const {
-    return std::string_view(arena_.data() + e.offset, e.length);
-  }
 
-  std::vector<char> arena_;       // entry texts, back to back
-  std::vector<Entry> entries_;    // in registration order
-  std::vector<uint32_t> slots_;   // index + 1 into entries_, 0 = empty
+  bool Contains(std::string_view code, uint64_t hash) const;
+  // Stores the text and returns its reference; the text of a reference.
+  uint32_t Store(std::string_view code);
+  std::string_view Text(uint32_t reference) const;
+  static void Insert(Shard& shard, uint32_t reference, uint64_t hash);
+  void Grow(Shard& shard);
+
+  // Each text is its length (four bytes) and its bytes, within one block.
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  size_t used_ = kBlockSize;  // bytes used in the last block
+  Shard shards_[kShards];
+  size_t size_ = 0;
 };

@@ -45,6 +45,13 @@ TEST(CodeRegisterTest, ManyCodesKeepTheirAnswersAcrossGrowth) {
   }
   EXPECT_EQ(r.RegisterCode("Z0000001"), CodeRegister::kAdded);
   EXPECT_EQ(r.size(), 50001u);
+  // A text longer than the register's blocks is kept whole.
+  std::string huge(100000, 'h');
+  EXPECT_EQ(r.RegisterCode(huge), CodeRegister::kAdded);
+  EXPECT_EQ(r.RegisterCode("hhhhhh"), CodeRegister::kAdded);
+  EXPECT_EQ(r.RegisterCode(huge), CodeRegister::kDuplicate);
+  EXPECT_EQ(r.RegisterCode(huge.substr(1)), CodeRegister::kPrefixDuplicate);
+  EXPECT_EQ(r.RegisterCode("000000"), CodeRegister::kDuplicate);
 }
 
 }  // namespace

@@ -115,6 +115,7 @@ class RowRun {
     finished_ = true;
     exporter_.CloseOutput(0);
     exporter_.CloseOutput(2);
+    exporter_.CommitOutputs();
     data_ = ReadFile(dir_.Host("out.csv"));
     log_ = ReadFile(dir_.Host("ZelEnaMx13SysErr.txt"));
     std::vector<std::string> lines = Split(data_, "\r\n");

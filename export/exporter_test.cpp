@@ -27,6 +27,7 @@ std::vector<std::string> HeaderLines(StDATAINFO info) {
   exporter.OpenAssetFile(&info);
   exporter.CloseOutput(0);
   exporter.CloseOutput(2);
+  exporter.CommitOutputs();
   std::string data = ReadFile(dir.Host("out.csv"));
   EXPECT_EQ(data.substr(data.size() - 3), ",\r\n");
   return Split(data, "\r\n");
@@ -106,6 +107,7 @@ TEST(ErrorLogTest, AnEarlierLogIsEmptiedWhenTheExportStarts) {
   exporter.OpenAssetFile(&info);
   exporter.CloseOutput(0);
   exporter.CloseOutput(2);
+  exporter.CommitOutputs();
   EXPECT_EQ(ReadFile(dir.Host("ZelEnaMx13SysErr.txt")), "");
 }
 
@@ -132,6 +134,7 @@ std::vector<std::string> TypeFile(StDATAINFO info, std::vector<StSHISANKUBUNINFO
   exporter.WriteTypeHeader(&info);
   for (StSHISANKUBUNINFO& c : categories) exporter.WriteTypeRow(&c);
   exporter.CloseOutput(1);
+  EXPECT_TRUE(exporter.CommitOutputs());
   EXPECT_TRUE(exporter.Succeeded());
   return Split(ReadFile(dir.Host("syurui.SSC")), "\r\n");
 }
@@ -223,6 +226,7 @@ struct StatusRun {
     exporter.OpenOutput(1, path.c_str());
     exporter.WriteTypeHeader(&info);
     exporter.CloseOutput(1);
+    exporter.CommitOutputs();
   }
 };
 
@@ -246,21 +250,69 @@ TEST(FileStatusTest, FilesThatCannotBeOpenedOrWritten) {
     EXPECT_EQ(run.exporter.FailedOutput(), 0);
   }
   {
-    // The error log's name is taken by a folder.
+    // The error log's name is taken by a folder: the log cannot take its
+    // name, so none of the files does, and an earlier export stays whole.
+    std::ofstream(dir.Host("out.csv")) << "earlier";
     ASSERT_EQ(mkdir(dir.Host("ZelEnaMx13SysErr.txt").c_str(), 0777), 0);
     StatusRun run(dir.Windows("out.csv"));
     EXPECT_EQ(run.exporter.FailedOutput(), 2);
+    EXPECT_EQ(run.exporter.FailedOutputs(), 1u << 2);
     EXPECT_EQ(run.exporter.OutputPath(2), dir.Windows("ZelEnaMx13SysErr.txt"));
-    EXPECT_EQ(Split(ReadFile(dir.Host("out.csv")), "\r\n").size(), 7u + 3000u);
+    EXPECT_EQ(ReadFile(dir.Host("out.csv")), "earlier");
+    EXPECT_FALSE(std::filesystem::exists(dir.Host("syurui.SSC")));
     rmdir(dir.Host("ZelEnaMx13SysErr.txt").c_str());
   }
   {
-    // A device without room: the writes or the close fail.
+    // A device without room behind a link: written in place, and the writes
+    // or the close fail. The link stays a link.
     ASSERT_EQ(symlink("/dev/full", dir.Host("full.csv").c_str()), 0);
     StatusRun run(dir.Windows("full.csv"));
     EXPECT_FALSE(run.exporter.Succeeded());
-    EXPECT_EQ(run.exporter.FailedOutput(), 0);
+    EXPECT_EQ(run.exporter.FailedOutputs(), 1u << 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.Host("full.csv")));
   }
+  // No temporary file is left behind by any of the runs above.
+  for (const auto& entry : std::filesystem::directory_iterator(dir.host()))
+    EXPECT_EQ(entry.path().filename().string().find("~zel"), std::string::npos) << entry.path();
+}
+
+TEST(FileStatusTest, FilesAreReplacedWholeAndKeepTheirPermissions) {
+  ScratchDir dir;
+  // A link to a regular file elsewhere is written through and stays a link.
+  ScratchDir elsewhere;
+  std::ofstream(elsewhere.Host("target.csv")) << "old";
+  ASSERT_EQ(symlink(elsewhere.Host("target.csv").c_str(), dir.Host("link.csv").c_str()), 0);
+  {
+    StatusRun run(dir.Windows("link.csv"));
+    EXPECT_TRUE(run.exporter.Succeeded());
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Host("link.csv")));
+  EXPECT_EQ(Split(ReadFile(elsewhere.Host("target.csv")), "\r\n").size(), 7u + 3000u);
+
+  std::ofstream(dir.Host("out.csv")) << "old";
+  ASSERT_EQ(chmod(dir.Host("out.csv").c_str(), 0604), 0);
+  struct stat before{};
+  ASSERT_EQ(stat(dir.Host("out.csv").c_str(), &before), 0);
+  {
+    StatusRun run(dir.Windows("out.csv"));
+    EXPECT_TRUE(run.exporter.Succeeded());
+  }
+  struct stat after{};
+  ASSERT_EQ(stat(dir.Host("out.csv").c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino);  // a new file took the name
+  EXPECT_EQ(after.st_mode & 0777, 0604u);
+  EXPECT_EQ(Split(ReadFile(dir.Host("out.csv")), "\r\n").size(), 7u + 3000u);
+  // An exporter that is destroyed before its commit leaves nothing of its run.
+  {
+    AssetExporter exporter;
+    exporter.SetOutputPath(dir.Windows("out.csv").c_str());
+    StDATAINFO info{};
+    exporter.OpenAssetFile(&info);
+    EXPECT_FALSE(exporter.Succeeded());
+  }
+  EXPECT_EQ(Split(ReadFile(dir.Host("out.csv")), "\r\n").size(), 7u + 3000u);
+  for (const auto& entry : std::filesystem::directory_iterator(dir.host()))
+    EXPECT_EQ(entry.path().filename().string().find("~zel"), std::string::npos) << entry.path();
 }
 
 TEST(FileStatusTest, DerivedFilesWithoutASoundPathAreNeverWritten) {
@@ -272,19 +324,18 @@ TEST(FileStatusTest, DerivedFilesWithoutASoundPathAreNeverWritten) {
     ASSERT_EQ(chdir(dir.host().c_str()), 0);
     StatusRun run("out.csv");
     ASSERT_EQ(chdir(cwd), 0);
-    EXPECT_EQ(run.exporter.FailedOutput(), 1);
+    EXPECT_EQ(run.exporter.FailedOutputs(), (1u << 1) | (1u << 2));
     EXPECT_STREQ(run.exporter.OutputPath(1), "");
     EXPECT_STREQ(run.exporter.OutputPath(2), "");
-    std::vector<std::string> lines = Split(ReadFile(dir.Host("out.csv")), "\r\n");
-    ASSERT_EQ(lines.size(), 7u + 3000u);
-    EXPECT_EQ(lines[0], "バージョン=20. 0. 1. 0(FILEVERSION=1.8)");
+    // The run failed as a whole: not even the asset data file is written.
+    EXPECT_FALSE(std::filesystem::exists(dir.Host("out.csv")));
     EXPECT_FALSE(std::filesystem::exists(dir.Host("syurui.SSC")));
   }
   {
     // The asset data file named like the asset type file.
     StatusRun run(dir.Windows("SYURUI.ssc"));
     EXPECT_EQ(run.exporter.FailedOutput(), 1);
-    EXPECT_EQ(Split(ReadFile(dir.Host("SYURUI.ssc")), "\r\n").size(), 7u + 3000u);
+    EXPECT_FALSE(std::filesystem::exists(dir.Host("SYURUI.ssc")));
   }
   {
     // The derived paths would exceed 260 bytes.
@@ -292,9 +343,11 @@ TEST(FileStatusTest, DerivedFilesWithoutASoundPathAreNeverWritten) {
     ASSERT_EQ(mkdir(dir.Host(folder).c_str(), 0777), 0);
     std::string path = dir.Windows(folder + "/x");
     ASSERT_EQ(path.size(), 252u);
+    // (The folder leaves no room for a temporary name either: the file is
+    // written in place, and removed again with the failed run.)
     StatusRun run(path);
     EXPECT_EQ(run.exporter.FailedOutput(), 1);
-    EXPECT_TRUE(std::filesystem::exists(dir.Host(folder + "/x")));
+    EXPECT_FALSE(std::filesystem::exists(dir.Host(folder + "/x")));
     EXPECT_FALSE(std::filesystem::exists(dir.Host(folder + "/ZelEnaMx13SysErr.txt")));
   }
   {

@@ -1,19 +1,23 @@
 #include "export/output_writer.h"
 
+#include <cstdio>
 #include <cstring>
+#include <random>
 
 #include "platform/cp932.h"
+#include "platform/sibling_path.h"
+#include "platform/win.h"
 
 void AssetRow::Clear() {
   std::memset(record_, 0, kAssetRowRecordSize);
-  std::memset(written_, 0, sizeof written_);
+  std::memset(masks_, 1, sizeof masks_);
 }
 
 const StTAFORMAT& AssetRow::Column(int column, bool* ok) {
   const StTAFORMAT* table = AssetRowFormat();
   *ok = column >= 1 && column <= kAssetColumnCount;
   if (!*ok) return table[0];
-  written_[column - 1] = true;
+  masks_[column - 1] = 0;
   return table[column - 1];
 }
 
@@ -46,9 +50,7 @@ void AssetRow::Currency(int column, int64_t amount) {
   if (ok) std::memcpy(record_ + f.offset, &amount, sizeof amount);
 }
 
-void AssetRow::ApplyMask(ClTextAccessor* accessor) const {
-  for (long i = 0; i < kAssetColumnCount; ++i) accessor->SetMask(i, written_[i] ? 0 : 1);
-}
+void AssetRow::ApplyMask(ClTextAccessor* accessor) const { accessor->SetMasks(masks_, kAssetColumnCount); }
 
 OutputWriter::OutputWriter()
     : asset_row("G_INFO", AssetRowFormat(), kAssetColumnCount),
@@ -56,16 +58,54 @@ OutputWriter::OutputWriter()
       header_line("G_HEADER", HeaderLineFormat(), 1),
       type_row("G_SSC", TypeRowFormat(), kTypeColumnCount) {}
 
-OutputWriter::~OutputWriter() = default;
+OutputWriter::~OutputWriter() {
+  for (int k = 0; k < kOutputKinds; ++k) Discard(static_cast<OutputKind>(k));
+}
+
+bool OutputWriter::OpenTemporary(OutputKind kind, const char* path) {
+  // "~zel" and eight hex digits in the folder of path: short, so that it
+  // fits wherever the final name fits, and unique among concurrent runs.
+  static std::mt19937 tags{std::random_device{}()};
+  size_t folder = pathname::FolderPartLength(path);
+  constexpr size_t kNameLength = 16;  // "~zelXXXXXXXX.tmp"
+  if (folder + kNameLength >= kPathBufferSize) return false;
+  char* temp = temp_path_[kind];
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    uint32_t tag = static_cast<uint32_t>(tags());
+    std::memcpy(temp, path, folder);
+    std::snprintf(temp + folder, kPathBufferSize - folder, "~zel%08X.tmp", tag);
+    if (files[kind].Open(temp, ClTextFile::TF_WRITE) == 0) return true;
+    // A name taken by another run is tried again; any other failure (no
+    // folder, no right to create) would fail for every name.
+    if (!win::PathFileExistsA(temp)) break;
+  }
+  temp[0] = '\0';
+  return false;
+}
 
 bool OutputWriter::Open(OutputKind kind, const char* path) {
   OutputFileStatus& s = status_[kind];
+  Discard(kind);
   s = OutputFileStatus();
+  s.requested = true;
+  final_path_[kind][0] = '\0';
   // A path is never shortened: that would name another file.
   size_t n = path == nullptr ? 0 : cp932::FieldLength(path, kPathBufferSize);
   if (n == 0 || n >= kPathBufferSize) return false;
-  s.opened = files[kind].Open(path, static_cast<ClTextFile::TFOpenMode>(ClTextFile::TF_WRITE |
-                                                                          ClTextFile::TF_OVERWRITE)) == 0;
+  std::memcpy(final_path_[kind], path, n + 1);
+  // Only a regular file is replaced; a link or a device at the name is
+  // written through, in place, so that it stays what it is.
+  DWORD attributes = win::GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+  bool replace = attributes == INVALID_FILE_ATTRIBUTES ||
+                 (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
+  if (replace && OpenTemporary(kind, path)) {
+    s.opened = true;
+  } else {
+    s.created_in_place = attributes == INVALID_FILE_ATTRIBUTES;
+    s.opened = files[kind].Open(path, static_cast<ClTextFile::TFOpenMode>(ClTextFile::TF_WRITE |
+                                                                            ClTextFile::TF_OVERWRITE)) == 0;
+  }
   return s.opened;
 }
 
@@ -76,6 +116,42 @@ void OutputWriter::Close(OutputKind kind) {
   if (was_open && s.opened) s.closed = result == 0;
 }
 
+bool OutputWriter::Sound(OutputKind kind) const {
+  const OutputFileStatus& s = status_[kind];
+  return s.opened && !s.write_failed && s.closed;
+}
+
+bool OutputWriter::Commit(OutputKind kind) {
+  OutputFileStatus& s = status_[kind];
+  if (!Sound(kind)) {
+    Discard(kind);
+    return false;
+  }
+  char* temp = temp_path_[kind];
+  if (temp[0] != '\0') {
+    if (!win::MoveFileExA(temp, final_path_[kind], MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      s.write_failed = true;  // it never reached its name
+      Discard(kind);
+      return false;
+    }
+    temp[0] = '\0';
+  }
+  s.committed = true;
+  return true;
+}
+
+void OutputWriter::Discard(OutputKind kind) {
+  files[kind].Close();
+  char* temp = temp_path_[kind];
+  if (temp[0] != '\0') win::DeleteFileA(temp);
+  temp[0] = '\0';
+  // A file this run created in place goes too; one it truncated cannot be
+  // given back.
+  OutputFileStatus& s = status_[kind];
+  if (s.created_in_place && !s.committed) win::DeleteFileA(final_path_[kind]);
+  s.created_in_place = false;
+}
+
 void OutputWriter::WriteLine(OutputKind kind, ClTextAccessor* accessor) {
   if (!files[kind].IsOpen()) return;
   files[kind].Attach(accessor);
@@ -84,7 +160,10 @@ void OutputWriter::WriteLine(OutputKind kind, ClTextAccessor* accessor) {
 
 void OutputWriter::WriteHeaderLine(OutputKind kind, std::string_view text) {
   std::memset(header_line.record, 0, sizeof header_line.record);
-  cp932::CopyCut(reinterpret_cast<char*>(header_line.record), kHeaderLineWidth + 1, text);
+  char* line = reinterpret_cast<char*>(header_line.record);
+  // Remarks quote the component's texts as delivered; the log stays valid
+  // Shift_JIS all the same.
+  cp932::MakeValid(line, cp932::CopyCut(line, kHeaderLineWidth + 1, text));
   WriteLine(kind, &header_line);
 }
 

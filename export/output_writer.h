@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "export/code_register.h"
@@ -27,9 +28,12 @@ enum OutputKind : int16_t { kAssetDataFile = 0, kTypeFile = 1, kErrorLogFile = 2
 
 // What became of one output file.
 struct OutputFileStatus {
+  bool requested = false;           // Open was called: the file is part of the run
   bool opened = false;              // Open succeeded
-  bool write_failed = false;        // a line could not be written
+  bool write_failed = false;        // a line, or the file under its name, could not be written
   bool closed = false;              // Close succeeded after a sound open
+  bool committed = false;           // the file stands under its final name
+  bool created_in_place = false;    // written in place, and it did not exist before
 };
 
 // Fills the asset row record column by column (columns numbered from 1 as
@@ -37,7 +41,7 @@ struct OutputFileStatus {
 // other column is written as an empty field.
 class AssetRow {
  public:
-  explicit AssetRow(unsigned char* record) : record_(record) {}
+  explicit AssetRow(unsigned char* record) : record_(record) { std::memset(masks_, 1, sizeof masks_); }
   void Clear();
   // Text of a text column, cut at the column's width in bytes; callers cut
   // double-byte texts themselves first.
@@ -51,7 +55,7 @@ class AssetRow {
  private:
   const StTAFORMAT& Column(int column, bool* ok);
   unsigned char* record_;
-  bool written_[kAssetColumnCount] = {};
+  unsigned char masks_[kAssetColumnCount];  // 1: not written, an empty field
 };
 
 class OutputWriter : public RemarkSink {
@@ -61,10 +65,26 @@ class OutputWriter : public RemarkSink {
   OutputWriter(const OutputWriter&) = delete;
   OutputWriter& operator=(const OutputWriter&) = delete;
 
-  // Opens file kind at path (already derived) with mode 10. False when it
-  // cannot be opened; an empty path, or one over 260 bytes, is never opened.
+  // Opens file kind for path (already derived). The lines go to a new
+  // temporary file in the same folder, which takes the final name only at
+  // Commit, so a failed or cut-short run leaves the previous file as it
+  // was, and two runs writing the same path never mix their lines. Where no
+  // temporary file can be made beside it, or path names a link or a device
+  // (which a rename would replace rather than write to), path itself is
+  // opened with mode 10 (created or truncated). False when neither can be opened; an empty
+  // path, or one over 260 bytes, is never opened.
   bool Open(OutputKind kind, const char* path);
   void Close(OutputKind kind);
+  // Gives the closed file kind its final name, replacing the file there (its
+  // permissions are kept). False when the file was not written soundly or
+  // the rename failed; the temporary file is then removed.
+  bool Commit(OutputKind kind);
+  // Closes file kind and removes its temporary file: nothing of this run
+  // reaches the final name. A file written in place is removed when this run
+  // created it; one that it truncated stays as it is.
+  void Discard(OutputKind kind);
+  // True when file kind was opened, fully written and closed.
+  bool Sound(OutputKind kind) const;
 
   // Attaches accessor to file kind, writes its record as one line and notes
   // a failed write. A file that is not open receives nothing.
@@ -79,7 +99,8 @@ class OutputWriter : public RemarkSink {
   const OutputFileStatus& Status(OutputKind kind) const { return status_[kind]; }
 
   // Destroyed from the last to the first: the register, then the files
-  // (each closing its stream if still open), then the accessors.
+  // (each closing its stream if still open; temporary files that were not
+  // committed are removed before), then the accessors.
   AccessorWithRecord<kAssetRowRecordSize> asset_row;         // "G_INFO"
   AccessorWithRecord<kColumnNameRecordSize> column_names;    // "G_HEAD"
   AccessorWithRecord<kHeaderLineRecordSize> header_line;     // "G_HEADER"
@@ -88,5 +109,10 @@ class OutputWriter : public RemarkSink {
   CodeRegister codes;
 
  private:
+  // Opens a new temporary file beside path; false when none can be made.
+  bool OpenTemporary(OutputKind kind, const char* path);
+
   OutputFileStatus status_[kOutputKinds];
+  char final_path_[kOutputKinds][kPathBufferSize] = {};
+  char temp_path_[kOutputKinds][kPathBufferSize] = {};  // empty: written in place
 };

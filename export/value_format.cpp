@@ -1,5 +1,6 @@
 #include "export/value_format.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +47,16 @@ void LogQuantityWarning(double quantity, RemarkSink* log) {
 size_t WholeYenText(__int128 ten_thousandths, char* out) {
   __int128 whole = ten_thousandths / 10000;  // cut toward zero
   bool negative = whole < 0;
+  if (whole >= INT64_MIN && whole <= INT64_MAX) {
+    // Every amount of a record: 64-bit digits are many times cheaper.
+    int64_t w = static_cast<int64_t>(whole);
+    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(w) : static_cast<uint64_t>(w);
+    char* p = out;
+    if (negative) *p++ = '-';
+    p = std::to_chars(p, out + 41, magnitude).ptr;
+    *p = '\0';
+    return static_cast<size_t>(p - out);
+  }
   unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(whole)
                                          : static_cast<unsigned __int128>(whole);
   char digits[41];
@@ -249,15 +260,25 @@ size_t CodePart(std::string_view text, size_t width, char* out) {
   return ZeroPadLeft(text.substr(text.size() - tail), width, out);
 }
 
-void OneLine(char* text, size_t n) {
+namespace {
+
+// First the double-byte check (a lone lead byte must not pair with the
+// blank or "､" that a control character or separator after it becomes),
+// then the single-byte characters.
+void CleanText(char* text, size_t n, bool field) {
+  cp932::MakeValid(text, n);
   for (size_t i = 0; i < n; ++i) {
-    if (text[i] == '\r' || text[i] == '\n') text[i] = ' ';
+    char c = text[i];
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      text[i] = ' ';  // CR, LF, tab and the other control characters
+    } else if (field && c == ',') {
+      text[i] = static_cast<char>(0xA4);
+    }
   }
 }
 
-void OneField(char* text, size_t n) {
-  OneLine(text, n);
-  for (size_t i = 0; i < n; ++i) {
-    if (text[i] == ',') text[i] = static_cast<char>(0xA4);
-  }
-}
+}  // namespace
+
+void OneLine(char* text, size_t n) { CleanText(text, n, false); }
+
+void OneField(char* text, size_t n) { CleanText(text, n, true); }

@@ -101,9 +101,12 @@ size_t ZeroPadLeft(std::string_view text, size_t width, char* out);
 size_t CodePart(std::string_view text, size_t width, char* out);
 
 // The comma-separated files have no quoting, so a value must never carry a
-// separator or a line end. OneLine turns CR and LF into blanks; OneField also
-// turns "," into the half-width "､" (0xA4). Both keep every byte count (all
-// three bytes lie below 0x40, where no byte of a double-byte character
-// does), so cuts and remarks are unchanged.
+// separator or a line end, nor a byte that a Shift_JIS reader would join with
+// the separator after it. OneLine makes the text valid Shift_JIS (a byte
+// outside any character becomes "?") and turns control characters (CR, LF,
+// tab, ...) into blanks; OneField also turns "," into the half-width "､"
+// (0xA4). Both keep every byte count (control characters and "," lie below
+// 0x40, where no byte of a double-byte character does), so cuts and remarks
+// are unchanged.
 void OneLine(char* text, size_t n);
 void OneField(char* text, size_t n);

@@ -199,4 +199,21 @@ TEST(TextHelpers, StripCheckAndPad) {
   EXPECT_STREQ(out, "1234567");
 }
 
+TEST(ValueFormatTest, FieldsCarryNoSeparatorLineEndOrBrokenCharacter) {
+  auto field = [](std::string t) {
+    OneField(t.data(), t.size());
+    return t;
+  };
+  auto line = [](std::string t) {
+    OneLine(t.data(), t.size());
+    return t;
+  };
+  EXPECT_EQ(field("a,b\r\nc\td\x1A\x7F"), "a\xA4" "b  c d  ");
+  EXPECT_EQ(line("a,b\nc"), "a,b c");  // a header line keeps its commas
+  EXPECT_EQ(field("資産,名"), "資産\xA4" "名");
+  EXPECT_EQ(field("aaaa\x81"), "aaaa?");     // a lone lead byte at the end
+  EXPECT_EQ(field("\x81,x"), "?\xA4" "x");   // never joined with the separator
+  EXPECT_EQ(field("\x95\x5C\xFF"), "\x95\x5C?");
+}
+
 }  // namespace

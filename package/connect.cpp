@@ -6,6 +6,7 @@
 #include <string>
 
 #include "component/component.h"
+#include "package/columns.h"
 #include "package/store.h"
 #include "platform/cp932.h"
 #include "platform/ui/message_box.h"
@@ -37,17 +38,27 @@ long PackageNumber(const char* column, long fallback) {
   return value;
 }
 
-const char kDataSetColumns[] =
-    "SELECT data_id, data_no, company_name, period_start, period_end, data_kind, corp_kind FROM datasets ";
+const std::string& DataSetSelect() {
+  static const std::string sql = "SELECT " + package::ColumnList(package::kDataSetColumns) + " FROM datasets ";
+  return sql;
+}
 
+// Fills a data-set record. A value that does not fit its field is said on
+// standard error and leaves that field as the caller cleared it, and the
+// record is still delivered: run control reads the data sets before it can
+// report a failure of its own, so hiding the data set would end the run on
+// a misleading "no data set" instead. Nothing is coerced into a wrong value
+// (65635 is never taken for the past-results kind 99).
 void FillDataInfo(sqlite3_stmt* stmt, StDATAINFO* r) {
-  package::FillText(stmt, 0, r->szDataID, sizeof(r->szDataID));
-  r->lDataNo = static_cast<int32_t>(sqlite3_column_int64(stmt, 1));
-  package::FillText(stmt, 2, r->szCompanyName, sizeof(r->szCompanyName));
-  r->lPeriodStart = static_cast<int32_t>(sqlite3_column_int64(stmt, 3));
-  r->lPeriodEnd = static_cast<int32_t>(sqlite3_column_int64(stmt, 4));
-  r->sDataKind = static_cast<int16_t>(sqlite3_column_int64(stmt, 5));
-  r->ucCorpKind = static_cast<uint8_t>(sqlite3_column_int64(stmt, 6));
+  for (size_t i = 0; i < package::kDataSetColumns.size(); ++i) {
+    const package::ColumnRule& rule = package::kDataSetColumns[i];
+    int col = static_cast<int>(i);
+    if (package::FillField(stmt, col, rule, r)) continue;
+    std::string_view id = cp932::FieldText(r->szDataID, sizeof(r->szDataID));
+    std::string no = "no. " + std::to_string(sqlite3_column_int64(stmt, 1));
+    package::SayFailure(id.empty() ? std::string_view(no) : id, std::string("column ") + rule.column,
+                        package::Misfit(stmt, col, rule));
+  }
 }
 
 }  // namespace
@@ -197,7 +208,7 @@ long ClSetData::ReadyDat(long cursor, long /*flag*/) {
   auto it = Cursors().find(cursor);
   if (it == Cursors().end()) return 1;
   sqlite3_finalize(it->second.stmt);
-  it->second.stmt = TheStore().Prepare((std::string(kDataSetColumns) + "ORDER BY data_no").c_str());
+  it->second.stmt = TheStore().Prepare((DataSetSelect() + "ORDER BY data_no").c_str());
   it->second.generation = TheStore().generation();
   return it->second.stmt ? 0 : 1;
 }
@@ -226,7 +237,7 @@ StDATAINFO* ClSetData::GetSelectedInfo() {
   if (ClDataMgr::Inst()->GetSysUserObject()->GetCurUserID(user) != 0 ||
       ClDataMgr::Inst()->GetSysUserObject()->GetSelectedNo(user, &first, &second) != 0)
     return &selected;
-  sqlite3_stmt* stmt = TheStore().Prepare((std::string(kDataSetColumns) + "WHERE data_no = ?").c_str());
+  sqlite3_stmt* stmt = TheStore().Prepare((DataSetSelect() + "WHERE data_no = ?").c_str());
   if (!stmt) return &selected;
   sqlite3_bind_int64(stmt, 1, second);
   if (TheStore().Step(stmt)) FillDataInfo(stmt, &selected);

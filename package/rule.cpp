@@ -1,174 +1,480 @@
 // The depreciation rule object: walks the assets, their lump-sum items and
-// the categories of one data set. Each walk is served from one open
-// statement stepped forward; an index that is not the next one restarts or
-// skips ahead, so any order of calls still gives the right record.
+// the categories of one data set. A walk is counted and then served from one
+// open statement stepped forward, all in one read snapshot of the store.
+// Every failed read and every value that does not fit its field is said on
+// standard error (one line) and makes the call fail; a walk whose read
+// failed stays failed until it is started again.
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <condition_variable>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "component/component.h"
+#include "package/columns.h"
 #include "package/store.h"
+#include "platform/cp932.h"
 #include "platform/win.h"
 
 namespace {
 
+using package::ColumnRule;
 using package::TheStore;
 
-// A statement stepped along a walk, with the index of the row it delivers
-// next.
+// A data set's rows in seq order. The data ID is matched as TEXT (?1) and as
+// a BLOB (?2); each half is one ordered range of the primary key, and SQLite
+// merges the two without sorting, so the first row comes at once and no
+// temporary b-tree is written. (With "data_id IN (?1, ?2)" SQLite sorts every
+// row of the data set first.) Items and categories select their seq last,
+// to name a row in a message.
+std::string OrderedRows(const std::string& columns, const char* table, const char* where) {
+  std::string half = "SELECT " + columns + " FROM " + table + " WHERE data_id = ?";
+  return half + "1" + where + " UNION ALL " + half + "2" + where + " ORDER BY seq";
+}
+const std::string& AssetSql() {
+  static const std::string sql = OrderedRows(package::ColumnList(package::kAssetMasterColumns) + ", " +
+                                                 package::ColumnList(package::kAssetYearColumns),
+                                             "assets", "");
+  return sql;
+}
+const std::string& ItemSql() {
+  static const std::string sql =
+      OrderedRows(package::ColumnList(package::kItemColumns) + ", seq", "lump_items", " AND asset_seq = ?3");
+  return sql;
+}
+const std::string& CategorySql() {
+  static const std::string sql = OrderedRows(package::ColumnList(package::kCategoryColumns) + ", seq", "categories", "");
+  return sql;
+}
+// Counts the same way: one count per half.
+std::string Count(const char* table, const char* where) {
+  std::string half = std::string("(SELECT count(*) FROM ") + table + " WHERE data_id = ?";
+  return "SELECT " + half + "1" + where + ") + " + half + "2" + where + ")";
+}
+const std::string& AssetCountSql() {
+  static const std::string sql = Count("assets", "");
+  return sql;
+}
+const std::string& ItemCountSql() {
+  static const std::string sql = Count("lump_items", " AND asset_seq = ?3");
+  return sql;
+}
+const std::string& CategoryCountSql() {
+  static const std::string sql = Count("categories", "");
+  return sql;
+}
+
+// Columns of the asset query that name an asset.
+const int kAssetSeqColumn = 0;
+const int kAssetCodeColumn = 1;
+
+// "asset A0001" from the current row's code, or "asset with seq 7" when the
+// code is no text.
+std::string AssetName(sqlite3_stmt* s) {
+  int type = sqlite3_column_type(s, kAssetCodeColumn);
+  if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+    const char* bytes = static_cast<const char*>(sqlite3_column_blob(s, kAssetCodeColumn));
+    size_t size = static_cast<size_t>(sqlite3_column_bytes(s, kAssetCodeColumn));
+    std::string_view code(bytes ? bytes : "", bytes ? cp932::FieldLength(bytes, size) : 0);
+    return std::string("asset ") + (type == SQLITE_BLOB ? cp932::ToUtf8(code) : std::string(code));
+  }
+  const unsigned char* seq = sqlite3_column_text(s, kAssetSeqColumn);
+  return std::string("asset with seq ") + (seq ? reinterpret_cast<const char*>(seq) : "NULL");
+}
+
+// "category seq 3" from column col of the current row.
+std::string SeqName(const char* row, sqlite3_stmt* s, int col) {
+  const unsigned char* seq = sqlite3_column_text(s, col);
+  return std::string(row) + " seq " + (seq ? reinterpret_cast<const char*>(seq) : "NULL");
+}
+
+// The asset that a Move delivered last: its seq and code (CP932), so that a
+// failure among its items can name it.
+struct DeliveredAsset {
+  int64_t seq = -1;
+  char code[sizeof(StKOTEISHISANINFO::szCode)] = {};
+  void From(const StKOTEISHISANINFO& master) {
+    if (!package::ReadAssetKey(master.assetKey, &seq)) seq = -1;
+    std::memcpy(code, master.szCode, sizeof code);
+  }
+};
+
+// A walk's rows as messages name them.
+struct WalkKind {
+  const char* rows;  // "assets"
+  const char* row;   // "asset"
+};
+const WalkKind kAssets = {"assets", "asset"};
+const WalkKind kItems = {"lump-sum items", "lump-sum item"};
+const WalkKind kCategories = {"categories", "category"};
+
+// The rows of one walk in the read snapshot: counted when started, then
+// delivered from one statement stepped forward (a lower index restarts it
+// within the same snapshot). A failed read ends the walk for good: later
+// seeks fail at once without touching the store. Its two statements are
+// kept from walk to walk (the items of every lump-sum asset reuse them) and
+// only rebound.
 class Walk {
  public:
-  ~Walk() { Finish(); }
-  bool Start(const char* sql, const std::string& data_id, long count, int64_t asset_seq = -1) {
+  Walk(const WalkKind& kind, const char* count_sql, const char* rows_sql)
+      : kind_(kind), count_sql_(count_sql), rows_sql_(rows_sql) {}
+  ~Walk() {
     Finish();
-    sql_ = sql;
-    data_id_ = data_id;
-    asset_seq_ = asset_seq;
-    count_ = count;
-    return Restart();
-  }
-  // Steps to row index; true when the statement holds it.
-  bool Seek(long index) {
-    if (!stmt_ || generation_ != TheStore().generation() || index < 0) return false;
-    if (index < next_ && !Restart()) return false;
-    while (next_ <= index) {
-      if (!TheStore().Step(stmt_)) {
-        sqlite3_reset(stmt_);
-        next_ = 0;
-        return false;
-      }
-      ++next_;
-    }
-    return next_ == index + 1;
-  }
-  void Finish() {
+    sqlite3_finalize(count_);
     sqlite3_finalize(stmt_);
-    stmt_ = nullptr;
-    next_ = 0;
-    count_ = 0;
   }
-  sqlite3_stmt* stmt() const { return stmt_; }
-  long count() const { return count_; }
+  Walk(const Walk&) = delete;
+  Walk& operator=(const Walk&) = delete;
 
- private:
-  bool Restart() {
-    if (stmt_ && generation_ == TheStore().generation()) {
-      sqlite3_reset(stmt_);
-    } else {
-      sqlite3_finalize(stmt_);
-      stmt_ = TheStore().Prepare(sql_);
-      generation_ = TheStore().generation();
-      if (!stmt_) return false;
-      package::BindKey(stmt_, 1, data_id_);
-      if (asset_seq_ >= 0) sqlite3_bind_int64(stmt_, 3, asset_seq_);
+  // Joins the read snapshot, counts the rows and readies the statement;
+  // false when any of it failed (said on standard error). The items of an
+  // asset get its seq, and the asset delivered last, to name it.
+  bool Start(const char* data_id, int64_t asset_seq = -1, const DeliveredAsset* owner = nullptr) {
+    Finish();
+    asset_seq_ = asset_seq;
+    owner_ = owner;
+    if (std::strncmp(data_id_, data_id, sizeof(data_id_)) != 0) {
+      cp932::CopyCut(data_id_, sizeof(data_id_), cp932::FieldText(data_id, sizeof(data_id_)));
+      bound_ = false;
     }
-    next_ = 0;
+    std::string why;
+    if (!TheStore().BeginRead(&why)) return Say(kind_.rows, "cannot be read: " + why);
+    in_snapshot_ = true;
+    snapshot_generation_ = TheStore().generation();
+    if (!Prepare()) return Say(kind_.rows, std::string("cannot be read: ") + sqlite3_errmsg(TheStore().db()));
+    if (asset_seq_ >= 0) {
+      sqlite3_bind_int64(count_, 3, asset_seq_);
+      sqlite3_bind_int64(stmt_, 3, asset_seq_);
+    }
+    int rc = sqlite3_step(count_);
+    if (rc == SQLITE_ROW) rows_ = static_cast<long>(sqlite3_column_int64(count_, 0));
+    sqlite3_reset(count_);
+    if (rc != SQLITE_ROW) return Say(kind_.rows, std::string("cannot be counted: ") + sqlite3_errmsg(TheStore().db()));
+    failed_ = false;
     return true;
   }
 
-  const char* sql_ = nullptr;
-  std::string data_id_;
+  // Steps to row index; true when the statement holds it. False for an index
+  // outside the count, for a walk that failed before (not said again), and
+  // for a read that fails now (said; the walk stays failed).
+  bool Seek(long index) {
+    if (failed_) return false;
+    if (generation_ != TheStore().generation()) {
+      failed_ = true;
+      return Say(kind_.rows, "cannot be read: the store was closed");
+    }
+    if (index < 0 || index >= rows_)
+      return Say(kind_.rows, "no row " + std::to_string(index) + " among the " + std::to_string(rows_) + " counted");
+    if (index < next_) {
+      sqlite3_reset(stmt_);
+      next_ = 0;
+    }
+    while (next_ <= index) {
+      int rc = sqlite3_step(stmt_);
+      if (rc != SQLITE_ROW) {
+        failed_ = true;
+        std::string at = std::string(kind_.row) + " no. " + std::to_string(next_ + 1) + " of " + std::to_string(rows_);
+        if (rc == SQLITE_DONE) return Say(at, "not there any more");
+        return Say(at, std::string("cannot be read: ") + sqlite3_errmsg(TheStore().db()));
+      }
+      ++next_;
+    }
+    return true;
+  }
+
+  // Fills record from the current row, column first onwards in rule order.
+  // False at the first value that does not fit, said with the row's name
+  // (made by name_of only then: a sound row costs no text).
+  template <class NameOf>
+  bool Fill(std::span<const ColumnRule> rules, int first, void* record, NameOf name_of) {
+    for (size_t i = 0; i < rules.size(); ++i) {
+      int col = first + static_cast<int>(i);
+      if (!package::FillField(stmt_, col, rules[i], record)) {
+        Say(name_of() + ", column " + rules[i].column, package::Misfit(stmt_, col, rules[i]));
+        return false;
+      }
+    }
+    return true;
+  }
+
+  void Finish() {
+    if (stmt_) sqlite3_reset(stmt_);
+    next_ = 0;
+    rows_ = 0;
+    failed_ = true;
+    if (in_snapshot_) TheStore().EndRead(snapshot_generation_);
+    in_snapshot_ = false;
+  }
+
+  sqlite3_stmt* stmt() const { return stmt_; }
+  // True while the statement holds a row.
+  bool HasRow() const { return !failed_ && next_ > 0; }
+  // The count; false when the walk is not sound.
+  bool Count(long* count) const {
+    *count = failed_ ? 0 : rows_;
+    return !failed_;
+  }
+
+ private:
+  // Prepares the statements once per opening of the store and binds the
+  // data ID when it changed.
+  bool Prepare() {
+    if (generation_ != TheStore().generation() || !count_ || !stmt_) {
+      sqlite3_finalize(count_);
+      sqlite3_finalize(stmt_);
+      count_ = stmt_ = nullptr;
+      bound_ = false;
+      generation_ = TheStore().generation();
+      if (sqlite3_prepare_v2(TheStore().db(), count_sql_, -1, &count_, nullptr) != SQLITE_OK ||
+          sqlite3_prepare_v2(TheStore().db(), rows_sql_, -1, &stmt_, nullptr) != SQLITE_OK)
+        return false;
+    }
+    if (!bound_) {
+      package::BindKey(count_, 1, data_id_);
+      package::BindKey(stmt_, 1, data_id_);
+      bound_ = true;
+    }
+    return true;
+  }
+  // The asset whose items these are, as messages name it.
+  std::string Owner() const {
+    if (asset_seq_ < 0) return "";
+    if (owner_ && owner_->seq == asset_seq_)
+      return "asset " + cp932::ToUtf8(cp932::FieldText(owner_->code, sizeof owner_->code)) + ", ";
+    return "asset with seq " + std::to_string(asset_seq_) + ", ";
+  }
+  bool Say(const std::string& what, const std::string& why) const {
+    package::SayFailure(data_id_, Owner() + what, why);
+    return false;
+  }
+
+  const WalkKind& kind_;
+  const char* count_sql_;
+  const char* rows_sql_;
+  char data_id_[16] = {};
+  bool bound_ = false;
   int64_t asset_seq_ = -1;
+  const DeliveredAsset* owner_ = nullptr;
+  sqlite3_stmt* count_ = nullptr;
   sqlite3_stmt* stmt_ = nullptr;
-  uint64_t generation_ = 0;
+  uint64_t generation_ = 0;  // of the statements
+  uint64_t snapshot_generation_ = 0;
+  bool in_snapshot_ = false;
+  bool failed_ = true;
   long next_ = 0;
-  long count_ = 0;
+  long rows_ = 0;
 };
 
-const char kAssetSql[] =
-    "SELECT seq, code, type_code, name, quantity_text, memo, disposal_kind, capex_link, "
-    "method_ref_date, acquisition_date, acquisition_cost, compressed_amount, opening_book_value, "
-    "method_code, useful_life, depreciation_rate, residual_rate, limit_kind, depreciable_limit, "
-    "business_ratio, sga_share, months_numerator, months_denominator, residual_value, "
-    "depreciation_base, sga_amount, mfg_amount, accumulated_depreciation, closing_book_value, "
-    "disposal_date, disposal_price, months_entered, revised_cost, computed_depreciation, "
-    "special_depreciation, increased_depreciation, entered_current_depreciation "
-    "FROM assets WHERE data_id IN (?1, ?2) ORDER BY seq";
-const char kItemSql[] =
-    "SELECT name, acquisition_date, acquisition_cost, quantity FROM lump_items "
-    "WHERE data_id IN (?1, ?2) AND asset_seq = ?3 ORDER BY seq";
-const char kCategorySql[] =
-    "SELECT code, name, method_code, residual_ratio FROM categories "
-    "WHERE data_id IN (?1, ?2) ORDER BY seq";
-
-long Count(const char* sql, const std::string& data_id, int64_t asset_seq = -1) {
-  sqlite3_stmt* stmt = TheStore().Prepare(sql);
-  if (!stmt) return 0;
-  package::BindKey(stmt, 1, data_id);
-  if (asset_seq >= 0) sqlite3_bind_int64(stmt, 3, asset_seq);
-  long n = TheStore().Step(stmt) ? static_cast<long>(sqlite3_column_int64(stmt, 0)) : 0;
-  sqlite3_finalize(stmt);
-  return n;
-}
-
-// The asset key: the asset's seq (8 bytes, little-endian) and a mark, so
-// that a cleared key selects nothing.
-const uint8_t kKeyMark[8] = {'Z', 'E', 'L', 'A', 'S', 'S', 'E', 'T'};
-
-void MakeKey(int64_t seq, uint8_t* key) {
-  for (int i = 0; i < 8; ++i) key[i] = static_cast<uint8_t>(static_cast<uint64_t>(seq) >> (8 * i));
-  std::memcpy(key + 8, kKeyMark, 8);
-}
-
-bool ReadKey(const uint8_t* key, int64_t* seq) {
-  if (!key || std::memcmp(key + 8, kKeyMark, 8) != 0) return false;
-  uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = (v << 8) | key[i];
-  *seq = static_cast<int64_t>(v);
+// Fills an asset's master and year records from the walk's current row.
+bool FillAsset(Walk& walk, StKOTEISHISANINFO* master, StKOTEINENINFO* year) {
+  auto name = [&walk] { return AssetName(walk.stmt()); };
+  const int year_first = static_cast<int>(package::kAssetMasterColumns.size());
+  if (master && !walk.Fill(package::kAssetMasterColumns, 0, master, name)) return false;
+  if (year && !walk.Fill(package::kAssetYearColumns, year_first, year, name)) return false;
   return true;
 }
 
-int64_t I(sqlite3_stmt* s, int col) { return sqlite3_column_int64(s, col); }
-CY Amount(sqlite3_stmt* s, int col) { return CY{I(s, col)}; }
+// A count that one thread raises and the other waits on. The waiter sleeps
+// on a condition variable; a raise wakes it only once the count reaches what
+// it waits for, so the faster thread does not wake the slower one for every
+// row, and when nobody waits a raise costs no system call.
+class Progress {
+ public:
+  long Load() const { return value_.load(std::memory_order_acquire); }
+  void Reset(long value) { value_.store(value); }
+  void Raise(long value) {
+    value_.store(value);  // sequentially consistent with the waiter's wanted_
+    if (value >= wanted_.load()) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      raised_.notify_one();
+    }
+  }
+  // Returns once the count is at least target.
+  void WaitFor(long target) {
+    if (Load() >= target) return;
+    std::unique_lock<std::mutex> lock(mutex_);
+    wanted_.store(target);
+    raised_.wait(lock, [&] { return value_.load() >= target; });
+    wanted_.store(LONG_MAX);
+  }
 
-void FillAsset(sqlite3_stmt* s, StKOTEISHISANINFO* m, StKOTEINENINFO* y) {
-  if (m) {
-    MakeKey(I(s, 0), m->assetKey);
-    package::FillText(s, 1, m->szCode, sizeof(m->szCode));
-    m->lTypeCode = static_cast<int32_t>(I(s, 2));
-    package::FillText(s, 3, m->szName, sizeof(m->szName));
-    package::FillText(s, 4, m->szQuantity, sizeof(m->szQuantity));
-    package::FillText(s, 5, m->szMemo, sizeof(m->szMemo));
-    m->sDisposalKind = static_cast<int16_t>(I(s, 6));
-    package::FillText(s, 7, m->szCapexLink, sizeof(m->szCapexLink));
-    m->lMethodRefDate = static_cast<int32_t>(I(s, 8));
-    m->lAcquisitionDate = static_cast<int32_t>(I(s, 9));
-    m->cyAcquisitionCost = Amount(s, 10);
-    m->cyCompressedAmount = Amount(s, 11);
-    m->cyOpeningBookValue = Amount(s, 12);
-    m->sMethodCode = static_cast<int16_t>(I(s, 13));
-    m->sUsefulLife = static_cast<int16_t>(I(s, 14));
-    m->lDepreciationRate = static_cast<int32_t>(I(s, 15));
-    m->lResidualRate = static_cast<int32_t>(I(s, 16));
-    m->ucLimitKind = static_cast<uint8_t>(I(s, 17));
-    m->cyDepreciableLimit = Amount(s, 18);
-    m->sBusinessRatio = static_cast<int16_t>(I(s, 19));
-    m->sSgaShare = static_cast<int16_t>(I(s, 20));
-    m->sMonthsNumerator = static_cast<int16_t>(I(s, 21));
-    m->sMonthsDenominator = static_cast<int16_t>(I(s, 22));
-    m->cyResidualValue = Amount(s, 23);
-    m->cyDepreciationBase = Amount(s, 24);
-    m->cySgaAmount = Amount(s, 25);
-    m->cyMfgAmount = Amount(s, 26);
-    m->cyAccumulatedDepreciation = Amount(s, 27);
-    m->cyClosingBookValue = Amount(s, 28);
-    m->lDisposalDate = static_cast<int32_t>(I(s, 29));
-    m->cyDisposalPrice = Amount(s, 30);
-    m->ucMonthsEntered = static_cast<uint8_t>(I(s, 31));
-    SetRevisedCost(*m, I(s, 32));
+ private:
+  std::atomic<long> value_{0};
+  std::atomic<long> wanted_{LONG_MAX};  // what the waiter waits for; LONG_MAX: nobody
+  std::mutex mutex_;
+  std::condition_variable raised_;
+};
+
+// Reads the asset walk ahead on a thread of its own: while the program turns
+// one asset into a row, the store already steps to and fills the next ones,
+// so that the two cores share a long export. The rows pass through a ring of
+// slots; the reading thread fills a slot only once the calling thread has
+// taken what was in it. Both threads use the store's connection only under
+// its lock. The thread is made once per rule object and waits between walks,
+// so a walk allocates nothing.
+//
+// Nothing changes for the caller: rows come in order, a row that cannot be
+// read fails the Move that asks for it (its line said then, not before), and
+// any other order of calls ends the reading ahead and goes on as a plain walk.
+class ReadAhead {
+ public:
+  explicit ReadAhead(Walk& walk) : walk_(walk) {}
+  ~ReadAhead() {
+    Stop();
+    if (thread_.joinable()) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        command_ = Command::kQuit;
+      }
+      changed_.notify_all();
+      thread_.join();
+    }
   }
-  if (y) {
-    y->cyComputedDepreciation = Amount(s, 33);
-    y->cySpecialDepreciation = Amount(s, 34);
-    y->cyIncreasedDepreciation = Amount(s, 35);
-    y->cyEnteredCurrentDepreciation = Amount(s, 36);
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // Starts reading rows 0 to rows - 1 of the started walk ahead.
+  void Start(long rows) {
+    Stop();
+    if (rows <= 0) return;
+    rows_ = rows;
+    taken_ = 0;
+    generation_ = TheStore().generation();
+    produced_.Reset(0);
+    consumed_.Reset(0);
+    stop_.store(false);
+    if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      command_ = Command::kRead;
+    }
+    changed_.notify_all();
+    reading_ = true;
   }
-}
+
+  // Ends the reading ahead: when it returns, the walk is the caller's again,
+  // at whatever row the reading thread had reached.
+  void Stop() {
+    if (!reading_) return;
+    reading_ = false;
+    stop_.store(true);
+    consumed_.Raise(kWake);  // wakes the thread if it waits for room
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return command_ == Command::kIdle; });
+  }
+
+  // True when the next Move may take row index from here.
+  bool Serves(long index) const { return reading_ && index == taken_; }
+
+  // Takes the next row into master and year; false (its line said, the
+  // reading ahead ended) when it could not be read.
+  bool Take(StKOTEISHISANINFO* master, StKOTEINENINFO* year, DeliveredAsset* delivered) {
+    const long index = taken_;
+    if (generation_ != TheStore().generation()) {
+      Stop();
+      package::SayFailure(walk_data_id(), "assets", "cannot be read: the store was closed");
+      return false;
+    }
+    // An empty ring waits for a few rows at once, so that a slower reading
+    // thread is not woken for each row; it ends the count when it stops.
+    if (produced_.Load() <= index) produced_.WaitFor(std::min(index + kBatch, rows_));
+    Slot& slot = slots_[index % kSlots];
+    const bool ok = slot.ok;
+    if (!slot.lines.empty()) std::fputs(slot.lines.c_str(), stderr);
+    if (ok) {
+      if (master) std::memcpy(master, &slot.master, sizeof slot.master);
+      if (year) std::memcpy(year, &slot.year, sizeof slot.year);
+      delivered->From(slot.master);
+    }
+    consumed_.Raise(++taken_);
+    if (!ok) Stop();
+    return ok;
+  }
+
+  void SetDataId(const char* data_id) { data_id_ = data_id; }
+
+ private:
+  enum class Command { kIdle, kRead, kQuit };
+  static constexpr long kSlots = 256;
+  static constexpr long kBatch = 32;
+  static constexpr long kWake = LONG_MAX / 2;
+  struct Slot {
+    StKOTEISHISANINFO master;
+    StKOTEINENINFO year;
+    bool ok = false;
+    std::string lines;  // said when the row is taken: why it could not be read, lost characters
+  };
+
+  std::string_view walk_data_id() const { return data_id_ ? std::string_view(data_id_) : std::string_view(); }
+
+  // The reading thread: waits for a walk, reads it ahead, waits again.
+  void Run() {
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return command_ != Command::kIdle; });
+        if (command_ == Command::kQuit) return;
+      }
+      ReadRows();
+      produced_.Raise(kWake);  // no more rows: a waiting Take goes on
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        command_ = Command::kIdle;
+      }
+      changed_.notify_all();
+    }
+  }
+
+  void ReadRows() {
+    for (long i = 0; i < rows_; ++i) {
+      // Room: the slot's previous row must have been taken. A full ring
+      // waits until half of it is free again.
+      if (i - consumed_.Load() >= kSlots) consumed_.WaitFor(i - kSlots / 2);
+      if (stop_.load()) return;
+      Slot& slot = slots_[i % kSlots];
+      {
+        std::lock_guard<std::mutex> lock(TheStore().mutex());
+        std::memset(&slot.master, 0, sizeof slot.master);
+        std::memset(&slot.year, 0, sizeof slot.year);
+        slot.lines.clear();
+        package::CaptureLines(&slot.lines);
+        slot.ok = walk_.Seek(i) && FillAsset(walk_, &slot.master, &slot.year);
+        package::CaptureLines(nullptr);
+      }
+      produced_.Raise(i + 1);
+      if (!slot.ok) return;
+    }
+  }
+
+  Walk& walk_;
+  const char* data_id_ = nullptr;
+  std::thread thread_;
+  std::mutex mutex_;                  // guards command_
+  std::condition_variable changed_;
+  Command command_ = Command::kIdle;
+  Progress produced_;                 // rows [0, produced_) are in their slots
+  Progress consumed_;                 // rows [0, consumed_) have been taken
+  std::atomic<bool> stop_{false};
+  // The calling thread's own state.
+  bool reading_ = false;
+  long rows_ = 0;
+  long taken_ = 0;
+  uint64_t generation_ = 0;
+  Slot slots_[kSlots];
+};
 
 }  // namespace
 
 struct ClRuleGenkashokyaku::Impl {
-  Walk assets;
-  Walk items;
+  Walk assets{kAssets, AssetCountSql().c_str(), AssetSql().c_str()};
+  Walk items{kItems, ItemCountSql().c_str(), ItemSql().c_str()};
+  Walk categories{kCategories, CategoryCountSql().c_str(), CategorySql().c_str()};
+  ReadAhead ahead{assets};
+  DeliveredAsset delivered;
 };
 
 ClRuleGenkashokyaku::ClRuleGenkashokyaku() : impl_(new Impl) {}
@@ -180,57 +486,76 @@ long ClRuleGenkashokyaku::AttachOptLink(ClOptLink* link) {
 }
 
 long ClRuleGenkashokyaku::MoveReady(void* /*filter*/, long /*a*/, long /*b*/) {
-  std::string id = data_id_;
-  long n = Count("SELECT count(*) FROM assets WHERE data_id IN (?1, ?2)", id);
-  return impl_->assets.Start(kAssetSql, id, n) ? 0 : 1;
+  impl_->ahead.Stop();
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
+  impl_->items.Finish();
+  impl_->delivered = DeliveredAsset();
+  if (!impl_->assets.Start(data_id_)) return 1;
+  long rows = 0;
+  impl_->assets.Count(&rows);
+  impl_->ahead.SetDataId(data_id_);
+  impl_->ahead.Start(rows);
+  return 0;
 }
 
 long ClRuleGenkashokyaku::GetCount(long* count) {
-  if (!count) return 1;
-  *count = impl_->assets.count();
-  return 0;
+  long n = 0;
+  bool sound = impl_->assets.Count(&n);
+  if (count) *count = n;
+  return sound && count ? 0 : 1;
 }
 
 long ClRuleGenkashokyaku::Move(long index, StKOTEISHISANINFO* master, StKOTEINENINFO* year,
                                StKOTEITSUKIINFO* /*month*/) {
-  if (!impl_->assets.Seek(index)) return 1;
-  FillAsset(impl_->assets.stmt(), master, year);
+  if (impl_->ahead.Serves(index)) return impl_->ahead.Take(master, year, &impl_->delivered) ? 0 : 1;
+  // Any other order: a plain walk from here on.
+  impl_->ahead.Stop();
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
+  Walk& walk = impl_->assets;
+  if (!walk.Seek(index) || !FillAsset(walk, master, year)) return 1;
+  if (master) {
+    impl_->delivered.From(*master);
+  } else {
+    impl_->delivered = DeliveredAsset();
+  }
   return 0;
 }
 
 long ClRuleGenkashokyaku::MoveFinish() {
+  impl_->ahead.Stop();
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
   impl_->assets.Finish();
   return 0;
 }
 
 long ClRuleGenkashokyaku::MoveReadyIkkatsu(const uint8_t* key) {
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
   int64_t seq = 0;
   impl_->items.Finish();
-  if (!ReadKey(key, &seq)) return 1;
-  std::string id = data_id_;
-  long n = Count("SELECT count(*) FROM lump_items WHERE data_id IN (?1, ?2) AND asset_seq = ?3", id, seq);
-  return impl_->items.Start(kItemSql, id, n, seq) ? 0 : 1;
+  if (!package::ReadAssetKey(key, &seq)) {
+    package::SayFailure(data_id_, "lump-sum items", "the asset key names no asset");
+    return 1;
+  }
+  return impl_->items.Start(data_id_, seq, &impl_->delivered) ? 0 : 1;
 }
 
 long ClRuleGenkashokyaku::GetIkkatsuCount(long* count) {
-  if (!count) return 1;
-  *count = impl_->items.count();
-  return 0;
+  long n = 0;
+  bool sound = impl_->items.Count(&n);
+  if (count) *count = n;
+  return sound && count ? 0 : 1;
 }
 
 long ClRuleGenkashokyaku::MoveIkkatsu(long index, StIKKATSUINFO* item) {
-  if (!impl_->items.Seek(index)) return 1;
-  if (item) {
-    sqlite3_stmt* s = impl_->items.stmt();
-    package::FillText(s, 0, item->szName, sizeof(item->szName));
-    item->lAcquisitionDate = static_cast<int32_t>(I(s, 1));
-    item->cyAcquisitionCost = Amount(s, 2);
-    item->lQuantity = static_cast<int32_t>(I(s, 3));
-  }
-  return 0;
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
+  Walk& walk = impl_->items;
+  if (!walk.Seek(index)) return 1;
+  auto name = [&walk] { return SeqName("lump-sum item", walk.stmt(), static_cast<int>(package::kItemColumns.size())); };
+  return item && !walk.Fill(package::kItemColumns, 0, item, name) ? 1 : 0;
 }
 
 long ClRuleGenkashokyaku::MoveFinishIkkatsu() {
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
   impl_->items.Finish();
   return 0;
 }
@@ -239,24 +564,30 @@ long ClRuleGenkashokyaku::LoadShisanKubunInfo(StSHISANKUBUNINFO** array, long* c
   if (array) *array = nullptr;
   if (count) *count = 0;
   if (!array || !count) return 1;
-  std::string id = data_id_;
-  long n = Count("SELECT count(*) FROM categories WHERE data_id IN (?1, ?2)", id);
-  Walk walk;
-  if (!walk.Start(kCategorySql, id, n)) return 1;
-  auto* out = static_cast<StSHISANKUBUNINFO*>(win::CoTaskMemAlloc(sizeof(StSHISANKUBUNINFO) * (n > 0 ? n : 1)));
-  if (!out) return 1;
-  std::memset(out, 0, sizeof(StSHISANKUBUNINFO) * (n > 0 ? n : 1));
-  long filled = 0;
-  while (filled < n && walk.Seek(filled)) {
-    sqlite3_stmt* s = walk.stmt();
-    StSHISANKUBUNINFO& c = out[filled];
-    c.lCode = static_cast<int32_t>(I(s, 0));
-    package::FillText(s, 1, c.szName, sizeof(c.szName));
-    c.sMethodCode = static_cast<int16_t>(I(s, 2));
-    c.lResidualRatio = static_cast<int32_t>(I(s, 3));
-    ++filled;
+  std::lock_guard<std::mutex> lock(TheStore().mutex());
+  // Inside an open asset walk this joins its snapshot; alone, it is its own.
+  Walk& walk = impl_->categories;
+  struct Finisher {
+    Walk& walk;
+    ~Finisher() { walk.Finish(); }
+  } finisher{walk};
+  long n = 0;
+  if (!walk.Start(data_id_) || !walk.Count(&n)) return 1;
+  size_t bytes = sizeof(StSHISANKUBUNINFO) * static_cast<size_t>(n > 0 ? n : 1);
+  auto* out = static_cast<StSHISANKUBUNINFO*>(win::CoTaskMemAlloc(bytes));
+  if (!out) {
+    package::SayFailure(data_id_, "categories", "no memory for " + std::to_string(n) + " categories");
+    return 1;
+  }
+  std::memset(out, 0, bytes);
+  auto name = [&walk] { return SeqName("category", walk.stmt(), static_cast<int>(package::kCategoryColumns.size())); };
+  for (long i = 0; i < n; ++i) {
+    if (!walk.Seek(i) || !walk.Fill(package::kCategoryColumns, 0, &out[i], name)) {
+      win::CoTaskMemFree(out);
+      return 1;
+    }
   }
   *array = out;
-  *count = filled;
+  *count = n;
   return 0;
 }

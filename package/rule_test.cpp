@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 
+#include "package/columns.h"
 #include "package/test_store.h"
 #include "platform/win.h"
 
@@ -221,6 +223,62 @@ TEST_F(RuleTest, AWalkIsServedFromOneStatementAndAnyOrderStillFits) {
   StSHISANKUBUNINFO* array = reinterpret_cast<StSHISANKUBUNINFO*>(1);
   EXPECT_NE(rule_.LoadShisanKubunInfo(&array, &n), 0);
   EXPECT_EQ(array, nullptr);
+}
+
+// Collects the SQL of every statement the store starts.
+int CollectStatement(unsigned, void* statements, void* stmt, void*) {
+  static_cast<std::set<std::string>*>(statements)->insert(sqlite3_sql(static_cast<sqlite3_stmt*>(stmt)));
+  return 0;
+}
+
+TEST_F(RuleTest, NoWalkSortsItsRowsInATemporaryTree) {
+  Open(std::string(kDistinctAsset) +
+       "INSERT INTO assets (data_id, seq, method_code) VALUES ('D1', 9, 4), (X'4431', 8, 6);"
+       "INSERT INTO lump_items VALUES ('D1', 9, 2, 'b', 0, 0, 0), ('D1', 9, 1, 'a', 0, 0, 0);"
+       "INSERT INTO categories VALUES ('D1', 2, 2, 'b', 0, 0), ('D1', 1, 1, 'a', 0, 0);");
+  std::set<std::string> statements;
+  sqlite3_trace_v2(package::TheStore().db(), SQLITE_TRACE_STMT, CollectStatement, &statements);
+  ASSERT_EQ(Ready(), 3);
+  long seqs[3];
+  for (long i = 0; i < 3; ++i) {
+    ASSERT_EQ(rule_.Move(i, &master_, &year_, &month_), 0);
+    int64_t seq = 0;
+    ASSERT_TRUE(package::ReadAssetKey(master_.assetKey, &seq));
+    seqs[i] = static_cast<long>(seq);
+  }
+  // Rows stored under the data ID as TEXT and as a BLOB, merged in seq order.
+  EXPECT_EQ(seqs[0], 7);
+  EXPECT_EQ(seqs[1], 8);
+  EXPECT_EQ(seqs[2], 9);
+  ASSERT_EQ(rule_.MoveReadyIkkatsu(master_.assetKey), 0);
+  StIKKATSUINFO item;
+  ASSERT_EQ(rule_.MoveIkkatsu(0, &item), 0);
+  EXPECT_STREQ(item.szName, "a");
+  rule_.MoveFinishIkkatsu();
+  StSHISANKUBUNINFO* array = nullptr;
+  long n = 0;
+  ASSERT_EQ(rule_.LoadShisanKubunInfo(&array, &n), 0);
+  EXPECT_EQ(n, 2);
+  EXPECT_EQ(array[0].lCode, 1);
+  win::CoTaskMemFree(array);
+  rule_.MoveFinish();
+  sqlite3_trace_v2(package::TheStore().db(), 0, nullptr, nullptr);
+
+  // Every query of the walks, planned: none sorts through a temporary tree.
+  int ordered = 0;
+  for (const std::string& sql : statements) {
+    if (sql.rfind("SELECT", 0) != 0) continue;
+    ordered += sql.find("ORDER BY") != std::string::npos;
+    sqlite3_stmt* plan = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(package::TheStore().db(), ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &plan, nullptr),
+              SQLITE_OK) << sql;
+    while (sqlite3_step(plan) == SQLITE_ROW) {
+      std::string detail = reinterpret_cast<const char*>(sqlite3_column_text(plan, 3));
+      EXPECT_EQ(detail.find("TEMP B-TREE"), std::string::npos) << detail << " in " << sql;
+    }
+    sqlite3_finalize(plan);
+  }
+  EXPECT_EQ(ordered, 3);  // assets, items, categories
 }
 
 }  // namespace

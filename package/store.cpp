@@ -1,8 +1,10 @@
 #include "package/store.h"
 
+#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -157,16 +159,41 @@ bool Store::Open(const std::string& host_path, std::string* error) {
   db_ = db;
   ++generation_;
   complained_ = false;
+  readers_ = 0;
   return true;
 }
 
 void Store::Close() {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (!db_) return;
   // Statements still held by component objects keep the connection until
   // they are finalized.
   sqlite3_close_v2(db_);
   db_ = nullptr;
   ++generation_;
+  readers_ = 0;
+}
+
+bool Store::BeginRead(std::string* why) {
+  if (!db_) {
+    *why = "the store is not open";
+    return false;
+  }
+  if (readers_ == 0 && sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
+    *why = sqlite3_errmsg(db_);
+    return false;
+  }
+  ++readers_;
+  return true;
+}
+
+void Store::EndRead(uint64_t generation) {
+  if (!db_ || generation != generation_ || readers_ == 0) return;
+  // SQLite rolls a transaction back by itself after some failures (I/O,
+  // busy); then there is nothing left to end.
+  if (--readers_ == 0 && !sqlite3_get_autocommit(db_) &&
+      sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 sqlite3_stmt* Store::Prepare(const char* sql) const {
@@ -234,9 +261,101 @@ std::string ColumnText(sqlite3_stmt* stmt, int col) {
   return text;
 }
 
-void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size) {
-  cp932::CopyCut(field, size, ColumnText(stmt, col));
+namespace {
+
+thread_local std::string* t_capture = nullptr;
+
+// One line of ours on standard error, or into the thread's capture.
+void Say(const std::string& line) {
+  if (t_capture != nullptr) {
+    *t_capture += line;
+  } else {
+    std::fputs(line.c_str(), stderr);
+  }
 }
+
+void SayLossy(std::string_view utf8) {
+  Say("package store: \"" + std::string(utf8) + "\" has characters without a Shift_JIS form; shown as \"?\"\n");
+}
+
+// One converter per thread (an asset walk reads ahead on a thread of its
+// own), kept open and closed when the thread ends.
+struct Converter {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  ~Converter() {
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+  }
+};
+
+// Converts UTF-8 into a text field as cp932::FromUtf8 and CopyCut would,
+// through a buffer on the stack. Only the first size bytes of the CP932 text
+// decide the cut; the rest is still converted, to tell whether a character
+// was lost.
+void Utf8IntoField(std::string_view in, char* field, size_t size) {
+  static thread_local Converter converter;
+  iconv_t cd = converter.cd;
+  char out[1024];
+  if (cd == reinterpret_cast<iconv_t>(-1) || size + 4 > sizeof(out)) {
+    bool lossy = false;
+    cp932::CopyCut(field, size, cp932::FromUtf8(in, &lossy));
+    if (lossy) SayLossy(in);
+    return;
+  }
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  char* src = const_cast<char*>(in.data());
+  size_t src_left = in.size();
+  char* dst = out;
+  size_t dst_left = sizeof(out);
+  bool lossy = false, overflowed = false;
+  while (src_left > 0) {
+    if (iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG || dst_left == 0) {
+      // Keep the first size bytes; convert the rest over the bytes after them.
+      overflowed = true;
+      dst = out + size;
+      dst_left = sizeof(out) - size;
+      if (errno == E2BIG) continue;
+    }
+    // An invalid or incomplete sequence, or a character without a CP932
+    // form: one "?" for the whole UTF-8 sequence.
+    lossy = true;
+    *dst++ = '?';
+    --dst_left;
+    size_t skip = 1;
+    while (skip < src_left && (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80) ++skip;
+    src += skip;
+    src_left -= skip;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  cp932::CopyCut(field, size, std::string_view(out, overflowed ? size : static_cast<size_t>(dst - out)));
+  if (lossy) SayLossy(in);
+}
+
+}  // namespace
+
+void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size) {
+  int type = sqlite3_column_type(stmt, col);
+  const char* bytes = type == SQLITE_BLOB ? static_cast<const char*>(sqlite3_column_blob(stmt, col))
+                                          : reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+  if (size == 0) return;
+  if (!bytes || type == SQLITE_NULL) {
+    field[0] = '\0';
+    return;
+  }
+  std::string_view raw(bytes, cp932::FieldLength(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, col))));
+  bool ascii = true;
+  for (char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (type == SQLITE_BLOB || ascii)
+    cp932::CopyCut(field, size, raw);  // CP932 as it stands; ASCII is the same in both
+  else
+    Utf8IntoField(raw, field, size);
+}
+
+void SayFailure(std::string_view cp932_data_id, const std::string& what, const std::string& why) {
+  Say("package store: data set " + cp932::ToUtf8(cp932_data_id) + ", " + what + ": " + why + "\n");
+}
+
+void CaptureLines(std::string* into) { t_capture = into; }
 
 void BindKey(sqlite3_stmt* stmt, int n, const std::string& cp932_key) {
   std::string utf8 = cp932::ToUtf8(cp932_key);

@@ -10,7 +10,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <string_view>
 
 namespace package {
 
@@ -36,10 +38,31 @@ class Store {
   // damaged store) is said on standard error, once per opening.
   bool Step(sqlite3_stmt* stmt);
 
+  // The read snapshot that the walks open at the same time share: the first
+  // BeginRead begins a read transaction, the last EndRead ends it, so counts
+  // and rows come from one state of the store. While it lasts, in the
+  // default rollback-journal mode the store holds a shared lock: other
+  // processes still read, but a writer cannot commit (it waits for its busy
+  // timeout, then fails) until the last walk ends. In WAL mode writers go on
+  // and the snapshot simply keeps reading the state it began with (the WAL
+  // cannot be checkpointed past it meanwhile). The journal mode is the
+  // store's own; we never change it. False with SQLite's reason in *why.
+  bool BeginRead(std::string* why);
+  // Ends one BeginRead made under generation (none after a reopening).
+  void EndRead(uint64_t generation);
+
+  // The connection is opened without SQLite's own locking. While an asset
+  // walk reads ahead on a thread of its own, the rule object holds this lock
+  // around every use of the connection, on either thread; Close takes it too.
+  // The program makes no other component call during an asset walk.
+  std::mutex& mutex() { return mutex_; }
+
  private:
+  std::mutex mutex_;
   sqlite3* db_ = nullptr;
   uint64_t generation_ = 0;
   bool complained_ = false;
+  int readers_ = 0;
 };
 
 // The process's store.
@@ -54,8 +77,20 @@ bool CreateSchema(sqlite3* db, std::string* error);
 // Column col of the current row as CP932 text (see above).
 std::string ColumnText(sqlite3_stmt* stmt, int col);
 // Writes column col into a text field of size bytes: cut to size - 1 bytes
-// without splitting a character, always terminated.
+// without splitting a character, always terminated. Converts straight into
+// the field (ASCII is copied as it stands), without a heap allocation for
+// fields under 1 KB (every record field).
 void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size);
+
+// Says one failed read on standard error, in UTF-8, as
+// "package store: data set ID, WHAT: WHY" (ID is CP932 and converted).
+void SayFailure(std::string_view cp932_data_id, const std::string& what, const std::string& why);
+
+// While set on the calling thread, the lines that SayFailure and the text
+// conversions say are added to *into instead of going to standard error: an
+// asset walk read ahead on another thread hands them to the thread that
+// takes its rows, to be said when that row is taken. Null ends it.
+void CaptureLines(std::string* into);
 
 // Binds a CP932 key (a data ID, an accessor name) to ?n as UTF-8 text and to
 // ?n+1 as the raw bytes, for "col IN (?n, ?n+1)": a key matches whether the

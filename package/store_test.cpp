@@ -7,6 +7,7 @@
 #include <string>
 
 #include "package/test_store.h"
+#include "platform/cp932.h"
 #include "platform/ui/recording_message_box.h"
 
 namespace {
@@ -236,6 +237,48 @@ TEST_F(StoreTest, SavedOrdersRoundTripPerDataSetAndName) {
   info.count = 1;
   ASSERT_EQ(io.SetData(&info), 0);
   ASSERT_EQ(io.GetData(&info), 0);
+}
+
+// Texts are converted straight into their fields; the result must be what
+// converting the whole text and cutting it gives, for every field size and
+// for texts longer than any buffer, with broken and unmappable UTF-8.
+TEST(FillText, GivesWhatAWholeConversionAndCutGive) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+  sqlite3_stmt* s = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT ?1", -1, &s, nullptr), SQLITE_OK);
+  auto U8 = [](const char8_t* t) { return std::string(reinterpret_cast<const char*>(t)); };
+  const std::string pieces[] = {"a", "Z", "\\", U8(u8"表"), U8(u8"ｱ"), U8(u8"機"), U8(u8"😀"), "\xE8", "\xE8\xA1",
+                                "\xFF", "\x80", U8(u8"é"), std::string(1, '\0')};
+  uint64_t state = 12345;
+  for (int round = 0; round < 800; ++round) {
+    std::string text;
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    size_t length = (state >> 33) % (round % 10 == 0 ? 1200 : 120);
+    for (size_t i = 0; i < length; ++i) {
+      state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+      text += pieces[(state >> 33) % (round % 3 == 0 ? 3 : std::size(pieces))];
+    }
+    for (size_t size : {1, 2, 9, 16, 83, 193, 260}) {
+      sqlite3_reset(s);
+      sqlite3_bind_text(s, 1, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+      ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+      char field[262];
+      std::memset(field, 0x7E, sizeof(field));
+      testing::internal::CaptureStderr();
+      package::FillText(s, 0, field, size);
+      std::string said = testing::internal::GetCapturedStderr();
+      bool lossy = false;
+      std::string whole = cp932::FromUtf8(std::string_view(text.c_str()), &lossy);
+      char expected[262];
+      cp932::CopyCut(expected, size, whole);
+      ASSERT_STREQ(field, expected) << round << " " << size;
+      ASSERT_EQ(field[size], 0x7E) << "written past the field";
+      ASSERT_EQ(!said.empty(), lossy) << said;
+    }
+  }
+  sqlite3_finalize(s);
+  sqlite3_close(db);
 }
 
 }  // namespace

@@ -78,6 +78,20 @@ bool EndsWithDoubleByte(std::string_view text) {
   return !text.empty() && ByteKind(text, text.size() - 1) == 2;
 }
 
+size_t MakeValid(char* text, size_t n) {
+  size_t replaced = 0;
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (IsLeadByte(c) && i + 1 < n && IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
+      ++i;
+    } else if (c == 0x80 || c == 0xA0 || c >= 0xFD || IsLeadByte(c)) {
+      text[i] = '?';
+      ++replaced;
+    }
+  }
+  return replaced;
+}
+
 namespace {
 
 // One converter per direction, opened on first use and kept; its shift state

@@ -65,6 +65,17 @@ size_t FindText(std::string_view text, std::string_view needle, size_t from = 0)
 // True when the text's last character is a double-byte character.
 bool EndsWithDoubleByte(std::string_view text);
 
+// True for a byte that may follow a lead byte (0x40-0x7E, 0x80-0xFC).
+inline bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+// Makes text (n bytes, in place) valid Shift_JIS: every byte that is not part
+// of a character (a lead byte without its trail byte, as at the end of a text
+// cut short; 0x80, 0xA0 or 0xFD-0xFF) becomes "?". A reader would otherwise
+// take a lone lead byte and the separator after it for one character. The
+// length stays the same, so cuts made before stay where they are. Returns the
+// number of bytes replaced.
+size_t MakeValid(char* text, size_t n);
+
 // Conversions at the edges (iconv). Unconvertible characters become "?";
 // *lossy (when given) is set when that happened.
 std::string ToUtf8(std::string_view cp932_text, bool* lossy = nullptr);

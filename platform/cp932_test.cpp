@@ -66,6 +66,25 @@ TEST(Cp932, SearchesSkipTrailBytes) {
   EXPECT_EQ(cp932::FindText("abc", "", 1), 1u);
 }
 
+TEST(Cp932, MakeValidLeavesNoByteOutsideACharacter) {
+  auto valid = [](std::string t) {
+    size_t replaced = cp932::MakeValid(t.data(), t.size());
+    return std::to_string(replaced) + ":" + t;
+  };
+  EXPECT_EQ(valid("a" + kHyo + kPo + "\xB1"), "0:a" + kHyo + kPo + "\xB1");  // half-width katakana stays
+  EXPECT_EQ(valid("aaaa\x81"), "1:aaaa?");                                    // lone lead byte at the end
+  EXPECT_EQ(valid("\x81,b"), "1:?,b");                                        // no trail: the comma stays a comma
+  EXPECT_EQ(valid("\x81\r\n"), "1:?\r\n");
+  EXPECT_EQ(valid("\x80\xA0\xFD\xFE\xFFz"), "5:?????z");
+  EXPECT_EQ(valid("\x95\x95\x5C"), "0:\x95\x95\x5C");  // a lead byte may be a trail byte
+  EXPECT_EQ(valid("\xE0\x7F"), "1:?\x7F");                 // 0x7F is no trail byte
+  EXPECT_EQ(valid(""), "0:");
+  // Only the given length is looked at.
+  std::string cut = "ab" + kHyo;
+  EXPECT_EQ(cp932::MakeValid(cut.data(), 3), 1u);
+  EXPECT_EQ(cut, "ab?\x5C");
+}
+
 TEST(Cp932, ConversionAtTheEdges) {
   std::string utf8 = reinterpret_cast<const char*>(u8"減価償却 表ポ ｱ");
   bool lossy = true;

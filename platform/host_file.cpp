@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
 namespace hostfile {
 namespace {
@@ -38,7 +39,51 @@ void SyncFolder(const std::string& path) {
   ::close(fd);
 }
 
+// Where a path leads on the host: the file's device and inode, or for a
+// name that does not exist yet its folder's and the name.
+struct Identity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::string name;  // empty for a file that exists
+  bool operator==(const Identity&) const = default;
+};
+
+bool Identify(const std::string& path, Identity* id) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) {
+    *id = {st.st_dev, st.st_ino, ""};
+    return true;
+  }
+  if (errno != ENOENT) return false;
+  size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return false;
+  if (::stat(FolderOf(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  *id = {st.st_dev, st.st_ino, name};
+  return true;
+}
+
 }  // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+  Identity ia, ib;
+  return Identify(a, &ia) && Identify(b, &ib) && ia == ib;
+}
+
+std::string ProgramFile() {
+  char path[PATH_MAX];
+  ssize_t n = ::readlink("/proc/self/exe", path, sizeof path);
+  if (n <= 0 || static_cast<size_t>(n) >= sizeof path) return "";
+  return std::string(path, static_cast<size_t>(n));
+}
+
+std::string AbsolutePath(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  char cwd[PATH_MAX];
+  if (!::getcwd(cwd, sizeof cwd)) return path;
+  std::string base(cwd);
+  return base + (base.back() == '/' ? "" : "/") + path;
+}
 
 ReadStatus ReadRegular(const std::string& path, std::string* content) {
   content->clear();

@@ -37,6 +37,20 @@ bool Replace(const std::string& temp, const std::string& path);
 // stays as it was and no temporary file is left behind.
 bool WriteWhole(const std::string& path, std::string_view content);
 
+// True when the two paths name one file however they are spelled (another
+// case on a host that folds case, "..", a symbolic or hard link, another root
+// mapped to the same folder): the same device and inode. A file that does not
+// exist yet is the same as another only when both are the same name in the
+// same folder, which is where either would be created.
+bool SameFile(const std::string& a, const std::string& b);
+
+// The running program's own file; empty when it cannot be found.
+std::string ProgramFile();
+
+// path made absolute against the current directory, so that it still names
+// the same file after the current directory has changed.
+std::string AbsolutePath(const std::string& path);
+
 // An advisory lock that serializes read-modify-replace cycles on the files of
 // one folder between processes: held from construction until destruction.
 // Locking the folder rather than the file keeps the lock valid across the

@@ -83,6 +83,38 @@ TEST_F(HostFile, WriteWholeReplacesAndKeepsPermissions) {
   EXPECT_EQ(Read(Path("t")), "x");
 }
 
+TEST_F(HostFile, SameFileGoesByIdentityNotBySpelling) {
+  ASSERT_EQ(mkdir(Path("d").c_str(), 0700), 0);
+  std::ofstream(Path("d/f")) << "x";
+  std::ofstream(Path("g")) << "x";
+  ASSERT_EQ(symlink(Path("d/f").c_str(), Path("link").c_str()), 0);
+  ASSERT_EQ(link(Path("d/f").c_str(), Path("hard").c_str()), 0);
+  EXPECT_TRUE(hostfile::SameFile(Path("d/f"), Path("d/../d/./f")));
+  EXPECT_TRUE(hostfile::SameFile(Path("link"), Path("d/f")));
+  EXPECT_TRUE(hostfile::SameFile(Path("hard"), Path("d/f")));
+  EXPECT_FALSE(hostfile::SameFile(Path("g"), Path("d/f")));  // same content, another file
+  // Names not made yet: the same name in the same folder, however reached.
+  EXPECT_TRUE(hostfile::SameFile(Path("d/new"), Path("d/../d/new")));
+  EXPECT_FALSE(hostfile::SameFile(Path("d/new"), Path("d/other")));
+  EXPECT_FALSE(hostfile::SameFile(Path("new"), Path("d/new")));
+  EXPECT_FALSE(hostfile::SameFile(Path("d/f"), Path("d/new")));
+  EXPECT_FALSE(hostfile::SameFile(Path("none/new"), Path("none/new")));  // no folder to make it in
+  EXPECT_FALSE(hostfile::SameFile("", ""));
+
+  // The program's own file, and a relative path kept across a change of the
+  // current directory.
+  EXPECT_TRUE(hostfile::SameFile(hostfile::ProgramFile(), "/proc/self/exe"));
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  ASSERT_EQ(chdir(dir_.c_str()), 0);
+  std::string absolute = hostfile::AbsolutePath("d/f");
+  ASSERT_EQ(chdir("/"), 0);
+  EXPECT_EQ(absolute[0], '/');
+  EXPECT_TRUE(hostfile::SameFile(absolute, Path("d/f")));
+  EXPECT_EQ(hostfile::AbsolutePath("/x/y"), "/x/y");
+  ASSERT_EQ(chdir(cwd), 0);
+}
+
 TEST_F(HostFile, TheFolderLockSerializesReadModifyReplace) {
   // Four processes each add 1 to a counter 25 times; without the lock some
   // additions are lost between the read and the replace.

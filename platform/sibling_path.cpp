@@ -9,13 +9,16 @@
 
 namespace pathname {
 
+size_t FolderPartLength(const char* path) {
+  size_t sep = cp932::FindLast(path, '\\');
+  return sep == std::string_view::npos ? 0 : sep + 1;
+}
+
 SiblingResult SiblingPath(const char* path, const char* name, char* out, size_t out_size) {
   constexpr size_t kMaxPath = 260;
   if (out_size > 0) out[0] = '\0';
-  std::string_view p(path);
-  size_t sep = cp932::FindLast(p, '\\');
-  if (sep == std::string_view::npos) return SiblingResult::kNoFolder;
-  size_t folder_len = sep + 1;
+  size_t folder_len = FolderPartLength(path);
+  if (folder_len == 0) return SiblingResult::kNoFolder;
   size_t name_len = std::strlen(name);
   if (folder_len + name_len > kMaxPath || folder_len + name_len >= out_size) return SiblingResult::kTooLong;
   // Windows names are compared without regard to case.

@@ -15,6 +15,10 @@ enum class SiblingResult {
   kSameAsFile,    // the sibling names the file itself (same name, any case)
 };
 
+// Length of the folder part of path: up to and including its last "\" (a
+// trail byte of that value does not count), 0 when it has none.
+size_t FolderPartLength(const char* path);
+
 // Writes folder part of path + name into out (capacity out_size, at least
 // 261). On any result but kOk, out holds the empty text.
 SiblingResult SiblingPath(const char* path, const char* name, char* out, size_t out_size);

@@ -42,6 +42,16 @@ void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext
 BOOL CreateDirectoryA(const char* path, void* security);
 BOOL RemoveDirectoryA(const char* path);
 BOOL DeleteFileA(const char* path);
+// Attributes of a file or folder; INVALID_FILE_ATTRIBUTES when nothing is
+// there. A symbolic link is a reparse point (its target is not looked at); a
+// FIFO, socket or device is a device.
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFFu
+#define FILE_ATTRIBUTE_READONLY 0x00000001u
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010u
+#define FILE_ATTRIBUTE_DEVICE 0x00000040u
+#define FILE_ATTRIBUTE_NORMAL 0x00000080u
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400u
+DWORD GetFileAttributesA(const char* path);
 // Gives the file existing the name new_name. With MOVEFILE_REPLACE_EXISTING
 // a file of that name is replaced in one step and hands its permissions on
 // (as ReplaceFile keeps a replaced file's attributes); with

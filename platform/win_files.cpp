@@ -214,6 +214,16 @@ BOOL DeleteFileA(const char* path) {
   return ::unlink(host.c_str()) == 0 ? TRUE : FALSE;
 }
 
+DWORD GetFileAttributesA(const char* path) {
+  std::string host;
+  struct ::stat st;
+  if (!ToHostPath(path, &host) || ::lstat(host.c_str(), &st) != 0) return INVALID_FILE_ATTRIBUTES;
+  if (S_ISLNK(st.st_mode)) return FILE_ATTRIBUTE_REPARSE_POINT;
+  if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+  if (!S_ISREG(st.st_mode)) return FILE_ATTRIBUTE_DEVICE;
+  return ::access(host.c_str(), W_OK) == 0 ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
+}
+
 BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags) {
   std::string from, to;
   if (!ToHostPath(existing, &from) || !ToHostPath(new_name, &to) || OnCdrom(new_name)) return FALSE;

@@ -85,6 +85,12 @@ TEST_F(Files, FoldersAndFiles) {
   EXPECT_EQ(win::_stat("C:\\none", &st), -1);
   EXPECT_FALSE(win::RemoveDirectoryA("C:\\表"));  // not empty
   EXPECT_FALSE(win::DeleteFileA("C:\\表"));       // a folder is no file
+  EXPECT_EQ(win::GetFileAttributesA("C:\\表\\f.txt"), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(win::GetFileAttributesA("C:\\表"), FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(win::GetFileAttributesA("C:\\none"), INVALID_FILE_ATTRIBUTES);
+  ASSERT_EQ(symlink("/dev/null", (host_ + "/link").c_str()), 0);
+  EXPECT_EQ(win::GetFileAttributesA("C:\\link"), FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_EQ(win::GetFileAttributesA("Z:\\dev\\null"), FILE_ATTRIBUTE_DEVICE);
   // A move onto an existing name needs the replace flag; the file replaced
   // hands on its permissions. Nothing moves onto a CD-ROM.
   std::ofstream(host_ + "/new.txt") << "new";

@@ -222,5 +222,65 @@ TEST_F(DialogE2eTest, ANetworkPathThroughAShare) {
   EXPECT_FALSE(Exists(dir_ + "/share/ZelEnaMx13SysErr.txt"));
 }
 
+// The Windows form of a host path through drive Z:, the host's root.
+std::string OnZ(const std::string& host) {
+  std::string windows = "Z:" + host;
+  for (char& c : windows)
+    if (c == '/') c = '\\';
+  return windows;
+}
+
+std::string UsedFileMessage(const std::string& file) {
+  return "次のファイルは会計データまたはプログラムが使用しているため、出力先にできません。\n\n" + file +
+         "\n\n出力先を再入力してください。";
+}
+
+TEST_F(DialogE2eTest, TheStoreTheEnvironmentFileAndTheProgramAreNeverOutput) {
+  ASSERT_EQ(Run("set 1007 E:\\out\\a.csv\nkey F12\nanswer yes\nanswer ok\n").status, 0);
+  const std::string env = ReadFile(e_ + "/env/ZelEna20ToMx13.env");
+  UseProgramCopy("ZelEna20ToMx13", "[ProgramLevel]\r\nMX13=2\r\n");
+  const std::string program = ReadFile(program_dir_ + "/ZelEna20ToMx13");
+  // Each named as the user might: through another drive, with "..".
+  for (const std::string& path : {OnZ(dir_ + "/package.db"), OnZ(e_ + "/../package.db"),
+                                  std::string("E:\\env\\ZelEna20ToMx13.env"), OnZ(e_ + "/env/ZelEna20ToMx13.env"),
+                                  OnZ(program_dir_ + "/ZelEna20ToMx13")}) {
+    RunResult r = Run("set 1007 " + path + "\nkey F12\nanswer ok\nexpect focus 1007\nexpect text 1007 " + path +
+                      "\nkey Esc\nanswer ok\n");
+    EXPECT_EQ(r.status, 1) << path << r.errors;
+    ASSERT_EQ(r.Messages().size(), 2u) << path << r.errors;
+    EXPECT_EQ(r.Messages()[0], UsedFileMessage(path));
+    EXPECT_EQ(r.Of("message")[0]["style"], 48);
+  }
+  Sql("SELECT count(*) FROM assets;");  // the store is still a store
+  EXPECT_EQ(ReadFile(e_ + "/env/ZelEna20ToMx13.env"), env);
+  EXPECT_EQ(ReadFile(program_dir_ + "/ZelEna20ToMx13"), program);
+}
+
+TEST_F(DialogE2eTest, APathOver260BytesIsRefusedFromTheEditAndFromBrowsing) {
+  const std::string longer = "E:\\out\\" + std::string(250, 'a') + ".csv";  // 261 bytes
+  RunResult r = Run("set 1007 " + longer + "\nkey F12\nanswer ok\nexpect focus 1007\nexpect text 1007 " + longer +
+                    "\nclick 1008\nsave " + longer + "\nexpect text 1007 " + longer +
+                    "\nkey F12\nanswer ok\nkey Esc\nanswer ok\n");
+  EXPECT_EQ(r.status, 1) << r.errors;
+  const std::string too_long = "出力先のパスが長すぎます。\n\n出力先を再入力してください。";
+  EXPECT_EQ(r.Messages(), (std::vector<std::string>{too_long, too_long, kCancelNotice}));
+  // A control character in the name.
+  r = Run("set 1007 E:\\out\\a\tb.csv\nkey F12\nanswer ok\nkey Esc\nanswer ok\n");
+  EXPECT_EQ(r.status, 1) << r.errors;
+  EXPECT_EQ(r.Messages()[0], kInvalidChars);
+  EXPECT_FALSE(Exists(e_ + "/out"));
+}
+
+TEST_F(DialogE2eTest, ASavedPathIsTheOneLoadedEvenWithDuplicateLines) {
+  fs::create_directories(e_ + "/env");
+  WriteFile(e_ + "/env/ZelEna20ToMx13.env", "user01/1/1:E:\\out\\one.csv\nuser01/1/1:E:\\out\\two.csv\n");
+  RunResult r = Run("set 1007 E:\\out\\three.csv\nkey F12\nanswer yes\nanswer ok\n");
+  ASSERT_EQ(r.status, 0) << r.errors;
+  EXPECT_EQ(r.Of("dialog")[0]["path"], "E:\\out\\one.csv");
+  r = Run("key Esc\nanswer ok\n");
+  EXPECT_EQ(r.Of("dialog")[0]["path"], "E:\\out\\three.csv");
+  EXPECT_EQ(ReadFile(e_ + "/env/ZelEna20ToMx13.env"), "user01/1/1:E:\\out\\three.csv\n");
+}
+
 }  // namespace
 }  // namespace e2e

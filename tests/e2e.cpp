@@ -3,6 +3,8 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -101,10 +103,17 @@ void E2eTest::SetUp() {
   program_dir_ = BinDir();
 }
 
-static int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& cwd,
-                 const std::string& out, const std::string& err) {
+static pid_t SpawnNoWait(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                         const std::string& cwd, const std::string& out, const std::string& err,
+                         long file_size_limit = 0) {
   pid_t pid = fork();
   if (pid == 0) {
+    if (file_size_limit > 0) {
+      // Writes beyond the limit fail with EFBIG instead of ending the program.
+      signal(SIGXFSZ, SIG_IGN);
+      struct rlimit limit = {static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
     if (chdir(cwd.c_str()) != 0) _exit(127);
     int in = open("/dev/null", O_RDONLY);
     int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -120,10 +129,20 @@ static int Spawn(const std::vector<std::string>& argv, const std::vector<std::st
     execve(a[0], a.data(), v.data());
     _exit(127);
   }
+  return pid;
+}
+
+// The exit status of a child; 128 + the signal for one that was killed.
+static int WaitFor(pid_t pid) {
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+static int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& cwd,
+                 const std::string& out, const std::string& err) {
+  return WaitFor(SpawnNoWait(argv, env, cwd, out, err));
 }
 
 static std::vector<std::string> BaseEnv() {
@@ -156,8 +175,14 @@ void E2eTest::UseProgramCopy(const std::string& program, const char* orvik_ini, 
 }
 
 RunResult E2eTest::Run(const std::string& script, const std::string& program, const std::vector<std::string>& env) {
-  RunResult r;
-  std::string script_file = dir_ + "/script.txt";
+  return Finish(Start(script, program, env));
+}
+
+E2eTest::Started E2eTest::Start(const std::string& script, const std::string& program,
+                                const std::vector<std::string>& env, const std::string& tag) {
+  Started run;
+  run.tag = tag;
+  std::string script_file = dir_ + "/script" + tag + ".txt";
   WriteFile(script_file, script);
   std::vector<std::string> vars = BaseEnv();
   vars.push_back("ZEL_UI=script");
@@ -170,15 +195,22 @@ RunResult E2eTest::Run(const std::string& script, const std::string& program, co
     std::erase_if(vars, [&](const std::string& v) { return v.compare(0, name.size() + 1, name + "=") == 0; });
     if (entry.find('=') != std::string::npos) vars.push_back(entry);
   }
-  auto start = std::chrono::steady_clock::now();
-  r.status = Spawn({program_dir_ + "/" + program}, vars, dir_, dir_ + "/transcript.jsonl", dir_ + "/stderr.txt");
-  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::istringstream transcript(ReadFile(dir_ + "/transcript.jsonl"));
+  run.start = std::chrono::steady_clock::now();
+  run.pid = SpawnNoWait({program_dir_ + "/" + program}, vars, dir_, dir_ + "/transcript" + tag + ".jsonl",
+                        dir_ + "/stderr" + tag + ".txt", file_size_limit_);
+  return run;
+}
+
+RunResult E2eTest::Finish(const Started& run) {
+  RunResult r;
+  r.status = WaitFor(run.pid);
+  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - run.start).count();
+  std::istringstream transcript(ReadFile(dir_ + "/transcript" + run.tag + ".jsonl"));
   for (std::string line; std::getline(transcript, line);) {
     r.lines.push_back(line);
     r.events.push_back(nlohmann::json::parse(line, nullptr, false));
   }
-  r.errors = ReadFile(dir_ + "/stderr.txt");
+  r.errors = ReadFile(dir_ + "/stderr" + run.tag + ".txt");
   return r;
 }
 

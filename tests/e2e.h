@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -42,11 +45,26 @@ class E2eTest : public ::testing::Test {
   // ZEL_DRIVES is "Z:fixed=/;E:fixed=<E folder>" followed by drives_.
   RunResult Run(const std::string& script, const std::string& program = "ZelEna20ToMx13",
                 const std::vector<std::string>& env = {});
+  // The same in two steps, so that runs can overlap or be killed: Start
+  // returns at once; runs started together need tags of their own, which
+  // name their script, transcript and standard error files.
+  struct Started {
+    pid_t pid = -1;
+    std::string tag;
+    std::chrono::steady_clock::time_point start;
+  };
+  Started Start(const std::string& script, const std::string& program = "ZelEna20ToMx13",
+                const std::vector<std::string>& env = {}, const std::string& tag = "");
+  RunResult Finish(const Started& run);
 
   // Makes a copy of the program in its own folder (named folder, under the
   // test's folder) with the given OrvikDef.ini content (nullptr: none), and
   // runs that copy from then on.
   void UseProgramCopy(const std::string& program, const char* orvik_ini, const std::string& folder = "bin");
+
+  // Largest file the programs run from then on may write (0: no limit), as
+  // a full disk would stop them; writes beyond it fail.
+  long file_size_limit_ = 0;
 
   std::string dir_;            // the test's folder (host)
   std::string e_;              // what drive E: maps to (host)

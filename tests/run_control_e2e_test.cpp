@@ -109,6 +109,16 @@ TEST_F(E2eTest, AFailedExportIsNeverReportedAsSuccess) {
   EXPECT_EQ(r.Messages()[0], kOverwriteQuestion);
   EXPECT_EQ(r.Messages()[1].rfind(kExportFailedStart, 0), 0u) << r.Messages()[1];
   EXPECT_NE(r.Messages()[1].find("E:\\out\\full.csv"), std::string::npos) << r.Messages()[1];
+
+  // Two files fail: both are named.
+  std::filesystem::create_directories(e_ + "/out/ZelEnaMx13SysErr.txt");
+  r = Run("set 1007 E:\\out\\b.csv\nkey F12\nanswer ok\n");
+  EXPECT_EQ(r.status, 2) << r.errors;
+  ASSERT_EQ(r.Messages().size(), 1u) << r.errors;
+  EXPECT_NE(r.Messages()[0].find("⇒ E:\\out\\syurui.SSC\n"), std::string::npos) << r.Messages()[0];
+  EXPECT_NE(r.Messages()[0].find("⇒ E:\\out\\ZelEnaMx13SysErr.txt\n"), std::string::npos) << r.Messages()[0];
+  EXPECT_EQ(r.Messages()[0].find("b.csv"), std::string::npos) << r.Messages()[0];
+  EXPECT_FALSE(Exists(e_ + "/out/b.csv"));
 }
 
 TEST_F(E2eTest, ARefusedConnectionEndsWithoutAMessageOfItsOwn) {

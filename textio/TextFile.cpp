@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <new>
 #include <string>
 
 #include "platform/win.h"
@@ -13,6 +14,8 @@
 namespace {
 
 const char kSource[] = "TextFile";
+
+constexpr std::streamsize kBufferSize = 256 * 1024;
 
 // Creates a file that must not exist yet; false when it does or cannot be
 // made. The stream then opens the new, empty file.
@@ -56,6 +59,11 @@ long ClTextFile::Open(const char* path, TFOpenMode mode) {
     request = std::ios_base::in;
   }
   m_stream.clear();
+  // The buffer must be set while the stream is closed; it stays set.
+  if (!m_buffer) {
+    m_buffer.reset(new (std::nothrow) char[kBufferSize]);
+    if (m_buffer) m_stream.rdbuf()->pubsetbuf(m_buffer.get(), kBufferSize);
+  }
   m_stream.open(host, request);
   if (m_stream.fail()) return textio::ReportStatus(-1000, kSource, __LINE__);
   return textio::ReportStatus(0, kSource, __LINE__);

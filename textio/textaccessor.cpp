@@ -3,7 +3,8 @@
 // orders in textaccessor_order.cpp.
 //
 // Writing a line allocates nothing: numbers are formatted into small buffers
-// on the stack and every value goes straight into the stream buffer, so neither a
+// on the stack, and the line is built in a buffer that the accessor keeps
+// (grown, once, only by a line longer than any before), so neither a
 // column's width nor its text has a fixed cap.
 #include "textio/textaccessor.h"
 
@@ -24,6 +25,9 @@ const char kSource[] = "textaccessor";
 // larger table.
 constexpr long kMinMaskSize = 200;
 
+// Bytes of line buffer reserved at construction.
+constexpr size_t kLineReserve = 2048;
+
 // Written lines end in exactly CR LF. On a host whose file buffers translate
 // line ends this is where the stream's buffer would be switched to binary
 // mode before each line; Linux file buffers never translate, so there is
@@ -32,35 +36,23 @@ void SetBinaryMode(std::iostream* /*stream*/) {}
 
 bool Failed(const std::iostream* stream) { return stream->fail(); }
 
-// Writes straight into the stream's buffer. A line is hundreds of small
-// pieces, and the sentry that ostream::write builds per piece costs more than
-// the bytes; the states are kept as write would keep them: nothing is written
-// to a stream that is not good, and a short write marks the stream bad.
-void Put(std::iostream* stream, const char* text, long length) {
-  if (length <= 0) return;
+// Hands the line to the stream and empties it. The states are kept as
+// ostream::write would keep them: nothing is written to a stream that is not
+// good, and a short write (what fits is written) marks the stream bad.
+// False when the stream is failed or bad afterwards.
+template <typename Line>
+bool Flush(std::iostream* stream, Line& line) {
+  const std::streamsize length = static_cast<std::streamsize>(line.size());
   if (!stream->good()) {
     stream->setstate(std::ios::failbit);
-    return;
+  } else if (line.lost()) {
+    stream->setstate(std::ios::badbit);  // no memory for the whole line: none of it
+  } else if (length > 0) {
+    std::streambuf* buffer = stream->rdbuf();
+    if (buffer == nullptr || buffer->sputn(line.data(), length) != length) stream->setstate(std::ios::badbit);
   }
-  std::streambuf* buffer = stream->rdbuf();
-  if (buffer == nullptr || buffer->sputn(text, length) != length) stream->setstate(std::ios::badbit);
-}
-
-void WriteSpaces(std::iostream* stream, long count) {
-  static const char kSpaces[] = "                                                                ";
-  constexpr long kChunk = sizeof(kSpaces) - 1;
-  while (count > 0) {
-    long n = std::min(count, kChunk);
-    Put(stream, kSpaces, n);
-    count -= n;
-  }
-}
-
-// Writes text right-aligned in a field of width bytes (no padding for a
-// width of 0 or less); a longer text is written whole.
-void WriteRightAligned(std::iostream* stream, const char* text, long length, long width) {
-  if (width > length) WriteSpaces(stream, width - length);
-  Put(stream, text, length);
+  line.Clear();
+  return !Failed(stream);
 }
 
 // Decimal text of a value with its sign, into buf (at least 21 bytes).
@@ -148,6 +140,40 @@ uint64_t LoadUnsigned(const unsigned char* p, long size) {
 
 }  // namespace
 
+// A line is built in the accessor's own buffer and handed to the stream in
+// one piece: a line is hundreds of small pieces, and a stream call per piece
+// costs more than the bytes. The buffer grows (doubling) only for a line
+// longer than any before.
+bool ClTextAccessor::LineBuffer::Grow(size_t more) {
+  if (m_lost) return false;
+  size_t capacity = std::max(m_capacity * 2, std::max(kLineReserve, m_size + more));
+  char* data = new (std::nothrow) char[capacity];
+  if (data == nullptr) {
+    m_lost = true;  // the line cannot be whole; Flush reports it
+    return false;
+  }
+  if (m_size > 0) std::memcpy(data, m_data, m_size);
+  delete[] m_data;
+  m_data = data;
+  m_capacity = capacity;
+  return true;
+}
+
+void ClTextAccessor::LineBuffer::RightAligned(const char* text, long length, long width) {
+  Spaces(width - length);
+  Put(text, length);
+}
+
+void ClTextAccessor::LineBuffer::Spaces(long count) {
+  static const char kSpaces[] = "                                                                ";
+  constexpr long kChunk = sizeof(kSpaces) - 1;
+  while (count > 0) {
+    long n = std::min(count, kChunk);
+    Put(kSpaces, n);
+    count -= n;
+  }
+}
+
 ClTextAccessor::ClTextAccessor() = default;
 
 ClTextAccessor::ClTextAccessor(char* name, StTAFORMAT* format, long count, void* record)
@@ -162,6 +188,8 @@ ClTextAccessor::ClTextAccessor(char* name, StTAFORMAT* format, long count, void*
     return;
   }
   if (m_count > 0) std::memcpy(m_format, m_source, sizeof(StTAFORMAT) * m_count);
+  // Room for the lines of the program's tables; a longer line grows it.
+  m_line.Grow(kLineReserve);
 }
 
 ClTextAccessor::~ClTextAccessor() {
@@ -190,6 +218,12 @@ StTAFORMAT* ClTextAccessor::GetFormat() { return m_format; }
 long ClTextAccessor::SetMask(long column, long value) {
   if (column < 0 || column >= m_count) return -1;
   m_mask[column] = static_cast<unsigned char>(value & 0xFF);
+  return 0;
+}
+
+long ClTextAccessor::SetMasks(const unsigned char* masks, long count) {
+  if (count < 0 || count > m_count || (count > 0 && masks == nullptr)) return -1;
+  if (count > 0) std::memcpy(m_mask, masks, static_cast<size_t>(count));
   return 0;
 }
 
@@ -253,54 +287,76 @@ long ClTextAccessor::ItemNameWrite() { return _WriteLine(0, true); }
 long ClTextAccessor::ItemNameWrite2(long prefix) { return _WriteLine(prefix, true); }
 
 // One complete line: the prefix, the columns of the line (values or names)
-// with the layout's separator between them, and CR LF. Stops at the first
-// failure; what was written before it stays in the stream.
+// with the layout's separator between them, and CR LF, built in the line
+// buffer and then handed to the stream. A column that cannot be written ends
+// the line there: what was built before it is handed over, the rest, its
+// line end included, is not.
 long ClTextAccessor::_WriteLine(long prefix, bool names) {
   if (m_stream == nullptr) return -1;
   SetBinaryMode(m_stream);
-  for (long i = 0; i < prefix; ++i) Put(m_stream, "\"\",", 3);
-  const char* separator = SeparatorText(m_delimiter);
-  const long separatorLength = static_cast<long>(std::strlen(separator));
+  m_line.Clear();
+  for (long i = 0; i < prefix; ++i) m_line.Put("\"\",", 3);
+  const char separator = *SeparatorText(m_delimiter);  // one byte, or none
   const long columns = _GetItemNum();
-  for (long i = 0; i < columns; ++i) {
-    long column = _GetItemNo(i);
-    long result = names ? WriteItemName(column, i) : WriteItem(column);
-    if (result != 0) return result;
-    if (i + 1 < columns) {
-      Put(m_stream, separator, separatorLength);
-      if (Failed(m_stream)) return -1;
+  const bool ordered = m_selectFlag == 0 && m_orderCount > 0 && m_order != nullptr;  // as _GetItemNo
+  const bool delimited = m_delimiter != DELIM_FIXED;
+  long result = 0;
+  for (long i = 0; i < columns && result == 0; ++i) {
+    long column = ordered ? _GetItemNo(i) : i;
+    if (names) {
+      result = WriteItemName(column, i);
+    } else if (delimited && column >= 0 && column < m_count && m_mask[column] == 1) {
+      // An empty field, the most common column of a row: nothing to add.
+    } else {
+      result = _AppendItem(column);
     }
+    if (result == 0 && i + 1 < columns && separator != '\0') m_line.PutChar(separator);
   }
-  Put(m_stream, "\r\n", 2);
-  return Failed(m_stream) ? -1 : 0;
+  if (result == 0) m_line.Put("\r\n", 2);
+  bool written = Flush(m_stream, m_line);
+  return result != 0 ? result : written ? 0 : -1;
 }
 
 int ClTextAccessor::CommentWrite(char* text) {
   if (m_stream == nullptr) return -1;
   SetBinaryMode(m_stream);
-  if (text != nullptr) Put(m_stream, text, static_cast<std::streamsize>(std::strlen(text)));
-  Put(m_stream, "\r\n", 2);
-  return Failed(m_stream) ? -1 : 0;
+  m_line.Clear();
+  if (text != nullptr) m_line.Put(text, static_cast<long>(std::strlen(text)));
+  m_line.Put("\r\n", 2);
+  return Flush(m_stream, m_line) ? 0 : -1;
 }
 
 // A masked column: the fixed layout keeps its width with spaces; a delimited
 // layout gets one space for mask 2 and an empty field otherwise.
 void ClTextAccessor::_WriteMasked(long column, long fixedWidth) {
   if (m_delimiter == DELIM_FIXED) {
-    WriteSpaces(m_stream, fixedWidth);
+    m_line.Spaces(fixedWidth);
   } else if (m_mask[column] == 2) {
-    Put(m_stream, " ", 1);
+    m_line.Put(" ", 1);
   }
 }
 
+// One column's value, written to the stream on its own.
 long ClTextAccessor::WriteItem(long column) {
-  if (m_stream == nullptr || column < 0 || column >= m_count) return -1;
-  const StTAFORMAT& f = m_format[column];
+  if (m_stream == nullptr) return -1;
+  m_line.Clear();
+  long result = _AppendItem(column);
+  bool written = Flush(m_stream, m_line);
+  return result != 0 ? result : written ? 0 : -1;
+}
+
+inline long ClTextAccessor::_AppendItem(long column) {
+  if (column < 0 || column >= m_count) return -1;
   if (m_mask[column] != 0) {
-    _WriteMasked(column, f.width);
+    _WriteMasked(column, m_format[column].width);
     return 0;
   }
+  return _AppendValue(column);
+}
+
+long ClTextAccessor::_AppendValue(long column) {
   if (m_record == nullptr) return -1;
+  const StTAFORMAT& f = m_format[column];
   const unsigned char* value = static_cast<const unsigned char*>(m_record) + f.offset;
   const bool fixed = m_delimiter == DELIM_FIXED;
   char text[24];
@@ -310,19 +366,19 @@ long ClTextAccessor::WriteItem(long column) {
     long limit = std::max(0L, std::min<long>(f.width, f.size));
     long length = static_cast<long>(cp932::FieldLength(reinterpret_cast<const char*>(value), limit));
     if (fixed) {
-      Put(m_stream, reinterpret_cast<const char*>(value), length);
-      WriteSpaces(m_stream, f.width - length);
+      m_line.Put(reinterpret_cast<const char*>(value), length);
+      m_line.Spaces(f.width - length);
     } else {
       const char* quote = QuoteText(m_quote);
       const long quoteLength = static_cast<long>(std::strlen(quote));
-      Put(m_stream, quote, quoteLength);
-      Put(m_stream, reinterpret_cast<const char*>(value), length);
-      Put(m_stream, quote, quoteLength);
+      m_line.Put(quote, quoteLength);
+      m_line.Put(reinterpret_cast<const char*>(value), length);
+      m_line.Put(quote, quoteLength);
     }
   } else if (f.type == 1 && (f.size == 1 || f.size == 2 || f.size == 4)) {
     int64_t v = LoadSigned(value, f.size);
     long length = FormatDecimal(text, v < 0, Magnitude(v));
-    WriteRightAligned(m_stream, text, length, fixed ? f.width : 0);
+    m_line.RightAligned(text, length, fixed ? f.width : 0);
   } else if (f.type == 1 && f.size == 8) {
     // Currency: whole units cut toward zero ("-0" for -1 < v < 0), then the
     // fraction cut, never rounded, after the column's decimals.
@@ -331,24 +387,25 @@ long ClTextAccessor::WriteItem(long column) {
     const long decimals = std::clamp<long>(f.decimals, 0, 4);
     long length = FormatDecimal(text, v < 0, magnitude / 10000);
     long field = decimals != 0 ? f.width - decimals - 1 : f.width;
-    WriteRightAligned(m_stream, text, length, fixed ? field : 0);
+    m_line.RightAligned(text, length, fixed ? field : 0);
     if (decimals != 0) {
       unsigned fraction = static_cast<unsigned>(magnitude % 10000);
       char digits[5] = {'.', static_cast<char>('0' + fraction / 1000),
                         static_cast<char>('0' + fraction / 100 % 10),
                         static_cast<char>('0' + fraction / 10 % 10),
                         static_cast<char>('0' + fraction % 10)};
-      Put(m_stream, digits, 1 + decimals);
+      m_line.Put(digits, 1 + decimals);
     }
   } else if (f.type == 2 && (f.size == 1 || f.size == 2 || f.size == 4)) {
     // An unsigned value has no fraction to write, whatever its decimals say,
     // so it keeps the whole width of its field.
     long length = FormatDecimal(text, false, LoadUnsigned(value, f.size));
-    WriteRightAligned(m_stream, text, length, fixed ? f.width : 0);
+    m_line.RightAligned(text, length, fixed ? f.width : 0);
   }
-  return Failed(m_stream) ? -1 : 0;
+  return 0;
 }
 
+// Adds one column's name to the line being built.
 long ClTextAccessor::WriteItemName(long column, long position) {
   if (m_stream == nullptr || column < 0 || column >= m_count) return -1;
   const StTAFORMAT& f = m_format[column];
@@ -358,14 +415,14 @@ long ClTextAccessor::WriteItemName(long column, long position) {
     return 0;
   }
   if (m_delimiter == DELIM_FIXED) {
-    if (position > 0) Put(m_stream, "  ", 2);
-    Put(m_stream, f.name, length);
+    if (position > 0) m_line.Put("  ", 2);
+    m_line.Put(f.name, length);
   } else {
     const char* quote = QuoteText(m_quote);
     const long quoteLength = static_cast<long>(std::strlen(quote));
-    Put(m_stream, quote, quoteLength);
-    Put(m_stream, f.name, length);
-    Put(m_stream, quote, quoteLength);
+    m_line.Put(quote, quoteLength);
+    m_line.Put(f.name, length);
+    m_line.Put(quote, quoteLength);
   }
-  return Failed(m_stream) ? -1 : 0;
+  return 0;
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 
 #include "platform/wintypes.h"
@@ -56,6 +57,10 @@ class ClTextAccessor {
   StTAFORMAT* GetFormat();
   long SetMask(long column, long value);
   long GetMask(long column);
+  // Sets the mask bytes of columns 0 to count - 1 from masks at once (a row
+  // writer sets every column's mask for every row); -1 when count is below 0
+  // or above the column count.
+  long SetMasks(const unsigned char* masks, long count);
   long SetOrder(StTAORDER* order, long count);
   StTAORDER* GetOrder();
   long GetOrderCount();
@@ -99,6 +104,10 @@ class ClTextAccessor {
   long CheckNumeric(char* text, tagCY* value);
   // One line of values or names, with the prefix of Write2/ItemNameWrite2.
   long _WriteLine(long prefix, bool names);
+  // Adds one column's value to the line being built (WriteItem without the
+  // stream); _AppendValue is the part for a column that is not masked.
+  long _AppendItem(long column);
+  long _AppendValue(long column);
   // A masked column or name; fixedWidth is the spaces of the fixed layout.
   void _WriteMasked(long column, long fixedWidth);
 
@@ -126,4 +135,43 @@ class ClTextAccessor {
   // was longer than the line buffer (then only its start was kept).
   long m_lineLength = 0;
   bool m_lineTooLong = false;
+  // The line being written, handed to the stream in one piece.
+  class LineBuffer {
+   public:
+    LineBuffer() = default;
+    ~LineBuffer() { delete[] m_data; }
+    LineBuffer(const LineBuffer&) = delete;
+    LineBuffer& operator=(const LineBuffer&) = delete;
+    void Put(const char* text, long length) {
+      if (length <= 0) return;
+      if (static_cast<size_t>(length) > m_capacity - m_size && !Grow(static_cast<size_t>(length))) return;
+      std::memcpy(m_data + m_size, text, static_cast<size_t>(length));
+      m_size += static_cast<size_t>(length);
+    }
+    void PutChar(char c) {
+      if (m_size == m_capacity && !Grow(1)) return;
+      m_data[m_size++] = c;
+    }
+    void Spaces(long count);
+    // text right-aligned in a field of width bytes (no padding for a width
+    // of 0 or less); a longer text is written whole.
+    void RightAligned(const char* text, long length, long width);
+    // Room for more bytes; false (and the line is lost) without memory for
+    // them.
+    bool Grow(size_t more);
+    void Clear() {
+      m_size = 0;
+      m_lost = false;
+    }
+    const char* data() const { return m_data; }
+    size_t size() const { return m_size; }
+    bool lost() const { return m_lost; }
+
+   private:
+    char* m_data = nullptr;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+    bool m_lost = false;
+  };
+  LineBuffer m_line;
 };

@@ -180,6 +180,19 @@ TEST(TextAccessorWrite, MasksAreByColumnAndBlankTheValue) {
   EXPECT_EQ(-1, fixed.accessor.GetMask(3));
   EXPECT_EQ(0, fixed.accessor.SetMask(0, 0x1FF));
   EXPECT_EQ(255, fixed.accessor.GetMask(0));
+
+  // All masks at once: the first count columns, the rest unchanged.
+  const unsigned char masks[3] = {0, 1, 2};
+  EXPECT_EQ(0, fixed.accessor.SetMasks(masks, 2));
+  EXPECT_EQ(0, fixed.accessor.GetMask(0));
+  EXPECT_EQ(1, fixed.accessor.GetMask(1));
+  EXPECT_EQ(0, fixed.accessor.GetMask(2));
+  EXPECT_EQ(-1, fixed.accessor.SetMasks(masks, 4));
+  EXPECT_EQ(-1, fixed.accessor.SetMasks(masks, -1));
+  EXPECT_EQ(-1, fixed.accessor.SetMasks(nullptr, 1));
+  EXPECT_EQ(0, comma.accessor.SetMasks(masks, 3));
+  comma.accessor.Write();
+  EXPECT_EQ("x,,z\r\nx, ,z\r\nx,, \r\n", comma.Output());
 }
 
 TEST(TextAccessorWrite, TablesBeyondTwoHundredColumnsAndWideColumns) {

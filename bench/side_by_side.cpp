@@ -1,0 +1,172 @@
+// The whole program beside a plain SQLite dump of the same data: makes (once,
+// cached) sample stores of the given sizes, then runs the export program and
+// `sqlite3 -csv STORE "SELECT * FROM assets" > FILE` alternately, and prints
+// the median wall times, their ratio, the peak resident memory of each, and
+// how the program's time grows with the size.
+//
+//   side_by_side --bin BUILD/bin --cache DIR [--pairs N] [--sizes 100000,1000000]
+//
+// Exit status 0 when every run worked (whatever the figures), 1 otherwise.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Measure {
+  double seconds = 0;
+  long peak_kb = 0;  // peak resident set of the child
+  int status = -1;
+};
+
+// Runs argv with env (added to PATH), stdout to out, stderr to err; waits.
+Measure Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& out,
+            const std::string& err) {
+  Measure m;
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = fork();
+  if (pid < 0) return m;
+  if (pid == 0) {
+    int in = open("/dev/null", O_RDONLY);
+    int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || o < 0 || e < 0) _exit(127);
+    dup2(in, 0);
+    dup2(o, 1);
+    dup2(e, 2);
+    std::vector<char*> a, v;
+    for (const auto& s : argv) a.push_back(const_cast<char*>(s.c_str()));
+    for (const auto& s : env) v.push_back(const_cast<char*>(s.c_str()));
+    a.push_back(nullptr);
+    v.push_back(nullptr);
+    execvpe(a[0], a.data(), v.data());
+    _exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  while (wait4(pid, &status, 0, &usage) < 0) {
+  }
+  m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  m.peak_kb = usage.ru_maxrss;
+  m.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return m;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  size_t n = v.size();
+  return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+std::string Arg(int argc, char** argv, const char* name, const char* fallback) {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], name) == 0) return argv[i + 1];
+  return fallback;
+}
+
+std::vector<long> Sizes(const std::string& list) {
+  std::vector<long> sizes;
+  for (size_t start = 0; start <= list.size();) {
+    size_t comma = list.find(',', start);
+    if (comma == std::string::npos) comma = list.size();
+    if (comma > start) sizes.push_back(std::atol(list.substr(start, comma - start).c_str()));
+    start = comma + 1;
+  }
+  return sizes;
+}
+
+struct Row {
+  long assets;
+  double program, dump;
+  long program_kb, dump_kb;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string bin = fs::absolute(Arg(argc, argv, "--bin", "build/bin")).string();
+  const std::string cache = fs::absolute(Arg(argc, argv, "--cache", "build/bench-data")).string();
+  const int pairs = std::max(1, std::atoi(Arg(argc, argv, "--pairs", "3").c_str()));
+  const std::vector<long> sizes = Sizes(Arg(argc, argv, "--sizes", "100000,1000000"));
+  const char* path = std::getenv("PATH");
+  const std::vector<std::string> base_env = {std::string("PATH=") + (path ? path : "/usr/bin:/bin"), "LANG=C.UTF-8"};
+  fs::create_directories(cache);
+
+  std::vector<Row> rows;
+  for (long assets : sizes) {
+    const std::string store = cache + "/assets-" + std::to_string(assets) + ".db";
+    if (!fs::exists(store)) {
+      std::printf("making %s (once; kept for later runs)\n", store.c_str());
+      std::fflush(stdout);
+      const std::string part = store + ".part";
+      fs::remove(part);
+      Measure made = Run({bin + "/zelpkg", "sample", part, "--assets", std::to_string(assets)}, base_env,
+                         "/dev/null", cache + "/zelpkg.err");
+      if (made.status != 0) {
+        std::fprintf(stderr, "zelpkg sample failed (status %d)\n", made.status);
+        return 1;
+      }
+      fs::rename(part, store);
+    }
+    // Drive E: is a folder of its own; the script exports to E:\out\bench.csv.
+    const std::string drive = cache + "/run-" + std::to_string(assets);
+    fs::create_directories(drive + "/out");
+    const std::string script = drive + "/export.script";
+    std::ofstream(script) << "set 1007 E:\\out\\bench.csv\nkey F12\nanswer ok\n";
+    std::vector<std::string> env = base_env;
+    env.push_back("ZEL_UI=script");
+    env.push_back("ZEL_UI_SCRIPT=" + script);
+    env.push_back("ZEL_PACKAGE=" + store);
+    env.push_back("ZEL_DRIVES=Z:fixed=/;E:fixed=" + drive);
+
+    std::vector<double> program, dump;
+    Row row{assets, 0, 0, 0, 0};
+    for (int p = 0; p < pairs; ++p) {
+      for (const auto& entry : fs::directory_iterator(drive + "/out")) fs::remove(entry.path());
+      Measure a = Run({bin + "/ZelEna20ToMx13"}, env, "/dev/null", drive + "/program.err");
+      Measure b = Run({"sqlite3", "-csv", store, "SELECT * FROM assets"}, base_env, drive + "/dump.csv",
+                      drive + "/dump.err");
+      if (a.status != 0 || b.status != 0) {
+        std::fprintf(stderr, "a run failed: program %d (see %s/program.err), dump %d\n", a.status, drive.c_str(),
+                     b.status);
+        return 1;
+      }
+      program.push_back(a.seconds);
+      dump.push_back(b.seconds);
+      row.program_kb = std::max(row.program_kb, a.peak_kb);
+      row.dump_kb = std::max(row.dump_kb, b.peak_kb);
+    }
+    row.program = Median(program);
+    row.dump = Median(dump);
+    rows.push_back(row);
+  }
+
+  std::printf("\n%10s  %11s  %9s  %13s  %16s  %13s\n", "assets", "program (s)", "dump (s)", "program/dump",
+              "program RSS (MB)", "dump RSS (MB)");
+  for (const Row& r : rows)
+    std::printf("%10ld  %11.3f  %9.3f  %13.2f  %16.1f  %13.1f\n", r.assets, r.program, r.dump, r.program / r.dump,
+                r.program_kb / 1024.0, r.dump_kb / 1024.0);
+  std::printf("(medians of %d alternating pairs; peak RSS is the largest of the runs)\n", pairs);
+  if (rows.size() >= 2) {
+    const Row& small = rows.front();
+    const Row& large = rows.back();
+    double growth = large.program / small.program;
+    std::printf("program time(%ld)/time(%ld) = %.2f for %.0f times the assets\n", large.assets, small.assets, growth,
+                static_cast<double>(large.assets) / small.assets);
+  }
+  return 0;
+}

@@ -1,0 +1,214 @@
+// Nothing lost, nothing wrong reported as right: a store that cannot be read,
+// a run killed halfway, two runs writing one file, texts that are not valid
+// Shift_JIS.
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "tests/e2e.h"
+
+namespace e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kExportToA[] = "set 1007 E:\\out\\a.csv\nkey F12\nanswer yes\nanswer ok\n";
+
+// The three files of an export to E:\out\a.csv, as they stand.
+struct OutputFiles {
+  std::string data, types, log;
+  bool operator==(const OutputFiles&) const = default;
+};
+
+// Temporary files that a run left in a folder.
+std::vector<std::string> Leftovers(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind("~zel", 0) == 0) names.push_back(name);
+  }
+  return names;
+}
+
+// True when every byte of text belongs to a Shift_JIS character.
+bool ValidShiftJis(const std::string& text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+    if (lead) {
+      if (i + 1 >= text.size()) return false;
+      unsigned char t = static_cast<unsigned char>(text[++i]);
+      if (!((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC))) return false;
+    } else if (c == 0x80 || c == 0xA0 || c >= 0xFD) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+size_t FieldCount(const std::string& line) { return std::count(line.begin(), line.end(), ',') + 1; }
+
+class FailureTest : public E2eTest {
+ protected:
+  OutputFiles Files() const {
+    return {ReadFile(e_ + "/out/a.csv"), ReadFile(e_ + "/out/syurui.SSC"),
+            ReadFile(e_ + "/out/ZelEnaMx13SysErr.txt")};
+  }
+  // Files from an earlier run that a failed run must leave as they are.
+  OutputFiles PutEarlierFiles() {
+    fs::create_directories(e_ + "/out");
+    WriteFile(e_ + "/out/a.csv", "earlier assets\r\n");
+    WriteFile(e_ + "/out/syurui.SSC", "earlier types\r\n");
+    WriteFile(e_ + "/out/ZelEnaMx13SysErr.txt", "earlier remarks\r\n");
+    return Files();
+  }
+  // Overwrites one leaf page in the middle of the assets table's b-tree.
+  void DamageAssetsTable() {
+    Sql(".output page.txt\nSELECT pageno FROM dbstat WHERE name = 'assets' AND pagetype = 'leaf' "
+        "ORDER BY pageno LIMIT 1 OFFSET 10;\nPRAGMA page_size;\n");
+    std::istringstream numbers(ReadFile(dir_ + "/page.txt"));
+    long page = 0, size = 0;
+    ASSERT_TRUE(numbers >> page >> size);
+    std::fstream db(dir_ + "/package.db", std::ios::in | std::ios::out | std::ios::binary);
+    db.seekp((page - 1) * size);
+    std::string garbage(size, '\0');
+    for (long i = 0; i < size; ++i) garbage[i] = static_cast<char>((i * 37 + 11) & 0xFF);
+    db.write(garbage.data(), size);
+  }
+};
+
+TEST_F(FailureTest, ADamagedStoreStopsTheExportAndChangesNoFile) {
+  MakeStore(3000);
+  OutputFiles earlier = PutEarlierFiles();
+  DamageAssetsTable();
+  RunResult r = Run(kExportToA);
+  EXPECT_EQ(r.status, 2) << r.errors;
+  std::vector<std::string> messages = r.Messages();
+  ASSERT_EQ(messages.size(), 2u) << r.errors;
+  EXPECT_EQ(messages[0], kOverwriteQuestion);
+  EXPECT_EQ(messages[1].rfind(kExportFailedStart, 0), 0u) << messages[1];
+  EXPECT_NE(messages[1].find("会計データを読み込めませんでした。"), std::string::npos) << messages[1];
+  EXPECT_EQ(r.Of("message")[1]["style"], 16);
+  EXPECT_TRUE(r.Of("process").empty());
+  EXPECT_NE(r.errors.find("package store"), std::string::npos) << r.errors;
+  EXPECT_TRUE(Files() == earlier);
+  EXPECT_TRUE(Leftovers(e_ + "/out").empty());
+  // Nothing remembers the path of a failed export... but the dialog's own
+  // state is not what this test is about; the files are.
+}
+
+TEST_F(FailureTest, AKilledExportLeavesTheEarlierFilesWhole) {
+  MakeStore(100000);
+  OutputFiles earlier = PutEarlierFiles();
+  Started run = Start(kExportToA);
+  // Kill the program once its temporary file holds a known number of rows.
+  constexpr size_t kRows = 2000;
+  bool seen = false;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!seen && std::chrono::steady_clock::now() < deadline) {
+    for (const std::string& name : Leftovers(e_ + "/out")) {
+      std::string part = ReadFile(e_ + "/out/" + name);
+      if (static_cast<size_t>(std::count(part.begin(), part.end(), '\n')) >= kRows) seen = true;
+    }
+    if (!seen) std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+  ASSERT_TRUE(seen);
+  kill(run.pid, SIGKILL);
+  RunResult r = Finish(run);
+  ASSERT_EQ(r.status, 128 + SIGKILL) << "the export ended before it could be killed";
+  EXPECT_TRUE(Files() == earlier);
+  // The part it wrote lies in its own file, never under a final name.
+  EXPECT_FALSE(Leftovers(e_ + "/out").empty());
+}
+
+TEST_F(FailureTest, AFullDiskLeavesTheEarlierFilesWhole) {
+  MakeStore(20000);
+  OutputFiles earlier = PutEarlierFiles();
+  file_size_limit_ = 1 << 20;  // the asset data file needs about 6 MB
+  RunResult r = Run(kExportToA);
+  EXPECT_EQ(r.status, 2) << r.errors;
+  ASSERT_EQ(r.Messages().size(), 2u) << r.errors;
+  EXPECT_EQ(r.Messages()[1].rfind(kExportFailedStart, 0), 0u) << r.Messages()[1];
+  EXPECT_NE(r.Messages()[1].find("⇒ E:\\out\\a.csv\n"), std::string::npos) << r.Messages()[1];
+  EXPECT_TRUE(Files() == earlier);
+  EXPECT_TRUE(Leftovers(e_ + "/out").empty());
+}
+
+TEST_F(FailureTest, TwoExportsToOnePathLeaveOneWholeFile) {
+  MakeStore(20000);
+  fs::create_directories(e_ + "/out");
+  fs::copy_file(dir_ + "/package.db", dir_ + "/other.db");
+  Sql("ATTACH 'other.db' AS other; UPDATE other.datasets SET company_name = 'Other Company'; "
+      "DELETE FROM other.assets WHERE seq % 3 = 0;");
+  const std::string other = "ZEL_PACKAGE=" + dir_ + "/other.db";
+  // Each company exported alone, for comparison.
+  RunResult solo = Run("set 1007 E:\\out\\one.csv\nkey F12\nanswer ok\n");
+  ASSERT_EQ(solo.status, 0) << solo.errors;
+  solo = Run("set 1007 E:\\out\\two.csv\nkey F12\nanswer ok\n", "ZelEna20ToMx13", {other});
+  ASSERT_EQ(solo.status, 0) << solo.errors;
+  const std::string one = ReadFile(e_ + "/out/one.csv"), two = ReadFile(e_ + "/out/two.csv");
+  ASSERT_NE(one, two);
+  for (int round = 0; round < 3; ++round) {
+    WriteFile(e_ + "/out/a.csv", "earlier");
+    Started first = Start(kExportToA, "ZelEna20ToMx13", {}, "1");
+    Started second = Start(kExportToA, "ZelEna20ToMx13", {other}, "2");
+    RunResult a = Finish(first), b = Finish(second);
+    EXPECT_EQ(a.status, 0) << a.errors;
+    EXPECT_EQ(b.status, 0) << b.errors;
+    std::string result = ReadFile(e_ + "/out/a.csv");
+    EXPECT_TRUE(result == one || result == two) << "round " << round << ": " << result.size() << " bytes";
+    EXPECT_TRUE(Leftovers(e_ + "/out").empty());
+  }
+}
+
+TEST_F(FailureTest, EveryTextIsWrittenAsValidShiftJis) {
+  MakeStore(0);
+  // A name that ends in a lone lead byte, a memo with one before a comma, a
+  // code and a category name with bytes outside the code.
+  // The long name raises a remark that quotes it as delivered.
+  Sql("INSERT INTO assets (data_id, seq, code, type_code, name, quantity_text, memo, method_code) VALUES "
+      "('D0001', 1, X'3132', 1, X'6161616181', '3', X'6D81', 6), "
+      "('D0001', 2, '13', 1, 'b', X'3181', X'FF2CA0', 6), "
+      "('D0001', 3, '14', 1, X'" + std::string(78, '6') + "81', '', '', 6);"
+      "UPDATE categories SET name = X'616181' WHERE seq = 1;"
+      "UPDATE datasets SET company_name = X'436F8D' WHERE data_no = 1;");
+  fs::create_directories(e_ + "/out");
+  RunResult r = Run("set 1007 E:\\out\\a.csv\nkey F12\nanswer ok\n");
+  EXPECT_EQ(r.status, 0) << r.errors;
+  ASSERT_EQ(r.Messages().size(), 1u);
+  EXPECT_EQ(r.Messages()[0], kFinishedWithRemarks);
+  OutputFiles files = Files();
+  EXPECT_TRUE(ValidShiftJis(files.data));
+  EXPECT_TRUE(ValidShiftJis(files.types));
+  EXPECT_TRUE(ValidShiftJis(files.log));
+  EXPECT_NE(files.log.find(std::string(39, 'f') + "?"), std::string::npos) << files.log;
+  std::vector<std::string> lines = Lines(FromCp932(files.data));
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[2], "顧問先名称=Co?");
+  for (size_t i = 7; i < lines.size(); ++i) EXPECT_EQ(FieldCount(lines[i]), 151u) << lines[i];
+  EXPECT_NE(lines[7].find(",aaaa?,"), std::string::npos) << lines[7];
+  int category_rows = 0;
+  for (const std::string& line : Lines(FromCp932(files.types))) {
+    if (line.empty() || !isdigit(static_cast<unsigned char>(line[0]))) continue;
+    ++category_rows;
+    EXPECT_EQ(FieldCount(line), 16u) << line;
+    if (line.rfind("01,", 0) == 0) {
+      EXPECT_EQ(line.substr(0, 10), "01,aa?,有");
+    }
+  }
+  EXPECT_EQ(category_rows, 11);
+}
+
+}  // namespace
+}  // namespace e2e

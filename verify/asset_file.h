@@ -1,0 +1,33 @@
+// The check of the asset data file: its header block of six lines, the
+// column-name line, and its rows of 151 fields, read with the export's asset
+// row table. The codes of column 1 are kept to find duplicates (the only
+// memory that grows with the file).
+#pragma once
+
+#include <string>
+
+#include "verify/checked_file.h"
+#include "verify/error_log.h"
+#include "verify/type_file.h"
+
+namespace verify {
+
+// Columns the checks look into (0-based); the tests hold them to the names
+// of the column-name line.
+constexpr long kCodeColumn = 0;      // ";資産コード"
+constexpr long kTypeColumn = 2;      // "資産種類コード"
+constexpr long kMethodColumn = 4;    // "償却方法"
+constexpr long kQuantityColumn = 13; // "数量"
+
+struct AssetSummary {
+  long rows = 0;            // lines after the column-name line
+  long breakdown_rows = 0;  // rows of lump-sum items (method "一括決算")
+};
+
+// Reads file (opened) to its end, reporting what is wrong. types: the asset
+// types syurui.SSC lists, null when it could not be read (no type is then
+// warned about). log: the error log beside the file (empty when none);
+// log_name names it in the findings.
+AssetSummary CheckAssetFile(CheckedFile* file, const TypeList* types, ErrorLog* log, const std::string& log_name);
+
+}  // namespace verify

@@ -1,0 +1,58 @@
+// ErrorLog: the remarks of the export's error log, counted and indexed so
+// that a finding in the asset data file can say whether the writer already
+// remarked on it. An entry is LF, the tag "＜ERROR＞" or "＜WARNING＞", LF,
+// the message lines joined by LF, then CR LF; entries may be cut at 152
+// bytes, so only their beginnings are relied on.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace verify {
+
+// The error log names of the three programs.
+inline constexpr const char* kErrorLogNames[] = {"ZelEnaMx13SysErr.txt", "ZelDioMx13SysErr.txt",
+                                                 "ZelTreMx13SysErr.txt"};
+
+struct Remark {
+  long number = 0;    // 1-based place among the log's remarks
+  std::string value;  // the value between the first ｢ and ｣ (CP932)
+};
+
+class ErrorLog {
+ public:
+  // Reads the log at a host path; false (with why) when it cannot be read.
+  bool Load(const std::string& path, std::string* why);
+
+  long remarks() const { return errors_ + warnings_; }
+  long errors() const { return errors_; }
+  long warnings() const { return warnings_; }
+
+  // The amount errors ("金額｢...｣") come in the order of the amount columns
+  // that hold the twelve asterisks: each call gives the next one, null when
+  // none is left.
+  const Remark* NextAmount();
+  // The next quantity warning with this value ("数量｢1000000.00｣") after
+  // the last one given; null when there is none.
+  const Remark* NextQuantity(std::string_view value);
+  // Whether the log says that the asset data file's code (as column 1 holds
+  // it) duplicates another, or has characters other than letters and digits.
+  bool HasDuplicateRemark(std::string_view code) const { return duplicates_.count(std::string(code)) > 0; }
+  bool HasCharacterRemark(std::string_view code) const { return bad_codes_.count(std::string(code)) > 0; }
+
+ private:
+  void Index(bool error, const std::string& message);
+
+  long errors_ = 0;
+  long warnings_ = 0;
+  std::vector<Remark> amounts_;
+  size_t next_amount_ = 0;
+  std::vector<Remark> quantities_;
+  size_t next_quantity_ = 0;
+  std::unordered_set<std::string> duplicates_;
+  std::unordered_set<std::string> bad_codes_;
+};
+
+}  // namespace verify
