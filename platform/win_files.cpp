@@ -43,10 +43,13 @@ BOOL IsDBCSLeadByte(BYTE c) { return cp932::IsLeadByte(c) ? TRUE : FALSE; }
 UINT GetDriveTypeA(const char* root) {
   std::string current;
   if (!root) {
-    char buffer[MAX_PATH + 1];
-    if (!GetCurrentDirectoryA(sizeof(buffer), buffer)) return DRIVE_NO_ROOT_DIR;
-    win::PathStripToRootA(buffer);
-    current = buffer;
+    // The root of the current directory, however long its path is.
+    DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) return DRIVE_NO_ROOT_DIR;
+    current.assign(needed, '\0');
+    if (GetCurrentDirectoryA(needed, current.data()) + 1 != needed || !win::PathStripToRootA(current.data()))
+      return DRIVE_NO_ROOT_DIR;
+    current.resize(std::strlen(current.c_str()));
     if (current.back() != '\\') current += '\\';
     root = current.c_str();
   }

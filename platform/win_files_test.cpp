@@ -147,6 +147,15 @@ TEST_F(Files, CurrentDirectoryAndProgramPathInWindowsForm) {
   ASSERT_TRUE(win::ToHostPath("\\z", &host));
   EXPECT_EQ(host, host_ + "/z");
   EXPECT_EQ(win::GetDriveTypeA(nullptr), 3u);
+  // A current directory deeper than MAX_PATH is still on its drive.
+  std::string deep = host_ + "/work";
+  for (int i = 0; i < 3; ++i) {
+    deep += "/" + std::string(100, 'd');
+    ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);
+  }
+  ASSERT_EQ(chdir(deep.c_str()), 0);
+  EXPECT_GT(win::GetCurrentDirectoryA(sizeof(buffer), buffer), sizeof(buffer));
+  EXPECT_EQ(win::GetDriveTypeA(nullptr), 3u);
   ASSERT_EQ(chdir(saved), 0);
   DWORD n = win::GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
   ASSERT_GT(n, 3u);
