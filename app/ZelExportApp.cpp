@@ -22,7 +22,6 @@ namespace {
 
 const char* const kAppTitle = "減価償却";
 constexpr size_t kPathBuffer = 261;
-constexpr int16_t kPastResultsKind = 99;
 
 // Size of a file, 0 when its status cannot be read (as when it is missing).
 int64_t FileSize(const char* path) {
@@ -60,7 +59,7 @@ BOOL CZelExportApp::InitInstance() {
     dialog.m_szUserID[sizeof dialog.m_szUserID - 1] = '\0';
     user->GetSelectedNo(dialog.m_szUserID, &dialog.m_lFirstNo, &dialog.m_lSecondNo);
   }
-  dialog.m_nPastResults = record.sDataKind == kPastResultsKind ? 1 : 0;
+  dialog.m_nPastResults = record.sDataKind == kDataKindPastResults ? 1 : 0;
   dialog.m_strStoreFile = store_file;
   cp932::CopyCut(dialog.m_szCompany, sizeof dialog.m_szCompany, GetInfoText(0, &record));
   cp932::CopyCut(dialog.m_szPeriod, sizeof dialog.m_szPeriod, GetInfoText(1, &record));
@@ -76,6 +75,7 @@ BOOL CZelExportApp::InitInstance() {
   {
     AssetExporter exporter;
     exporter.SetOutputPath(output_path);
+    exporter.SetProgressSink(ui::ShowProgress);
     exporter.OpenAssetFile(&record);
     exporter.ExportAssets();
     exporter.ExportAssetTypes(&record);

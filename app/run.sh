@@ -1,25 +1,41 @@
 #!/bin/sh
 # make run: in a terminal, the export dialog on the sample company; without
 # a terminal (or with one the dialog cannot use), the bundled demo script
-# exports the sample company to build/demo/ and the files are listed.
-#   sh app/run.sh BUILD_DIR
+# exports the sample company and the files are listed.
+#   sh app/run.sh BUILD_DIR [DEMO_DIR]
+# Drive E: of the program is DEMO_DIR (BUILD_DIR/demo by default). Its store
+# is made once, from the sample store; earlier exports and the remembered
+# path stay there from one run to the next.
 set -eu
 build=${1:-build}
 root=$(cd "$(dirname "$0")/.." && pwd)
 case $build in /*) ;; *) build=$root/$build ;; esac
+demo=${2:-$build/demo}
+case $demo in /*) ;; *) demo=$(pwd)/$demo ;; esac
 bin=$build/bin
-demo=$build/demo
 program=$bin/ZelEna20ToMx13
 
-# A fresh copy of the sample store whose default output folder and
-# environment folder lie on drive E:, mapped to build/demo/.
-rm -rf "$demo"
-mkdir -p "$demo"
-cp "$bin/package.db" "$demo/package.db"
-sqlite3 "$demo/package.db" "UPDATE package SET output_folder = 'E:\\out\\', env_folder = 'E:\\env\\';"
+# The demo store: the sample store with its default output folder and
+# environment folder on drive E:. Made again only when the sample store has
+# been rebuilt since.
+if [ ! -f "$demo/package.db" ] || [ "$bin/package.db" -nt "$demo/package.db" ]; then
+  mkdir -p "$demo"
+  cp "$bin/package.db" "$demo/package.db.new"
+  sqlite3 "$demo/package.db.new" "UPDATE package SET output_folder = 'E:\\out\\', env_folder = 'E:\\env\\';"
+  mv "$demo/package.db.new" "$demo/package.db"
+fi
 ZEL_PACKAGE=$demo/package.db
 ZEL_DRIVES="Z:fixed=/;E:fixed=$demo"
 export ZEL_PACKAGE ZEL_DRIVES
+
+list_files() {
+  for f in "$demo"/out/* "$demo"/env/*; do
+    [ -e "$f" ] && printf '  %s\n' "$f"
+  done
+  return 0
+}
+
+printf 'Drive E: is %s (E:\\out\\ is %s/out).\n' "$demo" "$demo"
 
 if [ -t 0 ] && [ -t 1 ] && [ -z "${ZEL_UI_SCRIPT:-}" ]; then
   # The dialog in this terminal. Standard error goes to a file while the
@@ -30,9 +46,7 @@ if [ -t 0 ] && [ -t 1 ] && [ -z "${ZEL_UI_SCRIPT:-}" ]; then
   if ! grep -q "the dialog counts as quit" "$errors"; then
     cat "$errors" >&2
     echo "The program ended with exit status $status (drive E: is $demo)."
-    for f in "$demo"/out/* "$demo"/env/*; do
-      [ -e "$f" ] && echo "  $f"
-    done
+    list_files
     exit 0
   fi
   cat "$errors" >&2
@@ -48,7 +62,5 @@ if [ "$status" -ne 0 ]; then
   exit 1
 fi
 echo "The demo exported the sample company (drive E: is $demo):"
-for f in "$demo"/out/* "$demo"/env/*; do
-  [ -e "$f" ] && echo "  $f"
-done
+list_files
 echo "The files are Shift_JIS; read them with: iconv -f CP932 -t UTF-8 FILE"

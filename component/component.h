@@ -33,7 +33,9 @@ class ClZelConnect {
   // or of another schema (said on standard error), else the store's
   // initiate_result.
   long Initiate();
-  // The store's syslink_result.
+  // The store's syslink_result; when that is 0, nonzero still (said on
+  // standard error) when the current user is not in users or the user's
+  // selected data set is not in datasets.
   long ExpSysLink();
   // Shows a message box through the message-box service, with the product
   // name in place of every ES_APRPACKAGENAME. Returns the button.

@@ -112,6 +112,44 @@ struct StSHISANKUBUNINFO {
   uint8_t reserved2[20];      // 108
 };
 
+// The codes that the records carry and the export tells apart.
+
+// Depreciation method (StKOTEISHISANINFO::sMethodCode, and the method of a
+// category in StSHISANKUBUNINFO::sMethodCode). Other values: no method.
+enum MethodCode : int16_t {
+  kMethodOldDecliningBalance = 1,   // 旧定率法
+  kMethodOldStraightLine = 2,       // 旧定額法
+  kMethodEqualInstallments = 3,     // 均等法
+  kMethodLumpSum = 4,               // lump-sum asset: its items are written, one row each
+  kMethodDecliningBalance1 = 5,     // 定率法, first variant
+  kMethodStraightLine = 6,          // 定額法
+  kMethodSmallAmount = 7,           // 少額資産
+  kMethodDecliningBalance2 = 8,     // 定率法, second variant (the method reference date tells them apart)
+};
+
+// How an asset left the books (StKOTEISHISANINFO::sDisposalKind). Other
+// values: not disposed.
+enum DisposalKind : int16_t {
+  kDisposalSold = 4,
+  kDisposalRetired = 5,
+};
+
+// Asset type codes (StKOTEISHISANINFO::lTypeCode) and category codes
+// (StSHISANKUBUNINFO::lCode), one numbering, with rules of their own.
+enum AssetTypeCode : int32_t {
+  kTypeDeferredAsset = 9,         // 繰延資産
+  kTypeLumpSumDepreciable = 10,   // 一括償却資産
+  kTypeLand = 11,                 // 土地: not depreciated
+};
+
+// StDATAINFO::sDataKind of a data set of past results, which is never exported.
+constexpr int16_t kDataKindPastResults = 99;
+
+// StDATAINFO::ucCorpKind: 0 or 1 a corporation, 3 or 4 an individual, any
+// other value neither.
+inline bool IsCorporation(uint8_t kind) { return kind == 0 || kind == 1; }
+inline bool IsIndividual(uint8_t kind) { return kind == 3 || kind == 4; }
+
 // A saved column order of a text accessor (ClSaveTextIO).
 struct StTEXTIOSAVEINFO {
   char name[10];              // 0    accessor name

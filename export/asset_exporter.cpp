@@ -137,6 +137,7 @@ int AssetExporter::ExportAssets() {
   StIKKATSUINFO item;
   uint8_t key[16];
   std::memset(&item, 0, sizeof item);
+  if (progress_ != nullptr) progress_(0, count);
   for (long i = 0; i < count; ++i) {
     std::memset(&master, 0, sizeof master);
     std::memset(&year, 0, sizeof year);
@@ -146,7 +147,7 @@ int AssetExporter::ExportAssets() {
       break;
     }
     MakeTextsValid(master.record);
-    if (master.record.sMethodCode == 4) {
+    if (master.record.sMethodCode == kMethodLumpSum) {
       std::memcpy(key, master.record.assetKey, sizeof key);
       long items = 0;
       if (rule_->MoveReadyIkkatsu(key) != 0 || rule_->GetIkkatsuCount(&items) != 0) {
@@ -169,6 +170,7 @@ int AssetExporter::ExportAssets() {
     } else if (WriteRow(&master.record, &year, &month, &item) == 0) {
       break;
     }
+    if (progress_ != nullptr) progress_(i + 1, count);
   }
   CloseOutput(kAssetDataFile);
   CloseOutput(kErrorLogFile);

@@ -81,8 +81,22 @@ class AssetExporter {
   using DateSource = void (*)(int* year, int* month, int* day);
   void SetDateSource(DateSource source) { date_source_ = source; }
 
+  // Told how far the asset walk has come: assets done of the total, once
+  // before the first asset and after each one. Null (the default) for none.
+  using ProgressSink = void (*)(long done, long total);
+  void SetProgressSink(ProgressSink sink) { progress_ = sink; }
+
  private:
+  // The row of an ordinary asset, filled by column groups.
   void WriteAssetRow(const StKOTEISHISANINFO& master, const StKOTEINENINFO& year);
+  void CodeColumn(AssetRow& row, const StKOTEISHISANINFO& master);
+  void KindColumns(AssetRow& row, const StKOTEISHISANINFO& master);
+  void QuantityColumns(AssetRow& row, const StKOTEISHISANINFO& master);
+  void BasisColumns(AssetRow& row, const StKOTEISHISANINFO& master);
+  void DepreciationColumns(AssetRow& row, const StKOTEISHISANINFO& master, const StKOTEINENINFO& year);
+  void DisposalColumns(AssetRow& row, const StKOTEISHISANINFO& master);
+  void BookColumns(AssetRow& row, const StKOTEISHISANINFO& master);
+  void MemoColumns(AssetRow& row, const StKOTEISHISANINFO& master);
   void WriteBreakdownRow(const StKOTEISHISANINFO& master, const StIKKATSUINFO& item);
   void AmountColumn(AssetRow& row, int column, int64_t amount);
   void RealColumn(AssetRow& row, int column, double value);
@@ -100,5 +114,6 @@ class AssetExporter {
   std::unique_ptr<ClRuleGenkashokyaku> rule_;  // deleted through its virtual destructor
   OutputWriter writer_;
   DateSource date_source_ = nullptr;
+  ProgressSink progress_ = nullptr;
   bool read_failed_ = false;
 };

@@ -19,13 +19,9 @@ int AssetExporter::WriteHeader(StDATAINFO* record) {
   int n = std::snprintf(line, sizeof line, "顧問先名称=%.*s", static_cast<int>(company.size()), company.data());
   OneLine(line, std::min(static_cast<size_t>(n), sizeof line - 1));  // the name stays on its line
   writer_.WriteHeaderLine(kAssetDataFile, line);
-  switch (data.ucCorpKind) {
-    case 0:
-    case 1: writer_.WriteHeaderLine(kAssetDataFile, "法人個人区分=法人"); break;
-    case 3:
-    case 4: writer_.WriteHeaderLine(kAssetDataFile, "法人個人区分=個人"); break;
-    default: writer_.WriteHeaderLine(kAssetDataFile, ""); break;
-  }
+  writer_.WriteHeaderLine(kAssetDataFile, IsCorporation(data.ucCorpKind)  ? "法人個人区分=法人"
+                                          : IsIndividual(data.ucCorpKind) ? "法人個人区分=個人"
+                                                                          : "");
   std::snprintf(line, sizeof line, "事業年度開始日=%d", data.lPeriodStart);
   writer_.WriteHeaderLine(kAssetDataFile, line);
   std::snprintf(line, sizeof line, "事業年度終了日=%d", data.lPeriodEnd);

@@ -12,30 +12,38 @@ constexpr int64_t kYen = 10000;  // one yen in ten-thousandths
 
 const char* MethodText(int16_t method) {
   switch (method) {
-    case 1: return "旧定率法";
-    case 2: return "旧定額法";
-    case 3: return "均等法";
-    case 5: return "定率法";
-    case 6: return "定額法";
-    case 7: return "少額資産";
-    case 8: return "定率法";
+    case kMethodOldDecliningBalance: return "旧定率法";
+    case kMethodOldStraightLine: return "旧定額法";
+    case kMethodEqualInstallments: return "均等法";
+    case kMethodDecliningBalance1: return "定率法";
+    case kMethodStraightLine: return "定額法";
+    case kMethodSmallAmount: return "少額資産";
+    case kMethodDecliningBalance2: return "定率法";
     default: return "";
   }
 }
 
 // Methods whose rows carry no residual value or depreciable limit.
-bool IsNewMethod(int16_t method) { return method >= 5 && method <= 8; }
+bool IsNewMethod(int16_t method) { return method >= kMethodDecliningBalance1 && method <= kMethodDecliningBalance2; }
+
+// The dates that the depreciation rules turn on.
+constexpr int32_t kMethodsReformed = 20070401;     // acquired from then on: the new methods apply
+constexpr int32_t kRate250From = 20120401;         // the 250% declining balance: reference dates
+constexpr int32_t kRate250To = 20130331;           //   from kRate250From to kRate250To
 
 // The current depreciation is written when one of these holds.
 bool CurrentPeriodRule(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
   const int16_t method = m.sMethodCode;
   const int32_t acquired = m.lAcquisitionDate;
   const int32_t reference = m.lMethodRefDate;
-  return (y.cyEnteredCurrentDepreciation.int64 != 0 && method != 7) ||
-         ((method == 5 || method == 6 || method == 8) && acquired < 20070401) ||
-         ((method == 1 || method == 2) && acquired >= 20070401) ||
-         (method == 8 && reference <= 20130331) ||
-         (method == 5 && reference > 20130331);
+  return (y.cyEnteredCurrentDepreciation.int64 != 0 && method != kMethodSmallAmount) ||
+         ((method == kMethodDecliningBalance1 || method == kMethodStraightLine ||
+           method == kMethodDecliningBalance2) &&
+          acquired < kMethodsReformed) ||
+         ((method == kMethodOldDecliningBalance || method == kMethodOldStraightLine) &&
+          acquired >= kMethodsReformed) ||
+         (method == kMethodDecliningBalance2 && reference <= kRate250To) ||
+         (method == kMethodDecliningBalance1 && reference > kRate250To);
 }
 
 }  // namespace
@@ -46,7 +54,7 @@ int32_t AssetExporter::WriteRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year,
   writer_.files[kAssetDataFile].Attach(&accessor);
   accessor.SetMode(ClTextAccessor::DELIM_COMMA, ClTextAccessor::QUOTE_NONE);
   if (master == nullptr) return 1;
-  if (master->sMethodCode == 4) {
+  if (master->sMethodCode == kMethodLumpSum) {
     if (item != nullptr) WriteBreakdownRow(*master, *item);
   } else if (year != nullptr) {
     WriteAssetRow(*master, *year);
@@ -57,8 +65,9 @@ int32_t AssetExporter::WriteRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year,
 // Column 10 holds at most 32 bytes of whole characters; a longer name is cut
 // and the cut is remarked with the name as delivered.
 void AssetExporter::NameColumn(AssetRow& row, std::string_view name, const char* label) {
-  row.Text(10, name.substr(0, cp932::CutLength(name, 32)));
-  if (name.size() > 32) LogCutText(label, name);
+  constexpr size_t kNameBytes = 32;
+  row.Text(kColName, name.substr(0, cp932::CutLength(name, kNameBytes)));
+  if (name.size() > kNameBytes) LogCutText(label, name);
 }
 
 // The warning for a text that was cut to fit its columns.
@@ -86,22 +95,22 @@ void AssetExporter::RealColumn(AssetRow& row, int column, double value) {
   LogRealOutOfRange(value, &writer_);
 }
 
-// Columns 70, 71, 84, 85, 87 and 88: the business-use ratio and the shares
-// of the selling-and-administration and manufacturing costs, over 100.
+// The business-use ratio and the shares of the selling-and-administration
+// and manufacturing costs, each over 100.
 void AssetExporter::RatioColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   Decimal ratio;
   if (Decimal::Divide(Decimal::FromAmount(m.sBusinessRatio * kYen), Decimal::FromAmount(100 * kYen),
                       &ratio)) {
-    row.Currency(70, ratio.ToAmount());
+    row.Currency(kColBusinessRatio, ratio.ToAmount());
   }
-  row.Currency(71, 100 * kYen);
-  row.Currency(84, m.sSgaShare * kYen);
-  row.Currency(85, 100 * kYen);
-  row.Currency(87, (100 - m.sSgaShare) * kYen);
-  row.Currency(88, 100 * kYen);
+  row.Currency(kColBusinessRatioBase, 100 * kYen);
+  row.Currency(kColSgaShare, m.sSgaShare * kYen);
+  row.Currency(kColSgaShareBase, 100 * kYen);
+  row.Currency(kColMfgShare, (100 - m.sSgaShare) * kYen);
+  row.Currency(kColMfgShareBase, 100 * kYen);
 }
 
-// Column 67: computed + special + increased depreciation, whole yen cut
+// The current depreciation: computed + special + increased depreciation, whole yen cut
 // toward zero, "0" for zero. A text that does not fit the column's 12 bytes
 // (or a sum beyond the decimal range) becomes asterisks with the amount
 // error, never a cut number.
@@ -116,25 +125,38 @@ void AssetExporter::CurrentDepreciationColumn(AssetRow& row, const StKOTEINENINF
   size_t n = WholeYenText(in_range ? sum.Value() : exact, text);
   if (!in_range || n > 12) {
     LogAmountError(std::string_view(text, n), &writer_);
-    row.Text(67, kAmountOverflowText);
+    row.Text(kColCurrent, kAmountOverflowText);
     return;
   }
-  row.Text(67, text);
+  row.Text(kColCurrent, text);
 }
 
 void AssetExporter::WriteAssetRow(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
   AssetRow row(writer_.asset_row.record);
   row.Clear();
-  const int16_t method = m.sMethodCode;
-  const int32_t type_code = m.lTypeCode;
-  char text[64];
+  CodeColumn(row, m);
+  KindColumns(row, m);
+  NameColumn(row, cp932::FieldText(m.szName, sizeof m.szName), "資産名称");
+  QuantityColumns(row, m);
+  BasisColumns(row, m);
+  DepreciationColumns(row, m, y);
+  RatioColumns(row, m);
+  DisposalColumns(row, m);
+  BookColumns(row, m);
+  MemoColumns(row, m);
+  row.ApplyMask(&writer_.asset_row);
+  writer_.WriteLine(kAssetDataFile, &writer_.asset_row);
+}
 
-  // Asset code: the last six bytes of whole characters, zero-filled.
+// Column 1: the last six bytes of whole characters of the asset code,
+// zero-filled; checked and registered.
+void AssetExporter::CodeColumn(AssetRow& row, const StKOTEISHISANINFO& m) {
+  constexpr size_t kCodeBytes = 6;
   std::string_view code = cp932::FieldText(m.szCode, sizeof m.szCode);
-  char column1[8];
-  CodePart(code, 6, column1);
-  row.Text(1, column1);
-  if (code.size() > 6) {
+  char column1[kCodeBytes + 2];
+  CodePart(code, kCodeBytes, column1);
+  row.Text(kColCode, column1);
+  if (code.size() > kCodeBytes) {
     Remarkf("\n＜WARNING＞\n資産コード｢%.*s｣は、連携可能最大桁数をオーバーしています。\n"
             "データが、正しく連携されない可能性があります。",
             PrintLength(code), code.data());
@@ -145,109 +167,137 @@ void AssetExporter::WriteAssetRow(const StKOTEISHISANINFO& m, const StKOTEINENIN
     Remarkf("\n＜ERROR＞\n資産コード｢%.*s｣は、他の資産コードと重複してしまいます。", PrintLength(code),
             code.data());
   }
+}
 
-  // Asset type code: two characters are kept.
+// The asset type code (two characters are kept), the method and the
+// capital expenditure.
+void AssetExporter::KindColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+  const int32_t type_code = m.lTypeCode;
+  char text[16];
   std::snprintf(text, sizeof text, "%02d", type_code);
-  row.Text(3, text);
+  row.Text(kColTypeCode, text);
   if (type_code / 100 != 0) {
     Remarkf("\n＜WARNING＞\n資産種類コード｢%d｣は、連携可能最大桁数をオーバーしています。\n"
             "データが、正しく連携されない可能性があります。",
             type_code);
   }
-
-  row.Text(5, type_code == 11 ? "非償却資産" : MethodText(method));
+  row.Text(kColMethod, type_code == kTypeLand ? "非償却資産" : MethodText(m.sMethodCode));
   std::string_view capex = cp932::FieldText(m.szCapexLink, sizeof m.szCapexLink);
-  if (method != 7 && !capex.empty()) row.Text(6, "台帳＋申告書");
+  if (m.sMethodCode != kMethodSmallAmount && !capex.empty()) row.Text(kColCapitalExpenditure, "台帳＋申告書");
+}
 
-  NameColumn(row, cp932::FieldText(m.szName, sizeof m.szName), "資産名称");
-
-  row.Int32(13, m.lAcquisitionDate);
+// The acquisition date and the quantity text split into quantity and unit.
+void AssetExporter::QuantityColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+  row.Int32(kColAcquisitionDate, m.lAcquisitionDate);
   QuantitySplit quantity = SplitQuantity(cp932::FieldText(m.szQuantity, sizeof m.szQuantity), &writer_);
-  if (quantity.in_range) row.Currency(14, quantity.quantity);
-  row.Text(15, quantity.unit);
+  if (quantity.in_range) row.Currency(kColQuantity, quantity.quantity);
+  row.Text(kColUnit, quantity.unit);
+}
 
-  if (m.sUsefulLife != 0) row.Int16(16, m.sUsefulLife);
-  if (m.lDepreciationRate != 0 && method != 3 && method != 7) {
-    RealColumn(row, 20, static_cast<float>(m.lDepreciationRate) * 0.001f);
+// What the depreciation is computed from: life, rate, cost, residual value,
+// limit, months, book values.
+void AssetExporter::BasisColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+  const int16_t method = m.sMethodCode;
+  const bool small = method == kMethodSmallAmount;
+  char text[16];
+  if (m.sUsefulLife != 0) row.Int16(kColUsefulLife, m.sUsefulLife);
+  if (m.lDepreciationRate != 0 && method != kMethodEqualInstallments && !small) {
+    RealColumn(row, kColRate, static_cast<float>(m.lDepreciationRate) * 0.001f);
   }
-  if (method == 5 && m.lMethodRefDate >= 20120401 && m.lMethodRefDate <= 20130331) {
-    row.Text(21, "250%定率法");
+  if (method == kMethodDecliningBalance1 && m.lMethodRefDate >= kRate250From && m.lMethodRefDate <= kRate250To) {
+    row.Text(kColTransitional, "250%定率法");
   }
-  if (method == 3) {
+  if (method == kMethodEqualInstallments) {
     std::snprintf(text, sizeof text, "%d", m.sUsefulLife * 12);
-    row.Text(22, text);
+    row.Text(kColInstallmentMonths, text);
   }
-  AmountColumn(row, 23, m.cyAcquisitionCost.int64);
-  if (method != 7) AmountColumn(row, 25, m.cyCompressedAmount.int64);
-  if (m.lResidualRate != 0 && !IsNewMethod(method)) row.Int32(29, m.lResidualRate);
-  if (!IsNewMethod(method)) AmountColumn(row, 31, m.cyResidualValue.int64);
+  AmountColumn(row, kColAcquisitionCost, m.cyAcquisitionCost.int64);
+  if (!small) AmountColumn(row, kColCompressedAmount, m.cyCompressedAmount.int64);
+  if (m.lResidualRate != 0 && !IsNewMethod(method)) row.Int32(kColResidualRate, m.lResidualRate);
+  if (!IsNewMethod(method)) AmountColumn(row, kColResidualValue, m.cyResidualValue.int64);
   const int64_t limit = m.cyDepreciableLimit.int64;
   if (m.ucLimitKind == 0 && limit != 0 && !IsNewMethod(method)) {
-    row.Int32(34, static_cast<int32_t>(limit / kYen));
+    row.Int32(kColLimitRate, static_cast<int32_t>(limit / kYen));
   }
-  if (!IsNewMethod(method) && (type_code == 10 || (m.ucLimitKind == 1 && limit != 0))) {
-    row.Text(35, "*");
-    AmountColumn(row, 36, type_code == 10 ? m.cyResidualValue.int64 : limit);
+  if (!IsNewMethod(method) && (m.lTypeCode == kTypeLumpSumDepreciable || (m.ucLimitKind == 1 && limit != 0))) {
+    row.Text(kColLimitEntered, "*");
+    AmountColumn(row, kColLimit, m.lTypeCode == kTypeLumpSumDepreciable ? m.cyResidualValue.int64 : limit);
   }
   if (m.ucMonthsEntered == 1) {
-    row.Text(39, "*");
+    row.Text(kColMonthsEntered, "*");
     // A denominator of 0 gives no months; the column stays empty.
     if (m.sMonthsDenominator != 0) {
-      row.Int16(40, static_cast<int16_t>(12 / m.sMonthsDenominator * m.sMonthsNumerator));
+      row.Int16(kColMonths, static_cast<int16_t>(12 / m.sMonthsDenominator * m.sMonthsNumerator));
     }
   }
-  if (method != 7) AmountColumn(row, 42, m.cyOpeningBookValue.int64);
-  if (method == 5 || method == 8) {
-    row.Text(47, "*");
-    AmountColumn(row, 48, RevisedCost(m));
+  if (!small) AmountColumn(row, kColOpeningBookValue, m.cyOpeningBookValue.int64);
+}
+
+// The depreciation of the period: revised cost, base, computed, increased,
+// special and current depreciation.
+void AssetExporter::DepreciationColumns(AssetRow& row, const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
+  const int16_t method = m.sMethodCode;
+  const bool small = method == kMethodSmallAmount;
+  if (method == kMethodDecliningBalance1 || method == kMethodDecliningBalance2) {
+    row.Text(kColRevisedCostEntered, "*");
+    AmountColumn(row, kColRevisedCost, RevisedCost(m));
   }
-  if (method != 7) AmountColumn(row, 51, m.cyDepreciationBase.int64);
-  if (y.cyComputedDepreciation.int64 != 0 && method != 7) {
-    row.Text(52, "*");
-    AmountColumn(row, 53, y.cyComputedDepreciation.int64);
+  if (!small) AmountColumn(row, kColDepreciationBase, m.cyDepreciationBase.int64);
+  if (y.cyComputedDepreciation.int64 != 0 && !small) {
+    row.Text(kColComputedEntered, "*");
+    AmountColumn(row, kColComputed, y.cyComputedDepreciation.int64);
   }
   if (y.cyIncreasedDepreciation.int64 != 0) {
-    row.Text(56, "*");
-    AmountColumn(row, 57, y.cyIncreasedDepreciation.int64);
+    row.Text(kColIncreasedEntered, "*");
+    AmountColumn(row, kColIncreased, y.cyIncreasedDepreciation.int64);
   }
   if (y.cySpecialDepreciation.int64 != 0) {
-    row.Text(58, "特別");
-    row.Text(62, "*");
-    AmountColumn(row, 63, y.cySpecialDepreciation.int64);
-    row.Text(64, "償却");
+    row.Text(kColSpecialKind, "特別");
+    row.Text(kColSpecialEntered, "*");
+    AmountColumn(row, kColSpecial, y.cySpecialDepreciation.int64);
+    row.Text(kColAccountingKind, "償却");
   }
   if (CurrentPeriodRule(m, y)) {
-    row.Text(66, "*");
+    row.Text(kColCurrentEntered, "*");
     CurrentDepreciationColumn(row, y);
   }
-  if (method != 7) row.Int32(69, 100);
-  RatioColumns(row, m);
-  const bool sold = m.sDisposalKind == 4;
-  const bool retired = m.sDisposalKind == 5;
+  if (!small) row.Int32(kColImplementationRate, 100);
+}
+
+// A sold or retired asset: the date, the method, the kind and the price.
+void AssetExporter::DisposalColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+  const bool small = m.sMethodCode == kMethodSmallAmount;
+  const bool sold = m.sDisposalKind == kDisposalSold;
+  const bool retired = m.sDisposalKind == kDisposalRetired;
   if (sold || retired) {
-    row.Int32(72, m.lDisposalDate);
-    if (method != 7) {
-      row.Text(73, "除却日まで償却");
-      row.Text(74, sold ? "売却" : "除却");
+    row.Int32(kColDisposalDate, m.lDisposalDate);
+    if (!small) {
+      row.Text(kColDisposalMethod, "除却日まで償却");
+      row.Text(kColDisposalKind, sold ? "売却" : "除却");
     }
   }
-  if (sold && method != 7) AmountColumn(row, 75, m.cyDisposalPrice.int64);
-  AmountColumn(row, 81, m.cyClosingBookValue.int64);
-  if (method != 7) AmountColumn(row, 83, m.cyAccumulatedDepreciation.int64);
-  AmountColumn(row, 86, m.cySgaAmount.int64);
-  AmountColumn(row, 89, m.cyMfgAmount.int64);
-  row.Text(93, TaxReturnType(type_code));
-  if (sold) row.Text(116, "売却");
+  if (sold && !small) AmountColumn(row, kColDisposalPrice, m.cyDisposalPrice.int64);
+  if (sold) row.Text(kColReductionReason, "売却");
+}
 
-  // Memo: two columns of 20 bytes, each cut without splitting a character.
+// The closing book value, the accumulated depreciation, the cost shares and
+// the tax-return asset type.
+void AssetExporter::BookColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+  AmountColumn(row, kColClosingBookValue, m.cyClosingBookValue.int64);
+  if (m.sMethodCode != kMethodSmallAmount) AmountColumn(row, kColAccumulated, m.cyAccumulatedDepreciation.int64);
+  AmountColumn(row, kColSgaAmount, m.cySgaAmount.int64);
+  AmountColumn(row, kColMfgAmount, m.cyMfgAmount.int64);
+  row.Text(kColTaxReturnType, TaxReturnType(m.lTypeCode));
+}
+
+// The memo: two columns of 20 bytes, each cut without splitting a character.
+void AssetExporter::MemoColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+  constexpr size_t kMemoColumnBytes = 20;
   std::string_view memo = cp932::FieldText(m.szMemo, sizeof m.szMemo);
-  std::string_view upper = memo.substr(0, cp932::CutLength(memo, 20));
+  std::string_view upper = memo.substr(0, cp932::CutLength(memo, kMemoColumnBytes));
   std::string_view rest = memo.substr(upper.size());
-  std::string_view lower = rest.substr(0, cp932::CutLength(rest, 20));
-  row.Text(150, upper);
-  row.Text(151, lower);
+  std::string_view lower = rest.substr(0, cp932::CutLength(rest, kMemoColumnBytes));
+  row.Text(kColMemoUpper, upper);
+  row.Text(kColMemoLower, lower);
   if (upper.size() + lower.size() < memo.size()) LogCutText("メモ欄", memo);
-
-  row.ApplyMask(&writer_.asset_row);
-  writer_.WriteLine(kAssetDataFile, &writer_.asset_row);
 }

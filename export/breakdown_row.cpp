@@ -12,23 +12,24 @@ void AssetExporter::WriteBreakdownRow(const StKOTEISHISANINFO& m, const StIKKATS
 
   std::string_view code = cp932::FieldText(m.szCode, sizeof m.szCode);
   std::string_view number = cp932::FieldText(item.szBreakdownNo, sizeof item.szBreakdownNo);
+  constexpr size_t kCodeBytes = 6, kNumberBytes = 2;
   char column1[16];
-  size_t n = CodePart(code, 6, column1);
-  CodePart(number, 2, column1 + n);
+  size_t n = CodePart(code, kCodeBytes, column1);
+  CodePart(number, kNumberBytes, column1 + n);
   // Only 99 items fit the two digits: the 100th gives "00" and no row.
   if (std::atoi(column1 + n) == 0) {
     WriteErrorLog("\n＜WARNING＞\n連携可能な最大内訳件数は99件です。\n100件目から後の内訳は出力されません。");
     return;
   }
-  row.Text(1, column1);
-  if (code.size() + number.size() > 8) {
+  row.Text(kColCode, column1);
+  if (code.size() + number.size() > kCodeBytes + kNumberBytes) {
     Remarkf("\n＜WARNING＞\n資産コード+内訳付番｢%.*s%.*s｣は、連携可能最大桁数をオーバーしています。\n"
             "データが、正しく連携されない可能性があります。",
             PrintLength(code), code.data(), PrintLength(number), number.data());
   }
   // Column 1 shown as "%08s" would show it: zero-filled to eight bytes.
   char shown[16];
-  ZeroPadLeft(column1, 8, shown);
+  ZeroPadLeft(column1, kCodeBytes + kNumberBytes, shown);
   if (!CheckChars(column1)) {
     Remarkf("\n＜ERROR＞\n資産コード｢%s｣には、半角英数以外の文字が使用されています。", shown);
   } else {
@@ -47,13 +48,13 @@ void AssetExporter::WriteBreakdownRow(const StKOTEISHISANINFO& m, const StIKKATS
     }
   }
 
-  row.Text(5, "一括決算");
+  row.Text(kColMethod, "一括決算");
   NameColumn(row, cp932::FieldText(item.szName, sizeof item.szName), "内訳名称");
-  row.Int32(13, item.lAcquisitionDate);
+  row.Int32(kColAcquisitionDate, item.lAcquisitionDate);
   const double quantity = item.lQuantity * 0.01;
-  RealColumn(row, 14, quantity);
+  RealColumn(row, kColQuantity, quantity);
   if (static_cast<float>(quantity) >= 1000000.0f) LogQuantityWarning(quantity, &writer_);
-  AmountColumn(row, 23, item.cyAcquisitionCost.int64);
+  AmountColumn(row, kColAcquisitionCost, item.cyAcquisitionCost.int64);
   RatioColumns(row, m);
 
   row.ApplyMask(&writer_.asset_row);

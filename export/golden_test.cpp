@@ -31,7 +31,11 @@ void MakeStore(const std::string& path, const std::string& sql) {
 struct ExportedFiles {
   std::string assets, types, errors;
   bool succeeded = false;
+  std::vector<std::pair<long, long>> progress;  // done, total, as reported
 };
+
+std::vector<std::pair<long, long>> reported;
+void RecordProgress(long done, long total) { reported.emplace_back(done, total); }
 
 // Connects to the store and runs the export the way run control does.
 ExportedFiles Export(const ScratchDir& dir, const std::string& store) {
@@ -42,11 +46,14 @@ ExportedFiles Export(const ScratchDir& dir, const std::string& store) {
     StDATAINFO record = *ClDataMgr::Inst()->GetSetObject(5, 1)->GetSelectedInfo();
     AssetExporter exporter;
     exporter.SetDateSource(FixedDate);
+    exporter.SetProgressSink(RecordProgress);
+    reported.clear();
     exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
     exporter.OpenAssetFile(&record);
     EXPECT_EQ(exporter.ExportAssets(), 1);
     EXPECT_EQ(exporter.ExportAssetTypes(&record), 1);
     files.succeeded = exporter.Succeeded();
+    files.progress = reported;
   }
   ClZelConnect::Inst()->LogOut();
   ClZelConnect::Inst()->Terminate();
@@ -94,6 +101,13 @@ TEST(GoldenTest, FixtureCompany) {
   ASSERT_GT(lines.size(), 7u);
   EXPECT_EQ(Fields(lines[6]).size(), 152u);
   for (size_t i = 7; i < lines.size(); ++i) EXPECT_EQ(Fields(lines[i]).size(), 151u) << i;
+
+  // Progress: none of the total done, then one more after each asset.
+  ASSERT_GT(files.progress.size(), 2u);
+  long total = files.progress[0].second;
+  EXPECT_EQ(files.progress.size(), static_cast<size_t>(total) + 1);
+  for (size_t i = 0; i < files.progress.size(); ++i)
+    EXPECT_EQ(files.progress[i], std::make_pair(static_cast<long>(i), total));
 }
 
 TEST(GoldenTest, CompanyWithoutAssetsOrCategories) {
@@ -116,6 +130,7 @@ TEST(GoldenTest, CompanyWithoutAssetsOrCategories) {
   ASSERT_EQ(lines.size(), 17u);
   EXPECT_EQ(lines[2], ";顧問先\t\t：[0004 個人関与先]");
   EXPECT_EQ(lines[16], "[SisanSyurui]");
+  EXPECT_EQ(files.progress, (std::vector<std::pair<long, long>>{{0, 0}}));
 }
 
 }  // namespace

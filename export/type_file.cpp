@@ -15,11 +15,12 @@ constexpr char kRuleLine[] =
 static_assert(sizeof kRuleLine - 1 == 94);
 
 const char* TypeMethodText(int32_t code, int16_t method) {
+  const bool deferred = code == kTypeDeferredAsset;
   switch (method) {
-    case 1: return code == 9 ? "均等償却" : "定率法";
-    case 2: return code == 9 ? "均等償却" : "定額法";
-    case 3: return code == 9 ? "均等償却" : "定率法";
-    case 4: return "一括決算";
+    case kMethodOldDecliningBalance: return deferred ? "均等償却" : "定率法";
+    case kMethodOldStraightLine: return deferred ? "均等償却" : "定額法";
+    case kMethodEqualInstallments: return deferred ? "均等償却" : "定率法";
+    case kMethodLumpSum: return "一括決算";
     default: return "定率法";
   }
 }
@@ -29,8 +30,8 @@ const char* TypeMethodText(int32_t code, int16_t method) {
 int AssetExporter::WriteTypeHeader(StDATAINFO* record) {
   StDATAINFO empty{};
   const StDATAINFO& data = record != nullptr ? *record : empty;
-  bool corporation = data.ucCorpKind == 0 || data.ucCorpKind == 1;
-  bool individual = data.ucCorpKind == 3 || data.ucCorpKind == 4;
+  bool corporation = IsCorporation(data.ucCorpKind);
+  bool individual = IsIndividual(data.ucCorpKind);
   int year = 0, month = 0, day = 0;
   date_source_(&year, &month, &day);
   char date_line[64];
@@ -82,8 +83,8 @@ int AssetExporter::WriteTypeRow(StSHISANKUBUNINFO* category) {
 
   const int32_t code = category->lCode;
   const int16_t method = category->sMethodCode;
-  const bool non_depreciable = code == 11;
-  const bool deferred = code == 9;
+  const bool non_depreciable = code == kTypeLand;
+  const bool deferred = code == kTypeDeferredAsset;
 
   char code_text[16];
   std::snprintf(code_text, sizeof code_text, "%02d", code);
@@ -97,7 +98,7 @@ int AssetExporter::WriteTypeRow(StSHISANKUBUNINFO* category) {
     text(5, "除却日まで償却");
   }
   int32(6, deferred || non_depreciable ? 0 : (category->lResidualRatio != 0 ? category->lResidualRatio : 10));
-  int32(7, code == 10 ? 10 : (deferred || non_depreciable) ? 0 : 5);
+  int32(7, code == kTypeLumpSumDepreciable ? 10 : (deferred || non_depreciable) ? 0 : 5);
   text(8, TaxReturnType(code));
   constexpr int64_t kHundred = 100 * 10000;
   const int64_t ratios[6] = {0, kHundred, kHundred, kHundred, 0, kHundred};

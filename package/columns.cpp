@@ -22,8 +22,8 @@ const ColumnRule kMaster[] = {
     ZEL_FIELD(StKOTEISHISANINFO, "memo", kText, szMemo),
     ZEL_FIELD(StKOTEISHISANINFO, "disposal_kind", kInt16, sDisposalKind),
     ZEL_FIELD(StKOTEISHISANINFO, "capex_link", kText, szCapexLink),
-    ZEL_FIELD(StKOTEISHISANINFO, "method_ref_date", kInt32, lMethodRefDate),
-    ZEL_FIELD(StKOTEISHISANINFO, "acquisition_date", kInt32, lAcquisitionDate),
+    ZEL_FIELD(StKOTEISHISANINFO, "method_ref_date", kDate, lMethodRefDate),
+    ZEL_FIELD(StKOTEISHISANINFO, "acquisition_date", kDate, lAcquisitionDate),
     ZEL_FIELD(StKOTEISHISANINFO, "acquisition_cost", kAmount, cyAcquisitionCost),
     ZEL_FIELD(StKOTEISHISANINFO, "compressed_amount", kAmount, cyCompressedAmount),
     ZEL_FIELD(StKOTEISHISANINFO, "opening_book_value", kAmount, cyOpeningBookValue),
@@ -43,7 +43,7 @@ const ColumnRule kMaster[] = {
     ZEL_FIELD(StKOTEISHISANINFO, "mfg_amount", kAmount, cyMfgAmount),
     ZEL_FIELD(StKOTEISHISANINFO, "accumulated_depreciation", kAmount, cyAccumulatedDepreciation),
     ZEL_FIELD(StKOTEISHISANINFO, "closing_book_value", kAmount, cyClosingBookValue),
-    ZEL_FIELD(StKOTEISHISANINFO, "disposal_date", kInt32, lDisposalDate),
+    ZEL_FIELD(StKOTEISHISANINFO, "disposal_date", kDate, lDisposalDate),
     ZEL_FIELD(StKOTEISHISANINFO, "disposal_price", kAmount, cyDisposalPrice),
     ZEL_FIELD(StKOTEISHISANINFO, "months_entered", kUint8, ucMonthsEntered),
     ZEL_FIELD(StKOTEISHISANINFO, "revised_cost", kAmount7, revisedCostLow7),
@@ -58,7 +58,7 @@ const ColumnRule kYear[] = {
 
 const ColumnRule kItem[] = {
     ZEL_FIELD(StIKKATSUINFO, "name", kText, szName),
-    ZEL_FIELD(StIKKATSUINFO, "acquisition_date", kInt32, lAcquisitionDate),
+    ZEL_FIELD(StIKKATSUINFO, "acquisition_date", kDate, lAcquisitionDate),
     ZEL_FIELD(StIKKATSUINFO, "acquisition_cost", kAmount, cyAcquisitionCost),
     ZEL_FIELD(StIKKATSUINFO, "quantity", kInt32, lQuantity),
 };
@@ -74,8 +74,8 @@ const ColumnRule kDataSet[] = {
     ZEL_FIELD(StDATAINFO, "data_id", kText, szDataID),
     ZEL_FIELD(StDATAINFO, "data_no", kInt32, lDataNo),
     ZEL_FIELD(StDATAINFO, "company_name", kText, szCompanyName),
-    ZEL_FIELD(StDATAINFO, "period_start", kInt32, lPeriodStart),
-    ZEL_FIELD(StDATAINFO, "period_end", kInt32, lPeriodEnd),
+    ZEL_FIELD(StDATAINFO, "period_start", kDate, lPeriodStart),
+    ZEL_FIELD(StDATAINFO, "period_end", kDate, lPeriodEnd),
     ZEL_FIELD(StDATAINFO, "data_kind", kInt16, sDataKind),
     ZEL_FIELD(StDATAINFO, "corp_kind", kUint8, ucCorpKind),
 };
@@ -92,7 +92,8 @@ Range RangeOf(FieldKind kind) {
   switch (kind) {
     case FieldKind::kUint8: return {0, UINT8_MAX, "an unsigned 8-bit field"};
     case FieldKind::kInt16: return {INT16_MIN, INT16_MAX, "a 16-bit field"};
-    case FieldKind::kInt32: return {INT32_MIN, INT32_MAX, "a 32-bit field"};
+    case FieldKind::kInt32:
+    case FieldKind::kDate: return {INT32_MIN, INT32_MAX, "a 32-bit field"};
     case FieldKind::kAmount7: return {-(int64_t{1} << 55), (int64_t{1} << 55) - 1, "its 7-byte field"};
     default: return {INT64_MIN, INT64_MAX, "a 64-bit field"};
   }
@@ -102,7 +103,8 @@ void StoreInt(FieldKind kind, int64_t v, uint8_t* field) {
   switch (kind) {
     case FieldKind::kUint8: *field = static_cast<uint8_t>(v); break;
     case FieldKind::kInt16: { int16_t x = static_cast<int16_t>(v); std::memcpy(field, &x, sizeof x); break; }
-    case FieldKind::kInt32: { int32_t x = static_cast<int32_t>(v); std::memcpy(field, &x, sizeof x); break; }
+    case FieldKind::kInt32:
+    case FieldKind::kDate: { int32_t x = static_cast<int32_t>(v); std::memcpy(field, &x, sizeof x); break; }
     case FieldKind::kAmount: std::memcpy(field, &v, sizeof v); break;
     case FieldKind::kAmount7:
       for (int i = 0; i < 7; ++i) field[i] = static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i));
@@ -110,20 +112,6 @@ void StoreInt(FieldKind kind, int64_t v, uint8_t* field) {
     case FieldKind::kAssetKey: MakeAssetKey(v, field); break;
     case FieldKind::kText: break;
   }
-}
-
-// A stored text shown in a message: at most 40 bytes of it, cut on a UTF-8
-// character boundary, control characters as "?".
-std::string Shown(const char* text, size_t size) {
-  size_t n = size;
-  if (n > 40) {
-    n = 40;
-    while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
-  }
-  std::string shown(text, n);
-  for (char& c : shown)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  return shown + (n < size ? "..." : "");
 }
 
 const uint8_t kKeyMark[8] = {'Z', 'E', 'L', 'A', 'S', 'S', 'E', 'T'};
@@ -174,7 +162,7 @@ std::string Misfit(sqlite3_stmt* stmt, int col, const ColumnRule& rule) {
       return "a BLOB of " + std::to_string(sqlite3_column_bytes(stmt, col)) + " bytes is not " + wanted;
     case SQLITE_TEXT: {
       const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-      return "the text '" + Shown(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))) +
+      return "the text '" + ShownText(std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col)))) +
              "' is not " + wanted;
     }
     default:
@@ -183,6 +171,18 @@ std::string Misfit(sqlite3_stmt* stmt, int col, const ColumnRule& rule) {
   if (rule.kind == FieldKind::kText)
     return "the integer " + std::to_string(sqlite3_column_int64(stmt, col)) + " is not a text";
   return std::to_string(sqlite3_column_int64(stmt, col)) + " does not fit " + RangeOf(rule.kind).field;
+}
+
+std::string ShownText(std::string_view utf8) {
+  size_t n = utf8.size();
+  if (n > 40) {
+    n = 40;
+    while (n > 0 && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80) --n;
+  }
+  std::string shown(utf8.substr(0, n));
+  for (char& c : shown)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return shown + (n < utf8.size() ? "..." : "");
 }
 
 void MakeAssetKey(int64_t seq, uint8_t* key) {

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace package {
 
@@ -25,6 +26,7 @@ enum class FieldKind : uint8_t {
   kUint8,      // 0 to 255
   kInt16,      // -32768 to 32767
   kInt32,
+  kDate,       // an int32 yyyymmdd, read as kInt32; a check also wants a calendar day or 0
   kAmount,     // any 64-bit integer: ten-thousandths of a yen
   kAmount7,    // the revised acquisition cost: 7 in-record bytes, signed
   kAssetKey,   // the asset's seq, made into the 16-byte asset key
@@ -57,6 +59,10 @@ bool FillField(sqlite3_stmt* stmt, int col, const ColumnRule& rule, void* record
 // Why column col does not fit rule, for a message (UTF-8, one line), e.g.
 // "65537 does not fit a 16-bit field".
 std::string Misfit(sqlite3_stmt* stmt, int col, const ColumnRule& rule);
+
+// A stored text (UTF-8) shown in a message: at most 40 bytes of it, cut on
+// a character boundary, control characters as "?", "..." when cut.
+std::string ShownText(std::string_view utf8);
 
 // The asset key: the asset's seq (8 bytes, little-endian) and a mark, so that
 // a cleared key selects nothing. ReadAssetKey is false for a key without it.

@@ -8,6 +8,7 @@
 #include "component/component.h"
 #include "package/columns.h"
 #include "package/store.h"
+#include "package/store_check.h"
 #include "platform/cp932.h"
 #include "platform/ui/message_box.h"
 
@@ -90,12 +91,28 @@ long ClZelConnect::Initiate() {
     std::fprintf(stderr, "Zelmar: the package store %s cannot be used: %s\n", path.c_str(), error.c_str());
     return -1;
   }
-  return PackageNumber("initiate_result", 0);
+  long result = PackageNumber("initiate_result", 0);
+  if (result != 0) std::fprintf(stderr, "Zelmar: the package refuses the connection (initiate_result %ld)\n", result);
+  return result;
 }
 
+// The link to the data of the current user's selection: without a user or
+// a selected data set there is no company to export, and the run must not
+// go on to show an empty one and report its export as a success.
 long ClZelConnect::ExpSysLink() {
   if (!TheStore().IsOpen()) return -1;
-  return PackageNumber("syslink_result", 0);
+  long result = PackageNumber("syslink_result", 0);
+  if (result != 0) {
+    std::fprintf(stderr, "Zelmar: the package refuses the link to its data (syslink_result %ld)\n", result);
+    return result;
+  }
+  std::string why;
+  if (!package::CheckSelection(TheStore().db(), nullptr, &why)) {
+    std::fprintf(stderr, "Zelmar: the package store %s has no data to export: %s\n", package::StorePath().c_str(),
+                 why.c_str());
+    return -1;
+  }
+  return 0;
 }
 
 int ClZelConnect::DispMsg(HWND owner, const char* text, const char* caption, UINT style) {

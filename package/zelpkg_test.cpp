@@ -10,8 +10,11 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "package/test_store.h"
+#include "package/store.h"
+#include "platform/cp932.h"
 #include "platform/win.h"
 
 namespace {
@@ -33,7 +36,38 @@ std::string Contents(const std::string& path) {
   return s.str();
 }
 
-class ZelpkgTest : public StoreTest {};
+class ZelpkgTest : public StoreTest {
+ protected:
+  struct Output {
+    int status = -1;
+    std::string out, err;
+  };
+  // Runs zelpkg with args (for the shell, UTF-8) in the test's folder.
+  Output Tool(const std::string& args) {
+    std::string out = dir_ + "/stdout.txt", err = dir_ + "/stderr.txt";
+    int status = std::system(("cd " + dir_ + " && " + Zelpkg() + " " + args + " >" + out + " 2>" + err).c_str());
+    Output o{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Contents(out), Contents(err)};
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    return o;
+  }
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ + "/" + name, std::ios::binary) << text;
+    made_.push_back(dir_ + "/" + name);
+  }
+  void TearDown() override {
+    for (const std::string& file : made_) std::remove(file.c_str());
+    StoreTest::TearDown();
+  }
+  std::vector<std::string> made_;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
 
 TEST_F(ZelpkgTest, WrongArgumentsGiveTheUsageAndStatus2) {
   EXPECT_EQ(RunTool(""), 2);
@@ -134,6 +168,296 @@ TEST_F(ZelpkgTest, SampleIsDeterministicReadableAndCoversTheCases) {
   EXPECT_STREQ(categories[9].szName, "一括償却資産");
   EXPECT_STREQ(categories[10].szName, "土地");
   win::CoTaskMemFree(categories);
+}
+
+TEST_F(ZelpkgTest, HelpVersionAndSchemaGoToStandardOutput) {
+  Output o = Tool("--help");
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out.rfind("usage: zelpkg init FILE", 0), 0u) << o.out;
+  for (const char* word : {"sample", "schema", "check", "import", "--force", "--replace", "YYYY-MM-DD"})
+    EXPECT_NE(o.out.find(word), std::string::npos) << word;
+  EXPECT_EQ(o.err, "");
+  o = Tool("--version");
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out.rfind("zelpkg ", 0), 0u);
+  EXPECT_EQ(Lines(o.out).size(), 1u);
+  o = Tool("");
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(o.err.rfind("usage: ", 0), 0u);
+
+  // The schema as printed makes a store the component opens.
+  o = Tool("schema");
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, package::kSchemaSql + 1);
+  if (std::system("command -v sqlite3 >/dev/null") == 0) {
+    ASSERT_EQ(Tool("schema | sqlite3 package.db && sqlite3 package.db 'INSERT INTO package DEFAULT VALUES'").status, 0);
+    EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  }
+  EXPECT_EQ(Tool("schema extra").status, 2);
+}
+
+TEST_F(ZelpkgTest, AnExistingFileIsReplacedOnlyWithForce) {
+  Write("package.db", "keep me");
+  for (const char* command : {"init package.db", "sample package.db --assets 3"}) {
+    Output o = Tool(command);
+    EXPECT_EQ(o.status, 1) << command;
+    EXPECT_NE(o.err.find("package.db exists already; --force replaces it"), std::string::npos) << o.err;
+    EXPECT_EQ(Contents(path_), "keep me");
+  }
+  EXPECT_EQ(Tool("init package.db --force").status, 0);
+  EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  ClZelConnect::Inst()->Release();
+  EXPECT_EQ(Tool("sample package.db --force --assets 3").status, 0);
+  ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  ClRuleGenkashokyaku rule;
+  rule.SetCurDataID("D0001");
+  long n = 0;
+  rule.MoveReady(nullptr, 0, 0);
+  rule.GetCount(&n);
+  rule.MoveFinish();
+  EXPECT_EQ(n, 3);
+  EXPECT_EQ(Tool("init package.db --force --force").status, 2);
+  EXPECT_EQ(Tool("check package.db --force").status, 2);
+}
+
+// A store that the component delivers whole: nothing to say.
+const char kCleanStore[] =
+    "UPDATE package SET current_user = 'u1'; INSERT INTO users VALUES ('u1', 1, 1);"
+    "INSERT INTO datasets (data_no, data_id, company_name, period_start, period_end) "
+    "  VALUES (1, 'D1', 'Co', 20240401, 20250331);"
+    "INSERT INTO assets (data_id, seq, code, name, method_code, acquisition_date, revised_cost) VALUES "
+    "  ('D1', 1, 'A1', 'one', 6, 20200229, 36028797018963967), ('D1', 2, 'A2', 'PC', 4, 0, -36028797018963968);"
+    "INSERT INTO lump_items (data_id, asset_seq, seq, name) VALUES ('D1', 2, 1, 'x');"
+    "INSERT INTO categories (data_id, seq, code, name) VALUES ('D1', 1, 1, 'c');";
+
+TEST_F(ZelpkgTest, CheckNamesEachProblemWithTableKeyAndColumn) {
+  MakeStore(kCleanStore);
+  // Texts that fill their fields to the last byte.
+  Run("INSERT INTO assets (data_id, seq, name, memo) VALUES ('D1', 4, '" + std::string(192, 'n') + "', '" +
+      U8(u8"全") + std::string(79, 'm') + "');");
+  Output o = Tool("check package.db");
+  EXPECT_EQ(o.status, 0) << o.out;
+  EXPECT_EQ(o.out, "");
+
+  Run(U8(u8"UPDATE assets SET useful_life = 32768, acquisition_date = 20230229, revised_cost = 36028797018963968, "
+         u8"name = '表😀', memo = X'8140FF' WHERE seq = 1;") +
+      "INSERT INTO assets (data_id, seq, name, business_ratio, disposal_date) VALUES ('D1', 3, '" +
+      std::string(193, 'x') + "', 1.5, 20241301);"
+      "INSERT INTO lump_items (data_id, asset_seq, seq, name) VALUES ('D1', 9, 1, 'lost'), ('D1', 1, 1, 'unread');"
+      "UPDATE datasets SET period_end = 20250229;"
+      "UPDATE categories SET code = 'x';"
+      "UPDATE package SET current_user = 'nobody'; INSERT INTO package DEFAULT VALUES;");
+  o = Tool("check package.db");
+  EXPECT_EQ(o.status, 1);
+  std::vector<std::string> want = {
+      "package: holds 2 rows; the package has exactly one",
+      "the current user \"nobody\" (package.current_user) is not in users",
+      "datasets (data_no 1), column period_end: 20250229 is not a calendar day (yyyymmdd, or 0 for none)",
+      U8(u8"assets (data_id D1, seq 1), column name: the text '表😀' has characters without a Shift_JIS form"),
+      U8(u8"assets (data_id D1, seq 1), column memo: the bytes of '　?' are not all Shift_JIS characters"),
+      "assets (data_id D1, seq 1), column acquisition_date: 20230229 is not a calendar day (yyyymmdd, or 0 for none)",
+      "assets (data_id D1, seq 1), column useful_life: 32768 does not fit a 16-bit field",
+      "assets (data_id D1, seq 1), column revised_cost: 36028797018963968 does not fit its 7-byte field",
+      "assets (data_id D1, seq 3), column name: '" + std::string(40, 'x') +
+          "...' is 193 bytes in Shift_JIS; the field holds 192 bytes",
+      "assets (data_id D1, seq 3), column business_ratio: the real number 1.5 is not an integer",
+      "assets (data_id D1, seq 3), column disposal_date: 20241301 is not a calendar day (yyyymmdd, or 0 for none)",
+      "lump_items (data_id D1, asset_seq 9, seq 1), column asset_seq: no asset of the data set has seq 9",
+      "lump_items (data_id D1, asset_seq 1, seq 1), column asset_seq: asset 1 has the method code 6, not 4 "
+      "(lump-sum): the item is never read",
+      "categories (data_id D1, seq 1), column code: the text 'x' is not an integer",
+  };
+  EXPECT_EQ(Lines(o.out), want) << o.out;
+
+  // A NUL inside a text ends it early; a selection of no data set.
+  Run("UPDATE package SET current_user = 'u1' WHERE rowid = 1; UPDATE users SET selected_second = 5;"
+      "UPDATE categories SET code = 1, name = 'a' || char(0) || 'b';");
+  o = Tool("check package.db");
+  EXPECT_NE(o.out.find("\"u1\" has selected data set no. 5"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("categories (data_id D1, seq 1), column name: the text 'a?b' holds a NUL byte"),
+            std::string::npos) << o.out;
+
+  Write("other.db", "not a store");
+  o = Tool("check other.db");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("other.db: not a SQLite database"), std::string::npos) << o.err;
+  EXPECT_EQ(Tool("check missing.db").status, 1);
+}
+
+// Assets in any column order, quoted texts, both date forms, decimals, a
+// byte-order mark and CR LF line ends; missing columns take their defaults.
+const char8_t kAssetsCsv[] =
+    u8"\uFEFFname,code,method_code,acquisition_date,acquisition_cost,useful_life,memo\r\n"
+    u8"本社ビル,A1,6,2020-04-01,12345678.5,30,\r\n"
+    u8"\"パソコン, 一式\",A2,4,20210115,300000,3,\"「特」\"\"注\"\"\r\n二行\"\r\n";
+const char8_t kItemsCsv[] =
+    u8"asset_seq,name,acquisition_cost,quantity\n"
+    u8"2,ノートPC,150000.0001,100\n"
+    u8"\n"
+    u8"2,モニター,-1.5,200\n";
+const char8_t kCategoriesCsv[] = u8"code,name,method_code\n1,建物,6\n10,一括償却資産,2\n";
+
+TEST_F(ZelpkgTest, ImportMakesAStoreTheProgramsExport) {
+  Write("a.csv", U8(kAssetsCsv));
+  Write("i.csv", U8(kItemsCsv));
+  Write("c.csv", U8(kCategoriesCsv));
+  Output o = Tool(U8(u8"import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 "
+                     u8"--company 'テスト商事' --period 2024-04-01 20250331"));
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out,
+            "zelpkg: package.db: data set D1 (no. 1): 2 assets, 2 items, 2 categories imported; selected for the "
+            "user user01\n");
+  EXPECT_EQ(Tool("check package.db").out, "");
+
+  ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  ASSERT_EQ(ClZelConnect::Inst()->ExpSysLink(), 0);
+  StDATAINFO* selected = ClDataMgr::Inst()->GetSetObject(5, 1)->GetSelectedInfo();
+  EXPECT_STREQ(selected->szDataID, "D1");
+  EXPECT_EQ(cp932::ToUtf8(selected->szCompanyName), U8(u8"テスト商事"));
+  EXPECT_EQ(selected->lPeriodStart, 20240401);
+  EXPECT_EQ(selected->lPeriodEnd, 20250331);
+  ClRuleGenkashokyaku rule;
+  rule.SetCurDataID("D1");
+  long count = 0;
+  rule.MoveReady(nullptr, 0, 0);
+  rule.GetCount(&count);
+  ASSERT_EQ(count, 2);
+  StKOTEISHISANINFO m[2];
+  StKOTEINENINFO y;
+  StKOTEITSUKIINFO t;
+  std::memset(m, 0, sizeof m);
+  ASSERT_EQ(rule.Move(0, &m[0], &y, &t), 0);
+  ASSERT_EQ(rule.Move(1, &m[1], &y, &t), 0);
+  EXPECT_EQ(cp932::ToUtf8(m[0].szName), U8(u8"本社ビル"));
+  EXPECT_EQ(m[0].lAcquisitionDate, 20200401);
+  EXPECT_EQ(m[0].cyAcquisitionCost.int64, 123456785000);
+  EXPECT_EQ(m[0].sUsefulLife, 30);
+  EXPECT_EQ(m[0].sBusinessRatio, 0);  // not in the file: the default
+  EXPECT_EQ(cp932::ToUtf8(m[1].szName), U8(u8"パソコン, 一式"));
+  EXPECT_EQ(cp932::ToUtf8(m[1].szMemo), U8(u8"「特」\"注\"\r\n二行"));
+  EXPECT_EQ(m[1].lAcquisitionDate, 20210115);
+  rule.MoveReadyIkkatsu(m[1].assetKey);
+  long items = 0;
+  rule.GetIkkatsuCount(&items);
+  ASSERT_EQ(items, 2);
+  StIKKATSUINFO item;
+  std::memset(&item, 0, sizeof item);
+  ASSERT_EQ(rule.MoveIkkatsu(1, &item), 0);
+  EXPECT_EQ(cp932::ToUtf8(item.szName), U8(u8"モニター"));
+  EXPECT_EQ(item.cyAcquisitionCost.int64, -15000);
+  EXPECT_EQ(item.lQuantity, 200);
+  rule.MoveFinishIkkatsu();
+  rule.MoveFinish();
+  StSHISANKUBUNINFO* categories = nullptr;
+  long n = 0;
+  ASSERT_EQ(rule.LoadShisanKubunInfo(&categories, &n), 0);
+  ASSERT_EQ(n, 2);
+  EXPECT_EQ(categories[1].lCode, 10);
+  win::CoTaskMemFree(categories);
+}
+
+TEST_F(ZelpkgTest, ABadRowNamesItsFileLineAndColumnAndNothingIsWritten) {
+  Write("a.csv", U8(kAssetsCsv));
+  Write("bad.csv",
+        "seq,code,useful_life,acquisition_date,acquisition_cost,foo\n"
+        "1,B1,3,2024-01-01,1,x\n");
+  Write("i.csv", "name,quantity\nx,1\n");
+  // A header of unknown, doubled or missing columns.
+  Output o = Tool("import package.db --assets bad.csv --items i.csv --data-set D1 --company C --period 0 0");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(Lines(o.err), (std::vector<std::string>{"zelpkg: bad.csv:1: 'foo' is not a column of assets",
+                                                    "zelpkg: i.csv:1: lump_items needs the column asset_seq",
+                                                    "zelpkg: nothing was imported into package.db"}));
+  // No new store, nor its temporary file.
+  EXPECT_NE(access(path_.c_str(), F_OK), 0);
+  EXPECT_NE(access((path_ + ".zelpkg-tmp").c_str(), F_OK), 0);
+
+  ASSERT_EQ(Tool("import package.db --assets a.csv --data-set D1 --company C --period 0 0").status, 0);
+  const std::string before = Contents(path_);
+  Write("bad.csv",
+        "seq,code,useful_life,acquisition_date,acquisition_cost\n"
+        "5,B1,3,2024-01-01,1\n"
+        "6,B2,70000,2024-02-30,1.00001\n"
+        "7,B3,3,20240101,1,9\n"
+        "1,B4,3,,\n"
+        "8,\"B5\"x,3,,\n"
+        "9,\"B6,3,,\n");
+  o = Tool("import package.db --assets bad.csv");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(Lines(o.err),
+            (std::vector<std::string>{
+                "zelpkg: bad.csv:3: column acquisition_cost: '1.00001' is not an amount in yen (up to four decimals)",
+                "zelpkg: bad.csv:4: 6 fields; the header has 5",
+                "zelpkg: bad.csv:5: column seq: the data set has seq 1 already",
+                "zelpkg: bad.csv:6: text follows a closing quote",
+                "zelpkg: bad.csv:7: a quoted field opened on line 7 is not closed",
+                "zelpkg: bad.csv:3: column acquisition_date: 20240230 is not a calendar day (yyyymmdd, or 0 for none)",
+                "zelpkg: bad.csv:3: column useful_life: 70000 does not fit a 16-bit field",
+                "zelpkg: nothing was imported into package.db"}));
+  EXPECT_EQ(Contents(path_), before);
+  Write("bad.csv", "data_id,code\nD1,X\nD2,Y\n");
+  o = Tool("import package.db --assets bad.csv");
+  EXPECT_NE(o.err.find("bad.csv:3: column data_id: 'D2' is not the data set imported into (D1)"), std::string::npos)
+      << o.err;
+  EXPECT_EQ(Contents(path_), before);
+
+  // Options that do not go together.
+  EXPECT_EQ(Tool("import package.db").status, 2);
+  EXPECT_EQ(Tool("import package.db --assets a.csv --company C --period 0 0").status, 2);
+  EXPECT_EQ(Tool("import package.db --assets a.csv --data-set D1 --company C").status, 2);
+  EXPECT_EQ(Tool("import package.db --assets a.csv --data-set D1 --replace").status, 2);
+  EXPECT_EQ(Tool("import package.db --assets a.csv --assets a.csv").status, 2);
+}
+
+TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {
+  ASSERT_EQ(Tool("sample package.db --assets 5").status, 0);
+  Write("a.csv", U8(kAssetsCsv));
+  Write("i.csv", "asset_seq,name\n4,a\n4,b\n7,c\n");
+  // Without a data set: the selected one, numbered on from its last rows.
+  Output o = Tool("import package.db --assets a.csv --items i.csv");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("data set D0001 (no. 1): 2 assets, 3 items imported"), std::string::npos) << o.out;
+  ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  sqlite3* db = package::TheStore().db();
+  auto number = [&](const std::string& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+    int64_t value = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+    sqlite3_finalize(stmt);
+    return value;
+  };
+  EXPECT_EQ(number("SELECT seq FROM assets WHERE data_id = 'D0001' AND code = 'A1'"), 6);
+  EXPECT_EQ(number("SELECT seq FROM assets WHERE data_id = 'D0001' AND code = 'A2'"), 7);
+  // Items on from the last of the sample's lump-sum asset 4 (it has three),
+  // and from 1 for the new one.
+  EXPECT_EQ(number("SELECT max(seq) FROM lump_items WHERE data_id = 'D0001' AND asset_seq = 4"), 5);
+  EXPECT_EQ(number("SELECT max(seq) FROM lump_items WHERE data_id = 'D0001' AND asset_seq = 7"), 1);
+  ClZelConnect::Inst()->Release();
+
+  // The data set exists: made again only with --replace, keeping its number.
+  const std::string remake = U8(u8" --data-set D0002 --company '新会社' --period 20250101 20251231");
+  o = Tool("import package.db --assets a.csv" + remake);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("data set D0002 is in the store already; --replace remakes it"), std::string::npos) << o.err;
+  o = Tool("import package.db --assets a.csv --replace" + remake);
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("data set D0002 (no. 2): 2 assets imported; selected for the user user01"), std::string::npos);
+  ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  db = package::TheStore().db();
+  EXPECT_EQ(number("SELECT count(*) FROM assets WHERE data_id = 'D0002'"), 2);
+  EXPECT_EQ(number("SELECT count(*) FROM categories WHERE data_id = 'D0002'"), 0);
+  EXPECT_EQ(number("SELECT period_start FROM datasets WHERE data_no = 2"), 20250101);
+  EXPECT_EQ(number("SELECT selected_second FROM users WHERE user_id = 'user01'"), 2);
+  EXPECT_EQ(number("SELECT selected_second FROM users WHERE user_id = 'user02'"), 2);
+  EXPECT_EQ(number("SELECT count(*) FROM assets WHERE data_id = 'D0001'"), 7);
+  ClZelConnect::Inst()->Release();
+
+  // A data set named alone must exist.
+  o = Tool("import package.db --assets a.csv --data-set D9");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("data set D9 is not in the store; --company NAME --period START END make it"),
+            std::string::npos) << o.err;
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ struct Maps {
   bool loaded = false;
   DriveEntry drives[26];
   std::vector<ShareEntry> shares;
+  std::vector<std::string> problems;  // malformed entries, one line each
 };
 
 Maps& TheMaps() {
@@ -31,6 +32,12 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
   for (size_t i = 0; i < a.size(); ++i)
     if (Upper(a[i]) != Upper(b[i])) return false;
   return true;
+}
+
+const ShareEntry* FindIn(const std::vector<ShareEntry>& shares, std::string_view server, std::string_view share) {
+  for (const ShareEntry& s : shares)
+    if (EqualNoCase(s.server, server) && EqualNoCase(s.share, share)) return &s;
+  return nullptr;
 }
 
 std::vector<std::string> SplitList(const std::string& text) {
@@ -60,34 +67,81 @@ int DriveTypeByName(const std::string& name) {
   return -1;
 }
 
+// A variable's value; an empty one counts as unset.
+const char* Variable(const char* name, const char* unset) {
+  const char* value = std::getenv(name);
+  return value && value[0] ? value : unset;
+}
+
+// "L:TYPE=/host/dir"; false with the reason when the entry is malformed.
+bool ParseDrive(const std::string& entry, char* letter, DriveEntry* d, std::string* why) {
+  size_t eq = entry.find('=');
+  *letter = entry.empty() ? 0 : Upper(entry[0]);
+  if (entry.size() < 3 || entry[1] != ':' || eq == std::string::npos || *letter < 'A' || *letter > 'Z') {
+    *why = "is not L:TYPE=/host/dir";
+    return false;
+  }
+  d->type = DriveTypeByName(entry.substr(2, eq - 2));
+  if (d->type < 0) {
+    *why = "has no drive type of unknown, noroot, removable, fixed, remote, cdrom, ramdisk or 0 to 6";
+    return false;
+  }
+  d->host = TrimHostDir(entry.substr(eq + 1));
+  // A relative folder would move with the current directory.
+  if (!d->host.empty() && d->host[0] != '/') {
+    *why = "has a host folder that does not start with /";
+    return false;
+  }
+  d->mapped = true;
+  return true;
+}
+
+// "server/share=/host/dir"; false with the reason when the entry is malformed.
+bool ParseShare(const std::string& entry, ShareEntry* s, std::string* why) {
+  size_t eq = entry.find('=');
+  size_t slash = entry.find('/');
+  if (eq == std::string::npos || slash == std::string::npos || slash == 0 || slash + 1 >= eq) {
+    *why = "is not server/share=/host/dir";
+    return false;
+  }
+  s->server = cp932::FromUtf8(entry.substr(0, slash));
+  s->share = cp932::FromUtf8(entry.substr(slash + 1, eq - slash - 1));
+  s->host = TrimHostDir(entry.substr(eq + 1));
+  if (s->host.empty() || s->host[0] != '/') {
+    *why = "has a host folder that does not start with /";
+    return false;
+  }
+  return true;
+}
+
+// Malformed entries are left out of the map and said in maps.problems.
 void Load(Maps& maps) {
   for (auto& d : maps.drives) d = DriveEntry();
   maps.shares.clear();
-  const char* drives = std::getenv("ZEL_DRIVES");
-  for (const std::string& entry : SplitList(drives ? drives : "Z:fixed=/")) {
-    // L:TYPE=/host/dir
-    size_t eq = entry.find('=');
-    char letter = entry.empty() ? 0 : Upper(entry[0]);
-    if (entry.size() < 3 || entry[1] != ':' || eq == std::string::npos || letter < 'A' ||
-        letter > 'Z' || DriveTypeByName(entry.substr(2, eq - 2)) < 0)
-      continue;
-    DriveEntry& d = maps.drives[letter - 'A'];
-    d.mapped = true;
-    d.type = DriveTypeByName(entry.substr(2, eq - 2));
-    d.host = TrimHostDir(entry.substr(eq + 1));
+  maps.problems.clear();
+  auto complain = [&](const char* variable, const std::string& entry, const std::string& why) {
+    maps.problems.push_back(std::string(variable) + ": the entry \"" + entry + "\" " + why);
+  };
+  for (const std::string& entry : SplitList(Variable("ZEL_DRIVES", "Z:fixed=/"))) {
+    char letter = 0;
+    DriveEntry d;
+    std::string why;
+    if (!ParseDrive(entry, &letter, &d, &why))
+      complain("ZEL_DRIVES", entry, why);
+    else if (maps.drives[letter - 'A'].mapped)
+      complain("ZEL_DRIVES", entry, std::string("maps drive ") + letter + ": a second time");
+    else
+      maps.drives[letter - 'A'] = d;
   }
-  const char* shares = std::getenv("ZEL_SHARES");
-  for (const std::string& entry : SplitList(shares ? shares : "")) {
-    // server/share=/host/dir
-    size_t eq = entry.find('=');
-    size_t slash = entry.find('/');
-    if (eq == std::string::npos || slash == std::string::npos || slash == 0 || slash + 1 >= eq)
-      continue;
+  for (const std::string& entry : SplitList(Variable("ZEL_SHARES", ""))) {
     ShareEntry s;
-    s.server = cp932::FromUtf8(entry.substr(0, slash));
-    s.share = cp932::FromUtf8(entry.substr(slash + 1, eq - slash - 1));
-    s.host = TrimHostDir(entry.substr(eq + 1));
-    maps.shares.push_back(s);
+    std::string why;
+    if (!ParseShare(entry, &s, &why))
+      complain("ZEL_SHARES", entry, why);
+    else if (FindIn(maps.shares, s.server, s.share))
+      complain("ZEL_SHARES", entry, "lists its share a second time");
+    else
+      maps.shares.push_back(s);
   }
   maps.loaded = true;
 }
@@ -157,9 +211,21 @@ const DriveEntry* FindDrive(char letter) {
 }
 
 const ShareEntry* FindShare(std::string_view server, std::string_view share) {
-  for (const ShareEntry& s : Loaded().shares)
-    if (EqualNoCase(s.server, server) && EqualNoCase(s.share, share)) return &s;
-  return nullptr;
+  return FindIn(Loaded().shares, server, share);
+}
+
+std::vector<std::string> HostMapProblems() {
+  std::vector<std::string> problems = Loaded().problems;
+  char exe[4096];
+  ssize_t n = ::readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+  if (n > 0) {
+    std::string folder(exe, static_cast<size_t>(n));
+    folder.erase(folder.rfind('/') + 1);
+    if (folder.size() > 1) folder.pop_back();
+    if (FromHostPath(folder).empty())
+      problems.push_back("the program's folder " + folder + " is on no drive of ZEL_DRIVES and no share of ZEL_SHARES");
+  }
+  return problems;
 }
 
 bool ParseUnc(std::string_view path, std::string_view* server, std::string_view* share,

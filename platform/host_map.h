@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace win {
 
@@ -24,6 +25,12 @@ struct ShareEntry {
 const DriveEntry* FindDrive(char letter);
 // The listed share (names compared without regard to case), or null.
 const ShareEntry* FindShare(std::string_view server, std::string_view share);
+// What keeps the map from serving the program, one line each (UTF-8): every
+// malformed ZEL_DRIVES or ZEL_SHARES entry, named (such an entry is left out
+// of the map), a letter or share listed twice, and the program's own folder
+// on no mapped drive or share. Empty when the map is sound. An empty
+// ZEL_DRIVES counts as unset.
+std::vector<std::string> HostMapProblems();
 // Splits "\\server\share\rest" (rest keeps its leading "\"); false when the
 // path does not start with two backslashes. A missing share is empty.
 bool ParseUnc(std::string_view path, std::string_view* server, std::string_view* share,

@@ -29,4 +29,10 @@ LogViewer& GetLogViewer();
 // Installs a viewer (not owned); null restores the default.
 void SetLogViewer(LogViewer* viewer);
 
+// Whether a ZEL_VIEWER host command is handed a UTF-8 copy of the log (in a
+// folder of its own under the temporary folder, removed when the command
+// ends) rather than the log itself: set by the terminal back end, whose
+// terminal is UTF-8. The log on disk stays as it is. Off by default.
+void SetViewerTextUtf8(bool utf8);
+
 }  // namespace win

@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "platform/host_map.h"
 #include "platform/win.h"
 
 namespace {
@@ -105,6 +107,49 @@ TEST_F(Mapped, DriveTypesFollowTheMap) {
   EXPECT_EQ(win::GetDriveTypeA("\\\\srv\\nope\\"), 1u);
   EXPECT_EQ(win::GetDriveTypeA("C:\\dir\\"), 1u);  // not a root
   EXPECT_EQ(win::GetDriveTypeA(nullptr), 3u);       // the current directory's (Z:)
+}
+
+// Problems of the map, each naming its variable and entry.
+std::vector<std::string> Problems(const char* drives, const char* shares) {
+  setenv("ZEL_DRIVES", drives, 1);
+  setenv("ZEL_SHARES", shares, 1);
+  win::ReloadMappings();
+  return win::HostMapProblems();
+}
+
+TEST_F(Mapped, MalformedEntriesAndAnUnmappedProgramFolderAreNamed) {
+  // The fixture's map: two malformed drive entries, the program on Z:.
+  std::vector<std::string> problems = win::HostMapProblems();
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0], "ZEL_DRIVES: the entry \"bad\" is not L:TYPE=/host/dir");
+  EXPECT_EQ(problems[1].rfind("ZEL_DRIVES: the entry \"Q:nosuch=/q\" has no drive type", 0), 0u) << problems[1];
+
+  problems = Problems("Z:fixed=/;E:fixed=tmp/e;z:cdrom=/mnt;:fixed=/;7:fixed=/", "srv=/x;srv/pub=;a/b=/x;A/B=/y;/s=/z");
+  ASSERT_EQ(problems.size(), 8u);
+  EXPECT_EQ(problems[0], "ZEL_DRIVES: the entry \"E:fixed=tmp/e\" has a host folder that does not start with /");
+  EXPECT_EQ(problems[1], "ZEL_DRIVES: the entry \"z:cdrom=/mnt\" maps drive Z: a second time");
+  EXPECT_EQ(problems[2], "ZEL_DRIVES: the entry \":fixed=/\" is not L:TYPE=/host/dir");
+  EXPECT_EQ(problems[3], "ZEL_DRIVES: the entry \"7:fixed=/\" is not L:TYPE=/host/dir");
+  EXPECT_EQ(problems[4], "ZEL_SHARES: the entry \"srv=/x\" is not server/share=/host/dir");
+  EXPECT_EQ(problems[5], "ZEL_SHARES: the entry \"srv/pub=\" has a host folder that does not start with /");
+  EXPECT_EQ(problems[6], "ZEL_SHARES: the entry \"A/B=/y\" lists its share a second time");
+  EXPECT_EQ(problems[7], "ZEL_SHARES: the entry \"/s=/z\" is not server/share=/host/dir");
+  // The first entry of a letter or share stays in the map.
+  EXPECT_EQ(win::GetDriveTypeA("Z:\\"), 3u);
+  EXPECT_EQ(Host("\\\\a\\b\\f"), "/x/f");
+
+  // A sound map whose drives leave out the program's folder.
+  problems = Problems("E:fixed=/nonexistent;N:noroot=", "");
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("the program's folder /"), std::string::npos) << problems[0];
+  EXPECT_NE(problems[0].find("is on no drive of ZEL_DRIVES"), std::string::npos) << problems[0];
+  // ... or a share that holds it.
+  EXPECT_TRUE(Problems("E:fixed=/nonexistent", "srv/root=/").empty());
+
+  // An empty ZEL_DRIVES is the default map, Z: at the host's root.
+  EXPECT_TRUE(Problems("", "").empty());
+  EXPECT_EQ(Host("Z:\\etc"), "/etc");
+  EXPECT_EQ(Problems(";", "").size(), 1u);  // no drive at all
 }
 
 TEST(PathSkipRoot, AsWindowsFindsTheRoot) {

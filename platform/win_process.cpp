@@ -1,6 +1,7 @@
 // CreateProcessA and the wait: WordPad's part goes to the log viewer (the
 // ZEL_VIEWER host command, or the installed LogViewer); any other program is
 // started on the host as Windows would start it.
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,7 @@ class NoteViewer : public LogViewer {
 
 NoteViewer default_viewer;
 LogViewer* installed_viewer = nullptr;
+bool viewer_text_utf8 = false;
 
 // What a HANDLE of ours points to.
 struct Handle {
@@ -41,6 +45,7 @@ struct Handle {
   bool ended = false;
   std::string host_path;  // kViewer: the file to show
   bool shown = false;
+  int gate = -1;  // a viewer command waits until this is closed
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -131,7 +136,9 @@ Program FindProgram(std::string_view line) {
   return p;
 }
 
-pid_t Spawn(const std::string& host_program, const std::vector<std::string>& args, const std::string& host_folder) {
+// Starts a host program; gate_fd, when not -1, becomes its descriptor 3.
+pid_t Spawn(const std::string& host_program, const std::vector<std::string>& args, const std::string& host_folder,
+            int gate_fd = -1) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(host_program.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -139,10 +146,36 @@ pid_t Spawn(const std::string& host_program, const std::vector<std::string>& arg
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (!host_folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, host_folder.c_str());
+  if (gate_fd >= 0) posix_spawn_file_actions_adddup2(&actions, gate_fd, 3);
   pid_t pid = -1;
   int rc = posix_spawn(&pid, host_program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? pid : -1;
+}
+
+// A UTF-8 copy of the CP932 file at host_path, under its own name in a new
+// folder of the temporary folder. False when it cannot be made.
+bool MakeUtf8Copy(const std::string& host_path, std::string* copy, std::string* folder) {
+  std::ifstream in(host_path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (!in.is_open() || in.bad()) return false;
+  const char* tmp = std::getenv("TMPDIR");
+  std::string dir = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/zel-log-XXXXXX";
+  if (!mkdtemp(dir.data())) return false;
+  size_t slash = host_path.rfind('/');
+  std::string name = dir + "/" + (slash == std::string::npos ? host_path : host_path.substr(slash + 1));
+  std::ofstream out(name, std::ios::binary);
+  out << cp932::ToUtf8(content.str());
+  out.close();
+  if (!out) {
+    unlink(name.c_str());
+    rmdir(dir.c_str());
+    return false;
+  }
+  *copy = name;
+  *folder = dir;
+  return true;
 }
 
 // Starts WordPad's part: the file named by its first argument.
@@ -163,8 +196,29 @@ Handle* StartViewer(const std::vector<std::string>& args, const char* folder) {
     // The host command, in the program's own current directory, with the
     // log's host path as its last argument.
     h->kind = Handle::kProcess;
-    h->pid = Spawn("/bin/sh", {"-c", std::string(command) + " \"$1\"", "zel-viewer", host}, std::string());
+    std::string shown = host, copy_folder, script = std::string(command) + " \"$1\"";
+    if (viewer_text_utf8 && MakeUtf8Copy(host, &shown, &copy_folder)) {
+      // The shell removes the copy once the command has ended, whether or
+      // not the program waits for it.
+      script += "; s=$?; rm -f -- \"$1\"; rmdir -- \"$2\"; exit $s";
+    }
+    // The command waits until the program has been told of the start and
+    // has given it the terminal: a terminal taken back after the viewer set
+    // its own modes would leave the viewer with the wrong ones.
+    int gate[2];
+    bool gated = pipe2(gate, O_CLOEXEC) == 0;
+    if (gated) script = "read _ <&3; exec 3<&-; " + script;
+    h->pid = Spawn("/bin/sh", {"-c", script, "zel-viewer", shown, copy_folder}, std::string(), gated ? gate[0] : -1);
+    if (gated) {
+      close(gate[0]);
+      h->gate = gate[1];
+    }
     if (h->pid < 0) {
+      if (!copy_folder.empty()) {
+        unlink(shown.c_str());
+        rmdir(copy_folder.c_str());
+      }
+      if (h->gate >= 0) close(h->gate);
       delete h;
       return nullptr;
     }
@@ -206,6 +260,7 @@ bool Reap(Handle* h, bool block) {
 
 LogViewer& GetLogViewer() { return installed_viewer ? *installed_viewer : default_viewer; }
 void SetLogViewer(LogViewer* viewer) { installed_viewer = viewer; }
+void SetViewerTextUtf8(bool utf8) { viewer_text_utf8 = utf8; }
 
 BOOL CreateProcessA(const char* application, char* command_line, void*, void*, BOOL, DWORD, void*,
                     const char* current_directory, STARTUPINFOA*, PROCESS_INFORMATION* process) {
@@ -226,6 +281,10 @@ BOOL CreateProcessA(const char* application, char* command_line, void*, void*, B
                               : StartProgram(program, args, current_directory);
   GetLogViewer().ProcessStarted(line, current_directory ? current_directory : "", h != nullptr);
   if (!h) return FALSE;
+  if (h->gate >= 0) {
+    close(h->gate);  // the viewer command may start now
+    h->gate = -1;
+  }
   if (process) {
     process->hProcess = h;
     process->hThread = new Handle(Handle::kThread);

@@ -2,6 +2,7 @@
 // start as Windows would start them.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -108,6 +109,74 @@ TEST_F(Processes, AWaitWithATimeoutReturnsWhenTheProcessEnds) {
   EXPECT_EQ(win::WaitForSingleObject(process.hProcess, 5000), WAIT_OBJECT_0);
   win::CloseHandle(process.hThread);
   win::CloseHandle(process.hProcess);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Processes, AViewerOnAUtf8TerminalGetsAUtf8CopyThatGoesWhenItEnds) {
+  // "注意" and a half-width "ｱ" in Shift_JIS; the log on disk keeps them so.
+  const std::string log = "\x92\x8D\x88\xD3 \xB1\r\n";
+  std::ofstream(host_ + "/log.txt", std::ios::binary) << log;
+  std::string seen = host_ + "/seen", where = host_ + "/where";
+  setenv("ZEL_VIEWER", ("v() { printf '%s' \"$1\" >" + where + "; cat \"$1\" >" + seen + "; }; v").c_str(), 1);
+  win::SetViewerTextUtf8(true);
+  bool started = Exec(kWordPad, "C:\\Program Files", true);
+  win::SetViewerTextUtf8(false);
+  ASSERT_TRUE(started);
+  auto read = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  };
+  const char8_t utf8[] = u8"注意 ｱ\r\n";
+  EXPECT_EQ(read(seen), std::string(reinterpret_cast<const char*>(utf8)));
+  std::string copy = read(where);
+  EXPECT_NE(copy.find("/log.txt"), std::string::npos) << copy;  // under the log's own name
+  EXPECT_NE(copy, host_ + "/log.txt");
+  struct stat st;
+  EXPECT_NE(stat(copy.c_str(), &st), 0) << copy;  // removed, with its folder
+  EXPECT_NE(stat(copy.substr(0, copy.rfind('/')).c_str(), &st), 0);
+  EXPECT_EQ(read(host_ + "/log.txt"), log);
+
+  // Off again: the log itself, as the automation's viewers expect.
+  ASSERT_TRUE(Exec(kWordPad, "C:\\Program Files", true));
+  EXPECT_EQ(read(where), host_ + "/log.txt");
+  EXPECT_EQ(read(seen), log);
+}
+
+}  // namespace
+
+namespace {
+
+// Notes, when told of a start, whether the viewer command has already run.
+class PeekingViewer : public win::RecordingLogViewer {
+ public:
+  std::string marker;
+  bool ran_before_told = false;
+  void ProcessStarted(const std::string& command, const std::string& folder, bool started) override {
+    usleep(300 * 1000);  // time enough for a command that did not wait
+    struct stat st;
+    ran_before_told = stat(marker.c_str(), &st) == 0;
+    RecordingLogViewer::ProcessStarted(command, folder, started);
+  }
+};
+
+TEST_F(Processes, AViewerCommandStartsOnlyOnceTheProgramWasToldOfIt) {
+  // The terminal back end hands the terminal over when it is told; the
+  // viewer must not set the terminal's modes before that.
+  PeekingViewer peeking;
+  peeking.marker = host_ + "/ran";
+  win::SetLogViewer(&peeking);
+  setenv("ZEL_VIEWER", ("touch " + peeking.marker + "; true").c_str(), 1);
+  ASSERT_TRUE(Exec(kWordPad, "C:\\Program Files", true));
+  win::SetLogViewer(&viewer_);
+  ASSERT_EQ(peeking.starts.size(), 1u);
+  EXPECT_FALSE(peeking.ran_before_told);
+  struct stat st;
+  EXPECT_EQ(stat(peeking.marker.c_str(), &st), 0);  // and it did run
 }
 
 }  // namespace

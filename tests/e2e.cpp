@@ -158,12 +158,21 @@ void E2eTest::MakeStore(int assets) {
   Sql("UPDATE package SET output_folder = 'E:\\out\\', env_folder = 'E:\\env\\';");
 }
 
-void E2eTest::Sql(const std::string& statements) {
+void E2eTest::Sql(const std::string& statements, const std::string& db) {
   std::string file = dir_ + "/statements.sql";
   WriteFile(file, statements);
-  int rc = Spawn({"/bin/sh", "-c", "sqlite3 package.db < statements.sql"}, BaseEnv(), dir_, dir_ + "/sql.out",
+  int rc = Spawn({"/bin/sh", "-c", "sqlite3 \"$0\" < statements.sql", db}, BaseEnv(), dir_, dir_ + "/sql.out",
                  dir_ + "/sql.err");
   ASSERT_EQ(rc, 0) << ReadFile(dir_ + "/sql.err");
+}
+
+int E2eTest::Zelpkg(const std::vector<std::string>& args, std::string* out, std::string* err) {
+  std::vector<std::string> argv = {BinDir() + "/zelpkg"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  int rc = Spawn(argv, BaseEnv(), dir_, dir_ + "/zelpkg.out", dir_ + "/zelpkg.err");
+  if (out) *out = ReadFile(dir_ + "/zelpkg.out");
+  if (err) *err = ReadFile(dir_ + "/zelpkg.err");
+  return rc;
 }
 
 void E2eTest::UseProgramCopy(const std::string& program, const char* orvik_ini, const std::string& folder) {
@@ -196,8 +205,10 @@ E2eTest::Started E2eTest::Start(const std::string& script, const std::string& pr
     if (entry.find('=') != std::string::npos) vars.push_back(entry);
   }
   run.start = std::chrono::steady_clock::now();
-  run.pid = SpawnNoWait({program_dir_ + "/" + program}, vars, dir_, dir_ + "/transcript" + tag + ".jsonl",
-                        dir_ + "/stderr" + tag + ".txt", file_size_limit_);
+  std::vector<std::string> argv = {program_dir_ + "/" + program};
+  argv.insert(argv.end(), args_.begin(), args_.end());
+  run.pid = SpawnNoWait(argv, vars, dir_, dir_ + "/transcript" + tag + ".jsonl", dir_ + "/stderr" + tag + ".txt",
+                        file_size_limit_);
   return run;
 }
 

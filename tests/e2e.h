@@ -37,8 +37,11 @@ class E2eTest : public ::testing::Test {
 
   // The store: the sample company (assets as zelpkg makes them; 0 for none).
   void MakeStore(int assets = 200);
-  // Runs SQL on the store.
-  void Sql(const std::string& statements);
+  // Runs SQL on the store (or on another database file in the test's folder).
+  void Sql(const std::string& statements, const std::string& db = "package.db");
+  // Runs zelpkg with args in the test's folder; its exit status, with its
+  // standard output and error in *out and *err when given.
+  int Zelpkg(const std::vector<std::string>& args, std::string* out = nullptr, std::string* err = nullptr);
 
   // Runs program with script. env holds extra "NAME=value" entries that
   // replace those of their name ("NAME" alone removes it);
@@ -70,6 +73,7 @@ class E2eTest : public ::testing::Test {
   std::string e_;              // what drive E: maps to (host)
   std::string drives_;         // extra ZEL_DRIVES entries, each starting with ";"
   std::string program_dir_;    // where the programs are run from
+  std::vector<std::string> args_;  // the programs' arguments (none by default)
 };
 
 // File helpers (host paths).

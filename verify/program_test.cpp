@@ -69,7 +69,7 @@ class ProgramTest : public ::testing::Test {
   // The sample company in a store whose output folder is E:\out\; sql runs
   // on it after.
   void MakeSampleStore(const std::string& sql) {
-    ASSERT_EQ(Run("'" + BinDir() + "/zelpkg' sample '" + Store() + "'").status, 0);
+    ASSERT_EQ(Run("'" + BinDir() + "/zelpkg' sample '" + Store() + "' --force").status, 0);
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(Store().c_str(), &db), SQLITE_OK);
     const std::string all = "UPDATE package SET output_folder = 'E:\\out\\', env_folder = 'E:\\env\\';" + sql;

@@ -42,6 +42,10 @@ class Backend {
 
   // The wait cursor is shown (true) or taken away (false).
   virtual void WaitCursor(bool /*shown*/) {}
+  // Progress of the work while the wait cursor shows: done of total units
+  // (the assets of an export). Called for every unit; a back end that shows
+  // it keeps its own pace.
+  virtual void Progress(long /*done*/, long /*total*/) {}
   // Handles whatever input is pending (a redraw in a terminal).
   virtual void PumpPending() {}
   // Throws away input given while the program was not listening (while the
@@ -76,5 +80,7 @@ int RunApplicationWith(CWinApp& app, Backend* backend);
 // Hooks for run control while an external process runs.
 void PumpPendingInput();
 void DiscardPendingInput();
+// Hands the progress of the work under the wait cursor to the back end.
+void ShowProgress(long done, long total);
 
 }  // namespace ui

@@ -486,6 +486,10 @@ void DiscardPendingInput() {
   if (active_backend) active_backend->DiscardPending();
 }
 
+void ShowProgress(long done, long total) {
+  if (active_backend) active_backend->Progress(done, total);
+}
+
 // ---- Application ------------------------------------------------------------------------
 namespace {
 int exit_status = 0;

@@ -18,7 +18,6 @@ namespace ui::tty {
 namespace {
 
 constexpr int kNameEdit = 1152;
-constexpr int kPageUp = 0x21, kPageDown = 0x22;  // VK_PRIOR, VK_NEXT
 constexpr size_t kMaxPath = 259;                 // bytes, without the terminator
 
 // The prompt's controls; the screen places them itself (below the listing).
@@ -150,7 +149,7 @@ class FilePrompt : public CDialog {
         screen_.Remove(painter);
         InputLost();
       }
-      DeliverKey(*this, key);
+      if (!DeliverKey(*this, key)) screen_.Beep();
       screen_.Redraw();
     }
     screen_.Remove(painter);
@@ -171,8 +170,8 @@ class FilePrompt : public CDialog {
         return TRUE;
       case VK_UP: Move(-1); return TRUE;
       case VK_DOWN: Move(1); return TRUE;
-      case kPageUp: Move(-ListRows()); return TRUE;
-      case kPageDown: Move(ListRows()); return TRUE;
+      case kVkPageUp: Move(-ListRows()); return TRUE;
+      case kVkPageDown: Move(ListRows()); return TRUE;
       default: return FALSE;
     }
   }

@@ -6,11 +6,6 @@
 
 #include "platform/ui/tty_widgets.h"
 
-#ifndef NCURSES_WIDECHAR
-#define NCURSES_WIDECHAR 1
-#endif
-#include <curses.h>
-
 namespace ui::tty {
 namespace {
 
@@ -137,9 +132,9 @@ int RunMessageBox(Screen& screen, std::string_view text, std::string_view captio
       if (!answer)
         for (const BoxButton& b : buttons)
           if (b.answer == IDNO) answer = IDNO;
-    } else if (ch == L'\t' || (key.kind == Key::kCode && (key.code == KEY_LEFT || key.code == KEY_RIGHT ||
-                                                          key.code == KEY_UP || key.code == KEY_DOWN))) {
-      bool back = (ch == L'\t' && key.shift) || key.code == KEY_LEFT || key.code == KEY_UP;
+    } else if (ch == L'\t' || (key.kind == Key::kCode && (key.code == kLeft || key.code == kRight ||
+                                                          key.code == kUp || key.code == kDown))) {
+      bool back = (ch == L'\t' && key.shift) || key.code == kLeft || key.code == kUp;
       focus = (focus + (back ? n - 1 : 1)) % n;
     } else if (ch) {
       for (const BoxButton& b : buttons)

@@ -9,11 +9,6 @@
 #include "platform/ui/tty_widgets.h"
 #include "platform/win.h"
 
-#ifndef NCURSES_WIDECHAR
-#define NCURSES_WIDECHAR 1
-#endif
-#include <curses.h>
-
 namespace ui::tty {
 namespace {
 
@@ -94,14 +89,14 @@ void RunPager(Screen& screen, const std::string& host_path) {
     wchar_t ch = key.kind == Key::kChar ? key.ch : 0;
     int code = key.kind == Key::kCode ? key.code : 0;
     if (ch == L'q' || ch == L'Q' || ch == 27) break;
-    if (code == KEY_UP || ch == L'k') --top;
-    else if (code == KEY_DOWN || ch == L'j' || ch == L'\r' || ch == L'\n') ++top;
-    else if (code == KEY_PPAGE || ch == L'b') top -= page();
-    else if (code == KEY_NPAGE || ch == L' ') top += page();
-    else if (code == KEY_HOME || ch == L'g') top = 0;
-    else if (code == KEY_END || ch == L'G') top = total;
-    else if (code == KEY_LEFT) shift = std::max(0, shift - kTabCells);
-    else if (code == KEY_RIGHT) shift += kTabCells;
+    if (code == kUp || ch == L'k') --top;
+    else if (code == kDown || ch == L'j' || ch == L'\r' || ch == L'\n') ++top;
+    else if (code == kPageUp || ch == L'b') top -= page();
+    else if (code == kPageDown || ch == L' ') top += page();
+    else if (code == kHome || ch == L'g') top = 0;
+    else if (code == kEnd || ch == L'G') top = total;
+    else if (code == kLeft) shift = std::max(0, shift - kTabCells);
+    else if (code == kRight) shift += kTabCells;
     screen.Redraw();
   }
   screen.Remove(painter);

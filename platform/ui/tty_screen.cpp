@@ -1,37 +1,14 @@
-// The terminal: locale, curses modes, cells, painters and keys.
+// The screen: text in cells, the painters, the drawing primitives, and the
+// escape sequences of keys that the terminal description does not name.
 #include "platform/ui/tty_screen.h"
 
-#ifndef NCURSES_WIDECHAR
-#define NCURSES_WIDECHAR 1
-#endif
-#include <curses.h>
-#include <langinfo.h>
-#include <strings.h>
-
 #include <algorithm>
-#include <clocale>
-#include <cstdlib>
-#include <cstring>
 #include <cwchar>
 
 #include "platform/cp932.h"
 
 namespace ui::tty {
 namespace {
-
-bool CtypeIsUtf8() {
-  const char* codeset = nl_langinfo(CODESET);
-  return codeset && (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "utf8") == 0);
-}
-
-// Only the character type is set: the program's number formatting (the
-// export writes decimal numbers) must stay in the C locale.
-bool SetUtf8Ctype() {
-  if (std::setlocale(LC_CTYPE, "") && CtypeIsUtf8()) return true;
-  for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
-    if (std::setlocale(LC_CTYPE, name) && CtypeIsUtf8()) return true;
-  return false;
-}
 
 Glyph MakeGlyph(size_t at, wchar_t ch) {
   if (ch < 0x20 || ch == 0x7F) return {at, L' ', 1};
@@ -40,96 +17,58 @@ Glyph MakeGlyph(size_t at, wchar_t ch) {
   return {at, ch, w};
 }
 
-constexpr short kPairBase = 1;
-
-struct LookStyle {
-  short fg, bg;
-  attr_t color_attr;  // with colours
-  attr_t mono_attr;   // without
-};
-const LookStyle kStyles[] = {
-    {-1, -1, A_NORMAL, A_NORMAL},                          // kScreen
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},        // kWindow
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE},          // kCaption
-    {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_BOLD},           // kButton
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD}, // kButtonFocus
-    {COLOR_WHITE, COLOR_BLACK, A_NORMAL, A_UNDERLINE},     // kField
-    {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_REVERSE},        // kSelection
-};
-
-bool use_colors = false;
-
-void SetLook(Look look, attr_t extra = A_NORMAL) {
-  const LookStyle& s = kStyles[static_cast<int>(look)];
-  if (use_colors) attr_set(s.color_attr | extra, static_cast<short>(kPairBase + static_cast<int>(look)), nullptr);
-  else attr_set(s.mono_attr | extra, 0, nullptr);
+// The number at the start of text (digits only); -1 when there is none.
+int LeadingNumber(std::string_view* text) {
+  int value = -1;
+  while (!text->empty() && text->front() >= '0' && text->front() <= '9' && value < 1000) {
+    value = (value < 0 ? 0 : value * 10) + (text->front() - '0');
+    text->remove_prefix(1);
+  }
+  return value;
 }
 
-void PutChar(int row, int col, wchar_t ch) {
-  wchar_t text[2] = {ch, 0};
-  mvaddnwstr(row, col, text, 1);
+// The modifier parameter of xterm's keys: 1 plus Shift (1), Alt (2) and
+// Ctrl (4).
+bool SetModifiers(int parameter, Key* key) {
+  if (parameter < 1 || parameter > 8) return false;
+  int m = parameter - 1;
+  key->shift = m & 1;
+  key->alt = m & 2;
+  key->ctrl = m & 4;
+  return true;
 }
 
-// Key codes with modifiers folded in by the terminal description (F13 is
-// Shift+F1, kLFT5 is Ctrl+Left, ...) brought back to the plain key.
-Key FromCode(int code) {
-  Key k;
-  k.kind = Key::kCode;
-  k.code = code;
-  switch (code) {
-    case KEY_BTAB: k.kind = Key::kChar; k.ch = L'\t'; k.code = 0; k.shift = true; return k;
-    case KEY_ENTER: k.kind = Key::kChar; k.ch = L'\r'; k.code = 0; return k;
-    case KEY_SLEFT: k.code = KEY_LEFT; k.shift = true; return k;
-    case KEY_SRIGHT: k.code = KEY_RIGHT; k.shift = true; return k;
-    case KEY_SHOME: k.code = KEY_HOME; k.shift = true; return k;
-    case KEY_SEND: k.code = KEY_END; k.shift = true; return k;
-    case KEY_SDC: k.code = KEY_DC; k.shift = true; return k;
-    case KEY_SR: k.code = KEY_UP; k.shift = true; return k;
-    case KEY_SF: k.code = KEY_DOWN; k.shift = true; return k;
-    default: break;
+// The key of "CSI n ~" (VT220 and xterm).
+int TildeKey(int n) {
+  switch (n) {
+    case 1: case 7: return kHome;
+    case 2: return kInsert;
+    case 3: return kDelete;
+    case 4: case 8: return kEnd;
+    case 5: return kPageUp;
+    case 6: return kPageDown;
+    case 11: case 12: case 13: case 14: case 15: return FunctionKey(n - 10);
+    case 17: case 18: case 19: case 20: case 21: return FunctionKey(n - 11);
+    case 23: case 24: return FunctionKey(n - 12);
+    default: return 0;
   }
-  if (code >= KEY_F(13) && code <= KEY_F(63)) {
-    int n = code - KEY_F(1);  // 0-based
-    int group = n / 12;       // 1 Shift, 2 Ctrl, 3 Ctrl+Shift, 4 Alt, 5 Alt+Shift
-    k.code = KEY_F(n % 12 + 1);
-    k.shift = group == 1 || group == 3 || group == 5;
-    k.ctrl = group == 2 || group == 3;
-    k.alt = group >= 4;
-    return k;
-  }
-  if (code > KEY_MAX) {
-    // Extended names: kLFT5 and the like, the digit holding the modifiers
-    // (2 Shift, 3 Alt, 5 Ctrl, and their sums minus one).
-    const char* name = keyname(code);
-    static const struct {
-      const char* prefix;
-      int code;
-    } kNamed[] = {{"kLFT", KEY_LEFT}, {"kRIT", KEY_RIGHT}, {"kUP", KEY_UP}, {"kDN", KEY_DOWN},
-                  {"kHOM", KEY_HOME}, {"kEND", KEY_END},   {"kDC", KEY_DC}};
-    for (const auto& n : kNamed) {
-      size_t len = std::strlen(n.prefix);
-      if (name && std::strncmp(name, n.prefix, len) == 0 && name[len] >= '2' && name[len] <= '8' && !name[len + 1]) {
-        int m = name[len] - '1';
-        k.code = n.code;
-        k.shift = m & 1;
-        k.alt = m & 2;
-        k.ctrl = m & 4;
-        return k;
-      }
-    }
-  }
-  return k;
 }
 
-Key FromChar(wchar_t ch) {
-  Key k;
-  k.kind = Key::kChar;
-  k.ch = ch;
-  if (ch > 0 && ch < 0x20 && ch != 8 && ch != 9 && ch != 10 && ch != 13 && ch != 27) {
-    k.ch = L'@' + ch;  // Ctrl+A is 1
-    k.ctrl = true;
+// The key of a final letter (cursor keys, Home, End, F1 to F4 of SS3).
+int LetterKey(char c) {
+  switch (c) {
+    case 'A': return kUp;
+    case 'B': return kDown;
+    case 'C': return kRight;
+    case 'D': return kLeft;
+    case 'H': return kHome;
+    case 'F': return kEnd;
+    case 'P': return FunctionKey(1);
+    case 'Q': return FunctionKey(2);
+    case 'R': return FunctionKey(3);
+    case 'S': return FunctionKey(4);
+    default: return 0;
   }
-  return k;
 }
 
 }  // namespace
@@ -183,53 +122,50 @@ std::string LabelText(std::string_view utf8) {
   return out;
 }
 
+// ---- Keys --------------------------------------------------------------------------
+bool DecodeEscape(std::string_view seq, Key* key) {
+  *key = Key{};
+  key->kind = Key::kCode;
+  if (seq.size() == 2 && seq[0] == 'O') {  // SS3: cursor keys and F1 to F4
+    key->code = LetterKey(seq[1]);
+    return key->code != 0;
+  }
+  if (seq.size() < 2 || seq[0] != '[') return false;
+  std::string_view rest = seq.substr(1, seq.size() - 2);
+  char final_byte = seq.back();
+  int first = LeadingNumber(&rest);
+  int modifiers = 1;
+  if (!rest.empty() && rest.front() == ';') {
+    rest.remove_prefix(1);
+    modifiers = LeadingNumber(&rest);
+  }
+  if (!rest.empty() || !SetModifiers(modifiers, key)) return false;
+  if (final_byte == '~') {
+    key->code = TildeKey(first);
+    return key->code != 0;
+  }
+  if (final_byte == 'Z' && first < 0) {  // back tab
+    *key = Key{};
+    key->kind = Key::kChar;
+    key->ch = L'\t';
+    key->shift = true;
+    return true;
+  }
+  // "CSI A" or "CSI 1 ; m A".
+  if (first > 1) return false;
+  if (final_byte == 'P' || final_byte == 'Q' || final_byte == 'R' || final_byte == 'S') {
+    if (first < 0) return false;  // "CSI P" and the like are no keys
+  }
+  key->code = LetterKey(final_byte);
+  return key->code != 0;
+}
+
 // ---- Screen ------------------------------------------------------------------------
-bool Screen::Open(std::string* why) {
-  if (!SetUtf8Ctype()) {
-    *why = "the terminal user interface needs a UTF-8 locale (none found, not even C.UTF-8)";
-    return false;
-  }
-  if (!newterm(nullptr, stdout, stdin)) {
-    const char* term = std::getenv("TERM");
-    *why = std::string("cannot use the terminal (TERM=") + (term ? term : "") + ")";
-    return false;
-  }
-  open_ = true;
-  raw();
-  noecho();
-  nonl();
-  keypad(stdscr, TRUE);
-  // Esc alone must act at once; the escape sequences of a terminal arrive
-  // together well within this time. A delay the user set is kept.
-  if (!std::getenv("ESCDELAY")) set_escdelay(25);
-  use_colors = has_colors();
-  if (use_colors) {
-    start_color();
-    use_default_colors();
-    for (int i = 0; i < static_cast<int>(sizeof kStyles / sizeof kStyles[0]); ++i)
-      init_pair(static_cast<short>(kPairBase + i), kStyles[i].fg, kStyles[i].bg);
-  }
-  return true;
-}
-
-void Screen::Close() {
-  if (!open_) return;
-  if (suspended_) Resume();
-  curs_set(1);
-  endwin();
-  open_ = false;
-}
-
-Screen::~Screen() { Close(); }
-
-int Screen::Rows() const { return LINES; }
-int Screen::Cols() const { return COLS; }
-
 int Screen::Push(std::function<void()> painter) {
   painters_.emplace_back(++next_id_, std::move(painter));
   // A box that covers half of a double-width character leaves the terminal
   // unsure of that cell: every change of the stack repaints the whole screen.
-  if (open_ && !suspended_) clearok(stdscr, TRUE);
+  full_ = true;
   Redraw();
   return next_id_;
 }
@@ -241,100 +177,72 @@ void Screen::Remove(int id) {
       break;
     }
   }
-  if (open_ && !suspended_) clearok(stdscr, TRUE);
+  full_ = true;
   Redraw();
 }
 
 void Screen::Redraw() {
-  if (!open_) return;
   if (suspended_) {
     Resume();
     return;
   }
-  SetLook(Look::kScreen);
-  bkgdset(' ' | (use_colors ? COLOR_PAIR(kPairBase) : 0));
-  erase();
+  terminal_.Clear();
   cursor_row_ = cursor_col_ = -1;
   for (auto& painter : painters_) painter.second();
-  if (cursor_row_ >= 0 && cursor_row_ < Rows() && cursor_col_ >= 0 && cursor_col_ < Cols()) {
-    curs_set(1);
-    move(cursor_row_, cursor_col_);
-  } else {
-    curs_set(0);
-  }
-  refresh();
+  bool in_view = cursor_row_ >= 0 && cursor_row_ < Rows() && cursor_col_ >= 0 && cursor_col_ < Cols();
+  terminal_.Show(in_view ? cursor_row_ : -1, in_view ? cursor_col_ : -1, full_);
+  full_ = false;
 }
 
 Key Screen::Read() {
-  int failures = 0;
   for (;;) {
     if (suspended_) Resume();
-    wint_t wc = 0;
-    int r = get_wch(&wc);
-    if (r == ERR) {
-      // The terminal went away (or a signal); after many in a row there is
-      // no input to come.
-      if (++failures > 50) return Key{};
-      continue;
-    }
-    failures = 0;
-    if (r == KEY_CODE_YES && wc == KEY_RESIZE) {
-      Redraw();
-      continue;
-    }
-    if (r == KEY_CODE_YES) return FromCode(static_cast<int>(wc));
-    if (wc != 27) return FromChar(static_cast<wchar_t>(wc));
-    // Esc: alone, or the prefix of an Alt key that arrived with it.
-    nodelay(stdscr, TRUE);
-    wint_t next = 0;
-    int r2 = get_wch(&next);
-    nodelay(stdscr, FALSE);
-    if (r2 == KEY_CODE_YES && next == KEY_RESIZE) Redraw();
-    if (r2 == ERR || (r2 == KEY_CODE_YES && next == KEY_RESIZE)) return FromChar(27);
-    Key k = r2 == KEY_CODE_YES ? FromCode(static_cast<int>(next)) : FromChar(static_cast<wchar_t>(next));
-    k.alt = true;
-    return k;
+    Key key = terminal_.ReadKey(true);
+    if (key.kind != Key::kResize) return key;
+    full_ = true;
+    Redraw();
   }
 }
 
 void Screen::Flush() {
-  if (open_ && !suspended_) flushinp();
+  if (!suspended_) terminal_.FlushInput();
 }
 
 void Screen::Pump() {
-  if (!open_ || suspended_) return;
-  nodelay(stdscr, TRUE);
-  wint_t wc = 0;
-  int r;
-  while ((r = get_wch(&wc)) != ERR) {
-    if (r == KEY_CODE_YES && wc == KEY_RESIZE) Redraw();
+  if (suspended_) return;
+  for (Key key = terminal_.ReadKey(false); key.kind != Key::kNone; key = terminal_.ReadKey(false)) {
+    if (key.kind == Key::kResize) {
+      full_ = true;
+      Redraw();
+    }
   }
-  nodelay(stdscr, FALSE);
 }
 
 void Screen::Suspend() {
-  if (!open_ || suspended_) return;
-  def_prog_mode();
-  endwin();
+  if (suspended_) return;
+  terminal_.Suspend();
   suspended_ = true;
 }
 
 void Screen::Resume() {
-  if (!open_ || !suspended_) return;
+  if (!suspended_) return;
   suspended_ = false;
-  reset_prog_mode();
-  clearok(stdscr, TRUE);
+  terminal_.Resume();
+  full_ = true;
   Redraw();
+}
+
+void Screen::PutOne(int row, int col, const Glyph& glyph, Look look, bool underline) {
+  terminal_.Put(row, col, glyph.ch, glyph.cells, look, underline);
 }
 
 int Screen::PutGlyphs(int row, int col, const std::vector<Glyph>& glyphs, size_t from, int max_cells, Look look) {
   if (row < 0 || row >= Rows() || col < 0) return 0;
   if (max_cells > Cols() - col) max_cells = Cols() - col;
-  SetLook(look);
   int used = 0;
   for (size_t i = from; i < glyphs.size(); ++i) {
     if (used + glyphs[i].cells > max_cells) break;
-    PutChar(row, col + used, glyphs[i].ch);
+    PutOne(row, col + used, glyphs[i], look, false);
     used += glyphs[i].cells;
   }
   return used;
@@ -356,9 +264,10 @@ int Screen::PutLabel(int row, int col, std::string_view utf8, int max_cells, Loo
     std::vector<Glyph> rest = GlyphsOfUtf8(utf8.substr(amp + 1));
     if (rest.empty()) break;
     size_t len = rest.size() > 1 ? rest[1].at : utf8.size() - amp - 1;
-    if (used + rest[0].cells > max_cells || row < 0 || row >= Rows() || col + used + rest[0].cells > Cols()) break;
-    SetLook(look, utf8[amp + 1] == '&' ? A_NORMAL : A_UNDERLINE);
-    PutChar(row, col + used, rest[0].ch);
+    if (used + rest[0].cells > max_cells || row < 0 || row >= Rows() || col + used < 0 ||
+        col + used + rest[0].cells > Cols())
+      break;
+    PutOne(row, col + used, rest[0], look, utf8[amp + 1] != '&');
     used += rest[0].cells;
     start = amp + 1 + len;
   }
@@ -366,41 +275,34 @@ int Screen::PutLabel(int row, int col, std::string_view utf8, int max_cells, Loo
 }
 
 void Screen::Fill(int row, int col, int rows, int cols, Look look) {
-  SetLook(look);
-  for (int r = row; r < row + rows; ++r) {
-    if (r < 0 || r >= Rows()) continue;
-    for (int c = std::max(col, 0); c < col + cols && c < Cols(); ++c) PutChar(r, c, L' ');
-  }
+  const Glyph blank = {0, L' ', 1};
+  for (int r = std::max(row, 0); r < row + rows && r < Rows(); ++r)
+    for (int c = std::max(col, 0); c < col + cols && c < Cols(); ++c) PutOne(r, c, blank, look, false);
 }
 
 void Screen::Frame(int row, int col, int rows, int cols, Look look) {
   if (rows < 2 || cols < 2) return;
   Fill(row, col, rows, cols, look);
-  SetLook(look);
-  auto at = [&](int r, int c, const cchar_t* ch) {
-    if (r >= 0 && r < Rows() && c >= 0 && c < Cols()) mvadd_wch(r, c, ch);
+  auto at = [&](int r, int c, wchar_t ch) {
+    if (r >= 0 && r < Rows() && c >= 0 && c < Cols()) PutOne(r, c, {0, ch, 1}, look, false);
   };
   for (int c = col + 1; c < col + cols - 1; ++c) {
-    at(row, c, WACS_HLINE);
-    at(row + rows - 1, c, WACS_HLINE);
+    at(row, c, kHLine);
+    at(row + rows - 1, c, kHLine);
   }
   for (int r = row + 1; r < row + rows - 1; ++r) {
-    at(r, col, WACS_VLINE);
-    at(r, col + cols - 1, WACS_VLINE);
+    at(r, col, kVLine);
+    at(r, col + cols - 1, kVLine);
   }
-  at(row, col, WACS_ULCORNER);
-  at(row, col + cols - 1, WACS_URCORNER);
-  at(row + rows - 1, col, WACS_LLCORNER);
-  at(row + rows - 1, col + cols - 1, WACS_LRCORNER);
+  at(row, col, kTopLeft);
+  at(row, col + cols - 1, kTopRight);
+  at(row + rows - 1, col, kBottomLeft);
+  at(row + rows - 1, col + cols - 1, kBottomRight);
 }
 
 void Screen::Cursor(int row, int col) {
   cursor_row_ = row;
   cursor_col_ = col;
-}
-
-void Screen::Beep() {
-  if (open_) beep();
 }
 
 }  // namespace ui::tty

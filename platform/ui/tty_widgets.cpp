@@ -2,11 +2,6 @@
 // terminal.
 #include "platform/ui/tty_widgets.h"
 
-#ifndef NCURSES_WIDECHAR
-#define NCURSES_WIDECHAR 1
-#endif
-#include <curses.h>
-
 #include <algorithm>
 #include <climits>
 #include <cwchar>
@@ -88,21 +83,23 @@ void DrawButton(Screen& screen, int row, int col, int cols, std::string_view lab
   if (focused) screen.Cursor(row, start);
 }
 
-void DeliverKey(CDialog& dialog, const Key& key) {
+bool DeliverKey(CDialog& dialog, const Key& key) {
   bool shift = key.shift, ctrl = key.ctrl, alt = key.alt;
   if (key.kind == Key::kCode) {
     int vk = 0;
     switch (key.code) {
-      case KEY_LEFT: vk = VK_LEFT; break;
-      case KEY_RIGHT: vk = VK_RIGHT; break;
-      case KEY_UP: vk = VK_UP; break;
-      case KEY_DOWN: vk = VK_DOWN; break;
-      case KEY_HOME: vk = VK_HOME; break;
-      case KEY_END: vk = VK_END; break;
-      case KEY_DC: vk = VK_DELETE; break;
-      case KEY_BACKSPACE: vk = VK_BACK; break;
+      case kLeft: vk = VK_LEFT; break;
+      case kRight: vk = VK_RIGHT; break;
+      case kUp: vk = VK_UP; break;
+      case kDown: vk = VK_DOWN; break;
+      case kHome: vk = VK_HOME; break;
+      case kEnd: vk = VK_END; break;
+      case kPageUp: vk = kVkPageUp; break;
+      case kPageDown: vk = kVkPageDown; break;
+      case kDelete: vk = VK_DELETE; break;
+      case kBackspace: vk = VK_BACK; break;
       default:
-        if (key.code >= KEY_F(1) && key.code <= KEY_F(12)) vk = 0x70 + (key.code - KEY_F(1));  // VK_F1...
+        if (key.code >= FunctionKey(1) && key.code <= FunctionKey(12)) vk = 0x70 + (key.code - kF1);  // VK_F1...
         break;
     }
     if (vk == 0x73 && alt && !ctrl && !shift) {  // Alt+F4: the window's close command
@@ -110,17 +107,17 @@ void DeliverKey(CDialog& dialog, const Key& key) {
     } else if (vk) {
       dialog.KeyDown(vk, shift, ctrl, alt);
     }
-    return;
+    return true;
   }
-  if (key.kind != Key::kChar) return;
+  if (key.kind != Key::kChar) return true;
   switch (key.ch) {
-    case L'\t': dialog.KeyDown(VK_TAB, shift, ctrl, alt); return;
+    case L'\t': dialog.KeyDown(VK_TAB, shift, ctrl, alt); return true;
     case L'\r':
-    case L'\n': dialog.KeyDown(VK_RETURN, shift, ctrl, alt); return;
-    case 27: dialog.KeyDown(VK_ESCAPE, shift, ctrl, alt); return;
-    case L' ': dialog.KeyDown(VK_SPACE, shift, ctrl, alt); return;
+    case L'\n': dialog.KeyDown(VK_RETURN, shift, ctrl, alt); return true;
+    case 27: dialog.KeyDown(VK_ESCAPE, shift, ctrl, alt); return true;
+    case L' ': dialog.KeyDown(VK_SPACE, shift, ctrl, alt); return true;
     case 8:
-    case 127: dialog.KeyDown(VK_BACK, shift, ctrl, alt); return;
+    case 127: dialog.KeyDown(VK_BACK, shift, ctrl, alt); return true;
     default: break;
   }
   if (ctrl || alt) {
@@ -129,20 +126,18 @@ void DeliverKey(CDialog& dialog, const Key& key) {
     wchar_t c = key.ch;
     if (c >= L'a' && c <= L'z') c = c - L'a' + L'A';
     if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')) dialog.KeyDown(static_cast<int>(c), shift, ctrl, alt);
-    return;
+    return true;
   }
   char buffer[MB_LEN_MAX];
   std::mbstate_t state{};
   size_t n = std::wcrtomb(buffer, key.ch, &state);
-  if (n == static_cast<size_t>(-1)) return;
+  if (n == static_cast<size_t>(-1)) return false;
   bool lossy = false;
   std::string typed = cp932::FromUtf8(std::string_view(buffer, n), &lossy);
   // A character that has no Shift_JIS form cannot be typed into the program.
-  if (lossy || typed.empty()) {
-    beep();
-    return;
-  }
+  if (lossy || typed.empty()) return false;
   dialog.TypeChars(typed);
+  return true;
 }
 
 void InputLost() { throw RunAborted{kEarlyEndStatus}; }

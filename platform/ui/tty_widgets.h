@@ -13,6 +13,10 @@
 
 namespace ui::tty {
 
+// The virtual keys of Page Up and Page Down (VK_PRIOR, VK_NEXT); the
+// framework's own dialogs have no use for them.
+constexpr int kVkPageUp = 0x21, kVkPageDown = 0x22;
+
 // A rectangle in cells.
 struct Cells {
   int row = 0, col = 0, rows = 1, cols = 1;
@@ -35,8 +39,9 @@ void DrawButton(Screen& screen, int row, int col, int cols, std::string_view lab
 
 // Delivers a key to a dialog through its input calls, as a person's key
 // reaches a dialog on Windows: key-down through the routing, typed
-// characters into the focused edit, Alt+F4 as the close command.
-void DeliverKey(CDialog& dialog, const Key& key);
+// characters into the focused edit, Alt+F4 as the close command. False for
+// a character that cannot be typed (it has no Shift_JIS form).
+bool DeliverKey(CDialog& dialog, const Key& key);
 
 // Ends the run when the terminal gives no more input.
 [[noreturn]] void InputLost();

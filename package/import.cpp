@@ -1,0 +1,576 @@
+#include "package/import.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <span>
+#include <string_view>
+
+#include "package/columns.h"
+#include "package/csv.h"
+#include "package/statement.h"
+#include "package/store.h"
+#include "package/store_check.h"
+#include "platform/cp932.h"
+
+namespace package {
+
+const char kDefaultUser[] = "user01";
+
+namespace {
+
+constexpr size_t kMostErrors = 100;
+
+struct ValueFreer {
+  void operator()(sqlite3_value* value) const { sqlite3_value_free(value); }
+};
+using Value = std::unique_ptr<sqlite3_value, ValueFreer>;
+
+// The problems of an import, the first kMostErrors of them kept.
+class Errors {
+ public:
+  explicit Errors(std::vector<std::string>* lines) : lines_(lines) {}
+  void Add(const std::string& line) {
+    if (count_++ < kMostErrors) lines_->push_back(line);
+  }
+  size_t count() const { return count_; }
+  void Close() {
+    if (count_ > kMostErrors) lines_->push_back("... and " + std::to_string(count_ - kMostErrors) + " more");
+  }
+
+ private:
+  std::vector<std::string>* lines_;
+  size_t count_ = 0;
+};
+
+// How a CSV field becomes a store value.
+enum class ValueKind { kDataId, kInteger, kAmount, kDate, kText };
+
+struct ImportColumn {
+  const char* name;
+  ValueKind kind;
+};
+
+// A table that a CSV file fills: its columns in INSERT order, and the
+// columns a file must have (those without a default).
+struct CsvTable {
+  RecordTable table;
+  const char* name;
+  const char* required;  // or null
+  std::vector<ImportColumn> columns;
+};
+
+ValueKind KindOf(FieldKind kind) {
+  switch (kind) {
+    case FieldKind::kText:
+      return ValueKind::kText;
+    case FieldKind::kDate:
+      return ValueKind::kDate;
+    case FieldKind::kAmount:
+    case FieldKind::kAmount7:
+      return ValueKind::kAmount;
+    default:
+      return ValueKind::kInteger;
+  }
+}
+
+CsvTable MakeTable(RecordTable table, const char* name, const char* required, std::vector<ImportColumn> keys,
+                   std::initializer_list<std::span<const ColumnRule>> rule_sets) {
+  CsvTable csv_table{table, name, required, {{"data_id", ValueKind::kDataId}}};
+  csv_table.columns.insert(csv_table.columns.end(), keys.begin(), keys.end());
+  for (auto rules : rule_sets)
+    for (const ColumnRule& rule : rules) csv_table.columns.push_back({rule.column, KindOf(rule.kind)});
+  return csv_table;
+}
+
+const CsvTable& AssetTable() {
+  static const CsvTable csv_table =
+      MakeTable(RecordTable::kAssets, "assets", nullptr, {}, {kAssetMasterColumns, kAssetYearColumns});
+  return csv_table;
+}
+const CsvTable& ItemTable() {
+  static const CsvTable csv_table =
+      MakeTable(RecordTable::kItems, "lump_items", "asset_seq",
+                {{"asset_seq", ValueKind::kInteger}, {"seq", ValueKind::kInteger}}, {kItemColumns});
+  return csv_table;
+}
+const CsvTable& CategoryTable() {
+  static const CsvTable csv_table =
+      MakeTable(RecordTable::kCategories, "categories", "code", {{"seq", ValueKind::kInteger}}, {kCategoryColumns});
+  return csv_table;
+}
+
+std::string Quoted(std::string_view text) { return "'" + ShownText(text) + "'"; }
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The parsers: the empty text is 0. Each gives why a text of another form
+// does not parse, or the empty text.
+std::string ParseInteger(std::string_view text, int64_t* value) {
+  std::string_view trimmed = Trim(text);
+  *value = 0;
+  if (trimmed.empty()) return std::string();
+  if (!AllDigits(trimmed.substr(trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0)))
+    return Quoted(text) + " is not an integer";
+  std::string copy(trimmed);
+  errno = 0;
+  long long v = std::strtoll(copy.c_str(), nullptr, 10);
+  if (errno != 0) return Quoted(text) + " does not fit a 64-bit integer";
+  *value = v;
+  return std::string();
+}
+
+// Yen with up to four decimals, in ten-thousandths.
+std::string ParseAmount(std::string_view text, int64_t* value) {
+  std::string_view number = Trim(text);
+  *value = 0;
+  if (number.empty()) return std::string();
+  bool negative = number[0] == '-';
+  if (number[0] == '-' || number[0] == '+') number.remove_prefix(1);
+  size_t point = number.find('.');
+  std::string_view whole = number.substr(0, point);
+  std::string_view decimals = point == std::string_view::npos ? std::string_view() : number.substr(point + 1);
+  if (!AllDigits(whole) || (point != std::string_view::npos && (!AllDigits(decimals) || decimals.size() > 4)))
+    return Quoted(text) + " is not an amount in yen (up to four decimals)";
+  int64_t v = 0;
+  bool overflow = false;
+  for (char c : whole)
+    overflow = overflow || __builtin_mul_overflow(v, 10, &v) || __builtin_add_overflow(v, c - '0', &v);
+  int64_t fraction = 0;
+  for (size_t i = 0; i < 4; ++i) fraction = fraction * 10 + (i < decimals.size() ? decimals[i] - '0' : 0);
+  if (overflow || __builtin_mul_overflow(v, 10000, &v) || __builtin_add_overflow(v, fraction, &v))
+    return Quoted(text) + " yen is beyond the amounts a store holds";
+  *value = negative ? -v : v;
+  return std::string();
+}
+
+// YYYY-MM-DD or YYYYMMDD as the integer yyyymmdd; "0" for none. Whether it
+// is a calendar day is the check's to say.
+std::string ParseDate(std::string_view text, int64_t* value) {
+  std::string_view trimmed = Trim(text);
+  *value = 0;
+  if (trimmed.empty() || trimmed == "0") return std::string();
+  std::string digits(trimmed);
+  if (trimmed.size() == 10 && trimmed[4] == '-' && trimmed[7] == '-')
+    digits = std::string(trimmed.substr(0, 4)) + std::string(trimmed.substr(5, 2)) + std::string(trimmed.substr(8, 2));
+  if (digits.size() != 8 || !AllDigits(digits)) return Quoted(text) + " is not a date (YYYY-MM-DD or YYYYMMDD)";
+  *value = std::strtoll(digits.c_str(), nullptr, 10);
+  return std::string();
+}
+
+bool IsUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || i + n > text.size()) return false;
+    uint32_t code = n == 1 ? c : c & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) {
+      unsigned char t = static_cast<unsigned char>(text[i + k]);
+      if ((t & 0xC0) != 0x80) return false;
+      code = (code << 6) | (t & 0x3F);
+    }
+    static const uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[n] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    i += n;
+  }
+  return true;
+}
+
+bool Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+Stmt Prepare(sqlite3* db, const std::string& sql, Errors* errors) {
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+    errors->Add(std::string("the store: ") + sqlite3_errmsg(db));
+    sqlite3_finalize(stmt);
+    return nullptr;
+  }
+  return Stmt(stmt);
+}
+
+int64_t QueryNumber(sqlite3_stmt* stmt) {
+  int64_t value = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : 0;
+  sqlite3_reset(stmt);
+  return value;
+}
+
+// The data set imported into: its number and its data_id as the store
+// holds it (TEXT or BLOB), which every imported row takes.
+struct Target {
+  int64_t data_no = 0;
+  Value data_id;
+  std::string shown;  // UTF-8, for messages
+};
+
+// The rows one file added: rowid and line, rising, so that a problem the
+// check finds in a row can name where the row came from.
+struct Imported {
+  std::string file;
+  RecordTable table;
+  int64_t first_rowid = 0;
+  std::vector<std::pair<int64_t, long>> lines;
+};
+
+// The seq a row without one takes: on from the data set's last (per asset
+// for items).
+class SeqCounter {
+ public:
+  SeqCounter(sqlite3* db, const CsvTable& csv_table, const Target& target, Errors* errors) {
+    bool items = csv_table.table == RecordTable::kItems;
+    last_ = Prepare(db,
+                    std::string("SELECT coalesce(max(seq), 0) FROM ") + csv_table.name + " WHERE data_id = ?1" +
+                        (items ? " AND asset_seq = ?2" : ""),
+                    errors);
+    if (last_) sqlite3_bind_value(last_.get(), 1, target.data_id.get());
+  }
+  bool ok() const { return last_ != nullptr; }
+  int64_t Next(int64_t parent) {
+    auto it = next_.find(parent);
+    if (it == next_.end()) {
+      sqlite3_bind_int64(last_.get(), 2, parent);
+      it = next_.emplace(parent, QueryNumber(last_.get()) + 1).first;
+    }
+    return it->second++;
+  }
+
+ private:
+  Stmt last_;
+  std::map<int64_t, int64_t> next_;
+};
+
+// Where each column of csv_table stands in a record of the file (-1 for a
+// missing column), from its header; false after saying what is wrong.
+bool MapHeader(const std::vector<std::string>& header, const CsvTable& csv_table, const std::string& where,
+               Errors* errors, std::vector<int>* at) {
+  size_t before = errors->count();
+  at->assign(csv_table.columns.size(), -1);
+  for (size_t i = 0; i < header.size(); ++i) {
+    auto column = std::find_if(csv_table.columns.begin(), csv_table.columns.end(),
+                               [&](const ImportColumn& c) { return header[i] == c.name; });
+    size_t c = static_cast<size_t>(column - csv_table.columns.begin());
+    if (column == csv_table.columns.end())
+      errors->Add(where + Quoted(header[i]) + " is not a column of " + csv_table.name);
+    else if ((*at)[c] >= 0)
+      errors->Add(where + "the column " + column->name + " is named twice");
+    else
+      (*at)[c] = static_cast<int>(i);
+  }
+  for (size_t c = 0; c < csv_table.columns.size(); ++c)
+    if (csv_table.required && (*at)[c] < 0 && std::string_view(csv_table.columns[c].name) == csv_table.required)
+      errors->Add(where + csv_table.name + " needs the column " + csv_table.required);
+  return errors->count() == before;
+}
+
+// Binds field as column n of the insert; why it does not parse, or empty.
+// A value that does not parse is bound as its default, so that the check
+// still sees the rest of the row.
+std::string BindValue(sqlite3_stmt* insert, int n, ValueKind kind, const std::string& field, const Target& target,
+                      int64_t* number) {
+  std::string misfit;
+  *number = 0;
+  switch (kind) {
+    case ValueKind::kDataId:
+      if (!field.empty() && field != target.shown)
+        misfit = Quoted(field) + " is not the data set imported into (" + target.shown + ")";
+      sqlite3_bind_value(insert, n, target.data_id.get());
+      return misfit;
+    case ValueKind::kText:
+      // Bound as it stands until the row is written.
+      if (!IsUtf8(field)) misfit = "the text is not UTF-8";
+      sqlite3_bind_text(insert, n, field.data(), misfit.empty() ? static_cast<int>(field.size()) : 0, SQLITE_STATIC);
+      return misfit;
+    case ValueKind::kInteger:
+      misfit = ParseInteger(field, number);
+      break;
+    case ValueKind::kAmount:
+      misfit = ParseAmount(field, number);
+      break;
+    case ValueKind::kDate:
+      misfit = ParseDate(field, number);
+      break;
+  }
+  sqlite3_bind_int64(insert, n, *number);
+  return misfit;
+}
+
+// Reads one file into its table. False only when the store fails; problems
+// of the file go to errors.
+bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table, const Target& target, Errors* errors,
+                Imported* imported) {
+  imported->file = file;
+  imported->table = csv_table.table;
+  CsvReader csv;
+  std::string why;
+  if (!csv.Open(file, &why)) {
+    errors->Add(file + ": " + why);
+    return true;
+  }
+  std::vector<std::string> fields;
+  long line = 0;
+  if (!csv.Next(&fields, &line, &why) || !why.empty()) {
+    errors->Add(file + ": " + (why.empty() ? "empty; a header of column names comes first" : why));
+    return true;
+  }
+  std::vector<int> at;
+  if (!MapHeader(fields, csv_table, file + ":" + std::to_string(line) + ": ", errors, &at)) return true;
+  const size_t header_size = fields.size();
+
+  std::string sql = std::string("SELECT coalesce(max(rowid), 0) + 1 FROM ") + csv_table.name;
+  Stmt first = Prepare(db, sql, errors);
+  if (!first) return false;
+  imported->first_rowid = QueryNumber(first.get());
+  sql = std::string("INSERT INTO ") + csv_table.name + " (";
+  std::string values;
+  for (size_t c = 0; c < csv_table.columns.size(); ++c) {
+    sql += (c ? ", " : "") + std::string(csv_table.columns[c].name);
+    values += (c ? ", ?" : "?") + std::to_string(c + 1);
+  }
+  Stmt insert = Prepare(db, sql + ") VALUES (" + values + ")", errors);
+  SeqCounter seqs(db, csv_table, target, errors);
+  if (!insert || !seqs.ok()) return false;
+  sqlite3_stmt* s = insert.get();
+  // The seq and asset_seq columns, for numbering and messages.
+  auto position = [&](const char* name) {
+    for (size_t c = 0; c < csv_table.columns.size(); ++c)
+      if (std::string_view(csv_table.columns[c].name) == name) return static_cast<int>(c);
+    return -1;
+  };
+  const int seq_column = position("seq"), parent_column = position("asset_seq");
+
+  while (csv.Next(&fields, &line, &why)) {
+    const std::string where = file + ":" + std::to_string(line) + ": ";
+    if (!why.empty()) {
+      errors->Add(where + why);
+      continue;
+    }
+    if (fields.size() == 1 && fields[0].empty()) continue;  // a blank line
+    if (fields.size() != header_size) {
+      errors->Add(where + std::to_string(fields.size()) + " fields; the header has " + std::to_string(header_size));
+      continue;
+    }
+    int64_t seq = 0, parent = 0;
+    for (size_t c = 0; c < csv_table.columns.size(); ++c) {
+      static const std::string kMissing;
+      const std::string& field = at[c] >= 0 ? fields[static_cast<size_t>(at[c])] : kMissing;
+      int64_t number = 0;
+      std::string misfit = BindValue(s, static_cast<int>(c) + 1, csv_table.columns[c].kind, field, target, &number);
+      if (static_cast<int>(c) == parent_column) parent = number;
+      // A row without its seq (or with one that did not parse) is numbered
+      // on; its parent comes before it.
+      if (static_cast<int>(c) == seq_column) {
+        if (!misfit.empty() || Trim(field).empty())
+          sqlite3_bind_int64(s, static_cast<int>(c) + 1, number = seqs.Next(parent));
+        seq = number;
+      }
+      if (!misfit.empty()) errors->Add(where + "column " + csv_table.columns[c].name + ": " + misfit);
+    }
+    // A row with a value that did not parse is written still (that value
+    // left at its default), so that the check finds the row's other
+    // problems too; the import is rolled back in the end.
+    int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    if (rc == SQLITE_CONSTRAINT) {
+      errors->Add(where + "column seq: " +
+                  (csv_table.table == RecordTable::kItems ? "asset " + std::to_string(parent) + " of the data set"
+                                                          : "the data set") +
+                  " has seq " + std::to_string(seq) + " already");
+      continue;
+    }
+    if (rc != SQLITE_DONE) {
+      errors->Add(where + "the store: " + sqlite3_errmsg(db));
+      return false;
+    }
+    imported->lines.emplace_back(sqlite3_last_insert_rowid(db), line);
+  }
+  return true;
+}
+
+// The line a problem's row came from, as "FILE:LINE: column NAME: WHY".
+std::string Locate(const Imported& imported, const Problem& problem) {
+  auto it = std::lower_bound(imported.lines.begin(), imported.lines.end(), std::make_pair(problem.rowid, 0L));
+  if (it == imported.lines.end() || it->first != problem.rowid) return imported.file + ": " + Describe(problem);
+  return imported.file + ":" + std::to_string(it->second) + ": column " + problem.column + ": " + problem.why;
+}
+
+// Finds, makes or remakes the data set. False with the problem in errors.
+bool FindTarget(sqlite3* db, const ImportOptions& options, Errors* errors, Target* target) {
+  if (options.data_set.empty()) {
+    std::string why;
+    if (!CheckSelection(db, &target->data_no, &why)) {
+      errors->Add("no data set to import into: " + why +
+                  "; name one with --data-set ID --company NAME --period START END");
+      return false;
+    }
+  } else {
+    bool lossy = false;
+    std::string id = cp932::FromUtf8(options.data_set, &lossy);
+    if (lossy || id.size() >= 16) {
+      errors->Add("--data-set: " + Quoted(options.data_set) + " is not a data ID of at most 15 Shift_JIS bytes");
+      return false;
+    }
+    Stmt find = Prepare(db, "SELECT data_no FROM datasets WHERE data_id IN (?1, ?2)", errors);
+    if (!find) return false;
+    BindKey(find.get(), 1, id);
+    bool exists = sqlite3_step(find.get()) == SQLITE_ROW;
+    if (exists) target->data_no = sqlite3_column_int64(find.get(), 0);
+    if (!options.make_data_set && !exists) {
+      errors->Add("data set " + options.data_set + " is not in the store; --company NAME --period START END make it");
+      return false;
+    }
+    if (options.make_data_set && exists && !options.replace) {
+      errors->Add("data set " + options.data_set +
+                  " is in the store already; --replace remakes it (its assets, items and categories are deleted), "
+                  "or leave out --company and --period to add to it");
+      return false;
+    }
+    if (options.make_data_set) {
+      int64_t start = 0, end = 0;
+      std::string misfit = ParseDate(options.period_start, &start);
+      if (misfit.empty()) misfit = ParseDate(options.period_end, &end);
+      if (!misfit.empty()) {
+        errors->Add("--period: " + misfit);
+        return false;
+      }
+      const char* sql =
+          exists ? "UPDATE datasets SET company_name = ?3, period_start = ?4, period_end = ?5 WHERE data_no = ?6"
+                 : "INSERT INTO datasets (data_no, data_id, company_name, period_start, period_end) "
+                   "VALUES ((SELECT coalesce(max(data_no), 0) + 1 FROM datasets), ?1, ?3, ?4, ?5)";
+      Stmt write = Prepare(db, sql, errors);
+      if (!write) return false;
+      sqlite3_bind_text(write.get(), 1, options.data_set.c_str(), -1, SQLITE_STATIC);
+      sqlite3_bind_text(write.get(), 3, options.company.c_str(), -1, SQLITE_STATIC);
+      sqlite3_bind_int64(write.get(), 4, start);
+      sqlite3_bind_int64(write.get(), 5, end);
+      sqlite3_bind_int64(write.get(), 6, target->data_no);
+      if (sqlite3_step(write.get()) != SQLITE_DONE) {
+        errors->Add(std::string("the store: ") + sqlite3_errmsg(db));
+        return false;
+      }
+      if (!exists) target->data_no = sqlite3_last_insert_rowid(db);
+      for (const char* table : {"assets", "lump_items", "categories"}) {
+        if (!exists) break;
+        Stmt clear = Prepare(db, std::string("DELETE FROM ") + table + " WHERE data_id IN (?1, ?2)", errors);
+        if (!clear) return false;
+        BindKey(clear.get(), 1, id);
+        if (sqlite3_step(clear.get()) != SQLITE_DONE) {
+          errors->Add(std::string("the store: ") + sqlite3_errmsg(db));
+          return false;
+        }
+      }
+    }
+  }
+  Stmt id = Prepare(db, "SELECT data_id FROM datasets WHERE data_no = ?1", errors);
+  if (!id) return false;
+  sqlite3_bind_int64(id.get(), 1, target->data_no);
+  if (sqlite3_step(id.get()) != SQLITE_ROW) return false;
+  target->data_id.reset(sqlite3_value_dup(sqlite3_column_value(id.get(), 0)));
+  bool blob = sqlite3_column_type(id.get(), 0) == SQLITE_BLOB;
+  const char* bytes = static_cast<const char*>(sqlite3_column_blob(id.get(), 0));
+  std::string raw(bytes ? bytes : "", bytes ? static_cast<size_t>(sqlite3_column_bytes(id.get(), 0)) : 0);
+  target->shown = blob ? cp932::ToUtf8(raw) : raw;
+  return target->data_id != nullptr;
+}
+
+// Makes the data set the current user's selection; a store without a
+// current user gets the default one.
+bool Select(sqlite3* db, const Target& target, Errors* errors, std::string* user) {
+  Stmt name = Prepare(db,
+                      "UPDATE package SET current_user = ?1 WHERE rowid = (SELECT min(rowid) FROM package) "
+                      "AND length(current_user) = 0",
+                      errors);
+  Stmt pick = Prepare(db,
+                      "INSERT INTO users (user_id, selected_first, selected_second) "
+                      "SELECT current_user, 1, ?1 FROM package WHERE true ORDER BY rowid LIMIT 1 "
+                      "ON CONFLICT (user_id) DO UPDATE SET selected_second = excluded.selected_second",
+                      errors);
+  if (!name || !pick) return false;
+  sqlite3_bind_text(name.get(), 1, kDefaultUser, -1, SQLITE_STATIC);
+  sqlite3_bind_int64(pick.get(), 1, target.data_no);
+  if (sqlite3_step(name.get()) != SQLITE_DONE || sqlite3_step(pick.get()) != SQLITE_DONE) {
+    errors->Add(std::string("the store: ") + sqlite3_errmsg(db));
+    return false;
+  }
+  int64_t selected = 0;
+  std::string why;
+  if (!CheckSelection(db, &selected, &why) || selected != target.data_no) {
+    errors->Add("the data set cannot be made the selection: " + (why.empty() ? "another user row matches" : why));
+    return false;
+  }
+  Stmt current = Prepare(db, "SELECT current_user FROM package ORDER BY rowid LIMIT 1", errors);
+  const unsigned char* text =
+      current && sqlite3_step(current.get()) == SQLITE_ROW ? sqlite3_column_text(current.get(), 0) : nullptr;
+  *user = text ? reinterpret_cast<const char*>(text) : "";
+  return true;
+}
+
+}  // namespace
+
+bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std::vector<std::string>* lines) {
+  Errors errors(lines);
+  if (!Exec(db, "BEGIN IMMEDIATE")) {
+    errors.Add(std::string("the store: ") + sqlite3_errmsg(db));
+    errors.Close();
+    return false;
+  }
+  Target target;
+  std::vector<Imported> files;
+  bool ok = FindTarget(db, options, &errors, &target);
+  const std::pair<const std::string*, const CsvTable*> inputs[] = {
+      {&options.assets, &AssetTable()}, {&options.items, &ItemTable()}, {&options.categories, &CategoryTable()}};
+  for (const auto& [file, csv_table] : inputs) {
+    if (!ok || file->empty()) continue;
+    files.emplace_back();
+    ok = ImportFile(db, *file, *csv_table, target, &errors, &files.back());
+  }
+  // Every row the files added, checked as a store is; the data set's own row
+  // when the command line made it.
+  for (const Imported& imported : files) {
+    if (!ok || errors.count() >= kMostErrors) break;
+    CheckTable(db, imported.table, imported.first_rowid, [&](const Problem& p) { errors.Add(Locate(imported, p)); });
+  }
+  if (ok && options.make_data_set) {
+    static const std::map<std::string, std::string> kOptions = {{"data_id", "--data-set"},
+                                                                {"company_name", "--company"},
+                                                                {"period_start", "--period"},
+                                                                {"period_end", "--period"}};
+    CheckTable(db, RecordTable::kDataSets, target.data_no, [&](const Problem& p) {
+      if (p.rowid != target.data_no) return;
+      auto option = kOptions.find(p.column);
+      errors.Add((option == kOptions.end() ? Describe(p) : option->second + ": " + p.why));
+    });
+  }
+  std::string user;
+  ok = ok && errors.count() == 0 && Select(db, target, &errors, &user);
+  if (ok && !Exec(db, "COMMIT")) {
+    errors.Add(std::string("the store: ") + sqlite3_errmsg(db));
+    ok = false;
+  }
+  if (!ok || errors.count() > 0) {
+    if (errors.count() == 0) errors.Add(std::string("the store: ") + sqlite3_errmsg(db));
+    Exec(db, "ROLLBACK");
+    errors.Close();
+    return false;
+  }
+  const char* kNames[] = {"assets", "items", "categories"};
+  *summary = "data set " + target.shown + " (no. " + std::to_string(target.data_no) + "):";
+  for (size_t i = 0, f = 0; i < 3; ++i) {
+    if (inputs[i].first->empty()) continue;
+    *summary += std::string(f ? ", " : " ") + std::to_string(files[f].lines.size()) + " " + kNames[i];
+    ++f;
+  }
+  *summary += " imported; selected for the user " + user;
+  return true;
+}
+
+}  // namespace package
