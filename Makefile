@@ -3,10 +3,20 @@
 #            terminal); drive E: of the program is build/demo, kept between runs.
 # make sanitize: everything built with ASan and UBSan in build-sanitize/, every
 #   test run there, then each fuzz target (clang, libFuzzer) for FUZZ_TIME seconds.
+# make windows:      cross-build the Windows programs into build-win/dist/.
+# make test-windows: the Windows build's tests under Wine (after the Linux build).
 BUILD   ?= build
+WIN_BUILD ?= build-win
 JOBS    ?= $(shell nproc)
 PACKAGES = g++ make cmake pkg-config sqlite3 libsqlite3-dev libncurses-dev nlohmann-json3-dev \
            libgtest-dev libgmock-dev libbenchmark-dev tmux less
+# The cross compiler, Wine to run zelpkg at build time, and what makes
+# SQLite's amalgamation from Debian's source package.
+WIN_PACKAGES = $(PACKAGES) g++-mingw-w64-x86-64 wine64 dpkg-dev tcl
+# Xvfb and xdotool for the Windows dialog, xwd and netpbm for its picture,
+# a Japanese font for its texts.
+WIN_TEST_PACKAGES = $(WIN_PACKAGES) xvfb xdotool x11-apps netpbm fonts-ipafont-gothic
+WINE_ENV = WINEPREFIX=$(abspath $(WIN_BUILD))/wine WINEDEBUG=-all
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 SANITIZE_BUILD ?= build-sanitize
 SANITIZE_PACKAGES = clang libclang-rt-dev
@@ -17,18 +27,24 @@ SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_o
 # longer folder name of this build wraps it.
 SANITIZE_SKIP = TtyTest.MakeRunKeepsItsDemoFolderAndSaysWhereDriveEIs
 
-.PHONY: all deps configure build test run bench clean sanitize
+.PHONY: all deps configure build test run bench clean sanitize windows-deps windows test-windows-deps test-windows
 
 all: build
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# $(call install,PACKAGES): installs those that are missing.
+define install
+	@missing=""; for p in $(1); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
 	  echo "installing:$$missing"; \
-	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq \
+	    -o DPkg::Lock::Timeout=600 $$missing; \
 	fi
+endef
+
+deps:
+	$(call install,$(PACKAGES))
 
 configure: deps
 	@cmake -S . -B $(BUILD) >/dev/null
@@ -61,6 +77,22 @@ sanitize:
 	@cmake -S . -B $(SANITIZE_BUILD)/fuzz -DZEL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	cmake --build $(SANITIZE_BUILD)/fuzz --target fuzz -j $(JOBS)
 	$(SANITIZER_ENV) sh fuzz/run.sh $(SANITIZE_BUILD)/fuzz $(FUZZ_TIME)
+
+windows-deps:
+	$(call install,$(WIN_PACKAGES))
+
+windows: windows-deps
+	@sh windows/sqlite-source.sh $(WIN_BUILD)/sqlite
+	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=windows/toolchain-mingw64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release >/dev/null
+	$(WINE_ENV) cmake --build $(WIN_BUILD) -j $(JOBS)
+	@echo "The Windows programs: $(WIN_BUILD)/dist/"
+
+test-windows-deps:
+	$(call install,$(WIN_TEST_PACKAGES))
+
+test-windows: test-windows-deps build windows
+	$(WINE_ENV) sh windows/test-windows.sh $(WIN_BUILD) $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -120,25 +120,17 @@ BOOL CExportConditionsDlg::PreTranslateMessage(ui::MSG* msg) {
       OnExecute();
       return TRUE;
     }
-    if (msg->wParam == VK_RETURN) {
-      switch (focused) {
-        case IDC_OUTPUT_PATH:
-          if (m_ctlBrowse.IsWindowEnabled()) {
-            m_ctlBrowse.SetFocus();
-          } else {
-            m_ctlExecute.SetFocus();
-          }
-          return TRUE;
-        case IDC_BROWSE:
-          OnBrowse();
-          return TRUE;
-        case IDC_EXECUTE:
-          OnExecute();
-          return TRUE;
-        default:
-          break;
+    if (msg->wParam == VK_RETURN && focused == IDC_OUTPUT_PATH) {
+      if (m_ctlBrowse.IsWindowEnabled()) {
+        m_ctlBrowse.SetFocus();
+      } else {
+        m_ctlExecute.SetFocus();
       }
+      return TRUE;
     }
+    // Enter on the browse or execute button runs its command here; on the
+    // cancel button the default processing presses it.
+    if (msg->wParam == VK_RETURN && (focused == IDC_BROWSE || focused == IDC_EXECUTE)) return OnCommand(focused);
   }
   return ui::CDialog::PreTranslateMessage(msg);
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -16,12 +15,13 @@
 
 #include "component/records.h"
 #include "export/asset_exporter.h"
+#include "platform/test_env.h"
 #include "platform/win.h"
 
 namespace export_test {
 
 inline std::string ReadFile(const std::string& host) {
-  std::ifstream in(host, std::ios::binary);
+  std::ifstream in(win::HostFsPath(host), std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
@@ -60,11 +60,8 @@ inline void FixedDate(int* year, int* month, int* day) {
 // A scratch folder under the system's temporary folder, removed afterwards.
 class ScratchDir {
  public:
-  ScratchDir() {
-    char pattern[] = "/tmp/zel_export_XXXXXX";
-    host_ = mkdtemp(pattern);
-  }
-  ~ScratchDir() { std::filesystem::remove_all(host_); }
+  ScratchDir() : host_(testenv::MakeScratchDir("zel_export")) {}
+  ~ScratchDir() { std::filesystem::remove_all(win::HostFsPath(host_)); }
   const std::string& host() const { return host_; }
   std::string Host(const std::string& name) const { return host_ + "/" + name; }
   // The Windows form of a file in the folder.

@@ -230,43 +230,47 @@ constexpr StTAFORMAT Format(const char* item, Kind kind, int width, int decimals
   return f;
 }
 
-constexpr std::array<StTAFORMAT, kAssetColumnCount> MakeAssetRowTable() {
-  std::array<StTAFORMAT, kAssetColumnCount> t{};
+// A table whose values lie back to back in a record of record_size bytes;
+// column(i, offset) makes the format of column i at offset.
+template <size_t N, class Column>
+constexpr std::array<StTAFORMAT, N> MakeTable(Column column, size_t record_size) {
+  std::array<StTAFORMAT, N> t{};
   int offset = 0;
-  for (long i = 0; i < kAssetColumnCount; ++i) {
-    const ColumnDef& c = kAssetColumns[i];
-    t[i] = Format(c.item, c.kind, c.width, c.decimals, c.required, offset);
+  for (size_t i = 0; i < N; ++i) {
+    t[i] = column(i, offset);
     offset += t[i].size;
   }
-  if (offset != static_cast<int>(kAssetRowRecordSize)) throw "asset row record size";
+  if (offset != static_cast<int>(record_size)) throw "the record size does not fit the table";
   return t;
+}
+
+constexpr std::array<StTAFORMAT, kAssetColumnCount> MakeAssetRowTable() {
+  return MakeTable<kAssetColumnCount>(
+      [](size_t i, int offset) {
+        const ColumnDef& c = kAssetColumns[i];
+        return Format(c.item, c.kind, c.width, c.decimals, c.required, offset);
+      },
+      kAssetRowRecordSize);
 }
 
 // Each column-name column is one byte wider than its name, so no name is
 // ever cut.
 constexpr std::array<StTAFORMAT, kAssetColumnCount> MakeColumnNameTable() {
-  std::array<StTAFORMAT, kAssetColumnCount> t{};
-  int offset = 0;
-  for (long i = 0; i < kAssetColumnCount; ++i) {
-    const ColumnDef& c = kAssetColumns[i];
-    int width = static_cast<int>(Length(c.line_name)) + 1;
-    t[i] = Format(c.head_item, kText, width, 0, c.required, offset);
-    offset += t[i].size;
-  }
-  if (offset != static_cast<int>(kColumnNameRecordSize)) throw "column name record size";
-  return t;
+  return MakeTable<kAssetColumnCount>(
+      [](size_t i, int offset) {
+        const ColumnDef& c = kAssetColumns[i];
+        return Format(c.head_item, kText, static_cast<int>(Length(c.line_name)) + 1, 0, c.required, offset);
+      },
+      kColumnNameRecordSize);
 }
 
 constexpr std::array<StTAFORMAT, kTypeColumnCount> MakeTypeRowTable() {
-  std::array<StTAFORMAT, kTypeColumnCount> t{};
-  int offset = 0;
-  for (long i = 0; i < kTypeColumnCount; ++i) {
-    const TypeColumnDef& c = kTypeColumns[i];
-    t[i] = Format(c.item, c.kind, c.width, c.decimals, c.required, offset);
-    offset += t[i].size;
-  }
-  if (offset != static_cast<int>(kTypeRowRecordSize)) throw "type row record size";
-  return t;
+  return MakeTable<kTypeColumnCount>(
+      [](size_t i, int offset) {
+        const TypeColumnDef& c = kTypeColumns[i];
+        return Format(c.item, c.kind, c.width, c.decimals, c.required, offset);
+      },
+      kTypeRowRecordSize);
 }
 
 template <size_t N>

@@ -39,7 +39,7 @@ void RecordProgress(long done, long total) { reported.emplace_back(done, total);
 
 // Connects to the store and runs the export the way run control does.
 ExportedFiles Export(const ScratchDir& dir, const std::string& store) {
-  setenv("ZEL_PACKAGE", store.c_str(), 1);
+  testenv::SetEnv("ZEL_PACKAGE", store);
   ExportedFiles files;
   EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   {

@@ -1,7 +1,8 @@
 // The files written beside the asset data file: the asset type file
-// "syurui.SSC" and the program's error log. The exporter, run control and the
-// dialog derive their paths here, so they agree on the files and on which
-// output paths have no sound result.
+// "syurui.SSC" and the program's error log. The exporter derives their paths
+// here, and run control names the same files in its end report through the
+// exporter. (The dialog refuses the output paths that have no sound result
+// with the same sibling rule, platform/sibling_path.h.)
 #pragma once
 
 #include <cstddef>

@@ -75,10 +75,6 @@ struct QuantitySplit {
   std::string_view unit;    // the unit: a view into the text given
 };
 // Splits quantity text q into number and unit (see the asset row rules).
-// Logs the amount error for a real value that lies beyond the decimal range
-// (its whole part, or "inf").
-void LogRealOutOfRange(double value, RemarkSink* log);
-
 // Logs the quantity warning, or the amount error when the number is out of
 // range; the caller writes the columns.
 QuantitySplit SplitQuantity(std::string_view q, RemarkSink* log);

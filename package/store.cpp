@@ -1,15 +1,11 @@
 #include "package/store.h"
 
-#include <iconv.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/cp932.h"
+#include "platform/win.h"
 
 namespace package {
 
@@ -129,12 +125,14 @@ bool CheckSchema(sqlite3* db, std::string* error) {
 
 bool Store::Open(const std::string& host_path, std::string* error) {
   Close();
-  struct stat st;
-  if (host_path.empty() || ::stat(host_path.c_str(), &st) != 0) {
+  std::error_code ec;
+  auto status = host_path.empty() ? std::filesystem::file_status()
+                                  : std::filesystem::status(win::HostFsPath(host_path), ec);
+  if (!std::filesystem::exists(status)) {
     *error = "no such file";
     return false;
   }
-  if (!S_ISREG(st.st_mode)) {
+  if (!std::filesystem::is_regular_file(status)) {
     *error = "not a file";
     return false;
   }
@@ -223,16 +221,6 @@ Store& TheStore() {
   return store;
 }
 
-std::string StorePath() {
-  const char* env = std::getenv("ZEL_PACKAGE");
-  if (env && env[0]) return env;
-  char exe[4096];
-  ssize_t n = ::readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-  if (n <= 0) return "package.db";
-  std::string path(exe, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/') + 1) + "package.db";
-}
-
 bool CreateSchema(sqlite3* db, std::string* error) {
   char* message = nullptr;
   std::string sql = std::string(kSchemaSql) + "INSERT INTO package DEFAULT VALUES;";
@@ -278,59 +266,6 @@ void SayLossy(std::string_view utf8) {
   Say("package store: \"" + std::string(utf8) + "\" has characters without a Shift_JIS form; shown as \"?\"\n");
 }
 
-// One converter per thread (an asset walk reads ahead on a thread of its
-// own), kept open and closed when the thread ends.
-struct Converter {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  ~Converter() {
-    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-  }
-};
-
-// Converts UTF-8 into a text field as cp932::FromUtf8 and CopyCut would,
-// through a buffer on the stack. Only the first size bytes of the CP932 text
-// decide the cut; the rest is still converted, to tell whether a character
-// was lost.
-void Utf8IntoField(std::string_view in, char* field, size_t size) {
-  static thread_local Converter converter;
-  iconv_t cd = converter.cd;
-  char out[1024];
-  if (cd == reinterpret_cast<iconv_t>(-1) || size + 4 > sizeof(out)) {
-    bool lossy = false;
-    cp932::CopyCut(field, size, cp932::FromUtf8(in, &lossy));
-    if (lossy) SayLossy(in);
-    return;
-  }
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  char* src = const_cast<char*>(in.data());
-  size_t src_left = in.size();
-  char* dst = out;
-  size_t dst_left = sizeof(out);
-  bool lossy = false, overflowed = false;
-  while (src_left > 0) {
-    if (iconv(cd, &src, &src_left, &dst, &dst_left) != static_cast<size_t>(-1)) break;
-    if (errno == E2BIG || dst_left == 0) {
-      // Keep the first size bytes; convert the rest over the bytes after them.
-      overflowed = true;
-      dst = out + size;
-      dst_left = sizeof(out) - size;
-      if (errno == E2BIG) continue;
-    }
-    // An invalid or incomplete sequence, or a character without a CP932
-    // form: one "?" for the whole UTF-8 sequence.
-    lossy = true;
-    *dst++ = '?';
-    --dst_left;
-    size_t skip = 1;
-    while (skip < src_left && (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80) ++skip;
-    src += skip;
-    src_left -= skip;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  }
-  cp932::CopyCut(field, size, std::string_view(out, overflowed ? size : static_cast<size_t>(dst - out)));
-  if (lossy) SayLossy(in);
-}
-
 }  // namespace
 
 void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size) {
@@ -348,7 +283,7 @@ void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size) {
   if (type == SQLITE_BLOB || ascii)
     cp932::CopyCut(field, size, raw);  // CP932 as it stands; ASCII is the same in both
   else
-    Utf8IntoField(raw, field, size);
+    if (cp932::FromUtf8Into(raw, field, size)) SayLossy(raw);
 }
 
 void SayFailure(std::string_view cp932_data_id, const std::string& what, const std::string& why) {

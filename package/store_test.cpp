@@ -79,8 +79,7 @@ TEST_F(UnusableStore, OtherSchemaOrMissingPackageRow) {
 }
 
 TEST_F(UnusableStore, AFolderInsteadOfAFile) {
-  unsetenv("ZEL_PACKAGE");
-  setenv("ZEL_PACKAGE", dir_.c_str(), 1);
+  testenv::SetEnv("ZEL_PACKAGE", dir_);
   path_ = dir_;
   ExpectRefused("not a file");
   path_ = dir_ + "/package.db";

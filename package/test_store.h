@@ -4,29 +4,29 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "component/component.h"
 #include "package/store.h"
+#include "platform/test_env.h"
+#include "platform/win.h"
 
 class StoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/zelpkg-test-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
+    dir_ = testenv::MakeScratchDir("zelpkg-test");
+    ASSERT_FALSE(dir_.empty());
     path_ = dir_ + "/package.db";
-    setenv("ZEL_PACKAGE", path_.c_str(), 1);
+    testenv::SetEnv("ZEL_PACKAGE", path_);
   }
   void TearDown() override {
     ClZelConnect::Inst()->Release();
-    unsetenv("ZEL_PACKAGE");
-    std::remove(path_.c_str());
-    rmdir(dir_.c_str());
+    testenv::UnsetEnv("ZEL_PACKAGE");
+    std::error_code ec;
+    std::filesystem::remove_all(win::HostFsPath(dir_), ec);
   }
   // Creates the store with the schema and runs sql (UTF-8) in it.
   void MakeStore(const std::string& sql = "") {

@@ -3,13 +3,13 @@
 // complete, so a failed run leaves no half-made store behind; import into an
 // existing store is one transaction.
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -19,6 +19,8 @@
 #include "package/sample.h"
 #include "package/store.h"
 #include "package/store_check.h"
+#include "platform/host_file.h"
+#include "platform/win.h"
 
 namespace {
 
@@ -126,8 +128,8 @@ bool ReadOptions(const std::string& command, const std::vector<std::string>& arg
 }
 
 bool Exists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+  std::error_code ec;
+  return std::filesystem::exists(std::filesystem::symlink_status(win::HostFsPath(path), ec));
 }
 
 // Fills a new database; false with the reason in *error, or with an empty
@@ -142,7 +144,8 @@ int Make(const std::string& file, bool force, const Filler& fill) {
     return 1;
   }
   std::string temp = file + ".zelpkg-tmp";
-  std::remove(temp.c_str());
+  std::error_code ignored;
+  std::filesystem::remove(win::HostFsPath(temp), ignored);
   sqlite3* db = nullptr;
   std::string error;
   bool ok = sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
@@ -155,12 +158,13 @@ int Make(const std::string& file, bool force, const Filler& fill) {
     ok = false;
     error = "cannot close the store";
   }
-  if (ok && std::rename(temp.c_str(), file.c_str()) != 0) {
+  // Replaced in one step, also where a rename does not replace (Windows).
+  if (ok && !hostfile::Replace(temp, file)) {
     ok = false;
-    error = std::strerror(errno);
+    error = "cannot replace the file";
   }
   if (!ok) {
-    std::remove(temp.c_str());
+    std::filesystem::remove(win::HostFsPath(temp), ignored);
     if (!error.empty()) std::fprintf(stderr, "zelpkg: %s: %s\n", file.c_str(), error.c_str());
     return 1;
   }

@@ -80,5 +80,9 @@ size_t MakeValid(char* text, size_t n);
 // *lossy (when given) is set when that happened.
 std::string ToUtf8(std::string_view cp932_text, bool* lossy = nullptr);
 std::string FromUtf8(std::string_view utf8_text, bool* lossy = nullptr);
+// Converts UTF-8 into a text field of size bytes as CopyCut(field, size,
+// FromUtf8(text)) would, without allocating (the store fills every text
+// field of every asset this way); true when a character became "?".
+bool FromUtf8Into(std::string_view utf8_text, char* field, size_t size);
 
 }  // namespace cp932

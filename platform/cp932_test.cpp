@@ -107,4 +107,71 @@ TEST(Cp932, ConversionAtTheEdges) {
   EXPECT_EQ(cp932::ToUtf8(big).size(), big.size());
 }
 
+// The Linux build converts through iconv, the Windows build through the
+// system's code page 932 tables: both must give the same bytes for every
+// character, or the same store would export differently. The digests are
+// those of the Linux build.
+uint64_t Digest(uint64_t h, const std::string& bytes, bool lossy) {
+  for (char c : bytes + (lossy ? "!" : ".")) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return h;
+}
+
+std::string Utf8Of(unsigned u) {
+  std::string s;
+  if (u < 0x80) {
+    s += static_cast<char>(u);
+  } else if (u < 0x800) {
+    s += static_cast<char>(0xC0 | (u >> 6));
+    s += static_cast<char>(0x80 | (u & 0x3F));
+  } else {
+    s += static_cast<char>(0xE0 | (u >> 12));
+    s += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (u & 0x3F));
+  }
+  return s;
+}
+
+TEST(Cp932, BothSystemsConvertEveryCharacterAlike) {
+  uint64_t to_utf8 = 14695981039346656037ull;
+  bool lossy = false;
+  for (unsigned lead = 0; lead < 256; ++lead) {
+    std::string one(1, static_cast<char>(lead));
+    to_utf8 = Digest(to_utf8, cp932::ToUtf8(one, &lossy), lossy);
+    if (!cp932::IsLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+      std::string two = one + static_cast<char>(trail);
+      to_utf8 = Digest(to_utf8, cp932::ToUtf8(two, &lossy), lossy);
+    }
+  }
+  uint64_t from_utf8 = 14695981039346656037ull;
+  for (unsigned u = 1; u < 0x10000; ++u) {
+    if (u >= 0xD800 && u < 0xE000) continue;
+    from_utf8 = Digest(from_utf8, cp932::FromUtf8(Utf8Of(u), &lossy), lossy);
+  }
+  EXPECT_EQ(to_utf8, 18296306820594679480ull);
+  EXPECT_EQ(from_utf8, 3456682940950760451ull);
+  // The look-alikes that JIS-mapped texts carry take their CP932 form; a
+  // byte 0x80 is no character.
+  EXPECT_EQ(cp932::FromUtf8(reinterpret_cast<const char*>(u8"\u301C\u2212\u00A5"), &lossy), "～－\\");
+  EXPECT_FALSE(lossy);
+  EXPECT_EQ(cp932::ToUtf8("a\x80" "b", &lossy), "a?b");
+  EXPECT_TRUE(lossy);
+  // A lead byte takes the byte after it along, as iconv skips them.
+  EXPECT_EQ(cp932::ToUtf8("\x81\x0A" "c", &lossy), "?c");
+}
+
+TEST(Cp932, ConversionIntoAFieldCutsAsCopyCut) {
+  const std::string utf8 = reinterpret_cast<const char*>(u8"表ポa\U0001F600\u301Cb");
+  for (size_t size : {1u, 2u, 3u, 4u, 5u, 6u, 9u, 10u, 64u}) {
+    char field[64];
+    std::memset(field, 'x', sizeof field);
+    bool lossy = false;
+    std::string whole = cp932::FromUtf8(utf8, &lossy);
+    char expected[64];
+    cp932::CopyCut(expected, size, whole);
+    EXPECT_EQ(cp932::FromUtf8Into(utf8, field, size), lossy) << size;
+    EXPECT_STREQ(field, expected) << size;
+  }
+}
+
 }  // namespace

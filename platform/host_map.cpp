@@ -1,6 +1,7 @@
 // The drive map and the network shares: how Windows paths reach host files.
 #include "platform/host_map.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -202,6 +203,15 @@ std::string HostCurrentDirectory() {
 }  // namespace
 
 void ReloadMappings() { TheMaps().loaded = false; }
+
+std::filesystem::path HostFsPath(const std::string& host) { return std::filesystem::path(host); }
+
+bool CreateNewHostFile(const std::string& host) {
+  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
 
 const DriveEntry* FindDrive(char letter) {
   letter = Upper(letter);

@@ -22,6 +22,10 @@ class LogViewer {
   // program let go of the process without waiting (called from CloseHandle).
   // Called once per WordPad start.
   virtual void Show(const std::string& host_path, bool wait) = 0;
+  // On Windows: true when this viewer takes WordPad's part (the automation
+  // back end), false when WordPad itself is started. Linux always sends
+  // WordPad's part to the viewer when no ZEL_VIEWER command is set.
+  virtual bool ReplacesWordpad() const { return true; }
 };
 
 // The installed viewer; never null.

@@ -1,12 +1,14 @@
 // Our stand-in for the Windows calls that the program makes, with the same
 // names and meanings, in namespace win. Paths are Windows paths in CP932; the
 // layer maps them to host paths through the drive map (ZEL_DRIVES) and the
-// network shares (ZEL_SHARES).
+// network shares (ZEL_SHARES). On Windows the same calls forward to the real
+// API's W functions, and a host path is the Windows path itself in UTF-8.
 #pragma once
 
 #include <sys/stat.h>
 
 #include <ctime>
+#include <filesystem>
 #include <string>
 
 // <sys/stat.h> makes st_mtime a macro; our _stat below has a member of that
@@ -27,6 +29,11 @@ std::string FromHostPath(const std::string& host);
 // Drops the cached drive map and shares so the next call reads the
 // environment again (tests change ZEL_DRIVES between cases).
 void ReloadMappings();
+// A host path as the C++ library's file streams open it.
+std::filesystem::path HostFsPath(const std::string& host);
+// Creates an empty file at a host path that must not exist yet; false when
+// it exists or cannot be made.
+bool CreateNewHostFile(const std::string& host);
 
 // ---- Text -----------------------------------------------------------------
 BOOL IsDBCSLeadByte(BYTE c);

@@ -1,5 +1,4 @@
 // GetPrivateProfileStringA: reads a Windows INI file the way Windows does.
-#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -8,6 +7,7 @@
 
 #include "platform/cp932.h"
 #include "platform/win.h"
+#include "platform/win_buffers.h"
 
 namespace win {
 namespace {
@@ -39,45 +39,6 @@ std::string_view Unquote(std::string_view v) {
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
     return v.substr(1, v.size() - 2);
   return v;
-}
-
-// A value or name of the file as the caller sees it: a NUL byte in the file
-// ends it, as it ends any text.
-std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
-
-// Copies text into the caller's buffer cut to fit; returns the bytes copied.
-DWORD Deliver(std::string_view text, char* buffer, DWORD size) {
-  if (!buffer || size == 0) return 0;
-  return static_cast<DWORD>(cp932::CopyCut(buffer, size, UpToNul(text)));
-}
-
-// A list of names, each terminated, the list ended by a second NUL; cut like
-// Windows when it does not fit (returns size - 2 then).
-DWORD DeliverList(const std::vector<std::string>& names, char* buffer, DWORD size) {
-  if (!buffer || size == 0) return 0;
-  if (size == 1) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  size_t used = 0;
-  for (const std::string& whole : names) {
-    std::string_view name = UpToNul(whole);
-    if (used + name.size() + 2 > size) {
-      // The cut name starts at most at size - 2, so that the two NULs fit;
-      // when the previous name's NUL already stands there, it is the first.
-      size_t start = std::min<size_t>(used, size - 2);
-      size_t n = cp932::CutLength(name, size - 2 - start);
-      std::memcpy(buffer + start, name.data(), n);
-      buffer[start + n] = '\0';
-      buffer[start + n + 1] = '\0';
-      return static_cast<DWORD>(size - 2);
-    }
-    std::memcpy(buffer + used, name.data(), name.size());
-    buffer[used + name.size()] = '\0';
-    used += name.size() + 1;
-  }
-  buffer[used] = '\0';
-  return static_cast<DWORD>(used == 0 ? 0 : used);
 }
 
 bool ReadFile(const char* file, std::string* contents) {

@@ -1,5 +1,7 @@
-// The few Windows types and constants that the program and its layers share.
-// Kept in one header so that a Windows build can swap it for <windows.h>.
+// The few Windows types and constants that the program and its layers share,
+// with the values and types of <windows.h>. The Windows build's own files
+// include <windows.h> after this header (NO_STRICT keeps HWND a plain
+// handle); the rest of the program never sees the system's header.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +9,13 @@
 
 typedef int BOOL;
 typedef unsigned int UINT;
+// As <windows.h> has it, so that the Windows build's own files can include
+// both: 32 bits either way.
+#ifdef _WIN32
+typedef unsigned long DWORD;
+#else
 typedef uint32_t DWORD;
+#endif
 typedef uint8_t BYTE;
 typedef void* HWND;
 typedef void* HANDLE;

@@ -1,9 +1,6 @@
 // ClTextFile: one file stream, opened in one of the library's modes.
 #include "textio/TextFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <new>
 #include <string>
 
@@ -16,15 +13,6 @@ namespace {
 const char kSource[] = "TextFile";
 
 constexpr std::streamsize kBufferSize = 256 * 1024;
-
-// Creates a file that must not exist yet; false when it does or cannot be
-// made. The stream then opens the new, empty file.
-bool CreateNewFile(const std::string& host) {
-  int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
-}
 
 }  // namespace
 
@@ -52,7 +40,7 @@ long ClTextFile::Open(const char* path, TFOpenMode mode) {
     } else if (mode & TF_OVERWRITE) {
       request = std::ios_base::out | std::ios_base::trunc;
     } else {
-      if (!CreateNewFile(host)) return textio::ReportStatus(-1000, kSource, __LINE__);
+      if (!win::CreateNewHostFile(host)) return textio::ReportStatus(-1000, kSource, __LINE__);
       request = std::ios_base::out;
     }
   } else {
@@ -64,7 +52,8 @@ long ClTextFile::Open(const char* path, TFOpenMode mode) {
     m_buffer.reset(new (std::nothrow) char[kBufferSize]);
     if (m_buffer) m_stream.rdbuf()->pubsetbuf(m_buffer.get(), kBufferSize);
   }
-  m_stream.open(host, request);
+  // Lines carry their own CR LF: nothing is translated on any system.
+  m_stream.open(win::HostFsPath(host), request | std::ios_base::binary);
   if (m_stream.fail()) return textio::ReportStatus(-1000, kSource, __LINE__);
   return textio::ReportStatus(0, kSource, __LINE__);
 }

@@ -111,8 +111,11 @@ class ClTextAccessor {
   // A masked column or name; fixedWidth is the spaces of the fixed layout.
   void _WriteMasked(long column, long fixedWidth);
 
-  // Members in the documented order. The column mask is sized to the table
-  // (at least 200 entries) so no table can index past it.
+  // The members of the library's description, in its order: stream, layout,
+  // quote, record, name, source table, column count, order and its count,
+  // column mask, select flag, space flag, working table, comment mark and
+  // skip, last line, physical and logical line numbers. The column mask is
+  // sized to the table (at least 200 entries) so no table can index past it.
   std::iostream* m_stream = nullptr;
   _Delimiter m_delimiter = DELIM_FIXED;
   _Quote m_quote = QUOTE_NONE;

@@ -2,13 +2,14 @@
 // name, and read back into the caller's order array.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
 
 #include "component/component.h"
 #include "package/store.h"
+#include "platform/test_env.h"
+#include "platform/win.h"
 #include "textio/textio_test_util.h"
 
 using textio_test::Column;
@@ -18,22 +19,21 @@ namespace {
 class SavedOrderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/textio_order_XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    dir_ = pattern;
+    dir_ = testenv::MakeScratchDir("textio_order");
+    ASSERT_FALSE(dir_.empty());
     store_ = dir_ + "/package.db";
     sqlite3* db = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open(store_.c_str(), &db));
     std::string error;
     ASSERT_TRUE(package::CreateSchema(db, &error)) << error;
     sqlite3_close(db);
-    setenv("ZEL_PACKAGE", store_.c_str(), 1);
+    testenv::SetEnv("ZEL_PACKAGE", store_);
     ASSERT_EQ(0, ClZelConnect::Inst()->Initiate());
     for (int i = 0; i < 4; ++i) table_.push_back(Column("c", 1, 0, i * 2, 2, 0));
   }
   void TearDown() override {
     ClZelConnect::Inst()->Release();
-    std::filesystem::remove_all(dir_);
+    std::filesystem::remove_all(win::HostFsPath(dir_));
   }
 
   // Stores raw column bytes under a data ID and accessor name.

@@ -2,13 +2,14 @@
 // into the record, number texts, comment lines and line numbers, the limits
 // of a line, and a line written and read without allocating.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <new>
 
+#include "platform/test_env.h"
+#include "platform/win.h"
 #include "textio/TextFile.h"
 #include "textio/textaccessor.h"
 #include "textio/textio_test_util.h"
@@ -356,13 +357,9 @@ TEST(TextAccessorRead, WrittenLinesReadBack) {
 }
 
 TEST(TextAccessorRead, WritingAndReadingALineAllocateNothing) {
-  char pattern[] = "/tmp/textio_alloc_XXXXXX";
-  ASSERT_NE(nullptr, mkdtemp(pattern));
-  const std::string dir = pattern;
-  std::string path = "Z:" + dir + "/rows.csv";
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
+  const std::string dir = testenv::MakeScratchDir("textio_alloc");
+  ASSERT_FALSE(dir.empty());
+  std::string path = win::FromHostPath(dir + "/rows.csv");
 
   // A line of every kind of column, about 750 bytes, so that the file
   // buffer is written out and refilled many times.
@@ -414,5 +411,5 @@ TEST(TextAccessorRead, WritingAndReadingALineAllocateNothing) {
   EXPECT_EQ(0, during) << "allocations while reading";
   EXPECT_EQ(record.bytes, back.bytes);
   in.Close();
-  std::filesystem::remove_all(dir);
+  std::filesystem::remove_all(win::HostFsPath(dir));
 }

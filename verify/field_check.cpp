@@ -16,7 +16,7 @@ constexpr std::string_view kOverLimitText = "************";
 // ten-thousandths).
 constexpr uint64_t kCurrencyWholeMax = 922337203685477ULL;
 
-std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Printf(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
 std::string Printf(const char* format, ...) {
   char buffer[256];
   va_list args;

@@ -399,7 +399,7 @@ TEST_F(VerifierTest, TheNewestErrorLogIsRead) {
   fs::last_write_time(Path("ZelDioMx13SysErr.txt"), fs::file_time_type::clock::now() - std::chrono::hours(1));
   log_ = Remark("ERROR", "金額｢100000000000｣は、連携可能最大桁数をオーバーしています。");
   EXPECT_EQ(Run(), kClean);
-  EXPECT_EQ(summary_.log_file, Path(kLogName));
+  EXPECT_EQ(fs::path(summary_.log_file), fs::path(Path(kLogName)));  // either separator on Windows
   EXPECT_EQ(summary_.remarks, 1);
   ExpectOneWarning(0, 0, "an older error log");
 }

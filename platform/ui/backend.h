@@ -39,6 +39,9 @@ class Backend {
   // Shows the log at host_path in place of WordPad when no ZEL_VIEWER host
   // command is set; wait is true when the program waits for it to close.
   virtual void ShowLog(const std::string& host_path, bool wait) = 0;
+  // On Windows: false when WordPad itself is to be started rather than
+  // ShowLog called (the Windows dialog back end).
+  virtual bool ReplacesWordpad() const { return true; }
 
   // The wait cursor is shown (true) or taken away (false).
   virtual void WaitCursor(bool /*shown*/) {}
@@ -64,14 +67,21 @@ constexpr int kScriptErrorStatus = 3;
 // The exit status of a run that ended early (no dialog, quit, refusal).
 constexpr int kEarlyEndStatus = 1;
 
-// Picks the back end from the environment: ZEL_UI ("tty" or "script"); when
-// unset, "script" if ZEL_UI_SCRIPT is set, else "tty" when standard input and
-// output are terminals. Null, with the reason in *why, when there is none.
+// Picks the back end from the environment: ZEL_UI ("tty", "script" or
+// "win32"); when unset, "script" if ZEL_UI_SCRIPT is set, else the system's
+// default (DefaultBackendName). Null, with the reason in *why, when there is
+// none.
 std::unique_ptr<Backend> SelectBackend(std::string* why);
+// The back end that serves when the environment names none: "win32" on
+// Windows; on Linux "tty" when standard input and output are terminals,
+// else none (empty).
+std::string DefaultBackendName();
 
-// The back ends. Null with the reason in *why when they cannot be made.
+// The back ends. Null with the reason in *why when they cannot be made (the
+// terminal back end exists only on Linux, the Windows one only on Windows).
 std::unique_ptr<Backend> MakeScriptBackend(std::string* why);
 std::unique_ptr<Backend> MakeTtyBackend(std::string* why);
+std::unique_ptr<Backend> MakeWin32Backend(std::string* why);
 
 // Runs the application object with the given back end (null: none, every
 // dialog is taken as quit at once). Used by RunApplication and by tests.

@@ -539,6 +539,7 @@ class BackendViewer : public win::LogViewer {
     backend_->ProcessStarted(command, folder, started);
   }
   void Show(const std::string& host_path, bool wait) override { backend_->ShowLog(host_path, wait); }
+  bool ReplacesWordpad() const override { return backend_->ReplacesWordpad(); }
 
  private:
   Backend* backend_;

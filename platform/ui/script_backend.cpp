@@ -1,8 +1,6 @@
 // The automation back end: script parsing, the transcript and the answers.
 #include "platform/ui/script_backend.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -396,21 +394,7 @@ std::unique_ptr<Backend> MakeScriptBackend(std::string* /*why*/) {
     if (!in.is_open() || in.bad()) error = std::string("cannot read the script ") + file;
     else script = content.str();
   }
-  // The transcript keeps standard output to itself: everything else that
-  // would write there (a viewer process the program starts) goes to
-  // standard error instead, so that every line of the transcript is JSON.
-  FILE* transcript = stdout;
-  std::fflush(stdout);
-  int fd = dup(STDOUT_FILENO);
-  if (fd >= 0) {
-    if (FILE* own = fdopen(fd, "w")) {
-      transcript = own;
-      dup2(STDERR_FILENO, STDOUT_FILENO);
-    } else {
-      close(fd);
-    }
-  }
-  return std::make_unique<ScriptBackend>(script, transcript, stderr, error);
+  return std::make_unique<ScriptBackend>(script, TakeStandardOutput(), stderr, error);
 }
 
 }  // namespace ui

@@ -43,6 +43,13 @@ struct ScriptAction {
 // number of lines.
 std::vector<ScriptAction> ParseScript(std::string_view text, int* line_count);
 
+// The transcript keeps standard output to itself: returns a stream of its
+// own on the process's standard output, which writes bytes as they are (no
+// line-end translation), and sends everything else that would write there
+// (a viewer process the program starts) to standard error from then on, so
+// that every line of the transcript is JSON. stdout when that cannot be had.
+FILE* TakeStandardOutput();
+
 class ScriptBackend : public Backend {
  public:
   // Runs the given script; the transcript goes to transcript, script errors
