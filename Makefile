@@ -70,7 +70,7 @@ bench: build
 	@$(BUILD)/bench-run/side_by_side --bin $(BUILD)/bin --cache $(BUILD)/bench-data --pairs 3
 
 sanitize:
-	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) $(SANITIZE_PACKAGES)"
+	$(call install,$(PACKAGES) $(SANITIZE_PACKAGES))
 	@cmake -S . -B $(SANITIZE_BUILD) -DZEL_SANITIZE=ON >/dev/null
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) -E '$(SANITIZE_SKIP)'
