@@ -1,6 +1,8 @@
 # make test: install what is missing, build, run every test.
 # make run:  install, build quietly, open the dialog (or run the demo script without a
 #            terminal); drive E: of the program is build/demo, kept between runs.
+# make sanitize: everything built with ASan and UBSan in build-sanitize/, every
+#   test run there, then each fuzz target (clang, libFuzzer) for FUZZ_TIME seconds.
 # make windows:      cross-build the Windows programs into build-win/dist/.
 # make test-windows: the Windows build's tests under Wine (after the Linux build).
 BUILD   ?= build
@@ -16,8 +18,13 @@ WIN_PACKAGES = $(PACKAGES) g++-mingw-w64-x86-64 wine64 dpkg-dev tcl
 WIN_TEST_PACKAGES = $(WIN_PACKAGES) xvfb xdotool x11-apps netpbm fonts-ipafont-gothic
 WINE_ENV = WINEPREFIX=$(abspath $(WIN_BUILD))/wine WINEDEBUG=-all
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+SANITIZE_BUILD ?= build-sanitize
+SANITIZE_PACKAGES = clang libclang-rt-dev
+FUZZ_TIME ?= 30
+# Stop at the first finding, with its stack.
+SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps configure build test run bench clean windows-deps windows test-windows-deps test-windows
+.PHONY: all deps configure build test run bench clean sanitize windows-deps windows test-windows-deps test-windows
 
 all: build
 
@@ -59,6 +66,15 @@ bench: build
 	@for b in $(BUILD)/bench-bin/*; do [ -x "$$b" ] && "$$b"; done
 	@$(BUILD)/bench-run/side_by_side --bin $(BUILD)/bin --cache $(BUILD)/bench-data --pairs 3
 
+sanitize:
+	$(call install,$(PACKAGES) $(SANITIZE_PACKAGES))
+	@cmake -S . -B $(SANITIZE_BUILD) -DZEL_SANITIZE=ON >/dev/null
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+	@cmake -S . -B $(SANITIZE_BUILD)/fuzz -DZEL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	cmake --build $(SANITIZE_BUILD)/fuzz --target fuzz -j $(JOBS)
+	$(SANITIZER_ENV) sh fuzz/run.sh $(SANITIZE_BUILD)/fuzz $(FUZZ_TIME)
+
 windows-deps:
 	$(call install,$(WIN_PACKAGES))
 
@@ -76,4 +92,4 @@ test-windows: test-windows-deps build windows
 	$(WINE_ENV) sh windows/test-windows.sh $(WIN_BUILD) $(BUILD)
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

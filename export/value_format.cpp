@@ -45,18 +45,19 @@ void LogQuantityWarning(double quantity, RemarkSink* log) {
 }
 
 size_t WholeYenText(__int128 ten_thousandths, char* out) {
-  __int128 whole = ten_thousandths / 10000;  // cut toward zero
-  bool negative = whole < 0;
-  if (whole >= INT64_MIN && whole <= INT64_MAX) {
-    // Every amount of a record: 64-bit digits are many times cheaper.
-    int64_t w = static_cast<int64_t>(whole);
-    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(w) : static_cast<uint64_t>(w);
+  if (ten_thousandths >= INT64_MIN && ten_thousandths <= INT64_MAX) {
+    // Every amount of a record: 64-bit division and digits are many times
+    // cheaper than 128-bit ones.
+    int64_t w = static_cast<int64_t>(ten_thousandths) / 10000;  // cut toward zero
+    uint64_t magnitude = w < 0 ? 0 - static_cast<uint64_t>(w) : static_cast<uint64_t>(w);
     char* p = out;
-    if (negative) *p++ = '-';
+    if (w < 0) *p++ = '-';
     p = std::to_chars(p, out + 41, magnitude).ptr;
     *p = '\0';
     return static_cast<size_t>(p - out);
   }
+  __int128 whole = ten_thousandths / 10000;  // cut toward zero
+  bool negative = whole < 0;
   unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(whole)
                                          : static_cast<unsigned __int128>(whole);
   char digits[41];
@@ -265,9 +266,24 @@ namespace {
 // First the double-byte check (a lone lead byte must not pair with the
 // blank or "､" that a control character or separator after it becomes),
 // then the single-byte characters.
+// True when one of the eight bytes of word is a control character, or (for
+// a field) a ",": the classic "has a byte below n" and "has a zero byte" word
+// tests, exact in whether any byte matches.
+bool AnyToClean(uint64_t word, bool field) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+  auto has_zero = [](uint64_t w) { return ((w - kOnes) & ~w & kHighs) != 0; };
+  bool control = ((word - kOnes * 0x20) & ~word & kHighs) != 0 || has_zero(word ^ (kOnes * 0x7F));
+  return control || (field && has_zero(word ^ (kOnes * ',')));
+}
+
 void CleanText(char* text, size_t n, bool field) {
   cp932::MakeValid(text, n);
-  for (size_t i = 0; i < n; ++i) {
+  size_t i = 0;
+  for (uint64_t word; i + 8 <= n; i += 8) {
+    std::memcpy(&word, text + i, 8);
+    if (AnyToClean(word, field)) break;
+  }
+  for (; i < n; ++i) {
     char c = text[i];
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
       text[i] = ' ';  // CR, LF, tab and the other control characters

@@ -214,6 +214,25 @@ TEST(ValueFormatTest, FieldsCarryNoSeparatorLineEndOrBrokenCharacter) {
   EXPECT_EQ(field("aaaa\x81"), "aaaa?");     // a lone lead byte at the end
   EXPECT_EQ(field("\x81,x"), "?\xA4" "x");   // never joined with the separator
   EXPECT_EQ(field("\x95\x5C\xFF"), "\x95\x5C?");
+  // Longer texts are looked at eight bytes at a time: every place counts.
+  for (size_t at = 0; at < 24; ++at) {
+    std::string plain(24, 'q');
+    EXPECT_EQ(field(plain), plain);
+    for (char c : {',', '\t', '\x7F', '\x01', '\x1F'}) {
+      std::string t = plain;
+      t[at] = c;
+      std::string want = plain;
+      want[at] = c == ',' ? '\xA4' : ' ';
+      EXPECT_EQ(field(t), want) << at << " " << int(c);
+    }
+    std::string lead = plain;
+    lead[at] = '\x81';
+    std::string want = plain;
+    want[at] = '?';  // a lead byte at the very end stands alone
+    EXPECT_EQ(field(lead), at + 1 < plain.size() ? lead : want) << at;  // before 'q', a trail byte: one character
+    lead[at] = '\xFF';
+    EXPECT_EQ(field(lead), want) << at;
+  }
 }
 
 }  // namespace

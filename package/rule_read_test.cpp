@@ -319,8 +319,9 @@ TEST_F(RuleReadTest, AValueThatDoesNotFitItsFieldFailsTheCallWithOneLine) {
   EXPECT_NE(sets->WalkDat(&d[0], cursor), 0);
   sets->ReleaseDatCursor(cursor);
   EXPECT_STREQ(d[1].szDataID, "D9");
-  EXPECT_EQ(d[1].lDataNo, 2);
-  EXPECT_EQ(d[1].sDataKind, 0);  // not the past-results kind 99 that 65635 wraps to
+  // Copies: d[1] starts at an odd address, and EXPECT_EQ binds references.
+  EXPECT_EQ(static_cast<int32_t>(d[1].lDataNo), 2);
+  EXPECT_EQ(static_cast<int16_t>(d[1].sDataKind), 0);  // not the past-results kind 99 that 65635 wraps to
 }
 
 TEST_F(RuleReadTest, FailedCountsAndStatementsAreNonzeroWithOneLine) {

@@ -1,5 +1,8 @@
 #include "platform/cp932.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace cp932 {
 
 int ByteKind(std::string_view text, size_t i) {
@@ -75,7 +78,14 @@ bool EndsWithDoubleByte(std::string_view text) {
 
 size_t MakeValid(char* text, size_t n) {
   size_t replaced = 0;
-  for (size_t i = 0; i < n; ++i) {
+  // Most texts are ASCII: eight bytes at a time up to the first byte above
+  // 0x7F, which alone can start a character of two bytes or be no character.
+  size_t i = 0;
+  for (uint64_t word; i + 8 <= n; i += 8) {
+    std::memcpy(&word, text + i, 8);
+    if ((word & 0x8080808080808080ULL) != 0) break;
+  }
+  for (; i < n; ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
     if (IsLeadByte(c) && i + 1 < n && IsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
       ++i;

@@ -2,6 +2,7 @@
 // the caller's buffer, on both systems.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -23,9 +24,13 @@ inline DWORD CopyOut(const std::string& text, char* buffer, DWORD size) {
 
 // GetPrivateProfileStringA's value: copied into the caller's buffer cut to
 // fit; returns the bytes copied.
+// A value or name of the file as the caller sees it: a NUL byte in the file
+// ends it, as it ends any text.
+inline std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
 inline DWORD Deliver(std::string_view text, char* buffer, DWORD size) {
   if (!buffer || size == 0) return 0;
-  return static_cast<DWORD>(cp932::CopyCut(buffer, size, text));
+  return static_cast<DWORD>(cp932::CopyCut(buffer, size, UpToNul(text)));
 }
 
 // GetPrivateProfileStringA's list of names, each terminated, the list ended by a second NUL; cut like
@@ -37,17 +42,20 @@ inline DWORD DeliverList(const std::vector<std::string>& names, char* buffer, DW
     return 0;
   }
   size_t used = 0;
-  for (const std::string& name : names) {
+  for (const std::string& whole : names) {
+    std::string_view name = UpToNul(whole);
     if (used + name.size() + 2 > size) {
-      size_t room = size - 2 - used;
-      size_t n = cp932::CutLength(name, room);
-      std::memcpy(buffer + used, name.data(), n);
-      used += n;
-      buffer[used] = '\0';
-      buffer[used + 1] = '\0';
+      // The cut name starts at most at size - 2, so that the two NULs fit;
+      // when the previous name's NUL already stands there, it is the first.
+      size_t start = std::min<size_t>(used, size - 2);
+      size_t n = cp932::CutLength(name, size - 2 - start);
+      std::memcpy(buffer + start, name.data(), n);
+      buffer[start + n] = '\0';
+      buffer[start + n + 1] = '\0';
       return static_cast<DWORD>(size - 2);
     }
-    std::memcpy(buffer + used, name.c_str(), name.size() + 1);
+    std::memcpy(buffer + used, name.data(), name.size());
+    buffer[used + name.size()] = '\0';
     used += name.size() + 1;
   }
   buffer[used] = '\0';

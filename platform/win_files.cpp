@@ -35,10 +35,13 @@ BOOL IsDBCSLeadByte(BYTE c) { return cp932::IsLeadByte(c) ? TRUE : FALSE; }
 UINT GetDriveTypeA(const char* root) {
   std::string current;
   if (!root) {
-    char buffer[MAX_PATH + 1];
-    if (!GetCurrentDirectoryA(sizeof(buffer), buffer)) return DRIVE_NO_ROOT_DIR;
-    win::PathStripToRootA(buffer);
-    current = buffer;
+    // The root of the current directory, however long its path is.
+    DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) return DRIVE_NO_ROOT_DIR;
+    current.assign(needed, '\0');
+    if (GetCurrentDirectoryA(needed, current.data()) + 1 != needed || !win::PathStripToRootA(current.data()))
+      return DRIVE_NO_ROOT_DIR;
+    current.resize(std::strlen(current.c_str()));
     if (current.back() != '\\') current += '\\';
     root = current.c_str();
   }
@@ -93,6 +96,12 @@ BOOL CreateDirectoryA(const char* path, void* /*security*/) {
 BOOL RemoveDirectoryA(const char* path) {
   std::string host;
   if (!ToHostPath(path, &host) || OnCdrom(path)) return FALSE;
+  // The root folder of a drive or share is never removed, as on Windows,
+  // however the path reaches it: through empty names, "..", or the folder
+  // of another drive that holds it.
+  std::string windows = FromHostPath(host);
+  const char* below_root = windows.empty() ? nullptr : PathSkipRootA(windows.c_str());
+  if (below_root && *below_root == '\0') return FALSE;
   return ::rmdir(host.c_str()) == 0 ? TRUE : FALSE;
 }
 

@@ -110,6 +110,24 @@ TEST_F(Files, FoldersAndFiles) {
   EXPECT_FALSE(win::PathFileExistsA("C:\\表"));
 }
 
+// The root folder of a drive or share is never removed, as on Windows,
+// however the path reaches it: empty names, "..", or another drive whose
+// folder holds it.
+TEST_F(Files, ARootFolderIsNeverRemoved) {
+  mkdir((host_ + "/e").c_str(), 0755);
+  setenv("ZEL_DRIVES", ("C:fixed=" + host_ + ";E:fixed=" + host_ + "/e").c_str(), 1);
+  setenv("ZEL_SHARES", ("srv/e=" + host_ + "/e").c_str(), 1);
+  win::ReloadMappings();
+  for (const char* root : {"E:\\", "E:\\\\\\", "E:\\a\\..", "C:\\e", "\\\\srv\\e\\", "\\\\srv\\e\\x\\..\\"}) {
+    EXPECT_FALSE(win::RemoveDirectoryA(root)) << root;
+    EXPECT_TRUE(win::PathIsDirectoryA("E:\\")) << root;
+  }
+  ASSERT_TRUE(win::CreateDirectoryA("E:\\sub", nullptr));
+  EXPECT_TRUE(win::RemoveDirectoryA("E:\\sub\\\\"));
+  EXPECT_FALSE(win::PathIsDirectoryA("E:\\sub"));
+  unsetenv("ZEL_SHARES");
+}
+
 TEST_F(Files, CurrentDirectoryAndProgramPathInWindowsForm) {
   char saved[4096];
   ASSERT_TRUE(getcwd(saved, sizeof(saved)));
@@ -128,6 +146,15 @@ TEST_F(Files, CurrentDirectoryAndProgramPathInWindowsForm) {
   EXPECT_EQ(host, host_ + "/y");
   ASSERT_TRUE(win::ToHostPath("\\z", &host));
   EXPECT_EQ(host, host_ + "/z");
+  EXPECT_EQ(win::GetDriveTypeA(nullptr), 3u);
+  // A current directory deeper than MAX_PATH is still on its drive.
+  std::string deep = host_ + "/work";
+  for (int i = 0; i < 3; ++i) {
+    deep += "/" + std::string(100, 'd');
+    ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);
+  }
+  ASSERT_EQ(chdir(deep.c_str()), 0);
+  EXPECT_GT(win::GetCurrentDirectoryA(sizeof(buffer), buffer), sizeof(buffer));
   EXPECT_EQ(win::GetDriveTypeA(nullptr), 3u);
   ASSERT_EQ(chdir(saved), 0);
   DWORD n = win::GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
@@ -194,6 +221,59 @@ TEST_F(Files, ProfileStringsAsWindowsReadsThem) {
   DWORD len = win::GetPrivateProfileStringA("Other", nullptr, "", keys, sizeof(keys), "C:\\t.ini");
   EXPECT_EQ(len, 5u);
   EXPECT_EQ(std::string(keys, 6), std::string("MX13\0", 6));
+}
+
+// A NUL byte in the file ends a value or a name as it ends any text; the
+// result counts only what comes before it.
+TEST_F(Files, ProfileTextsEndAtANul) {
+  Write("t.ini", std::string("[S]\r\nk=ab\0cd\r\nx\0y=1\r\n[T\0U]\r\n", 28));
+  DWORD n = 99;
+  EXPECT_EQ(Ini("S", "k", "", 16, "C:\\t.ini", &n), "ab");
+  EXPECT_EQ(n, 2u);
+  char list[16];
+  std::memset(list, 'z', sizeof(list));
+  EXPECT_EQ(win::GetPrivateProfileStringA(nullptr, nullptr, "", list, sizeof(list), "C:\\t.ini"), 4u);
+  EXPECT_EQ(std::string(list, 5), std::string("S\0T\0\0", 5));
+  std::memset(list, 'z', sizeof(list));
+  EXPECT_EQ(win::GetPrivateProfileStringA("S", nullptr, "", list, sizeof(list), "C:\\t.ini"), 4u);
+  EXPECT_EQ(std::string(list, 5), std::string("k\0x\0\0", 5));
+}
+
+// Section names (null section) and key names (null key) as a list of
+// terminated names ended by a second NUL. A buffer too small cuts the list,
+// ends it in two NULs and gives size - 2; nothing past size is written.
+TEST_F(Files, ProfileNameListsAreCutToTheBuffer) {
+  Write("t.ini", "[A]\r\nk=1\r\nl=2\r\n[B]\r\n[表表]\r\n");
+  struct Case {
+    const char* section;
+    DWORD size;
+    DWORD result;
+    std::string bytes;  // the first size bytes of the buffer
+  };
+  const Case cases[] = {
+      {nullptr, 0, 0, ""},
+      {nullptr, 1, 0, std::string("\0", 1)},
+      {nullptr, 2, 0, std::string("\0\0", 2)},
+      {nullptr, 3, 1, std::string("A\0\0", 3)},  // the next name would start where the end must be
+      {nullptr, 4, 2, std::string("A\0\0\0", 4)},
+      {nullptr, 5, 3, std::string("A\0B\0\0", 5)},
+      {nullptr, 7, 5, std::string("A\0B\0\0\0", 6)},  // no half of a double-byte character
+      {nullptr, 9, 7, std::string("A\0B\0表\0\0", 8)},
+      {nullptr, 10, 9, std::string("A\0B\0表表\0\0", 10)},  // exactly fits: the whole list
+      {"A", 3, 1, std::string("k\0\0", 3)},
+      {"A", 4, 2, std::string("k\0\0\0", 4)},
+      {"A", 5, 4, std::string("k\0l\0\0", 5)},
+      {"B", 3, 0, std::string("\0", 1)},  // a section without keys: an empty list
+  };
+  for (const Case& c : cases) {
+    char buffer[16];
+    std::memset(buffer, 'z', sizeof(buffer));
+    DWORD n = win::GetPrivateProfileStringA(c.section, nullptr, "", c.size ? buffer : nullptr, c.size, "C:\\t.ini");
+    SCOPED_TRACE(std::string(c.section ? c.section : "(sections)") + " size " + std::to_string(c.size));
+    EXPECT_EQ(n, c.result);
+    EXPECT_EQ(std::string(buffer, c.bytes.size()), c.bytes);
+    EXPECT_EQ(buffer[c.size], 'z');
+  }
 }
 
 }  // namespace

@@ -115,8 +115,8 @@ class TtyTest : public E2eTest {
   }
 
   // Runs a shell command in a pane that stays after it ended.
-  void LaunchShell(const std::string& command) {
-    NewPane(command + "; echo \"exit status $?\"; sleep 60", kRows, kCols);
+  void LaunchShell(const std::string& command, int cols = kCols) {
+    NewPane(command + "; echo \"exit status $?\"; sleep 60", kRows, cols);
   }
 
   std::vector<std::string> Screen() {
@@ -496,13 +496,15 @@ TEST_F(TtyTest, MakeRunKeepsItsDemoFolderAndSaysWhereDriveEIs) {
   EXPECT_NE(ReadFile(demo + "/env/ZelEna20ToMx13.env").find("E:\\out\\" + ToCp932("固定資産.csv")),
             std::string::npos);
 
-  // A terminal that cannot be used: the reason, then the demo.
-  LaunchShell("TERM=dumb " + run);
+  // A terminal that cannot be used: the reason, then the demo. The panes
+  // are wide enough for the host paths, however deep the checkout lies.
+  const int wide = static_cast<int>(demo.size()) + 120;
+  LaunchShell("TERM=dumb " + run, wide);
   EXPECT_TRUE(WaitFor("cannot use the terminal (TERM=dumb)"));
   EXPECT_TRUE(WaitFor("The demo exported the sample company"));
 
   // In a terminal: the dialog opens on the path the demo remembered.
-  LaunchShell(run);
+  LaunchShell(run, wide);
   ASSERT_TRUE(WaitFor("株式会社ゼルマー商事"));
   EXPECT_TRUE(WaitFor("E:\\out\\固定資産.csv"));
   Type("E:\\out\\by-hand.csv");
