@@ -15,7 +15,7 @@
 #include "platform/cp932.h"
 #include "platform/host_file.h"
 #include "platform/ui/backend.h"
-#include "platform/ui/message_box.h"
+#include "platform/message_box.h"
 #include "platform/win.h"
 
 namespace {

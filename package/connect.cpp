@@ -10,7 +10,7 @@
 #include "package/store.h"
 #include "package/store_check.h"
 #include "platform/cp932.h"
-#include "platform/ui/message_box.h"
+#include "platform/message_box.h"
 
 // Handed out only to be handed back: the program never looks inside.
 class ClSetMgr {};
@@ -270,7 +270,7 @@ ClFileMgr* ClFileMgr::Inst() {
 }
 
 const char* ClFileMgr::GetAppFolderPath(long type) {
-  static char folders[2][MAX_PATH + 1];
+  static char folders[2][kPathBufferSize];
   static char none[1];
   if (type != 0 && type != 1) return none;
   // Callers append file names: a folder always ends with its "\" (a final

@@ -8,7 +8,7 @@
 
 #include "package/test_store.h"
 #include "platform/cp932.h"
-#include "platform/ui/recording_message_box.h"
+#include "platform/recording_message_box.h"
 
 namespace {
 

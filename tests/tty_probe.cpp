@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "platform/ui/dialog.h"
-#include "platform/ui/message_box.h"
+#include "platform/message_box.h"
 
 namespace {
 

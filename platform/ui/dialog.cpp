@@ -10,7 +10,7 @@
 
 #include "platform/cp932.h"
 #include "platform/ui/backend.h"
-#include "platform/ui/message_box.h"
+#include "platform/message_box.h"
 #include "platform/viewer.h"
 
 namespace ui {

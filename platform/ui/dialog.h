@@ -76,6 +76,13 @@ struct ControlTemplate {
   UINT ex_style;
 };
 
+// The controls whose texts the automation transcript reports when the
+// dialog is shown, as its company, period and path; 0 for none (reported
+// empty).
+struct TranscriptControls {
+  int company = 0, period = 0, path = 0;
+};
+
 struct DialogTemplate {
   int resource_id;
   const char* caption;     // CP932
@@ -84,6 +91,7 @@ struct DialogTemplate {
   int cx, cy;              // dialog units
   const ControlTemplate* controls;  // in tab order
   int control_count;
+  TranscriptControls transcript = {};
 };
 
 class CDialog;

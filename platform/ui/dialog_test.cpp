@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/ui/dialog.h"
-#include "platform/ui/message_box.h"
+#include "platform/message_box.h"
 #include "platform/ui/script_backend.h"
 
 namespace ui {
@@ -23,7 +23,7 @@ const ControlTemplate kControls[] = {
     {1005, ControlKind::PushButton, "run", 129, 86, 57, 14, WS_TABSTOP, 0},
     {1006, ControlKind::PushButton, "cancel", 191, 86, 57, 14, WS_TABSTOP, 0},
 };
-const DialogTemplate kTemplate = {130, "caption", "font", 9, 255, 107, kControls, 7};
+const DialogTemplate kTemplate = {130, "caption", "font", 9, 255, 107, kControls, 7, {1002, 1003, 1007}};
 
 // Records what reached it; F12 is taken in PreTranslateMessage, as the
 // program's dialog does.

@@ -17,12 +17,6 @@ using Json = nlohmann::ordered_json;
 // with replacement characters rather than dropped.
 std::string EventLine(const Json& event) { return event.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
-// The controls whose texts the dialog event reports: the company line, the
-// period line and the output path of the program's one dialog.
-constexpr int kCompanyControl = 1002;
-constexpr int kPeriodControl = 1003;
-constexpr int kPathControl = 1007;
-
 std::string Utf8(std::string_view cp932_text) { return cp932::ToUtf8(cp932_text); }
 
 // Splits off the first blank-separated word of rest; rest keeps what follows
@@ -164,8 +158,9 @@ bool BoxOffers(UINT style, int answer) {
   }
 }
 
+// The text of control id; empty when the dialog has none (or id is 0).
 Json ControlText(CDialog& dialog, int id) {
-  int i = dialog.IndexOf(id);
+  int i = id == 0 ? -1 : dialog.IndexOf(id);
   return i < 0 ? Json("") : Json(Utf8(dialog.State(i).text));
 }
 
@@ -248,9 +243,10 @@ void ScriptBackend::Start() {
 void ScriptBackend::DialogShown(CDialog& dialog) {
   Json j;
   j["event"] = "dialog";
-  j["company"] = ControlText(dialog, kCompanyControl);
-  j["period"] = ControlText(dialog, kPeriodControl);
-  j["path"] = ControlText(dialog, kPathControl);
+  const TranscriptControls& reported = dialog.Template().transcript;
+  j["company"] = ControlText(dialog, reported.company);
+  j["period"] = ControlText(dialog, reported.period);
+  j["path"] = ControlText(dialog, reported.path);
   j["focus"] = FocusId(dialog);
   Write(EventLine(j));
 }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/cp932.h"
-#include "platform/ui/message_box.h"
+#include "platform/message_box.h"
 #include "platform/ui/tty_backend.h"
 #include "platform/ui/tty_fake_terminal.h"
 

@@ -1,7 +1,7 @@
 // The message-box service in force and its default, which writes the box to
 // standard error and answers as a user who accepts what is offered: OK for an
 // OK box, No for a question, so nothing is overwritten unasked.
-#include "platform/ui/message_box.h"
+#include "platform/message_box.h"
 
 #include <cstdio>
 

@@ -1,6 +1,7 @@
 // The message-box service: every message box of the program (the package's
 // DispMsg and the dialog's own boxes) is shown through the one service that
-// the active user-interface back end installs.
+// the active user-interface back end installs. It lives with the platform
+// so that the package and the dialog framework both can reach it.
 #pragma once
 
 #include "platform/wintypes.h"
