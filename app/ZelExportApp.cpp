@@ -21,7 +21,6 @@
 namespace {
 
 const char* const kAppTitle = "減価償却";
-constexpr size_t kPathBuffer = 261;
 
 // Size of a file, 0 when its status cannot be read (as when it is missing).
 int64_t FileSize(const char* path) {
@@ -48,7 +47,7 @@ BOOL CZelExportApp::InitInstance() {
   if (!CheckProgramLevel(1)) return FALSE;
   if (connect->ExpSysLink() != 0) return FALSE;
 
-  CExportConditionsDlg dialog(nullptr);
+  CExportConditionsDlg dialog(build::kErrorLogName, build::kEnvFileName);
   StDATAINFO record;
   std::memset(&record, 0, sizeof record);
   LoadDataInfo(&record);
@@ -68,12 +67,12 @@ BOOL CZelExportApp::InitInstance() {
   // dialog that could not be shown all end the run here.
   if (dialog.DoModal() != kExportCode) return FALSE;
 
-  char output_path[kPathBuffer] = {};
+  char output_path[kPathBufferSize] = {};
   cp932::CopyCut(output_path, sizeof output_path, cp932::FieldText(dialog.m_szOutputPath, sizeof dialog.m_szOutputPath));
 
   BeginWaitCursor();
   {
-    AssetExporter exporter;
+    AssetExporter exporter(build::kErrorLogName);
     exporter.SetOutputPath(output_path);
     exporter.SetProgressSink(ui::ShowProgress);
     exporter.OpenAssetFile(&record);
@@ -96,9 +95,9 @@ int CZelExportApp::ExitInstance() {
 }
 
 void CZelExportApp::EnterProgramFolder() {
-  char path[kPathBuffer] = {};
+  char path[kPathBufferSize] = {};
   win::GetModuleFileNameA(nullptr, path, sizeof path);
-  path[kPathBuffer - 1] = '\0';
+  path[kPathBufferSize - 1] = '\0';
   size_t slash = cp932::FindLast(path, '\\');
   if (slash == std::string_view::npos) return;
   path[slash + 1] = '\0';
@@ -130,12 +129,12 @@ void CZelExportApp::ReportEnd(const char* output_path, const AssetExporter& expo
   // The exporter's own derivation, so that the report names its files.
   const char* log_path = exporter.OutputPath(kErrorLogFile);
   if (log_path[0] && FileSize(log_path) > 0) {
-    char windows[kPathBuffer] = {};
+    char windows[kPathBufferSize] = {};
     win::GetWindowsDirectoryA(windows, sizeof windows);
     win::OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     bool nt = win::GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    char folder[kPathBuffer] = {};
+    char folder[kPathBufferSize] = {};
     std::snprintf(folder, sizeof folder, "%.1s%s", windows,
                   nt ? ":\\Program Files\\Windows NT\\Accessories" : ":\\Program Files\\Accessories");
     char command[1024] = {};
@@ -235,9 +234,9 @@ int CZelExportApp::CheckProgramLevel(int show) {
           "連動コンポーネントの最新版を入手してインストールしてからご利用ください。"},
   };
 
-  char folder[kPathBuffer] = {};
+  char folder[kPathBufferSize] = {};
   win::GetCurrentDirectoryA(sizeof folder, folder);
-  folder[kPathBuffer - 1] = '\0';
+  folder[kPathBufferSize - 1] = '\0';
   char ini[517] = {};
   std::string_view dir(folder);
   size_t n = cp932::CopyCut(ini, sizeof ini, dir);

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/build_constants.h"
 #include "component/component.h"
 #include "export/asset_exporter.h"
 #include "export/code_register.h"
@@ -57,7 +58,7 @@ StKOTEISHISANINFO TypicalAsset() {
 // One ordinary row per iteration, each with a new code.
 void BM_WriteAssetRow(benchmark::State& state) {
   Scratch dir;
-  AssetExporter exporter;
+  AssetExporter exporter(build::kErrorLogName);
   exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
   StDATAINFO info{};
   exporter.OpenAssetFile(&info);
@@ -80,7 +81,7 @@ BENCHMARK(BM_WriteAssetRow);
 // One breakdown row per iteration.
 void BM_WriteBreakdownRow(benchmark::State& state) {
   Scratch dir;
-  AssetExporter exporter;
+  AssetExporter exporter(build::kErrorLogName);
   exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
   StDATAINFO info{};
   exporter.OpenAssetFile(&info);
@@ -144,7 +145,7 @@ void BM_ExportCompany(benchmark::State& state) {
   ClZelConnect::Inst()->Initiate();
   StDATAINFO record = *ClDataMgr::Inst()->GetSetObject(5, 1)->GetSelectedInfo();
   for (auto _ : state) {
-    AssetExporter exporter;
+    AssetExporter exporter(build::kErrorLogName);
     exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
     exporter.OpenAssetFile(&record);
     exporter.ExportAssets();

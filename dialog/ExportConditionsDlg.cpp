@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/build_constants.h"
 #include "component/component.h"
 #include "dialog/EnvFile.h"
 #include "dialog/PathChecks.h"
+#include "export/output_paths.h"
 #include "platform/cp932.h"
 #include "platform/host_file.h"
 #include "platform/sibling_path.h"
@@ -16,9 +16,7 @@
 
 namespace {
 
-constexpr size_t kPathBuffer = 261;
 const char* const kCaption = "減価償却";
-const char* const kAssetTypeFileName = "syurui.SSC";
 const char* const kInvalidCharacters = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
 const char* const kPathTooLong = "出力先のパスが長すぎます。\n\n出力先を再入力してください。";
 
@@ -40,6 +38,7 @@ const ui::ControlTemplate kControls[] = {
 const ui::DialogTemplate kTemplate = {
     IDD_EXPORT_CONDITIONS, "減価償却 - 集計条件", "ＭＳ Ｐゴシック", 9, 255, 107,
     kControls, static_cast<int>(sizeof kControls / sizeof kControls[0]),
+    {IDC_COMPANY, IDC_PERIOD, IDC_OUTPUT_PATH},
 };
 
 // The component's folder of the given type; empty when it has none.
@@ -54,7 +53,8 @@ bool KeyHeld(int virtual_key) { return ui::GetKeyState(virtual_key) < 0; }
 
 const ui::DialogTemplate& ExportConditionsTemplate() { return kTemplate; }
 
-CExportConditionsDlg::CExportConditionsDlg(ui::CWnd* parent) : ui::CDialog(kTemplate, parent) {}
+CExportConditionsDlg::CExportConditionsDlg(const char* error_log_name, const char* env_file_name, ui::CWnd* parent)
+    : ui::CDialog(kTemplate, parent), m_pszErrorLogName(error_log_name), m_pszEnvFileName(env_file_name) {}
 
 CExportConditionsDlg::~CExportConditionsDlg() { ClFileMgr::Inst()->Release(); }
 
@@ -79,13 +79,13 @@ BOOL CExportConditionsDlg::OnInitDialog() {
   }
   m_ctlPath.LimitText(255);
 
-  char path[kPathBuffer] = {};
+  char path[kPathBufferSize] = {};
   if (!LoadRememberedPath(path)) {
     std::string folder = AppFolder(0);
     if (folder.empty()) {
-      char temp[kPathBuffer] = {};
+      char temp[kPathBufferSize] = {};
       win::GetTempPathA(sizeof temp, temp);
-      temp[kPathBuffer - 1] = '\0';
+      temp[kPathBufferSize - 1] = '\0';
       outpath::AddBackslash(temp, sizeof temp);
       folder = temp;
     }
@@ -180,11 +180,11 @@ bool CExportConditionsDlg::Ask(const char* question) {
   return MessageBox(question, kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-const char* CExportConditionsDlg::SiblingRefusal(const char* path) {
+const char* CExportConditionsDlg::SiblingRefusal(const char* path) const {
   // The error log and the asset type file are written beside the output
   // file; a path from which they cannot be derived soundly is not accepted.
-  for (const char* name : {build::kErrorLogName, kAssetTypeFileName}) {
-    char sibling[kPathBuffer];
+  for (const char* name : {m_pszErrorLogName, kAssetTypeFileName}) {
+    char sibling[kPathBufferSize];
     switch (pathname::SiblingPath(path, name, sibling, sizeof sibling)) {
       case pathname::SiblingResult::kOk:
         break;
@@ -202,8 +202,8 @@ const char* CExportConditionsDlg::SiblingRefusal(const char* path) {
 std::string CExportConditionsDlg::OutputOverUsedFile(const char* path) const {
   std::string used[3] = {m_strStoreFile, hostfile::ProgramFile(), ""};
   if (!EnvFileHostPath(AppFolder(1).c_str(), &used[2])) used[2].clear();
-  char log[kPathBuffer], types[kPathBuffer];
-  pathname::SiblingPath(path, build::kErrorLogName, log, sizeof log);
+  char log[kPathBufferSize], types[kPathBufferSize];
+  pathname::SiblingPath(path, m_pszErrorLogName, log, sizeof log);
   pathname::SiblingPath(path, kAssetTypeFileName, types, sizeof types);
   for (const char* output : {path, static_cast<const char*>(log), static_cast<const char*>(types)}) {
     std::string host;
@@ -221,7 +221,7 @@ void CExportConditionsDlg::OnExecute() {
   if (whole.empty()) return Refuse("データ出力先が指定されていません。\n\n出力先を指定してください。");
   // Cut to the path buffers, or at a NUL byte, the text would name another
   // file.
-  if (whole.size() >= kPathBuffer) return Refuse(kPathTooLong);
+  if (whole.size() >= kPathBufferSize) return Refuse(kPathTooLong);
   if (whole.find('\0') != std::string::npos || !outpath::HasValidCharacters(path)) {
     return Refuse(kInvalidCharacters);
   }
@@ -260,8 +260,8 @@ void CExportConditionsDlg::OnExecute() {
 }
 
 bool CExportConditionsDlg::EnvFileHostPath(const char* folder, std::string* host) const {
-  std::string path = std::string(folder) + build::kEnvFileName;
-  return path.size() < kPathBuffer && win::ToHostPath(path.c_str(), host);
+  std::string path = std::string(folder) + m_pszEnvFileName;
+  return path.size() < kPathBufferSize && win::ToHostPath(path.c_str(), host);
 }
 
 std::string CExportConditionsDlg::EnvKey() const {
@@ -272,19 +272,19 @@ int CExportConditionsDlg::LoadRememberedPath(char* buffer) {
   buffer[0] = '\0';
   std::string host;
   if (!EnvFileHostPath(AppFolder(1).c_str(), &host)) return 0;
-  return envfile::LoadEntry(host, EnvKey(), buffer, kPathBuffer);
+  return envfile::LoadEntry(host, EnvKey(), buffer, kPathBufferSize);
 }
 
 int CExportConditionsDlg::SaveRememberedPath(const char* path) {
   std::string folder = AppFolder(1);
-  if (folder.empty() || folder.size() >= kPathBuffer) return 0;
+  if (folder.empty() || folder.size() >= kPathBufferSize) return 0;
   if (!outpath::FolderExists(folder.c_str()) && !outpath::CreateFolderTree(folder.c_str())) return 0;
   // A folder that cannot be written to (a CD-ROM) keeps nothing, nor does
   // an environment file that cannot be read and written.
   if (win::_access(folder.c_str(), 2) != 0) return 0;
-  std::string file = folder + build::kEnvFileName;
+  std::string file = folder + m_pszEnvFileName;
   if (win::_access(file.c_str(), 0) == 0 && win::_access(file.c_str(), 6) != 0) return 0;
   std::string host;
   if (!EnvFileHostPath(folder.c_str(), &host)) return 0;
-  return envfile::SaveEntry(host, EnvKey(), cp932::FieldText(path, kPathBuffer - 1));
+  return envfile::SaveEntry(host, EnvKey(), cp932::FieldText(path, kPathBufferSize - 1));
 }

@@ -22,7 +22,10 @@
 
 class CExportConditionsDlg : public ui::CDialog {
  public:
-  explicit CExportConditionsDlg(ui::CWnd* parent = nullptr);
+  // error_log_name: the program's error log, written beside the output
+  // file; env_file_name: the file in the environment folder that remembers
+  // the output paths. Both are kept by pointer (constants of the program).
+  CExportConditionsDlg(const char* error_log_name, const char* env_file_name, ui::CWnd* parent = nullptr);
   ~CExportConditionsDlg() override;
 
   // Set by run control before the dialog is shown.
@@ -38,11 +41,12 @@ class CExportConditionsDlg : public ui::CDialog {
 
   // The output path exchanged with the edit 1007; read by run control after
   // the dialog ended with 1005.
-  char m_szOutputPath[261] = {};
+  char m_szOutputPath[kPathBufferSize] = {};
 
   // Stores the output path for this user and data set; 1 when stored.
   int SaveRememberedPath(const char* path);
-  // Reads the remembered path into buffer (261 bytes); 1 when there is one.
+  // Reads the remembered path into buffer (kPathBufferSize bytes); 1 when
+  // there is one.
   int LoadRememberedPath(char* buffer);
 
  protected:
@@ -72,7 +76,7 @@ class CExportConditionsDlg : public ui::CDialog {
   bool Ask(const char* question);
   // The refusal text for an output path beside which the error log or the
   // asset type file cannot be placed soundly; null when they can.
-  static const char* SiblingRefusal(const char* path);
+  const char* SiblingRefusal(const char* path) const;
   // The first of the export's files (the output path, the error log, the
   // asset type file) that is, by host identity, a file the run itself uses:
   // the package store, the environment file or the program. Empty when none.
@@ -82,6 +86,9 @@ class CExportConditionsDlg : public ui::CDialog {
   bool EnvFileHostPath(const char* folder, std::string* host) const;
   // This user's and data set's key in the environment file.
   std::string EnvKey() const;
+
+  const char* const m_pszErrorLogName;
+  const char* const m_pszEnvFileName;
 };
 
 // The dialog's template (resource 130).

@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "app/build_constants.h"
 #include "package/store.h"
 #include "platform/host_file.h"
 #include "platform/ui/backend.h"
@@ -29,6 +28,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using Action = std::function<void(ui::CDialog&)>;
+
+// The file names a program hands to the dialog: the first program's.
+constexpr char kErrorLogName[] = "ZelEnaMx13SysErr.txt";
+constexpr char kEnvFileName[] = "ZelEna20ToMx13.env";
 
 struct Box {
   std::string text, caption;
@@ -111,7 +114,7 @@ class FlowApp : public ui::CWinApp {
   int past_results = 0;
   std::string store_file;
   BOOL InitInstance() override {
-    CExportConditionsDlg dlg;
+    CExportConditionsDlg dlg(kErrorLogName, kEnvFileName);
     dlg.m_strStoreFile = store_file;
     std::strcpy(dlg.m_szUserID, user.c_str());
     dlg.m_lFirstNo = 1;
@@ -214,7 +217,7 @@ class DialogFlowTest : public ::testing::Test {
     EXPECT_EQ(out.sel_end, static_cast<int>(out.text.size()));
   }
   std::string EnvFile() const {
-    std::ifstream in(root_ + "/c/cfg/env/" + build::kEnvFileName, std::ios::binary);
+    std::ifstream in(root_ + "/c/cfg/env/" + kEnvFileName, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
@@ -328,7 +331,7 @@ TEST_F(DialogFlowTest, EveryRefusalShowsItsMessageAndKeepsTheDialogOpen) {
       // sound place.
       {"Cdata.csv", "出力先のフォルダを指定してください。"},
       {"C:\\" + std::string(237, 'a') + "\\x", "出力先のパスが長すぎます。\n\n出力先を再入力してください。"},
-      {std::string("C:\\out\\") + build::kErrorLogName, "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。"},
+      {std::string("C:\\out\\") + kErrorLogName, "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。"},
       {"C:\\out\\SYURUI.ssc", "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。"},
   };
   for (const Case& c : cases) {
@@ -383,7 +386,7 @@ TEST_F(DialogFlowTest, AnExistingFileIsOverwrittenOnlyOnYes) {
 TEST_F(DialogFlowTest, RemembersThePathPerUserAndDataSet) {
   // The first save creates the missing environment folder and one line.
   {
-    CExportConditionsDlg dlg;
+    CExportConditionsDlg dlg(kErrorLogName, kEnvFileName);
     std::strcpy(dlg.m_szUserID, "b");
     dlg.m_lFirstNo = 1;
     dlg.m_lSecondNo = 7;
@@ -401,7 +404,7 @@ TEST_F(DialogFlowTest, RemembersThePathPerUserAndDataSet) {
 
   // An entry with an empty path gives an empty edit.
   {
-    CExportConditionsDlg dlg;
+    CExportConditionsDlg dlg(kErrorLogName, kEnvFileName);
     std::strcpy(dlg.m_szUserID, "user01");
     dlg.m_lFirstNo = 1;
     dlg.m_lSecondNo = 7;
@@ -417,7 +420,7 @@ TEST_F(DialogFlowTest, RemembersThePathPerUserAndDataSet) {
 
   // An environment folder that cannot be made: nothing is stored.
   MakeStore("C:\\out\\", "D:\\env\\");
-  CExportConditionsDlg dlg;
+  CExportConditionsDlg dlg(kErrorLogName, kEnvFileName);
   EXPECT_EQ(dlg.SaveRememberedPath("C:\\out\\x.csv"), 0);
   // Nor one that exists but cannot be written.
   fs::create_directories(root_ + "/d/env");
@@ -439,21 +442,21 @@ TEST_F(DialogFlowTest, NoExportFileMayBeAFileTheRunUses) {
     return "次のファイルは会計データまたはプログラムが使用しているため、出力先にできません。\n\n" + file +
            "\n\n出力先を再入力してください。";
   };
-  const std::string env = std::string("C:\\cfg\\env\\") + build::kEnvFileName;
+  const std::string env = std::string("C:\\cfg\\env\\") + kEnvFileName;
   // The environment file before it exists: its folder is made on Yes, and
   // the name in it is refused all the same.
   Outcome out = Run({Type(env), Key(VK_F12)}, {IDYES});
   ExpectRefusal(out, used(env).c_str(), 1);
   EXPECT_TRUE(fs::is_directory(root_ + "/c/cfg/env"));
   {
-    CExportConditionsDlg dlg;
+    CExportConditionsDlg dlg(kErrorLogName, kEnvFileName);
     ASSERT_EQ(dlg.SaveRememberedPath("C:\\out\\a.csv"), 1);
   }
   const std::string env_file = EnvFile();
 
   for (const std::string& path : {std::string("F:\\package.db"), std::string("f:\\c\\out\\..\\..\\package.db"),
                                   std::string("C:\\out\\store.csv"), std::string("C:\\out\\program.csv"), env,
-                                  "F:\\c\\cfg\\env\\" + std::string(build::kEnvFileName)}) {
+                                  "F:\\c\\cfg\\env\\" + std::string(kEnvFileName)}) {
     SCOPED_TRACE(path);
     out = Run({Type(path), Key(VK_F12)}, {IDYES});
     ExpectRefusal(out, used(path).c_str());
@@ -499,11 +502,11 @@ TEST_F(DialogFlowTest, APathThatWouldBeCutIsRefusedNotShortened) {
 
 TEST_F(DialogFlowTest, AFifoAtTheEnvironmentFileIsNeitherReadNorReplaced) {
   fs::create_directories(root_ + "/c/cfg/env");
-  std::string fifo = root_ + "/c/cfg/env/" + build::kEnvFileName;
+  std::string fifo = root_ + "/c/cfg/env/" + kEnvFileName;
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   alarm(10);  // opened, the FIFO would block the dialog for good
   EXPECT_EQ(Run({Key(VK_ESCAPE)}).shown_path, "C:\\out\\*.csv");
-  CExportConditionsDlg dlg;
+  CExportConditionsDlg dlg(kErrorLogName, kEnvFileName);
   EXPECT_EQ(dlg.SaveRememberedPath("C:\\out\\a.csv"), 0);
   alarm(0);
   EXPECT_TRUE(fs::is_fifo(fifo));

@@ -49,7 +49,8 @@ void MakeTextsValid(StIKKATSUINFO& item) { MakeFieldValid(item.szName); }
 
 }  // namespace
 
-AssetExporter::AssetExporter() : date_source_(TodayFromClock) {}
+AssetExporter::AssetExporter(const char* error_log_name)
+    : error_log_name_(error_log_name), date_source_(TodayFromClock) {}
 
 AssetExporter::~AssetExporter() {
   // The writer, then the rule object, then the path go with the members.
@@ -66,8 +67,8 @@ void AssetExporter::SetOutputPath(const char* path) {
   if (n >= kPathBufferSize) return;
   std::memcpy(output_path_, path, n);
   output_path_[n] = '\0';
-  DeriveOutputPath(DerivedFile::kTypeFile, output_path_, type_file_path_);
-  DeriveOutputPath(DerivedFile::kErrorLog, output_path_, error_log_path_);
+  DeriveOutputPath(output_path_, kAssetTypeFileName, type_file_path_);
+  DeriveOutputPath(output_path_, error_log_name_, error_log_path_);
 }
 
 int AssetExporter::OpenOutput(int16_t kind, const char* path) {
@@ -78,10 +79,10 @@ int AssetExporter::OpenOutput(int16_t kind, const char* path) {
       target = path;
       break;
     case kTypeFile:
-      DeriveOutputPath(DerivedFile::kTypeFile, path, derived);
+      DeriveOutputPath(path, kAssetTypeFileName, derived);
       break;
     case kErrorLogFile:
-      DeriveOutputPath(DerivedFile::kErrorLog, path, derived);
+      DeriveOutputPath(path, error_log_name_, derived);
       break;
     default:
       return 1;

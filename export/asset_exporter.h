@@ -2,7 +2,8 @@
 // file, the asset type file "syurui.SSC" and the error log, from the assets
 // and asset categories of the selected data set.
 //
-// Run control creates one per run, sets the output path, and calls
+// Run control creates one per run with the program's error log name, sets
+// the output path, and calls
 // OpenAssetFile, ExportAssets and ExportAssetTypes in this order. The
 // exporter owns the component's rule object (created by the first walk),
 // the output writer (accessors, files, code register) and the path.
@@ -27,7 +28,9 @@ class ClRuleGenkashokyaku;
 
 class AssetExporter {
  public:
-  AssetExporter();
+  // error_log_name: the program's error log, written beside the asset data
+  // file; kept by pointer (a constant of the program).
+  explicit AssetExporter(const char* error_log_name);
   virtual ~AssetExporter();
   AssetExporter(const AssetExporter&) = delete;
   AssetExporter& operator=(const AssetExporter&) = delete;
@@ -108,6 +111,7 @@ class AssetExporter {
 
   // Declared in reverse order of destruction: the writer goes first, then
   // the rule object, then the path.
+  const char* const error_log_name_;
   char output_path_[kPathBufferSize] = {};
   char type_file_path_[kPathBufferSize] = {};  // empty when it has no sound form
   char error_log_path_[kPathBufferSize] = {};

@@ -20,6 +20,9 @@
 
 namespace export_test {
 
+// The error log name the tests hand to the exporter: the first program's.
+inline constexpr char kErrorLogName[] = "ZelEnaMx13SysErr.txt";
+
 inline std::string ReadFile(const std::string& host) {
   std::ifstream in(win::HostFsPath(host), std::ios::binary);
   std::stringstream s;
@@ -114,7 +117,7 @@ class RowRun {
     exporter_.CloseOutput(2);
     exporter_.CommitOutputs();
     data_ = ReadFile(dir_.Host("out.csv"));
-    log_ = ReadFile(dir_.Host("ZelEnaMx13SysErr.txt"));
+    log_ = ReadFile(dir_.Host(kErrorLogName));
     std::vector<std::string> lines = Split(data_, "\r\n");
     for (size_t i = 7; i < lines.size(); ++i) rows_.push_back(Fields(lines[i]));
     entries_ = Split(log_, "\r\n");
@@ -137,7 +140,7 @@ class RowRun {
 
  private:
   ScratchDir dir_;
-  AssetExporter exporter_;
+  AssetExporter exporter_{kErrorLogName};
   bool finished_ = false;
   std::string data_, log_;
   std::vector<std::vector<std::string>> rows_;

@@ -24,7 +24,7 @@ StDATAINFO Company(const std::string& name, uint8_t kind = 0, int32_t start = 20
 // Writes only the header block and column-name line; returns the lines.
 std::vector<std::string> HeaderLines(StDATAINFO info) {
   ScratchDir dir;
-  AssetExporter exporter;
+  AssetExporter exporter(kErrorLogName);
   exporter.SetOutputPath(dir.Windows("out.csv").c_str());
   exporter.OpenAssetFile(&info);
   exporter.CloseOutput(0);
@@ -100,17 +100,17 @@ TEST(ErrorLogTest, EntriesEndInCrLfAndAreCutOnACharacterBoundary) {
 TEST(ErrorLogTest, AnEarlierLogIsEmptiedWhenTheExportStarts) {
   ScratchDir dir;
   {
-    std::ofstream old(dir.Host("ZelEnaMx13SysErr.txt"));
+    std::ofstream old(dir.Host(kErrorLogName));
     old << "left from an earlier run";
   }
-  AssetExporter exporter;
+  AssetExporter exporter(kErrorLogName);
   exporter.SetOutputPath(dir.Windows("out.csv").c_str());
   StDATAINFO info{};
   exporter.OpenAssetFile(&info);
   exporter.CloseOutput(0);
   exporter.CloseOutput(2);
   exporter.CommitOutputs();
-  EXPECT_EQ(ReadFile(dir.Host("ZelEnaMx13SysErr.txt")), "");
+  EXPECT_EQ(ReadFile(dir.Host(kErrorLogName)), "");
 }
 
 StSHISANKUBUNINFO Category(int32_t code, const std::string& name, int16_t method, int32_t ratio = 0) {
@@ -125,7 +125,7 @@ StSHISANKUBUNINFO Category(int32_t code, const std::string& name, int16_t method
 // The asset type file of a company with the given categories.
 std::vector<std::string> TypeFile(StDATAINFO info, std::vector<StSHISANKUBUNINFO> categories) {
   ScratchDir dir;
-  AssetExporter exporter;
+  AssetExporter exporter(kErrorLogName);
   exporter.SetDateSource(FixedDate);
   std::string path = dir.Windows("assets.csv");
   exporter.SetOutputPath(path.c_str());
@@ -209,7 +209,7 @@ TEST(TypeFileTest, CategoryRows) {
 
 // What the exporter keeps about its files.
 struct StatusRun {
-  AssetExporter exporter;
+  AssetExporter exporter{kErrorLogName};
   explicit StatusRun(const std::string& path) {
     exporter.SetDateSource(FixedDate);
     exporter.SetOutputPath(path.c_str());
@@ -239,7 +239,7 @@ TEST(FileStatusTest, ASoundRunSucceeds) {
   EXPECT_EQ(run.exporter.FailedOutput(), -1);
   EXPECT_EQ(run.exporter.OutputPath(0), dir.Windows("out.csv"));
   EXPECT_EQ(run.exporter.OutputPath(1), dir.Windows("syurui.SSC"));
-  EXPECT_EQ(run.exporter.OutputPath(2), dir.Windows("ZelEnaMx13SysErr.txt"));
+  EXPECT_EQ(run.exporter.OutputPath(2), dir.Windows(kErrorLogName));
   EXPECT_STREQ(run.exporter.OutputPath(3), "");
 }
 
@@ -255,14 +255,14 @@ TEST(FileStatusTest, FilesThatCannotBeOpenedOrWritten) {
     // The error log's name is taken by a folder: the log cannot take its
     // name, so none of the files does, and an earlier export stays whole.
     std::ofstream(dir.Host("out.csv")) << "earlier";
-    ASSERT_TRUE(std::filesystem::create_directory(dir.Host("ZelEnaMx13SysErr.txt")));
+    ASSERT_TRUE(std::filesystem::create_directory(dir.Host(kErrorLogName)));
     StatusRun run(dir.Windows("out.csv"));
     EXPECT_EQ(run.exporter.FailedOutput(), 2);
     EXPECT_EQ(run.exporter.FailedOutputs(), 1u << 2);
-    EXPECT_EQ(run.exporter.OutputPath(2), dir.Windows("ZelEnaMx13SysErr.txt"));
+    EXPECT_EQ(run.exporter.OutputPath(2), dir.Windows(kErrorLogName));
     EXPECT_EQ(ReadFile(dir.Host("out.csv")), "earlier");
     EXPECT_FALSE(std::filesystem::exists(dir.Host("syurui.SSC")));
-    std::filesystem::remove(dir.Host("ZelEnaMx13SysErr.txt"));
+    std::filesystem::remove(dir.Host(kErrorLogName));
   }
 #ifndef _WIN32
   {
@@ -310,7 +310,7 @@ TEST(FileStatusTest, FilesAreReplacedWholeAndKeepTheirPermissions) {
   EXPECT_EQ(Split(ReadFile(dir.Host("out.csv")), "\r\n").size(), 7u + 3000u);
   // An exporter that is destroyed before its commit leaves nothing of its run.
   {
-    AssetExporter exporter;
+    AssetExporter exporter(kErrorLogName);
     exporter.SetOutputPath(dir.Windows("out.csv").c_str());
     StDATAINFO info{};
     exporter.OpenAssetFile(&info);
@@ -356,7 +356,7 @@ TEST(FileStatusTest, DerivedFilesWithoutASoundPathAreNeverWritten) {
     StatusRun run(path);
     EXPECT_EQ(run.exporter.FailedOutput(), 1);
     EXPECT_FALSE(std::filesystem::exists(dir.Host(folder + "/x")));
-    EXPECT_FALSE(std::filesystem::exists(dir.Host(folder + "/ZelEnaMx13SysErr.txt")));
+    EXPECT_FALSE(std::filesystem::exists(dir.Host(folder + "/" + kErrorLogName)));
   }
   {
     // An output path over 260 bytes is never shortened into another file.

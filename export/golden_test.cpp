@@ -44,7 +44,7 @@ ExportedFiles Export(const ScratchDir& dir, const std::string& store) {
   EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   {
     StDATAINFO record = *ClDataMgr::Inst()->GetSetObject(5, 1)->GetSelectedInfo();
-    AssetExporter exporter;
+    AssetExporter exporter(kErrorLogName);
     exporter.SetDateSource(FixedDate);
     exporter.SetProgressSink(RecordProgress);
     reported.clear();
@@ -60,7 +60,7 @@ ExportedFiles Export(const ScratchDir& dir, const std::string& store) {
   ClZelConnect::Inst()->Release();
   files.assets = ReadFile(dir.Host("assets.csv"));
   files.types = ReadFile(dir.Host("syurui.SSC"));
-  files.errors = ReadFile(dir.Host("ZelEnaMx13SysErr.txt"));
+  files.errors = ReadFile(dir.Host(kErrorLogName));
   return files;
 }
 

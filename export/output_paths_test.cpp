@@ -6,9 +6,11 @@
 
 namespace {
 
-std::string Derive(DerivedFile f, const std::string& path) {
+constexpr char kLog[] = "ZelEnaMx13SysErr.txt";
+
+std::string Derive(const char* name, const std::string& path) {
   char out[kPathBufferSize];
-  if (!DeriveOutputPath(f, path.c_str(), out)) {
+  if (!DeriveOutputPath(path.c_str(), name, out)) {
     EXPECT_STREQ(out, "");
     return "<none>";
   }
@@ -16,28 +18,27 @@ std::string Derive(DerivedFile f, const std::string& path) {
 }
 
 TEST(OutputPathsTest, SiblingsOfTheAssetDataFile) {
-  EXPECT_EQ(Derive(DerivedFile::kTypeFile, "C:\\out\\assets.csv"), "C:\\out\\syurui.SSC");
-  EXPECT_EQ(Derive(DerivedFile::kErrorLog, "C:\\out\\assets.csv"), "C:\\out\\ZelEnaMx13SysErr.txt");
+  EXPECT_EQ(Derive(kAssetTypeFileName, "C:\\out\\assets.csv"), "C:\\out\\syurui.SSC");
+  EXPECT_EQ(Derive(kLog, "C:\\out\\assets.csv"), "C:\\out\\ZelEnaMx13SysErr.txt");
   // A trail byte of 0x5C ("表" is 0x95 0x5C) is no separator.
-  EXPECT_EQ(Derive(DerivedFile::kTypeFile, "C:\\資料\\表.csv"), "C:\\資料\\syurui.SSC");
-  EXPECT_EQ(Derive(DerivedFile::kTypeFile, "C:\\表"), "C:\\syurui.SSC");
+  EXPECT_EQ(Derive(kAssetTypeFileName, "C:\\資料\\表.csv"), "C:\\資料\\syurui.SSC");
+  EXPECT_EQ(Derive(kAssetTypeFileName, "C:\\表"), "C:\\syurui.SSC");
 }
 
 TEST(OutputPathsTest, NoSoundResult) {
   // No folder: both files would be the asset data file itself.
-  EXPECT_EQ(Derive(DerivedFile::kTypeFile, "N:out.csv"), "<none>");
-  EXPECT_EQ(Derive(DerivedFile::kErrorLog, "表"), "<none>");
+  EXPECT_EQ(Derive(kAssetTypeFileName, "N:out.csv"), "<none>");
+  EXPECT_EQ(Derive(kLog, "表"), "<none>");
   // The asset data file named like a sibling, in any case.
-  EXPECT_EQ(Derive(DerivedFile::kTypeFile, "C:\\out\\SYURUI.ssc"), "<none>");
-  EXPECT_EQ(Derive(DerivedFile::kErrorLog, "C:\\out\\zelenamx13syserr.TXT"), "<none>");
+  EXPECT_EQ(Derive(kAssetTypeFileName, "C:\\out\\SYURUI.ssc"), "<none>");
+  EXPECT_EQ(Derive(kLog, "C:\\out\\zelenamx13syserr.TXT"), "<none>");
   // A long folder with a short file name: the derived path exceeds 260 bytes.
   std::string folder = "C:\\" + std::string(250, 'a') + "\\";
-  EXPECT_EQ(Derive(DerivedFile::kTypeFile, folder + "x"), "<none>");
-  EXPECT_EQ(Derive(DerivedFile::kErrorLog, folder + "x"), "<none>");
-  EXPECT_FALSE(OutputPathHasSoundSiblings((folder + "x").c_str()));
+  EXPECT_EQ(Derive(kAssetTypeFileName, folder + "x"), "<none>");
+  EXPECT_EQ(Derive(kLog, folder + "x"), "<none>");
   std::string ok = "C:\\" + std::string(236, 'a') + "\\x";  // 240 + 20 = 260 bytes of log path
-  EXPECT_EQ(Derive(DerivedFile::kErrorLog, ok).size(), 260u);
-  EXPECT_TRUE(OutputPathHasSoundSiblings(ok.c_str()));
+  EXPECT_EQ(Derive(kLog, ok).size(), 260u);
+  EXPECT_EQ(Derive(kAssetTypeFileName, ok).size(), 250u);
 }
 
 }  // namespace

@@ -26,6 +26,8 @@ typedef void* HANDLE;
 #endif
 
 #define MAX_PATH 260
+// Buffer size of every path: 260 bytes and the terminator.
+constexpr size_t kPathBufferSize = MAX_PATH + 1;
 
 // Currency: a signed 64-bit count of ten-thousandths (the platform's CY).
 struct tagCY {
