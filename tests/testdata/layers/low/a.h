@@ -1,0 +1,2 @@
+// Against the order: a lower layer reaching up.
+#include "high/b.h"
