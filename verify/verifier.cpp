@@ -4,6 +4,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "export/output_paths.h"
 #include "verify/error_log.h"
 #include "verify/type_file.h"
 
@@ -84,7 +85,7 @@ ExitStatus Verify(const std::string& path, Report* report, Summary* summary, std
   summary->errors = log.errors();
   summary->warnings = log.warnings();
 
-  summary->type_file = Beside(path, "syurui.SSC");
+  summary->type_file = Beside(path, kAssetTypeFileName);
   const TypeList types = ReadTypes(summary->type_file, report, &summary->types_read);
   summary->types = types.rows;
 
