@@ -160,18 +160,15 @@ bool ClTextAccessor::LineBuffer::Grow(size_t more) {
 }
 
 void ClTextAccessor::LineBuffer::RightAligned(const char* text, long length, long width) {
-  Spaces(width - length);
+  Fill(' ', width - length);
   Put(text, length);
 }
 
-void ClTextAccessor::LineBuffer::Spaces(long count) {
-  static const char kSpaces[] = "                                                                ";
-  constexpr long kChunk = sizeof(kSpaces) - 1;
-  while (count > 0) {
-    long n = std::min(count, kChunk);
-    Put(kSpaces, n);
-    count -= n;
-  }
+void ClTextAccessor::LineBuffer::Fill(char c, long count) {
+  if (count <= 0) return;
+  if (static_cast<size_t>(count) > m_capacity - m_size && !Grow(static_cast<size_t>(count))) return;
+  std::memset(m_data + m_size, c, static_cast<size_t>(count));
+  m_size += static_cast<size_t>(count);
 }
 
 ClTextAccessor::ClTextAccessor() = default;
@@ -306,7 +303,15 @@ long ClTextAccessor::_WriteLine(long prefix, bool names) {
     if (names) {
       result = WriteItemName(column, i);
     } else if (delimited && column >= 0 && column < m_count && m_mask[column] == 1) {
-      // An empty field, the most common column of a row: nothing to add.
+      // An empty field, the most common column of a row: only its separator.
+      // In column order the empty fields after it go with it, their
+      // separators added at once.
+      if (!ordered) {
+        long last = i;
+        while (last + 1 < columns && last + 1 < m_count && m_mask[last + 1] == 1) ++last;
+        if (separator != '\0') m_line.Fill(separator, last - i);
+        i = last;
+      }
     } else {
       result = _AppendItem(column);
     }
@@ -330,7 +335,7 @@ int ClTextAccessor::CommentWrite(char* text) {
 // layout gets one space for mask 2 and an empty field otherwise.
 void ClTextAccessor::_WriteMasked(long column, long fixedWidth) {
   if (m_delimiter == DELIM_FIXED) {
-    m_line.Spaces(fixedWidth);
+    m_line.Fill(' ', fixedWidth);
   } else if (m_mask[column] == 2) {
     m_line.Put(" ", 1);
   }
@@ -367,7 +372,7 @@ long ClTextAccessor::_AppendValue(long column) {
     long length = static_cast<long>(cp932::FieldLength(reinterpret_cast<const char*>(value), limit));
     if (fixed) {
       m_line.Put(reinterpret_cast<const char*>(value), length);
-      m_line.Spaces(f.width - length);
+      m_line.Fill(' ', f.width - length);
     } else {
       const char* quote = QuoteText(m_quote);
       const long quoteLength = static_cast<long>(std::strlen(quote));

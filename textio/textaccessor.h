@@ -155,7 +155,8 @@ class ClTextAccessor {
       if (m_size == m_capacity && !Grow(1)) return;
       m_data[m_size++] = c;
     }
-    void Spaces(long count);
+    // count copies of c (none for a count of 0 or less).
+    void Fill(char c, long count);
     // text right-aligned in a field of width bytes (no padding for a width
     // of 0 or less); a longer text is written whole.
     void RightAligned(const char* text, long length, long width);
