@@ -80,7 +80,7 @@ void AssetExporter::LogCutText(const char* label, std::string_view text) {
 void AssetExporter::AmountColumn(AssetRow& row, int column, int64_t amount) {
   char text[kAmountTextSize];
   FormatAmount(amount, text, &writer_);
-  row.Text(column, text);
+  row.OwnText(column, text);
 }
 
 // A real value in a currency column. A value beyond the decimal range is
@@ -125,10 +125,10 @@ void AssetExporter::CurrentDepreciationColumn(AssetRow& row, const StKOTEINENINF
   size_t n = WholeYenText(in_range ? sum.Value() : exact, text);
   if (!in_range || n > 12) {
     LogAmountError(std::string_view(text, n), &writer_);
-    row.Text(kColCurrent, kAmountOverflowText);
+    row.OwnText(kColCurrent, kAmountOverflowText);
     return;
   }
-  row.Text(kColCurrent, text);
+  row.OwnText(kColCurrent, text);
 }
 
 void AssetExporter::WriteAssetRow(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
@@ -182,15 +182,15 @@ void AssetExporter::KindColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   } else {
     std::snprintf(text, sizeof text, "%02d", type_code);
   }
-  row.Text(kColTypeCode, text);
+  row.OwnText(kColTypeCode, text);
   if (type_code / 100 != 0) {
     Remarkf("\n＜WARNING＞\n資産種類コード｢%d｣は、連携可能最大桁数をオーバーしています。\n"
             "データが、正しく連携されない可能性があります。",
             type_code);
   }
-  row.Text(kColMethod, type_code == kTypeLand ? "非償却資産" : MethodText(m.sMethodCode));
+  row.OwnText(kColMethod, type_code == kTypeLand ? "非償却資産" : MethodText(m.sMethodCode));
   std::string_view capex = cp932::FieldText(m.szCapexLink, sizeof m.szCapexLink);
-  if (m.sMethodCode != kMethodSmallAmount && !capex.empty()) row.Text(kColCapitalExpenditure, "台帳＋申告書");
+  if (m.sMethodCode != kMethodSmallAmount && !capex.empty()) row.OwnText(kColCapitalExpenditure, "台帳＋申告書");
 }
 
 // The acquisition date and the quantity text split into quantity and unit.
@@ -212,11 +212,11 @@ void AssetExporter::BasisColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
     RealColumn(row, kColRate, static_cast<float>(m.lDepreciationRate) * 0.001f);
   }
   if (method == kMethodDecliningBalance1 && m.lMethodRefDate >= kRate250From && m.lMethodRefDate <= kRate250To) {
-    row.Text(kColTransitional, "250%定率法");
+    row.OwnText(kColTransitional, "250%定率法");
   }
   if (method == kMethodEqualInstallments) {
     std::snprintf(text, sizeof text, "%d", m.sUsefulLife * 12);
-    row.Text(kColInstallmentMonths, text);
+    row.OwnText(kColInstallmentMonths, text);
   }
   AmountColumn(row, kColAcquisitionCost, m.cyAcquisitionCost.int64);
   if (!small) AmountColumn(row, kColCompressedAmount, m.cyCompressedAmount.int64);
@@ -227,11 +227,11 @@ void AssetExporter::BasisColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
     row.Int32(kColLimitRate, static_cast<int32_t>(limit / kYen));
   }
   if (!IsNewMethod(method) && (m.lTypeCode == kTypeLumpSumDepreciable || (m.ucLimitKind == 1 && limit != 0))) {
-    row.Text(kColLimitEntered, "*");
+    row.OwnText(kColLimitEntered, "*");
     AmountColumn(row, kColLimit, m.lTypeCode == kTypeLumpSumDepreciable ? m.cyResidualValue.int64 : limit);
   }
   if (m.ucMonthsEntered == 1) {
-    row.Text(kColMonthsEntered, "*");
+    row.OwnText(kColMonthsEntered, "*");
     // A denominator of 0 gives no months; the column stays empty.
     if (m.sMonthsDenominator != 0) {
       row.Int16(kColMonths, static_cast<int16_t>(12 / m.sMonthsDenominator * m.sMonthsNumerator));
@@ -246,26 +246,26 @@ void AssetExporter::DepreciationColumns(AssetRow& row, const StKOTEISHISANINFO& 
   const int16_t method = m.sMethodCode;
   const bool small = method == kMethodSmallAmount;
   if (method == kMethodDecliningBalance1 || method == kMethodDecliningBalance2) {
-    row.Text(kColRevisedCostEntered, "*");
+    row.OwnText(kColRevisedCostEntered, "*");
     AmountColumn(row, kColRevisedCost, RevisedCost(m));
   }
   if (!small) AmountColumn(row, kColDepreciationBase, m.cyDepreciationBase.int64);
   if (y.cyComputedDepreciation.int64 != 0 && !small) {
-    row.Text(kColComputedEntered, "*");
+    row.OwnText(kColComputedEntered, "*");
     AmountColumn(row, kColComputed, y.cyComputedDepreciation.int64);
   }
   if (y.cyIncreasedDepreciation.int64 != 0) {
-    row.Text(kColIncreasedEntered, "*");
+    row.OwnText(kColIncreasedEntered, "*");
     AmountColumn(row, kColIncreased, y.cyIncreasedDepreciation.int64);
   }
   if (y.cySpecialDepreciation.int64 != 0) {
-    row.Text(kColSpecialKind, "特別");
-    row.Text(kColSpecialEntered, "*");
+    row.OwnText(kColSpecialKind, "特別");
+    row.OwnText(kColSpecialEntered, "*");
     AmountColumn(row, kColSpecial, y.cySpecialDepreciation.int64);
-    row.Text(kColAccountingKind, "償却");
+    row.OwnText(kColAccountingKind, "償却");
   }
   if (CurrentPeriodRule(m, y)) {
-    row.Text(kColCurrentEntered, "*");
+    row.OwnText(kColCurrentEntered, "*");
     CurrentDepreciationColumn(row, y);
   }
   if (!small) row.Int32(kColImplementationRate, 100);
@@ -279,12 +279,12 @@ void AssetExporter::DisposalColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   if (sold || retired) {
     row.Int32(kColDisposalDate, m.lDisposalDate);
     if (!small) {
-      row.Text(kColDisposalMethod, "除却日まで償却");
-      row.Text(kColDisposalKind, sold ? "売却" : "除却");
+      row.OwnText(kColDisposalMethod, "除却日まで償却");
+      row.OwnText(kColDisposalKind, sold ? "売却" : "除却");
     }
   }
   if (sold && !small) AmountColumn(row, kColDisposalPrice, m.cyDisposalPrice.int64);
-  if (sold) row.Text(kColReductionReason, "売却");
+  if (sold) row.OwnText(kColReductionReason, "売却");
 }
 
 // The closing book value, the accumulated depreciation, the cost shares and
@@ -294,7 +294,7 @@ void AssetExporter::BookColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   if (m.sMethodCode != kMethodSmallAmount) AmountColumn(row, kColAccumulated, m.cyAccumulatedDepreciation.int64);
   AmountColumn(row, kColSgaAmount, m.cySgaAmount.int64);
   AmountColumn(row, kColMfgAmount, m.cyMfgAmount.int64);
-  row.Text(kColTaxReturnType, TaxReturnType(m.lTypeCode));
+  row.OwnText(kColTaxReturnType, TaxReturnType(m.lTypeCode));
 }
 
 // The memo: two columns of 20 bytes, each cut without splitting a character.

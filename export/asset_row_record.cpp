@@ -15,15 +15,25 @@ const StTAFORMAT& AssetRow::Column(int column, bool* ok) {
   return table[column - 1];
 }
 
-void AssetRow::Text(int column, std::string_view text) {
+char* AssetRow::PutText(int column, std::string_view text, size_t* n) {
   bool ok;
   const StTAFORMAT& f = Column(column, &ok);
-  if (!ok) return;
-  size_t n = text.size() < static_cast<size_t>(f.width) ? text.size() : static_cast<size_t>(f.width);
+  if (!ok) return nullptr;
+  *n = text.size() < static_cast<size_t>(f.width) ? text.size() : static_cast<size_t>(f.width);
   char* field = reinterpret_cast<char*>(record_ + f.offset);
-  std::memcpy(field, text.data(), n);
-  field[n] = '\0';
-  OneField(field, n);
+  std::memcpy(field, text.data(), *n);
+  field[*n] = '\0';
+  return field;
+}
+
+void AssetRow::Text(int column, std::string_view text) {
+  size_t n = 0;
+  if (char* field = PutText(column, text, &n)) OneField(field, n);
+}
+
+void AssetRow::OwnText(int column, std::string_view text) {
+  size_t n = 0;
+  PutText(column, text, &n);
 }
 
 void AssetRow::Int16(int column, int16_t value) {

@@ -20,6 +20,10 @@ class AssetRow {
   // Text of a text column, cut at the column's width in bytes; callers cut
   // double-byte texts themselves first.
   void Text(int column, std::string_view text);
+  // The same for a text this program makes (digits, a fixed word), which is
+  // valid Shift_JIS without control characters or commas already: put in as
+  // it is, without the check that a delivered text needs.
+  void OwnText(int column, std::string_view text);
   void Int16(int column, int16_t value);
   void Int32(int column, int32_t value);
   void Currency(int column, int64_t amount);
@@ -28,6 +32,9 @@ class AssetRow {
 
  private:
   const StTAFORMAT& Column(int column, bool* ok);
+  // Puts text into a text column as OwnText does; the field and the bytes
+  // put, null for no such column.
+  char* PutText(int column, std::string_view text, size_t* n);
   unsigned char* record_;
   unsigned char masks_[kAssetColumnCount];  // 1: not written, an empty field
 };

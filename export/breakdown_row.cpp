@@ -48,7 +48,7 @@ void AssetExporter::WriteBreakdownRow(const StKOTEISHISANINFO& m, const StIKKATS
     }
   }
 
-  row.Text(kColMethod, "一括決算");
+  row.OwnText(kColMethod, "一括決算");
   NameColumn(row, cp932::FieldText(item.szName, sizeof item.szName), "内訳名称");
   row.Int32(kColAcquisitionDate, item.lAcquisitionDate);
   const double quantity = item.lQuantity * 0.01;
