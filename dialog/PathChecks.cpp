@@ -18,23 +18,6 @@ constexpr size_t npos = std::string_view::npos;
 
 bool IsNetworkPath(std::string_view p) { return p.size() >= 2 && p[0] == '\\' && p[1] == '\\'; }
 
-// Equal without regard to the case of single-byte letters; double-byte
-// characters compare byte for byte, so their trail bytes are never folded.
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t p = 0; p < a.size();) {
-    size_t n = cp932::CharLength(a, p);
-    if (n == 2) {
-      if (a.compare(p, 2, b.substr(p, 2)) != 0) return false;
-    } else {
-      auto fold = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-      if (fold(a[p]) != fold(b[p])) return false;
-    }
-    p += n;
-  }
-  return true;
-}
-
 // Copies path into a 261-byte buffer; false when it does not fit.
 bool CopyPath(char* dst, const char* path) {
   size_t len = std::strlen(path);
@@ -204,8 +187,8 @@ int RemoveCreatedFolders(const char* path, const char* kept) {
   std::string_view kept_rest;
   if (kept != nullptr) {
     if (!SplitRootAndRest(kept, &k)) return 0;
-    if (!EqualNoCase(p.root, k.root) || k.rest.size() > p.rest.size() ||
-        !EqualNoCase(p.rest.substr(0, k.rest.size()), k.rest)) {
+    if (!cp932::EqualNoCase(p.root, k.root) || k.rest.size() > p.rest.size() ||
+        !cp932::EqualNoCase(p.rest.substr(0, k.rest.size()), k.rest)) {
       return 0;
     }
     // The kept folder is the level that ends where its closing "\" stands.
@@ -220,7 +203,7 @@ int RemoveCreatedFolders(const char* path, const char* kept) {
   }
   while (count > 0) {
     size_t n = seps[--count];
-    if (kept != nullptr && !k.rest.empty() && EqualNoCase(rest.substr(0, n), kept_rest)) return 1;
+    if (kept != nullptr && !k.rest.empty() && cp932::EqualNoCase(rest.substr(0, n), kept_rest)) return 1;
     char level[kPathBuffer];
     LevelPath(p, n, level);
     if (win::PathIsDirectoryA(level)) {

@@ -62,14 +62,38 @@ size_t FindLast(std::string_view text, char c) {
   return found;
 }
 
-size_t FindText(std::string_view text, std::string_view needle, size_t from) {
+namespace {
+
+// The scan of FindText and FindNoCase.
+size_t FindFrom(std::string_view text, std::string_view needle, size_t from, bool no_case) {
   if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
-  size_t p = 0;
-  while (p < text.size()) {
-    if (p >= from && text.compare(p, needle.size(), needle) == 0) return p;
-    p += CharLength(text, p);
+  for (size_t p = 0; p < text.size(); p += CharLength(text, p)) {
+    std::string_view at = text.substr(p, needle.size());
+    if (p >= from && (no_case ? EqualNoCase(at, needle) : at == needle)) return p;
   }
   return std::string_view::npos;
+}
+
+}  // namespace
+
+size_t FindText(std::string_view text, std::string_view needle, size_t from) {
+  return FindFrom(text, needle, from, false);
+}
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+  auto fold = [](int c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
+  bool trail = false;  // a[i] and b[i] follow the same lead byte
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    int x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (!trail) x = fold(x), y = fold(y);
+    if (x != y) return x < y ? -1 : 1;
+    trail = !trail && CharLength(a, i) == 2 && CharLength(b, i) == 2;
+  }
+  return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+size_t FindNoCase(std::string_view text, std::string_view needle, size_t from) {
+  return FindFrom(text, needle, from, true);
 }
 
 bool EndsWithDoubleByte(std::string_view text) {

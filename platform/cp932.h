@@ -62,6 +62,19 @@ size_t FindLast(std::string_view text, char c);
 // character boundary, at or after from; npos when none.
 size_t FindText(std::string_view text, std::string_view needle, size_t from = 0);
 
+// Compares two names as Windows does: ASCII letters without regard to case
+// (as lower case, which sets the order), every other byte by its value. A
+// double-byte character compares byte for byte: its trail byte may have the
+// value of a letter and is never folded. Negative, 0 or positive as a sorts
+// before, with or after b; a text sorts before the longer texts that begin
+// with it.
+int CompareNoCase(std::string_view a, std::string_view b);
+inline bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && CompareNoCase(a, b) == 0;
+}
+// FindText with the needle compared by EqualNoCase.
+size_t FindNoCase(std::string_view text, std::string_view needle, size_t from = 0);
+
 // True when the text's last character is a double-byte character.
 bool EndsWithDoubleByte(std::string_view text);
 

@@ -66,6 +66,31 @@ TEST(Cp932, SearchesSkipTrailBytes) {
   EXPECT_EQ(cp932::FindText("abc", "", 1), 1u);
 }
 
+TEST(Cp932, NamesCompareWithoutCaseButTrailBytesStayAsTheyAre) {
+  // "ア" is 0x83 0x41 and "ヂ" 0x83 0x61: trail bytes with the values of "A"
+  // and "a".
+  const std::string a = "\x83\x41", di = "\x83\x61";
+  EXPECT_TRUE(cp932::EqualNoCase("Syurui.ssc", "SYURUI.SSC"));
+  EXPECT_TRUE(cp932::EqualNoCase("x" + a + "Y", "X" + a + "y"));
+  EXPECT_FALSE(cp932::EqualNoCase(a, di));
+  EXPECT_FALSE(cp932::EqualNoCase("\x83", "\xA3"));
+  EXPECT_FALSE(cp932::EqualNoCase("ab", "abc"));
+  EXPECT_TRUE(cp932::EqualNoCase("a\x83", "A\x83"));  // a lead byte at the end stands alone
+  // Letters sort as lower case, so "_" (0x5F) comes before "a"; trail bytes
+  // by their value; a text before the longer ones that begin with it.
+  EXPECT_LT(cp932::CompareNoCase("_x", "Ax"), 0);
+  EXPECT_GT(cp932::CompareNoCase("b", "A"), 0);
+  EXPECT_LT(cp932::CompareNoCase(a, di), 0);
+  EXPECT_GT(cp932::CompareNoCase(a, "\x83"), 0);
+  EXPECT_LT(cp932::CompareNoCase("AB", "abc"), 0);
+  EXPECT_EQ(cp932::CompareNoCase("", ""), 0);
+  // A search without regard to case starts only on a character boundary.
+  EXPECT_EQ(cp932::FindNoCase("C:\\WordPad.EXE x", "wordpad.exe"), 3u);
+  EXPECT_EQ(cp932::FindNoCase(di + "bc", "abc"), std::string::npos);
+  EXPECT_EQ(cp932::FindNoCase(di + "abc", "ABC"), 2u);
+  EXPECT_EQ(cp932::FindNoCase("abcabc", "ABC", 1), 3u);
+}
+
 TEST(Cp932, MakeValidLeavesNoByteOutsideACharacter) {
   auto valid = [](std::string t) {
     size_t replaced = cp932::MakeValid(t.data(), t.size());

@@ -28,16 +28,9 @@ Maps& TheMaps() {
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  return true;
-}
-
 const ShareEntry* FindIn(const std::vector<ShareEntry>& shares, std::string_view server, std::string_view share) {
   for (const ShareEntry& s : shares)
-    if (EqualNoCase(s.server, server) && EqualNoCase(s.share, share)) return &s;
+    if (cp932::EqualNoCase(s.server, server) && cp932::EqualNoCase(s.share, share)) return &s;
   return nullptr;
 }
 
@@ -63,7 +56,7 @@ int DriveTypeByName(const std::string& name) {
   static const char* const kNames[] = {"unknown", "noroot", "removable", "fixed",
                                        "remote", "cdrom", "ramdisk"};
   for (int i = 0; i < 7; ++i)
-    if (EqualNoCase(name, kNames[i])) return i;
+    if (cp932::EqualNoCase(name, kNames[i])) return i;
   if (name.size() == 1 && name[0] >= '0' && name[0] <= '6') return name[0] - '0';
   return -1;
 }

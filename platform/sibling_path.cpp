@@ -1,7 +1,5 @@
 #include "platform/sibling_path.h"
 
-#include <strings.h>
-
 #include <cstring>
 #include <string_view>
 
@@ -22,7 +20,7 @@ SiblingResult SiblingPath(const char* path, const char* name, char* out, size_t 
   size_t name_len = std::strlen(name);
   if (folder_len + name_len > kMaxPath || folder_len + name_len >= out_size) return SiblingResult::kTooLong;
   // Windows names are compared without regard to case.
-  if (strcasecmp(path + folder_len, name) == 0) return SiblingResult::kSameAsFile;
+  if (cp932::EqualNoCase(path + folder_len, name)) return SiblingResult::kSameAsFile;
   std::memcpy(out, path, folder_len);
   std::memcpy(out + folder_len, name, name_len + 1);
   return SiblingResult::kOk;

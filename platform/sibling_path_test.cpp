@@ -19,6 +19,8 @@ TEST(SiblingPath, DerivesBesideTheFileAndRefusesUnsoundPaths) {
   EXPECT_STREQ(out, "");
   // The output file carries the sibling's own name (any case).
   EXPECT_EQ(SiblingPath("C:\\out\\SYURUI.ssc", "syurui.SSC", out, sizeof out), SiblingResult::kSameAsFile);
+  // A trail byte is no letter: "ア" (0x83 0x41) is not "ヂ" (0x83 0x61).
+  EXPECT_EQ(SiblingPath("C:\\out\\ア.txt", "ヂ.txt", out, sizeof out), SiblingResult::kOk);
 
   // A 255-byte path with a one-byte file name: the sibling would pass 260.
   std::string longp = "C:\\" + std::string(250, 'a') + "\\x";

@@ -65,6 +65,23 @@ TEST_F(Mapped, NetworkPathsNeedAListedShare) {
   EXPECT_EQ(Host("\\\\srv\\"), "<none>");
 }
 
+TEST_F(Mapped, ShareNamesFoldOnlySingleByteLetters) {
+  // "ア" is 0x83 0x41 and "ヂ" 0x83 0x61: their trail bytes have the values
+  // of "A" and "a", yet they are different names.
+  ASSERT_EQ(std::string("ア") + "ヂ", "\x83\x41\x83\x61");
+  setenv("ZEL_SHARES", U8(u8"srv/ア=/tmp/a;SRV/ヂ=/tmp/di;srv/xア=/tmp/xa").c_str(), 1);
+  win::ReloadMappings();
+  EXPECT_EQ(Host("\\\\srv\\ア\\f"), "/tmp/a/f");
+  EXPECT_EQ(Host("\\\\srv\\ヂ\\f"), "/tmp/di/f");
+  EXPECT_EQ(Host("\\\\Srv\\Xア"), "/tmp/xa");
+  EXPECT_EQ(Host("\\\\srv\\xヂ"), "<none>");
+  const win::ShareEntry* share = win::FindShare("SRV", "ヂ");
+  ASSERT_NE(share, nullptr);
+  EXPECT_EQ(share->host, "/tmp/di");
+  for (const std::string& problem : win::HostMapProblems())  // neither is taken for a second listing
+    EXPECT_EQ(problem.find("ZEL_SHARES"), std::string::npos) << problem;
+}
+
 TEST_F(Mapped, RelativeNamesFollowTheCurrentDirectory) {
   char cwd[4096];
   ASSERT_TRUE(getcwd(cwd, sizeof(cwd)));

@@ -50,14 +50,11 @@ struct Handle {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// True when text ends with tail (without regard to case) and the tail starts
+// a character of its own, not in a double-byte character.
 bool EndsWithNoCase(std::string_view text, std::string_view tail) {
-  if (text.size() < tail.size()) return false;
-  for (size_t i = 0; i < tail.size(); ++i) {
-    char c = text[text.size() - tail.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != tail[i]) return false;
-  }
-  return true;
+  return text.size() >= tail.size() &&
+         cp932::FindNoCase(text, tail, text.size() - tail.size()) != std::string_view::npos;
 }
 
 // Splits the arguments after the program part: blanks separate, double

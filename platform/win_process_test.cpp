@@ -98,6 +98,10 @@ TEST_F(Processes, OtherProgramsNeedTheirFileAndFolder) {
   std::getline(in, cwd);
   EXPECT_EQ(cwd, host_ + "/my tools");
   EXPECT_EQ(win::WaitForSingleObject(nullptr, 0), WAIT_FAILED);
+  // "ジ" is 0x83 0x57: a name that ends in it and "ordpad.exe" is no WordPad.
+  EXPECT_FALSE(Exec("C:\\\x83Wordpad.exe C:\\log.txt", nullptr, true));
+  EXPECT_FALSE(Exec("\"C:\\\x83Wordpad.exe\" C:\\log.txt", nullptr, true));
+  EXPECT_TRUE(viewer_.shown.empty());
 }
 
 TEST_F(Processes, AWaitWithATimeoutReturnsWhenTheProcessEnds) {

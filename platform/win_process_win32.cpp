@@ -41,14 +41,6 @@ ViewerHandle* AsViewer(HANDLE handle) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Folds ASCII letters to lower case; a double-byte character stays whole.
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (size_t i = 0; i < out.size(); i += cp932::CharLength(out, i))
-    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
-  return out;
-}
-
 // The file named by a WordPad command line (its first argument, quotes
 // dropped), made absolute with folder; false when the program part of the
 // line is not WordPad. As on Linux, the program part ends at the first
@@ -56,16 +48,16 @@ std::string Lower(std::string_view text) {
 bool WordpadFile(std::string_view line, const char* folder, std::string* file) {
   size_t start = 0;
   while (start < line.size() && IsBlank(line[start])) ++start;
-  std::string lower = Lower(line);
   size_t args = std::string::npos;
   if (start < line.size() && line[start] == '"') {
     size_t close = line.find('"', start + 1);
-    std::string program = Lower(line.substr(start + 1, close == std::string_view::npos ? close : close - start - 1));
-    if (program.size() < 11 || program.compare(program.size() - 11, 11, "wordpad.exe") != 0) return false;
+    std::string_view program = line.substr(start + 1, close == std::string_view::npos ? close : close - start - 1);
+    if (program.size() < 11 || cp932::FindNoCase(program, "wordpad.exe", program.size() - 11) == std::string_view::npos)
+      return false;
     args = close == std::string_view::npos ? line.size() : close + 1;
   } else {
-    for (size_t at = cp932::FindText(lower, "wordpad.exe", start); at != std::string::npos;
-         at = cp932::FindText(lower, "wordpad.exe", at + 1)) {
+    for (size_t at = cp932::FindNoCase(line, "wordpad.exe", start); at != std::string::npos;
+         at = cp932::FindNoCase(line, "wordpad.exe", at + 1)) {
       size_t end = at + 11;
       if (end == line.size() || IsBlank(line[end])) {
         args = end;

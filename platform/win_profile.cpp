@@ -18,22 +18,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// Case-insensitive for ASCII letters; a double-byte character compares as is.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); i += cp932::CharLength(a, i)) {
-    if (cp932::CharLength(a, i) == 2) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      continue;
-    }
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // A value in matching single or double quotes loses them.
 std::string_view Unquote(std::string_view v) {
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
@@ -85,7 +69,7 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
       // Only the first section of the name is searched, as Windows does.
       if (in_section) break;
       sections.emplace_back(name);
-      in_section = section && SameName(name, section);
+      in_section = section && cp932::EqualNoCase(name, section);
       continue;
     }
     if (!in_section) continue;
@@ -95,7 +79,7 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
       keys.emplace_back(name);
       continue;
     }
-    if (!SameName(name, key)) continue;
+    if (!cp932::EqualNoCase(name, key)) continue;
     std::string_view value = eq == std::string_view::npos ? std::string_view() : Trim(line.substr(eq + 1));
     return Deliver(Unquote(value), buffer, size);
   }

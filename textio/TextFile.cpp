@@ -25,13 +25,13 @@ ClTextFile::~ClTextFile() {
 long ClTextFile::Open(const char* path, TFOpenMode mode) {
   // An open holder keeps its file: opening over it would lose the stream
   // that accessors are writing to.
-  if (IsOpen()) return textio::ReportStatus(-1000, kSource, __LINE__);
+  if (IsOpen()) return textio::ReportStatus(textio::kFileError, kSource, __LINE__);
   if (path == nullptr || (mode & (TF_READ | TF_WRITE)) == 0 ||
       ((mode & TF_APPEND) != 0 && (mode & TF_OVERWRITE) != 0)) {
-    return textio::ReportStatus(-1003, kSource, __LINE__);
+    return textio::ReportStatus(textio::kInvalidArgument, kSource, __LINE__);
   }
   std::string host;
-  if (!win::ToHostPath(path, &host)) return textio::ReportStatus(-1000, kSource, __LINE__);
+  if (!win::ToHostPath(path, &host)) return textio::ReportStatus(textio::kFileError, kSource, __LINE__);
 
   std::ios_base::openmode request;
   if (mode & TF_WRITE) {
@@ -40,7 +40,7 @@ long ClTextFile::Open(const char* path, TFOpenMode mode) {
     } else if (mode & TF_OVERWRITE) {
       request = std::ios_base::out | std::ios_base::trunc;
     } else {
-      if (!win::CreateNewHostFile(host)) return textio::ReportStatus(-1000, kSource, __LINE__);
+      if (!win::CreateNewHostFile(host)) return textio::ReportStatus(textio::kFileError, kSource, __LINE__);
       request = std::ios_base::out;
     }
   } else {
@@ -54,20 +54,20 @@ long ClTextFile::Open(const char* path, TFOpenMode mode) {
   }
   // Lines carry their own CR LF: nothing is translated on any system.
   m_stream.open(win::HostFsPath(host), request | std::ios_base::binary);
-  if (m_stream.fail()) return textio::ReportStatus(-1000, kSource, __LINE__);
+  if (m_stream.fail()) return textio::ReportStatus(textio::kFileError, kSource, __LINE__);
   return textio::ReportStatus(0, kSource, __LINE__);
 }
 
 long ClTextFile::Close() {
   if (m_stream.is_open()) {
     m_stream.close();
-    if (m_stream.fail()) return textio::ReportStatus(-1000, kSource, __LINE__);
+    if (m_stream.fail()) return textio::ReportStatus(textio::kFileError, kSource, __LINE__);
   }
   return textio::ReportStatus(0, kSource, __LINE__);
 }
 
 long ClTextFile::Attach(ClTextAccessor* accessor) {
-  if (accessor == nullptr) return textio::ReportStatus(-1003, kSource, __LINE__);
+  if (accessor == nullptr) return textio::ReportStatus(textio::kInvalidArgument, kSource, __LINE__);
   return accessor->Attach(&m_stream);
 }
 

@@ -1,8 +1,9 @@
 // ClTextFile: owns one file stream, opens it in one of the library's modes,
 // closes it, and lends the stream to text accessors.
 //
-// Status codes: 0 success; -1000 the file cannot be opened or closed (also:
-// Open on a holder that is already open); -1003 an invalid argument.
+// Status codes (textio/status.h): 0 success; kFileError (-1000) the file
+// cannot be opened or closed (also: Open on a holder that is already open);
+// kInvalidArgument (-1003) an invalid argument.
 #pragma once
 
 #include <fstream>

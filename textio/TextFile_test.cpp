@@ -13,6 +13,7 @@
 #include "platform/cp932.h"
 #include "platform/test_env.h"
 #include "platform/win.h"
+#include "textio/status.h"
 #include "textio/textaccessor.h"
 #include "textio/textio_test_util.h"
 
@@ -69,7 +70,7 @@ TEST_F(TextFileTest, WriteModes) {
   EXPECT_EQ("one\r\n", Contents(Host("new.txt")));
   {
     ClTextFile file;
-    EXPECT_EQ(-1000, file.Open(Win("new.txt").c_str(), ClTextFile::TF_WRITE));
+    EXPECT_EQ(textio::kFileError, file.Open(Win("new.txt").c_str(), ClTextFile::TF_WRITE));
     EXPECT_FALSE(file.IsOpen());
   }
   EXPECT_EQ("one\r\n", Contents(Host("new.txt")));
@@ -98,7 +99,7 @@ TEST_F(TextFileTest, WriteModes) {
 
 TEST_F(TextFileTest, ReadModes) {
   ClTextFile file;
-  EXPECT_EQ(-1000, file.Open(Win("missing.txt").c_str(), ClTextFile::TF_READ));
+  EXPECT_EQ(textio::kFileError, file.Open(Win("missing.txt").c_str(), ClTextFile::TF_READ));
   EXPECT_FALSE(file.IsOpen());
   EXPECT_FALSE(std::filesystem::exists(win::HostFsPath(Host("missing.txt"))));
 
@@ -127,8 +128,8 @@ TEST_F(TextFileTest, RefusalsLeaveEverythingAsItWas) {
   EXPECT_EQ(0, messages->GetLastErrorCode());
   EXPECT_EQ(nullptr, messages->GetLastErrorFile());
 
-  EXPECT_EQ(-1003, file.Attach(nullptr));
-  EXPECT_EQ(-1003, messages->GetLastErrorCode());
+  EXPECT_EQ(textio::kInvalidArgument, file.Attach(nullptr));
+  EXPECT_EQ(textio::kInvalidArgument, messages->GetLastErrorCode());
   EXPECT_STREQ("TextFile", messages->GetLastErrorFile());
   EXPECT_GT(messages->GetLastErrorLine(), 0);
 
@@ -136,18 +137,19 @@ TEST_F(TextFileTest, RefusalsLeaveEverythingAsItWas) {
   for (int bits : {0, int{ClTextFile::TF_APPEND}, int{ClTextFile::TF_OVERWRITE},
                    ClTextFile::TF_WRITE | ClTextFile::TF_APPEND | ClTextFile::TF_OVERWRITE,
                    ClTextFile::TF_READ | ClTextFile::TF_APPEND | ClTextFile::TF_OVERWRITE}) {
-    EXPECT_EQ(-1003, file.Open(Win("bad.txt").c_str(), Mode(bits))) << bits;
+    EXPECT_EQ(textio::kInvalidArgument, file.Open(Win("bad.txt").c_str(), Mode(bits))) << bits;
     EXPECT_FALSE(file.IsOpen());
     EXPECT_FALSE(std::filesystem::exists(win::HostFsPath(Host("bad.txt"))));
   }
-  EXPECT_EQ(-1003, file.Open(nullptr, ClTextFile::TF_READ));
+  EXPECT_EQ(textio::kInvalidArgument, file.Open(nullptr, ClTextFile::TF_READ));
 
   // Opening an open holder keeps its file and its stream.
   ASSERT_EQ(0, file.Open(Win("first.txt").c_str(), Mode(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
   EXPECT_EQ(0, messages->GetLastErrorCode());
   EXPECT_EQ(0, WriteLine(file, "1"));
-  EXPECT_EQ(-1000, file.Open(Win("second.txt").c_str(), Mode(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
-  EXPECT_EQ(-1000, messages->GetLastErrorCode());
+  EXPECT_EQ(textio::kFileError,
+            file.Open(Win("second.txt").c_str(), Mode(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
+  EXPECT_EQ(textio::kFileError, messages->GetLastErrorCode());
   EXPECT_STREQ("TextFile", messages->GetLastErrorFile());
   EXPECT_TRUE(file.IsOpen());
   EXPECT_EQ(0, WriteLine(file, "2"));
@@ -156,8 +158,9 @@ TEST_F(TextFileTest, RefusalsLeaveEverythingAsItWas) {
   EXPECT_FALSE(std::filesystem::exists(win::HostFsPath(Host("second.txt"))));
 
   // Paths that cannot be reached: an unmapped drive, a missing folder.
-  EXPECT_EQ(-1000, file.Open("Q:\\x.txt", Mode(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
-  EXPECT_EQ(-1000, file.Open(Win("no/such/x.txt").c_str(), Mode(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
+  EXPECT_EQ(textio::kFileError, file.Open("Q:\\x.txt", Mode(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
+  EXPECT_EQ(textio::kFileError,
+            file.Open(Win("no/such/x.txt").c_str(), Mode(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
   EXPECT_FALSE(file.IsOpen());
 }
 
@@ -176,7 +179,7 @@ TEST_F(TextFileTest, ClosingAndDestroying) {
   ClTextFile full;
   ASSERT_EQ(0, full.Open("Z:\\dev\\full", Mode(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
   EXPECT_EQ(0, WriteLine(full, "lost"));
-  EXPECT_EQ(-1000, full.Close());
+  EXPECT_EQ(textio::kFileError, full.Close());
   EXPECT_STREQ("TextFile", ClMsgMgr::Inst()->GetLastErrorFile());
   EXPECT_FALSE(full.IsOpen());
   // The holder can be opened again after the failure.

@@ -196,7 +196,7 @@ ClTextAccessor::~ClTextAccessor() {
 
 long ClTextAccessor::SetMode(_Delimiter delimiter, _Quote quote) {
   if (delimiter == DELIM_FIXED && quote != QUOTE_NONE) {
-    return textio::ReportStatus(-1003, kSource, __LINE__);
+    return textio::ReportStatus(textio::kInvalidArgument, kSource, __LINE__);
   }
   m_delimiter = delimiter;
   m_quote = quote;

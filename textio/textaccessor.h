@@ -4,9 +4,10 @@
 // the record, the table, the name, the order array and the stream belong to
 // the caller and must outlive their use.
 //
-// Status codes: 0 success; -1 stream failure or column out of range; -1003
-// invalid argument. Reading: 1 end of file, 2 a line that does not fit its
-// format, 3 a comment line that is not skipped.
+// Status codes: 0 success; -1 stream failure or column out of range;
+// kInvalidArgument (-1003, textio/status.h) invalid argument. Reading: 1 end
+// of file, 2 a line that does not fit its format, 3 a comment line that is
+// not skipped.
 #pragma once
 
 #include <cstdint>

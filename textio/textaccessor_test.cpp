@@ -9,6 +9,7 @@
 #include <streambuf>
 
 #include "component/component.h"
+#include "textio/status.h"
 #include "textio/textio_test_util.h"
 
 using textio_test::Column;
@@ -226,8 +227,8 @@ TEST(TextAccessorWrite, TablesBeyondTwoHundredColumnsAndWideColumns) {
 TEST(TextAccessorWrite, SetModeAndAttachReportTheirStatus) {
   XYZ f(ClTextAccessor::DELIM_COMMA);
   ClMsgMgr* messages = ClMsgMgr::Inst();
-  EXPECT_EQ(-1003, f.accessor.SetMode(ClTextAccessor::DELIM_FIXED, ClTextAccessor::QUOTE_DOUBLE));
-  EXPECT_EQ(-1003, messages->GetLastErrorCode());
+  EXPECT_EQ(textio::kInvalidArgument, f.accessor.SetMode(ClTextAccessor::DELIM_FIXED, ClTextAccessor::QUOTE_DOUBLE));
+  EXPECT_EQ(textio::kInvalidArgument, messages->GetLastErrorCode());
   ASSERT_NE(nullptr, messages->GetLastErrorFile());
   EXPECT_STREQ("textaccessor", messages->GetLastErrorFile());
   EXPECT_GT(messages->GetLastErrorLine(), 0);

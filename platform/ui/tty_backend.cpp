@@ -30,12 +30,7 @@ const char* const kWorkingText = "処理中です。しばらくお待ちくだ�
 // True when the command line names WordPad (in any case; the letters of
 // double-byte characters are left as they are).
 bool IsWordpadCommand(const std::string& command) {
-  std::string lower = command;
-  for (size_t i = 0; i < lower.size(); ++i) {
-    if (cp932::IsLeadByte(static_cast<unsigned char>(lower[i]))) ++i;
-    else if (lower[i] >= 'A' && lower[i] <= 'Z') lower[i] = static_cast<char>(lower[i] - 'A' + 'a');
-  }
-  return cp932::FindText(lower, "wordpad.exe") != std::string::npos;
+  return cp932::FindNoCase(command, "wordpad.exe") != std::string::npos;
 }
 
 // The dialog's key hints, shown under its frame.

@@ -62,27 +62,6 @@ bool ReadFolder(const std::string& folder, std::vector<Entry>* entries) {
   return true;
 }
 
-// Compares two names as Windows does: ASCII letters without regard to
-// case, a double-byte character as it stands (its trail byte may have the
-// value of a letter).
-int CompareNames(std::string_view a, std::string_view b) {
-  size_t i = 0;
-  while (i < a.size() && i < b.size()) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    size_t n = cp932::IsLeadByte(x) && i + 1 < a.size() ? 2 : 1;
-    if (n == 2 && x == y && i + 1 < b.size()) {
-      if (a[i + 1] != b[i + 1]) return static_cast<unsigned char>(a[i + 1]) < static_cast<unsigned char>(b[i + 1]) ? -1 : 1;
-      i += 2;
-      continue;
-    }
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return x < y ? -1 : 1;
-    ++i;
-  }
-  return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
-}
-
 // The name as the folder holds it when it differs only in the case of its
 // letters, as Windows would find it; else the name as given.
 std::string NameInFolder(const std::string& folder, const std::string& name) {
@@ -91,7 +70,7 @@ std::string NameInFolder(const std::string& folder, const std::string& name) {
   for (const Entry& e : entries)
     if (e.name == name) return name;
   for (const Entry& e : entries)
-    if (!e.folder && CompareNames(e.name, name) == 0) return e.name;
+    if (!e.folder && cp932::EqualNoCase(e.name, name)) return e.name;
   return name;
 }
 
@@ -209,7 +188,7 @@ class FilePrompt : public CDialog {
       if (e.folder) folders.push_back(std::move(e));
       else if (Matches(e.utf8, pattern)) files.push_back(std::move(e));
     }
-    auto by_name = [](const Entry& a, const Entry& b) { return CompareNames(a.name, b.name) < 0; };
+    auto by_name = [](const Entry& a, const Entry& b) { return cp932::CompareNoCase(a.name, b.name) < 0; };
     std::sort(folders.begin(), folders.end(), by_name);
     std::sort(files.begin(), files.end(), by_name);
     entries_.insert(entries_.end(), folders.begin(), folders.end());
