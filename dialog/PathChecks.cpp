@@ -12,16 +12,15 @@ namespace outpath {
 
 namespace {
 
-constexpr size_t kPathBuffer = 261;  // MAX_PATH and its terminator
 constexpr std::string_view kForbidden = "/:,;*?\"><|";
 constexpr size_t npos = std::string_view::npos;
 
 bool IsNetworkPath(std::string_view p) { return p.size() >= 2 && p[0] == '\\' && p[1] == '\\'; }
 
-// Copies path into a 261-byte buffer; false when it does not fit.
+// Copies path into a path buffer (kPathBufferSize bytes); false when it does not fit.
 bool CopyPath(char* dst, const char* path) {
   size_t len = std::strlen(path);
-  if (len >= kPathBuffer) return false;
+  if (len >= kPathBufferSize) return false;
   std::memcpy(dst, path, len + 1);
   return true;
 }
@@ -29,26 +28,26 @@ bool CopyPath(char* dst, const char* path) {
 // A folder path reduced by ToFolderPath and closed with "\", split into its
 // root (closed with "\") and the rest after the root.
 struct SplitFolder {
-  char folder[kPathBuffer];
-  char root[kPathBuffer];
+  char folder[kPathBufferSize];
+  char root[kPathBufferSize];
   std::string_view rest;
 };
 
 bool SplitRootAndRest(const char* path, SplitFolder* out) {
   if (!CopyPath(out->folder, path)) return false;
-  if (!ToFolderPath(out->folder) || !AddBackslash(out->folder, kPathBuffer)) return false;
+  if (!ToFolderPath(out->folder) || !AddBackslash(out->folder, kPathBufferSize)) return false;
   const char* rest = win::PathSkipRootA(out->folder);
   if (rest == nullptr) return false;
   out->rest = std::string_view(rest);
-  std::memcpy(out->root, out->folder, kPathBuffer);
-  if (!win::PathStripToRootA(out->root) || !AddBackslash(out->root, kPathBuffer)) return false;
+  std::memcpy(out->root, out->folder, kPathBufferSize);
+  if (!win::PathStripToRootA(out->root) || !AddBackslash(out->root, kPathBufferSize)) return false;
   return true;
 }
 
 // The level of a folder: root, the first n bytes of rest, and "\".
 void LevelPath(const SplitFolder& f, size_t n, char* out) {
   std::string level = std::string(f.root) + std::string(f.rest.substr(0, n)) + "\\";
-  cp932::CopyCut(out, kPathBuffer, level);
+  cp932::CopyCut(out, kPathBufferSize, level);
 }
 
 }  // namespace
@@ -155,7 +154,7 @@ int ToFolderPath(char* text) {
 }
 
 int FolderExists(const char* path) {
-  char folder[kPathBuffer];
+  char folder[kPathBufferSize];
   if (!CopyPath(folder, path) || !ToFolderPath(folder)) return 0;
   return win::PathIsDirectoryA(folder) ? 1 : 0;
 }
@@ -165,14 +164,14 @@ int IsDoubleByteAt(const char* text, size_t pos) { return cp932::IsDoubleByteAt(
 bool CreateFolderTree(const char* folder) {
   SplitFolder f;
   if (folder[0] == '\0' || !SplitRootAndRest(folder, &f) || f.rest.empty()) return false;
-  char kept[kPathBuffer];
-  std::memcpy(kept, f.root, kPathBuffer);
+  char kept[kPathBufferSize];
+  std::memcpy(kept, f.root, kPathBufferSize);
   for (size_t i = 0; i < f.rest.size(); i += cp932::CharLength(f.rest, i)) {
     if (cp932::CharLength(f.rest, i) == 2 || f.rest[i] != '\\') continue;
-    char level[kPathBuffer];
+    char level[kPathBufferSize];
     LevelPath(f, i, level);
     if (FolderExists(level)) {
-      std::memcpy(kept, level, kPathBuffer);
+      std::memcpy(kept, level, kPathBufferSize);
     } else if (!win::CreateDirectoryA(level, nullptr)) {
       RemoveCreatedFolders(level, kept);
       return false;
@@ -196,7 +195,7 @@ int RemoveCreatedFolders(const char* path, const char* kept) {
   }
   // Positions of the separators from the second byte on, deepest last.
   std::string_view rest = p.rest;
-  size_t seps[kPathBuffer];
+  size_t seps[kPathBufferSize];
   size_t count = 0;
   for (size_t i = 0; i < rest.size(); i += cp932::CharLength(rest, i)) {
     if (i >= 1 && cp932::CharLength(rest, i) == 1 && rest[i] == '\\') seps[count++] = i;
@@ -204,7 +203,7 @@ int RemoveCreatedFolders(const char* path, const char* kept) {
   while (count > 0) {
     size_t n = seps[--count];
     if (kept != nullptr && !k.rest.empty() && cp932::EqualNoCase(rest.substr(0, n), kept_rest)) return 1;
-    char level[kPathBuffer];
+    char level[kPathBufferSize];
     LevelPath(p, n, level);
     if (win::PathIsDirectoryA(level)) {
       if (!win::RemoveDirectoryA(level)) return 0;

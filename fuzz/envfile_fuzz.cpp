@@ -12,6 +12,7 @@
 
 #include "dialog/EnvFile.h"
 #include "fuzz/support.h"
+#include "platform/wintypes.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 8) return 0;
@@ -46,13 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string file = fuzz::ScratchDir() + "/fuzz.env";
   if (!content.empty()) fuzz::WriteFile(file, content);
   fuzz::Check(envfile::SaveEntry(file, key, path) == 1, "an entry is stored in a writable folder");
-  std::unique_ptr<char[]> buffer(new char[261]);
-  int found = envfile::LoadEntry(file, key, buffer.get(), 261);
-  if (key.find('\n') == std::string::npos && path.size() < 261) {
+  std::unique_ptr<char[]> buffer(new char[kPathBufferSize]);
+  int found = envfile::LoadEntry(file, key, buffer.get(), kPathBufferSize);
+  if (key.find('\n') == std::string::npos && path.size() < kPathBufferSize) {
     fuzz::Check(found == 1, "a stored entry is found");
     fuzz::Check(std::memcmp(buffer.get(), path.data(), path.size()) == 0 && buffer[path.size()] == '\0',
                 "the stored path comes back");
   }
-  fuzz::Check(std::memchr(buffer.get(), '\0', 261) != nullptr, "a loaded path is terminated");
+  fuzz::Check(std::memchr(buffer.get(), '\0', kPathBufferSize) != nullptr, "a loaded path is terminated");
   return 0;
 }

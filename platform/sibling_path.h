@@ -20,7 +20,7 @@ enum class SiblingResult {
 size_t FolderPartLength(const char* path);
 
 // Writes folder part of path + name into out (capacity out_size, at least
-// 261). On any result but kOk, out holds the empty text.
+// kPathBufferSize). On any result but kOk, out holds the empty text.
 SiblingResult SiblingPath(const char* path, const char* name, char* out, size_t out_size);
 
 }  // namespace pathname

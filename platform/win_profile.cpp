@@ -31,7 +31,7 @@ bool ReadFile(const char* file, std::string* contents) {
   // A bare file name lies in the Windows directory.
   if (cp932::Find(path, '\\') == std::string::npos && cp932::Find(path, '/') == std::string::npos &&
       !(path.size() >= 2 && path[1] == ':')) {
-    char windir[MAX_PATH + 1];
+    char windir[kPathBufferSize];
     UINT n = GetWindowsDirectoryA(windir, sizeof(windir));
     if (n == 0 || n >= sizeof(windir)) return false;
     path = std::string(windir) + "\\" + path;

@@ -109,7 +109,7 @@ class FilePrompt : public CDialog {
     if (pattern_.empty()) pattern_ = "*";
     folder_ = request.folder;
     if (folder_.empty() || !win::PathIsDirectoryA(folder_.c_str())) {
-      char current[261] = {};
+      char current[kPathBufferSize] = {};
       win::GetCurrentDirectoryA(sizeof current, current);
       folder_ = current;
     }
