@@ -4,11 +4,9 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "component/component.h"
@@ -16,23 +14,9 @@
 #include "export/code_register.h"
 #include "package/sample.h"
 #include "package/store.h"
-#include "platform/win.h"
+#include "platform/test_env.h"
 
 namespace {
-
-class Scratch {
- public:
-  Scratch() {
-    char pattern[] = "/tmp/zel_export_bench_XXXXXX";
-    host_ = mkdtemp(pattern);
-  }
-  ~Scratch() { std::filesystem::remove_all(host_); }
-  std::string Windows(const char* name) const { return win::FromHostPath(host_ + "/" + name); }
-  std::string Host(const char* name) const { return host_ + "/" + name; }
-
- private:
-  std::string host_;
-};
 
 StKOTEISHISANINFO TypicalAsset() {
   StKOTEISHISANINFO m{};
@@ -56,7 +40,7 @@ StKOTEISHISANINFO TypicalAsset() {
 
 // One ordinary row per iteration, each with a new code.
 void BM_WriteAssetRow(benchmark::State& state) {
-  Scratch dir;
+  testenv::ScratchDir dir("zel_export_bench");
   AssetExporter exporter;
   exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
   StDATAINFO info{};
@@ -79,7 +63,7 @@ BENCHMARK(BM_WriteAssetRow);
 
 // One breakdown row per iteration.
 void BM_WriteBreakdownRow(benchmark::State& state) {
-  Scratch dir;
+  testenv::ScratchDir dir("zel_export_bench");
   AssetExporter exporter;
   exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
   StDATAINFO info{};
@@ -129,7 +113,7 @@ BENCHMARK(BM_RegisterCode)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(500000);
 // The whole export of a sample company of range(0) assets, as run control
 // runs it: the time per asset stays flat as the company grows.
 void BM_ExportCompany(benchmark::State& state) {
-  Scratch dir;
+  testenv::ScratchDir dir("zel_export_bench");
   std::string store = dir.Host("package.db");
   sqlite3* db = nullptr;
   sqlite3_open(store.c_str(), &db);

@@ -3,7 +3,6 @@
 // transaction); goal: a few seconds. And the check of such a store.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <fstream>
@@ -14,13 +13,9 @@
 #include "package/import.h"
 #include "package/store.h"
 #include "package/store_check.h"
+#include "platform/test_env.h"
 
 namespace {
-
-std::string TempDir() {
-  char dir[] = "/tmp/zel-import-bench-XXXXXX";
-  return mkdtemp(dir) ? dir : "/tmp";
-}
 
 // Every asset column, in table order; every tenth asset a lump-sum asset
 // with two items.
@@ -94,33 +89,27 @@ void Import(const std::string& dir, bool fresh) {
 }
 
 void BM_Import(benchmark::State& state) {
-  std::string dir = TempDir();
-  WriteCsv(dir, state.range(0));
+  testenv::ScratchDir dir("zel-import-bench");
+  WriteCsv(dir.path(), state.range(0));
   bool fresh = state.range(1) != 0;
-  if (!fresh) Import(dir, true);  // the store to add to
-  for (auto _ : state) Import(dir, fresh);
+  if (!fresh) Import(dir.path(), true);  // the store to add to
+  for (auto _ : state) Import(dir.path(), fresh);
   state.SetItemsProcessed(state.iterations() * state.range(0));
-  std::remove((dir + "/package.db").c_str());
-  std::remove((dir + "/a.csv").c_str());
-  std::remove((dir + "/i.csv").c_str());
 }
 BENCHMARK(BM_Import)->Args({100000, 1})->Args({100000, 0})->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_CheckStore(benchmark::State& state) {
-  std::string dir = TempDir();
-  WriteCsv(dir, state.range(0));
-  Import(dir, true);
+  testenv::ScratchDir dir("zel-import-bench");
+  WriteCsv(dir.path(), state.range(0));
+  Import(dir.path(), true);
   sqlite3* db = nullptr;
-  sqlite3_open((dir + "/package.db").c_str(), &db);
+  sqlite3_open(dir.Host("package.db").c_str(), &db);
   for (auto _ : state) {
     size_t problems = package::CheckStore(db, [](const package::Problem&) {});
     benchmark::DoNotOptimize(problems);
   }
   sqlite3_close(db);
   state.SetItemsProcessed(state.iterations() * state.range(0));
-  std::remove((dir + "/package.db").c_str());
-  std::remove((dir + "/a.csv").c_str());
-  std::remove((dir + "/i.csv").c_str());
 }
 BENCHMARK(BM_CheckStore)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 

@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -13,14 +12,9 @@
 #include "component/component.h"
 #include "package/sample.h"
 #include "package/store.h"
+#include "platform/test_env.h"
 
 namespace {
-
-std::string TempStore() {
-  char dir[] = "/tmp/zel-bench-XXXXXX";
-  if (!mkdtemp(dir)) return "/tmp/zel-bench.db";
-  return std::string(dir) + "/package.db";
-}
 
 void MakeSample(const std::string& path, long assets) {
   std::remove(path.c_str());
@@ -36,15 +30,16 @@ void MakeSample(const std::string& path, long assets) {
 }
 
 void BM_SampleStore(benchmark::State& state) {
-  std::string path = TempStore();
+  testenv::ScratchDir dir("zel-bench");
+  std::string path = dir.Host("package.db");
   for (auto _ : state) MakeSample(path, state.range(0));
   state.SetItemsProcessed(state.iterations() * state.range(0));
-  std::remove(path.c_str());
 }
 BENCHMARK(BM_SampleStore)->Arg(1000000)->Iterations(1)->Unit(benchmark::kSecond);
 
 void BM_WalkAssets(benchmark::State& state) {
-  std::string path = TempStore();
+  testenv::ScratchDir dir("zel-bench");
+  std::string path = dir.Host("package.db");
   MakeSample(path, state.range(0));
   setenv("ZEL_PACKAGE", path.c_str(), 1);
   ClZelConnect::Inst()->Initiate();
@@ -66,7 +61,6 @@ void BM_WalkAssets(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
   ClZelConnect::Inst()->Release();
-  std::remove(path.c_str());
 }
 BENCHMARK(BM_WalkAssets)->Arg(100000)->Unit(benchmark::kMillisecond);
 

@@ -24,14 +24,6 @@ namespace fs = std::filesystem;
 
 class EnvFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = testenv::MakeScratchDir("zel_envfile");
-    ASSERT_FALSE(dir_.empty());
-    file_ = dir_ + "/ZelEna20ToMx13.env";
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-  }
   std::string Read() const {
     std::ifstream in(file_, std::ios::binary);
     std::stringstream s;
@@ -41,7 +33,8 @@ class EnvFileTest : public ::testing::Test {
   void Write(const std::string& content) const {
     std::ofstream(file_, std::ios::binary) << content;
   }
-  std::string dir_, file_;
+  testenv::ScratchDir dir_{"zel_envfile"};
+  std::string file_ = dir_.Host("ZelEna20ToMx13.env");
 };
 
 TEST_F(EnvFileTest, FirstSaveCreatesOneLineAndReSaveMovesTheEntryToTheEnd) {
@@ -62,7 +55,7 @@ TEST_F(EnvFileTest, FirstSaveCreatesOneLineAndReSaveMovesTheEntryToTheEnd) {
   EXPECT_EQ(envfile::LoadEntry(file_, "a/1/3:", buf, sizeof buf), 0);
   EXPECT_STREQ(buf, "");
   // No temporary file is left beside the environment file.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(EnvFileTest, KeyMatchesOnlyAtTheStartOfALine) {
@@ -108,7 +101,7 @@ TEST_F(EnvFileTest, EmptyPathAndEdgesOfTheContent) {
   ASSERT_EQ(envfile::LoadEntry(file_, "k/0/0:", buf, sizeof buf), 1);
   EXPECT_EQ(std::string(buf), std::string(258, 'a') + "\x95\x5c");
 
-  EXPECT_EQ(envfile::LoadEntry(dir_ + "/missing.env", "k/0/0:", buf, sizeof buf), 0);
+  EXPECT_EQ(envfile::LoadEntry(dir_.Host("missing.env"), "k/0/0:", buf, sizeof buf), 0);
 }
 
 TEST_F(EnvFileTest, EveryLineOfTheKeyGoesSoTheSavedPathIsTheOneLoaded) {
@@ -138,7 +131,7 @@ TEST_F(EnvFileTest, AFifoInPlaceOfTheFileIsNeverOpened) {
   struct stat st;
   ASSERT_EQ(lstat(file_.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(EnvFileTest, SavesOfProgramsAtOnceKeepEveryEntry) {
@@ -192,7 +185,7 @@ TEST_F(EnvFileTest, FailedRewriteLeavesTheOldFileWhole) {
   EXPECT_EQ(stored, 0);
   EXPECT_EQ(Read(), old);
   // The half-written temporary file is gone.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
 }
 #endif
 

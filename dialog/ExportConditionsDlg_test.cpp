@@ -22,6 +22,7 @@
 #include "app/build_constants.h"
 #include "package/store.h"
 #include "platform/host_file.h"
+#include "platform/test_env.h"
 #include "platform/ui/backend.h"
 #include "platform/win.h"
 
@@ -151,9 +152,6 @@ const UINT kQuestion = MB_YESNO | MB_ICONQUESTION;
 class DialogFlowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/zel_dialog_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
     fs::create_directories(root_ + "/c/out");
     fs::create_directories(root_ + "/d");
     fs::create_directories(root_ + "/pub");
@@ -167,7 +165,6 @@ class DialogFlowTest : public ::testing::Test {
     unsetenv("ZEL_DRIVES");
     unsetenv("ZEL_SHARES");
     win::ReloadMappings();
-    fs::remove_all(root_);
   }
   void MakeStore(const std::string& output_folder, const std::string& env_folder) {
     package::TheStore().Close();
@@ -219,7 +216,8 @@ class DialogFlowTest : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
-  std::string root_;
+  testenv::ScratchDir scratch_{"zel_dialog"};
+  const std::string root_ = scratch_.path();
 };
 
 TEST_F(DialogFlowTest, OpensWithTheDefaultPathAndEndsOnEveryWayOut) {

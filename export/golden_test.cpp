@@ -38,7 +38,7 @@ std::vector<std::pair<long, long>> reported;
 void RecordProgress(long done, long total) { reported.emplace_back(done, total); }
 
 // Connects to the store and runs the export the way run control does.
-ExportedFiles Export(const ScratchDir& dir, const std::string& store) {
+ExportedFiles Export(const testenv::ScratchDir& dir, const std::string& store) {
   testenv::SetEnv("ZEL_PACKAGE", store);
   ExportedFiles files;
   EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
@@ -86,7 +86,7 @@ void ExpectValidCp932(const std::string& text, const char* what) {
 }
 
 TEST(GoldenTest, FixtureCompany) {
-  ScratchDir dir;
+  testenv::ScratchDir dir("zel_export");
   MakeStore(dir.Host("package.db"), ReadFile(kTestData + "/golden_company.sql"));
   ExportedFiles files = Export(dir, dir.Host("package.db"));
   EXPECT_TRUE(files.succeeded);
@@ -111,7 +111,7 @@ TEST(GoldenTest, FixtureCompany) {
 }
 
 TEST(GoldenTest, CompanyWithoutAssetsOrCategories) {
-  ScratchDir dir;
+  testenv::ScratchDir dir("zel_export");
   // The store holds UTF-8 text.
   const char8_t* sql =
       u8"UPDATE package SET current_user = 'u';"

@@ -79,10 +79,10 @@ TEST_F(UnusableStore, OtherSchemaOrMissingPackageRow) {
 }
 
 TEST_F(UnusableStore, AFolderInsteadOfAFile) {
-  testenv::SetEnv("ZEL_PACKAGE", dir_);
-  path_ = dir_;
+  testenv::SetEnv("ZEL_PACKAGE", dir_.path());
+  path_ = dir_.path();
   ExpectRefused("not a file");
-  path_ = dir_ + "/package.db";
+  path_ = dir_.Host("package.db");
 }
 
 TEST_F(StoreTest, ADamagedStoreIsSaidOnceAndWalksShort) {

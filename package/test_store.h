@@ -1,4 +1,4 @@
-// Test helper: a fresh store file with the schema in a temporary folder,
+// Test helper: a fresh store file with the schema in a scratch folder,
 // named by ZEL_PACKAGE for the component, closed and removed afterwards.
 #pragma once
 
@@ -6,27 +6,18 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "component/component.h"
 #include "package/store.h"
 #include "platform/test_env.h"
-#include "platform/win.h"
 
 class StoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = testenv::MakeScratchDir("zelpkg-test");
-    ASSERT_FALSE(dir_.empty());
-    path_ = dir_ + "/package.db";
-    testenv::SetEnv("ZEL_PACKAGE", path_);
-  }
+  void SetUp() override { testenv::SetEnv("ZEL_PACKAGE", path_); }
   void TearDown() override {
     ClZelConnect::Inst()->Release();
     testenv::UnsetEnv("ZEL_PACKAGE");
-    std::error_code ec;
-    std::filesystem::remove_all(win::HostFsPath(dir_), ec);
   }
   // Creates the store with the schema and runs sql (UTF-8) in it.
   void MakeStore(const std::string& sql = "") {
@@ -50,5 +41,6 @@ class StoreTest : public ::testing::Test {
   }
   static std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
-  std::string dir_, path_;
+  testenv::ScratchDir dir_{"zelpkg-test"};
+  std::string path_ = dir_.Host("package.db");
 };

@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <filesystem>
 #include <string>
 
 #include "component/component.h"
 #include "package/store.h"
 #include "platform/test_env.h"
-#include "platform/win.h"
 #include "textio/textio_test_util.h"
 
 using textio_test::Column;
@@ -19,9 +17,7 @@ namespace {
 class SavedOrderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = testenv::MakeScratchDir("textio_order");
-    ASSERT_FALSE(dir_.empty());
-    store_ = dir_ + "/package.db";
+    store_ = dir_.Host("package.db");
     sqlite3* db = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open(store_.c_str(), &db));
     std::string error;
@@ -33,7 +29,6 @@ class SavedOrderTest : public ::testing::Test {
   }
   void TearDown() override {
     ClZelConnect::Inst()->Release();
-    std::filesystem::remove_all(win::HostFsPath(dir_));
   }
 
   // Stores raw column bytes under a data ID and accessor name.
@@ -51,7 +46,7 @@ class SavedOrderTest : public ::testing::Test {
 
   static unsigned char* Id(const char* id) { return reinterpret_cast<unsigned char*>(const_cast<char*>(id)); }
 
-  std::string dir_;
+  testenv::ScratchDir dir_{"textio_order"};
   std::string store_;
   std::vector<StTAFORMAT> table_;
   char record_[8] = {'a', 0, 'b', 0, 'c', 0, 'd', 0};

@@ -5,11 +5,9 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
 #include <new>
 
 #include "platform/test_env.h"
-#include "platform/win.h"
 #include "textio/TextFile.h"
 #include "textio/textaccessor.h"
 #include "textio/textio_test_util.h"
@@ -357,9 +355,8 @@ TEST(TextAccessorRead, WrittenLinesReadBack) {
 }
 
 TEST(TextAccessorRead, WritingAndReadingALineAllocateNothing) {
-  const std::string dir = testenv::MakeScratchDir("textio_alloc");
-  ASSERT_FALSE(dir.empty());
-  std::string path = win::FromHostPath(dir + "/rows.csv");
+  testenv::ScratchDir dir("textio_alloc");
+  std::string path = dir.Windows("rows.csv");
 
   // A line of every kind of column, about 750 bytes, so that the file
   // buffer is written out and refilled many times.
@@ -411,5 +408,4 @@ TEST(TextAccessorRead, WritingAndReadingALineAllocateNothing) {
   EXPECT_EQ(0, during) << "allocations while reading";
   EXPECT_EQ(record.bytes, back.bytes);
   in.Close();
-  std::filesystem::remove_all(win::HostFsPath(dir));
 }

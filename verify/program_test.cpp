@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/test_env.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -49,12 +51,6 @@ struct Output {
 
 class ProgramTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zel_verify_program_XXXXXX";
-    dir_ = mkdtemp(pattern);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Runs a shell command line with standard output and error to files.
   Output Run(const std::string& command) {
     Output o;
@@ -89,7 +85,8 @@ class ProgramTest : public ::testing::Test {
   }
   std::string Store() const { return dir_ + "/package.db"; }
 
-  std::string dir_;
+  testenv::ScratchDir scratch_{"zel_verify_program"};
+  const std::string dir_ = scratch_.path();
 };
 
 // The problem lines of the output.
