@@ -2,7 +2,6 @@
 // file, and the asset code register's cost per code as it grows (constant,
 // not linear in the number of codes already registered).
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <cstdio>
@@ -12,8 +11,7 @@
 #include "component/component.h"
 #include "export/asset_exporter.h"
 #include "export/code_register.h"
-#include "package/sample.h"
-#include "package/store.h"
+#include "package/test_store_builder.h"
 #include "platform/test_env.h"
 
 namespace {
@@ -115,15 +113,11 @@ BENCHMARK(BM_RegisterCode)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(500000);
 void BM_ExportCompany(benchmark::State& state) {
   testenv::ScratchDir dir("zel_export_bench");
   std::string store = dir.Host("package.db");
-  sqlite3* db = nullptr;
-  sqlite3_open(store.c_str(), &db);
-  sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr, nullptr);
   std::string error;
-  package::CreateSchema(db, &error);
-  package::SampleOptions options;
-  options.assets = state.range(0);
-  package::WriteSample(db, options, &error);
-  sqlite3_close(db);
+  if (!teststore::MakeSample(store, state.range(0), &error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
   setenv("ZEL_PACKAGE", store.c_str(), 1);
   ClZelConnect::Inst()->Initiate();
   StDATAINFO record = *ClDataMgr::Inst()->GetSetObject(5, 1)->GetSelectedInfo();

@@ -13,6 +13,7 @@
 #include "package/import.h"
 #include "package/store.h"
 #include "package/store_check.h"
+#include "package/test_store_builder.h"
 #include "platform/test_env.h"
 
 namespace {
@@ -62,16 +63,9 @@ void WriteCsv(const std::string& dir, long assets) {
   }
 }
 
+// Imports the CSV files in dir into a new store there (fresh) or into the
+// one there, as zelpkg import does.
 void Import(const std::string& dir, bool fresh) {
-  std::string path = dir + "/package.db";
-  if (fresh) std::remove(path.c_str());
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  std::string error;
-  if (fresh) {
-    sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr, nullptr);
-    package::CreateSchema(db, &error);
-  }
   package::ImportOptions options;
   options.assets = dir + "/a.csv";
   options.items = dir + "/i.csv";
@@ -81,11 +75,13 @@ void Import(const std::string& dir, bool fresh) {
   options.company = "Co";
   options.period_start = "2024-04-01";
   options.period_end = "2025-03-31";
-  std::string summary;
+  std::string path = dir + "/package.db", summary, error;
   std::vector<std::string> errors;
-  if (!package::Import(db, options, &summary, &errors))
+  auto import = [&](sqlite3* db) { return package::Import(db, options, &summary, &errors); };
+  if (!(fresh ? teststore::MakeWith(path, &error, import) : teststore::WithDatabase(path, &error, import))) {
     for (const std::string& line : errors) std::fprintf(stderr, "%s\n", line.c_str());
-  sqlite3_close(db);
+    if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str());
+  }
 }
 
 void BM_Import(benchmark::State& state) {
@@ -102,13 +98,18 @@ void BM_CheckStore(benchmark::State& state) {
   testenv::ScratchDir dir("zel-import-bench");
   WriteCsv(dir.path(), state.range(0));
   Import(dir.path(), true);
-  sqlite3* db = nullptr;
-  sqlite3_open(dir.Host("package.db").c_str(), &db);
+  // Opened as zelpkg check opens it.
+  package::Store store;
+  std::string error;
+  if (!store.Open(dir.Host("package.db"), &error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
   for (auto _ : state) {
-    size_t problems = package::CheckStore(db, [](const package::Problem&) {});
+    size_t problems = package::CheckStore(store.db(), [](const package::Problem&) {});
     benchmark::DoNotOptimize(problems);
   }
-  sqlite3_close(db);
+  store.Close();
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_CheckStore)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -2,7 +2,6 @@
 // well under a minute) and walking assets through the rule object (one
 // statement stepped along, no query per asset).
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <cstdio>
@@ -10,29 +9,21 @@
 #include <string>
 
 #include "component/component.h"
-#include "package/sample.h"
-#include "package/store.h"
+#include "package/test_store_builder.h"
 #include "platform/test_env.h"
 
 namespace {
 
-void MakeSample(const std::string& path, long assets) {
-  std::remove(path.c_str());
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr, nullptr);
-  std::string error;
-  package::CreateSchema(db, &error);
-  package::SampleOptions options;
-  options.assets = assets;
-  package::WriteSample(db, options, &error);
-  sqlite3_close(db);
-}
-
 void BM_SampleStore(benchmark::State& state) {
   testenv::ScratchDir dir("zel-bench");
   std::string path = dir.Host("package.db");
-  for (auto _ : state) MakeSample(path, state.range(0));
+  std::string error;
+  for (auto _ : state) {
+    if (!teststore::MakeSample(path, state.range(0), &error)) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+  }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_SampleStore)->Arg(1000000)->Iterations(1)->Unit(benchmark::kSecond);
@@ -40,7 +31,11 @@ BENCHMARK(BM_SampleStore)->Arg(1000000)->Iterations(1)->Unit(benchmark::kSecond)
 void BM_WalkAssets(benchmark::State& state) {
   testenv::ScratchDir dir("zel-bench");
   std::string path = dir.Host("package.db");
-  MakeSample(path, state.range(0));
+  std::string error;
+  if (!teststore::MakeSample(path, state.range(0), &error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
   setenv("ZEL_PACKAGE", path.c_str(), 1);
   ClZelConnect::Inst()->Initiate();
   StKOTEISHISANINFO master;

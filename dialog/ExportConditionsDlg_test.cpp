@@ -4,7 +4,6 @@
 #include "dialog/ExportConditionsDlg.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +20,7 @@
 
 #include "app/build_constants.h"
 #include "package/store.h"
+#include "package/test_store_builder.h"
 #include "platform/host_file.h"
 #include "platform/test_env.h"
 #include "platform/ui/backend.h"
@@ -169,16 +169,11 @@ class DialogFlowTest : public ::testing::Test {
   void MakeStore(const std::string& output_folder, const std::string& env_folder) {
     package::TheStore().Close();
     std::string db_path = root_ + "/package.db";
-    fs::remove(db_path);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(db_path.c_str(), &db), SQLITE_OK);
-    std::string error;
-    ASSERT_TRUE(package::CreateSchema(db, &error)) << error;
     // SQL strings take "\" as it is.
     std::string sql = "UPDATE package SET output_folder = '" + output_folder + "', env_folder = '" +
                       env_folder + "';";
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
+    std::string error;
+    ASSERT_TRUE(teststore::Make(db_path, sql, &error)) << error;
     ASSERT_TRUE(package::TheStore().Open(db_path, &error)) << error;
   }
   Outcome Run(std::deque<Action> actions, std::deque<int> answers = {},

@@ -2,13 +2,12 @@
 // the three files are compared byte for byte with expected files worked out
 // by hand (testdata/make_golden.py lays them out).
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdlib>
 
 #include "component/component.h"
 #include "export/export_test_util.h"
-#include "package/store.h"
+#include "package/test_store_builder.h"
 #include "platform/cp932.h"
 
 namespace {
@@ -19,13 +18,8 @@ const std::string kTestData = EXPORT_TESTDATA;
 
 // A store at path holding the schema and the given SQL.
 void MakeStore(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   std::string error;
-  ASSERT_TRUE(package::CreateSchema(db, &error)) << error;
-  char* message = nullptr;
-  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK) << message;
-  sqlite3_close(db);
+  ASSERT_TRUE(teststore::Make(path, sql, &error)) << error;
 }
 
 struct ExportedFiles {

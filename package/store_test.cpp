@@ -70,10 +70,8 @@ TEST_F(UnusableStore, Garbage) {
 TEST_F(UnusableStore, OtherSchemaOrMissingPackageRow) {
   Run("CREATE TABLE accounts (id INTEGER);");
   ExpectRefused("not a package store");
-  std::remove(path_.c_str());
   MakeStore("ALTER TABLE assets DROP COLUMN memo;");
   ExpectRefused("memo");
-  std::remove(path_.c_str());
   MakeStore("DELETE FROM package;");
   ExpectRefused("no row");
 }

@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdio>
 #include <string>
 
 #include "component/component.h"
 #include "package/store.h"
+#include "package/test_store_builder.h"
 #include "platform/test_env.h"
 
 class StoreTest : public ::testing::Test {
@@ -21,23 +21,22 @@ class StoreTest : public ::testing::Test {
   }
   // Creates the store with the schema and runs sql (UTF-8) in it.
   void MakeStore(const std::string& sql = "") {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
     std::string error;
-    ASSERT_TRUE(package::CreateSchema(db, &error)) << error;
-    Exec(db, sql);
-    sqlite3_close(db);
+    ASSERT_TRUE(teststore::Make(path_, sql, &error)) << error;
+  }
+  // Creates the store with the sample company of `assets` assets.
+  void MakeSample(long assets) {
+    std::string error;
+    ASSERT_TRUE(teststore::MakeSample(path_, assets, &error)) << error;
   }
   // Runs sql in the store file (outside the component's connection).
   void Run(const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
-    Exec(db, sql);
-    sqlite3_close(db);
+    std::string error;
+    ASSERT_TRUE(teststore::Exec(path_, sql, &error)) << error;
   }
   static void Exec(sqlite3* db, const std::string& sql) {
-    char* message = nullptr;
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK) << (message ? message : "");
+    std::string error;
+    ASSERT_TRUE(teststore::Exec(db, sql, &error)) << error;
   }
   static std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
