@@ -12,13 +12,6 @@
 
 namespace {
 
-template <class T>
-T At(const void* record, size_t offset) {
-  T value;
-  std::memcpy(&value, static_cast<const char*>(record) + offset, sizeof(value));
-  return value;
-}
-
 class UnusableStore : public StoreTest {
  protected:
   // Initiate must refuse with one line on standard error naming the store,

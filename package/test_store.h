@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstring>
 #include <string>
 
 #include "component/component.h"
@@ -43,3 +44,11 @@ class StoreTest : public ::testing::Test {
   testenv::ScratchDir dir_{"zelpkg-test"};
   std::string path_ = dir_.Host("package.db");
 };
+
+// The value of type T at offset of a record, read byte for byte.
+template <class T>
+T At(const void* record, size_t offset) {
+  T value;
+  std::memcpy(&value, static_cast<const char*>(record) + offset, sizeof(value));
+  return value;
+}
