@@ -2,38 +2,20 @@
 // file, and the asset code register's cost per code as it grows (constant,
 // not linear in the number of codes already registered).
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "app/build_constants.h"
 #include "component/component.h"
 #include "export/asset_exporter.h"
 #include "export/code_register.h"
-#include "package/sample.h"
-#include "package/store.h"
-#include "platform/win.h"
+#include "package/test_store_builder.h"
+#include "platform/test_env.h"
 
 namespace {
-
-class Scratch {
- public:
-  Scratch() {
-    char pattern[] = "/tmp/zel_export_bench_XXXXXX";
-    host_ = mkdtemp(pattern);
-  }
-  ~Scratch() { std::filesystem::remove_all(host_); }
-  std::string Windows(const char* name) const { return win::FromHostPath(host_ + "/" + name); }
-  std::string Host(const char* name) const { return host_ + "/" + name; }
-
- private:
-  std::string host_;
-};
 
 StKOTEISHISANINFO TypicalAsset() {
   StKOTEISHISANINFO m{};
@@ -57,7 +39,7 @@ StKOTEISHISANINFO TypicalAsset() {
 
 // One ordinary row per iteration, each with a new code.
 void BM_WriteAssetRow(benchmark::State& state) {
-  Scratch dir;
+  testenv::ScratchDir dir("zel_export_bench");
   AssetExporter exporter(build::kErrorLogName);
   exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
   StDATAINFO info{};
@@ -80,7 +62,7 @@ BENCHMARK(BM_WriteAssetRow);
 
 // One breakdown row per iteration.
 void BM_WriteBreakdownRow(benchmark::State& state) {
-  Scratch dir;
+  testenv::ScratchDir dir("zel_export_bench");
   AssetExporter exporter(build::kErrorLogName);
   exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
   StDATAINFO info{};
@@ -130,17 +112,13 @@ BENCHMARK(BM_RegisterCode)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(500000);
 // The whole export of a sample company of range(0) assets, as run control
 // runs it: the time per asset stays flat as the company grows.
 void BM_ExportCompany(benchmark::State& state) {
-  Scratch dir;
+  testenv::ScratchDir dir("zel_export_bench");
   std::string store = dir.Host("package.db");
-  sqlite3* db = nullptr;
-  sqlite3_open(store.c_str(), &db);
-  sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr, nullptr);
   std::string error;
-  package::CreateSchema(db, &error);
-  package::SampleOptions options;
-  options.assets = state.range(0);
-  package::WriteSample(db, options, &error);
-  sqlite3_close(db);
+  if (!teststore::MakeSample(store, state.range(0), &error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
   setenv("ZEL_PACKAGE", store.c_str(), 1);
   ClZelConnect::Inst()->Initiate();
   StDATAINFO record = *ClDataMgr::Inst()->GetSetObject(5, 1)->GetSelectedInfo();

@@ -3,7 +3,6 @@
 // transaction); goal: a few seconds. And the check of such a store.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <fstream>
@@ -14,13 +13,10 @@
 #include "package/import.h"
 #include "package/store.h"
 #include "package/store_check.h"
+#include "package/test_store_builder.h"
+#include "platform/test_env.h"
 
 namespace {
-
-std::string TempDir() {
-  char dir[] = "/tmp/zel-import-bench-XXXXXX";
-  return mkdtemp(dir) ? dir : "/tmp";
-}
 
 // Every asset column, in table order; every tenth asset a lump-sum asset
 // with two items.
@@ -67,16 +63,9 @@ void WriteCsv(const std::string& dir, long assets) {
   }
 }
 
+// Imports the CSV files in dir into a new store there (fresh) or into the
+// one there, as zelpkg import does.
 void Import(const std::string& dir, bool fresh) {
-  std::string path = dir + "/package.db";
-  if (fresh) std::remove(path.c_str());
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  std::string error;
-  if (fresh) {
-    sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr, nullptr);
-    package::CreateSchema(db, &error);
-  }
   package::ImportOptions options;
   options.assets = dir + "/a.csv";
   options.items = dir + "/i.csv";
@@ -86,41 +75,42 @@ void Import(const std::string& dir, bool fresh) {
   options.company = "Co";
   options.period_start = "2024-04-01";
   options.period_end = "2025-03-31";
-  std::string summary;
+  std::string path = dir + "/package.db", summary, error;
   std::vector<std::string> errors;
-  if (!package::Import(db, options, &summary, &errors))
+  auto import = [&](sqlite3* db) { return package::Import(db, options, &summary, &errors); };
+  if (!(fresh ? teststore::MakeWith(path, &error, import) : teststore::WithDatabase(path, &error, import))) {
     for (const std::string& line : errors) std::fprintf(stderr, "%s\n", line.c_str());
-  sqlite3_close(db);
+    if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str());
+  }
 }
 
 void BM_Import(benchmark::State& state) {
-  std::string dir = TempDir();
-  WriteCsv(dir, state.range(0));
+  testenv::ScratchDir dir("zel-import-bench");
+  WriteCsv(dir.path(), state.range(0));
   bool fresh = state.range(1) != 0;
-  if (!fresh) Import(dir, true);  // the store to add to
-  for (auto _ : state) Import(dir, fresh);
+  if (!fresh) Import(dir.path(), true);  // the store to add to
+  for (auto _ : state) Import(dir.path(), fresh);
   state.SetItemsProcessed(state.iterations() * state.range(0));
-  std::remove((dir + "/package.db").c_str());
-  std::remove((dir + "/a.csv").c_str());
-  std::remove((dir + "/i.csv").c_str());
 }
 BENCHMARK(BM_Import)->Args({100000, 1})->Args({100000, 0})->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_CheckStore(benchmark::State& state) {
-  std::string dir = TempDir();
-  WriteCsv(dir, state.range(0));
-  Import(dir, true);
-  sqlite3* db = nullptr;
-  sqlite3_open((dir + "/package.db").c_str(), &db);
+  testenv::ScratchDir dir("zel-import-bench");
+  WriteCsv(dir.path(), state.range(0));
+  Import(dir.path(), true);
+  // Opened as zelpkg check opens it.
+  package::Store store;
+  std::string error;
+  if (!store.Open(dir.Host("package.db"), &error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
   for (auto _ : state) {
-    size_t problems = package::CheckStore(db, [](const package::Problem&) {});
+    size_t problems = package::CheckStore(store.db(), [](const package::Problem&) {});
     benchmark::DoNotOptimize(problems);
   }
-  sqlite3_close(db);
+  store.Close();
   state.SetItemsProcessed(state.iterations() * state.range(0));
-  std::remove((dir + "/package.db").c_str());
-  std::remove((dir + "/a.csv").c_str());
-  std::remove((dir + "/i.csv").c_str());
 }
 BENCHMARK(BM_CheckStore)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 

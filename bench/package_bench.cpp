@@ -2,50 +2,40 @@
 // well under a minute) and walking assets through the rule object (one
 // statement stepped along, no query per asset).
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "component/component.h"
-#include "package/sample.h"
-#include "package/store.h"
+#include "package/test_store_builder.h"
+#include "platform/test_env.h"
 
 namespace {
 
-std::string TempStore() {
-  char dir[] = "/tmp/zel-bench-XXXXXX";
-  if (!mkdtemp(dir)) return "/tmp/zel-bench.db";
-  return std::string(dir) + "/package.db";
-}
-
-void MakeSample(const std::string& path, long assets) {
-  std::remove(path.c_str());
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr, nullptr);
-  std::string error;
-  package::CreateSchema(db, &error);
-  package::SampleOptions options;
-  options.assets = assets;
-  package::WriteSample(db, options, &error);
-  sqlite3_close(db);
-}
-
 void BM_SampleStore(benchmark::State& state) {
-  std::string path = TempStore();
-  for (auto _ : state) MakeSample(path, state.range(0));
+  testenv::ScratchDir dir("zel-bench");
+  std::string path = dir.Host("package.db");
+  std::string error;
+  for (auto _ : state) {
+    if (!teststore::MakeSample(path, state.range(0), &error)) {
+      state.SkipWithError(error.c_str());
+      break;
+    }
+  }
   state.SetItemsProcessed(state.iterations() * state.range(0));
-  std::remove(path.c_str());
 }
 BENCHMARK(BM_SampleStore)->Arg(1000000)->Iterations(1)->Unit(benchmark::kSecond);
 
 void BM_WalkAssets(benchmark::State& state) {
-  std::string path = TempStore();
-  MakeSample(path, state.range(0));
+  testenv::ScratchDir dir("zel-bench");
+  std::string path = dir.Host("package.db");
+  std::string error;
+  if (!teststore::MakeSample(path, state.range(0), &error)) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
   setenv("ZEL_PACKAGE", path.c_str(), 1);
   ClZelConnect::Inst()->Initiate();
   StKOTEISHISANINFO master;
@@ -66,7 +56,6 @@ void BM_WalkAssets(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
   ClZelConnect::Inst()->Release();
-  std::remove(path.c_str());
 }
 BENCHMARK(BM_WalkAssets)->Arg(100000)->Unit(benchmark::kMillisecond);
 

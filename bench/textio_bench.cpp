@@ -1,13 +1,13 @@
 // Throughput of the text record library: one asset-data-sized row written
 // to a file, and a line of about 900 bytes read back, split and stored.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/test_env.h"
 #include "textio/TextFile.h"
 #include "textio/textaccessor.h"
 
@@ -61,8 +61,8 @@ void BM_WriteRow151(benchmark::State& state) {
   ClTextAccessor accessor(const_cast<char*>("G_INFO"), row.table.data(), 151, row.record.data());
   accessor.SetMode(ClTextAccessor::DELIM_COMMA, ClTextAccessor::QUOTE_NONE);
   for (int i = 0; i < 151; i += 7) accessor.SetMask(i, 1);
-  std::string path = "Z:\\tmp\\textio_bench_" + std::to_string(getpid()) + ".csv";
-  std::string host = "/tmp/textio_bench_" + std::to_string(getpid()) + ".csv";
+  testenv::ScratchDir dir("textio_bench");
+  std::string path = dir.Windows("row.csv");
   ClTextFile file;
   if (file.Open(path.c_str(), static_cast<ClTextFile::TFOpenMode>(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)) != 0) {
     state.SkipWithError("cannot open the output file");
@@ -76,7 +76,6 @@ void BM_WriteRow151(benchmark::State& state) {
     }
   }
   file.Close();
-  ::unlink(host.c_str());
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_WriteRow151);

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/test_env.h"
+#include "platform/wintypes.h"
 
 namespace {
 
@@ -24,14 +25,6 @@ namespace fs = std::filesystem;
 
 class EnvFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = testenv::MakeScratchDir("zel_envfile");
-    ASSERT_FALSE(dir_.empty());
-    file_ = dir_ + "/ZelEna20ToMx13.env";
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-  }
   std::string Read() const {
     std::ifstream in(file_, std::ios::binary);
     std::stringstream s;
@@ -41,7 +34,8 @@ class EnvFileTest : public ::testing::Test {
   void Write(const std::string& content) const {
     std::ofstream(file_, std::ios::binary) << content;
   }
-  std::string dir_, file_;
+  testenv::ScratchDir dir_{"zel_envfile"};
+  std::string file_ = dir_.Host("ZelEna20ToMx13.env");
 };
 
 TEST_F(EnvFileTest, FirstSaveCreatesOneLineAndReSaveMovesTheEntryToTheEnd) {
@@ -53,7 +47,7 @@ TEST_F(EnvFileTest, FirstSaveCreatesOneLineAndReSaveMovesTheEntryToTheEnd) {
   ASSERT_EQ(envfile::SaveEntry(file_, "a/1/2:", "C:\\new.csv"), 1);
   EXPECT_EQ(Read(), "b/1/2:D:\\b.csv\nc/1/3:E:\\c.csv\na/1/2:C:\\new.csv\n");
 
-  char buf[261];
+  char buf[kPathBufferSize];
   ASSERT_EQ(envfile::LoadEntry(file_, "a/1/2:", buf, sizeof buf), 1);
   EXPECT_STREQ(buf, "C:\\new.csv");
   ASSERT_EQ(envfile::LoadEntry(file_, "c/1/3:", buf, sizeof buf), 1);
@@ -62,13 +56,13 @@ TEST_F(EnvFileTest, FirstSaveCreatesOneLineAndReSaveMovesTheEntryToTheEnd) {
   EXPECT_EQ(envfile::LoadEntry(file_, "a/1/3:", buf, sizeof buf), 0);
   EXPECT_STREQ(buf, "");
   // No temporary file is left beside the environment file.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(EnvFileTest, KeyMatchesOnlyAtTheStartOfALine) {
   // "ab/1/2:" ends with "b/1/2:"; the shorter key must not find it.
   Write("ab/1/2:C:\\ab.csv\n");
-  char buf[261];
+  char buf[kPathBufferSize];
   EXPECT_EQ(envfile::LoadEntry(file_, "b/1/2:", buf, sizeof buf), 0);
 
   ASSERT_EQ(envfile::SaveEntry(file_, "b/1/2:", "C:\\b.csv"), 1);
@@ -87,7 +81,7 @@ TEST_F(EnvFileTest, KeyMatchesOnlyAtTheStartOfALine) {
 
 TEST_F(EnvFileTest, EmptyPathAndEdgesOfTheContent) {
   Write("u/0/0:\nv/0/0:C:\\last.csv");  // last line without its LF
-  char buf[261] = "junk";
+  char buf[kPathBufferSize] = "junk";
   ASSERT_EQ(envfile::LoadEntry(file_, "u/0/0:", buf, sizeof buf), 1);
   EXPECT_STREQ(buf, "");
   ASSERT_EQ(envfile::LoadEntry(file_, "v/0/0:", buf, sizeof buf), 1);
@@ -108,14 +102,14 @@ TEST_F(EnvFileTest, EmptyPathAndEdgesOfTheContent) {
   ASSERT_EQ(envfile::LoadEntry(file_, "k/0/0:", buf, sizeof buf), 1);
   EXPECT_EQ(std::string(buf), std::string(258, 'a') + "\x95\x5c");
 
-  EXPECT_EQ(envfile::LoadEntry(dir_ + "/missing.env", "k/0/0:", buf, sizeof buf), 0);
+  EXPECT_EQ(envfile::LoadEntry(dir_.Host("missing.env"), "k/0/0:", buf, sizeof buf), 0);
 }
 
 TEST_F(EnvFileTest, EveryLineOfTheKeyGoesSoTheSavedPathIsTheOneLoaded) {
   Write("a/1/2:C:\\first.csv\nb/1/2:C:\\b.csv\na/1/2:C:\\second.csv\n");
   ASSERT_EQ(envfile::SaveEntry(file_, "a/1/2:", "C:\\new.csv"), 1);
   EXPECT_EQ(Read(), "b/1/2:C:\\b.csv\na/1/2:C:\\new.csv\n");
-  char buf[261];
+  char buf[kPathBufferSize];
   ASSERT_EQ(envfile::LoadEntry(file_, "a/1/2:", buf, sizeof buf), 1);
   EXPECT_STREQ(buf, "C:\\new.csv");
   // Adjacent duplicates, the last without its LF.
@@ -130,7 +124,7 @@ TEST_F(EnvFileTest, AFifoInPlaceOfTheFileIsNeverOpened) {
   ASSERT_EQ(mkfifo(file_.c_str(), 0600), 0);
   // Opening a FIFO without a writer blocks; let a hang fail the test.
   alarm(10);
-  char buf[261] = "junk";
+  char buf[kPathBufferSize] = "junk";
   EXPECT_EQ(envfile::LoadEntry(file_, "a/1/2:", buf, sizeof buf), 0);
   EXPECT_STREQ(buf, "");
   EXPECT_EQ(envfile::SaveEntry(file_, "a/1/2:", "C:\\a.csv"), 0);
@@ -138,7 +132,7 @@ TEST_F(EnvFileTest, AFifoInPlaceOfTheFileIsNeverOpened) {
   struct stat st;
   ASSERT_EQ(lstat(file_.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(EnvFileTest, SavesOfProgramsAtOnceKeepEveryEntry) {
@@ -161,7 +155,7 @@ TEST_F(EnvFileTest, SavesOfProgramsAtOnceKeepEveryEntry) {
     wait(&status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   }
-  char buf[261];
+  char buf[kPathBufferSize];
   int found = 0;
   for (int p = 0; p < kProcesses; ++p) {
     for (int k = 0; k < kKeys; ++k) {
@@ -192,7 +186,7 @@ TEST_F(EnvFileTest, FailedRewriteLeavesTheOldFileWhole) {
   EXPECT_EQ(stored, 0);
   EXPECT_EQ(Read(), old);
   // The half-written temporary file is gone.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
 }
 #endif
 

@@ -4,7 +4,6 @@
 #include "dialog/ExportConditionsDlg.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,7 +19,9 @@
 #include <vector>
 
 #include "package/store.h"
+#include "package/test_store_builder.h"
 #include "platform/host_file.h"
+#include "platform/test_env.h"
 #include "platform/ui/backend.h"
 #include "platform/win.h"
 
@@ -154,9 +155,6 @@ const UINT kQuestion = MB_YESNO | MB_ICONQUESTION;
 class DialogFlowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/zel_dialog_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
     fs::create_directories(root_ + "/c/out");
     fs::create_directories(root_ + "/d");
     fs::create_directories(root_ + "/pub");
@@ -170,21 +168,15 @@ class DialogFlowTest : public ::testing::Test {
     unsetenv("ZEL_DRIVES");
     unsetenv("ZEL_SHARES");
     win::ReloadMappings();
-    fs::remove_all(root_);
   }
   void MakeStore(const std::string& output_folder, const std::string& env_folder) {
     package::TheStore().Close();
     std::string db_path = root_ + "/package.db";
-    fs::remove(db_path);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(db_path.c_str(), &db), SQLITE_OK);
-    std::string error;
-    ASSERT_TRUE(package::CreateSchema(db, &error)) << error;
     // SQL strings take "\" as it is.
     std::string sql = "UPDATE package SET output_folder = '" + output_folder + "', env_folder = '" +
                       env_folder + "';";
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
+    std::string error;
+    ASSERT_TRUE(teststore::Make(db_path, sql, &error)) << error;
     ASSERT_TRUE(package::TheStore().Open(db_path, &error)) << error;
   }
   Outcome Run(std::deque<Action> actions, std::deque<int> answers = {},
@@ -222,7 +214,8 @@ class DialogFlowTest : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
-  std::string root_;
+  testenv::ScratchDir scratch_{"zel_dialog"};
+  const std::string root_ = scratch_.path();
 };
 
 TEST_F(DialogFlowTest, OpensWithTheDefaultPathAndEndsOnEveryWayOut) {
@@ -409,7 +402,7 @@ TEST_F(DialogFlowTest, RemembersThePathPerUserAndDataSet) {
     dlg.m_lFirstNo = 1;
     dlg.m_lSecondNo = 7;
     EXPECT_EQ(dlg.SaveRememberedPath(""), 1);
-    char buffer[261];
+    char buffer[kPathBufferSize];
     EXPECT_EQ(dlg.LoadRememberedPath(buffer), 1);
     EXPECT_STREQ(buffer, "");
     dlg.m_lSecondNo = 8;  // another data set

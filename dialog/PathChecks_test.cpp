@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/test_env.h"
 #include "platform/win.h"
 
 namespace {
@@ -28,26 +29,23 @@ using namespace outpath;
 class PathChecksTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/zel_paths_XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
-    for (const char* d : {"c", "e", "x", "d", "r", "pub"}) fs::create_directory(root_ + "/" + d);
-    std::string drives = "C:fixed=" + root_ + "/c;E:removable=" + root_ + "/e;X:remote=" + root_ +
-                         "/x;D:cdrom=" + root_ + "/d;R:ramdisk=" + root_ + "/r;U:unknown=" + root_ +
-                         "/c;N:noroot=;M:fixed=" + root_ + "/missing";
+    const std::string& root = root_.path();
+    for (const char* d : {"c", "e", "x", "d", "r", "pub"}) fs::create_directory(root + "/" + d);
+    std::string drives = "C:fixed=" + root + "/c;E:removable=" + root + "/e;X:remote=" + root +
+                         "/x;D:cdrom=" + root + "/d;R:ramdisk=" + root + "/r;U:unknown=" + root +
+                         "/c;N:noroot=;M:fixed=" + root + "/missing";
     setenv("ZEL_DRIVES", drives.c_str(), 1);
-    setenv("ZEL_SHARES", ("srv/pub=" + root_ + "/pub").c_str(), 1);
+    setenv("ZEL_SHARES", ("srv/pub=" + root + "/pub").c_str(), 1);
     win::ReloadMappings();
   }
   void TearDown() override {
     unsetenv("ZEL_DRIVES");
     unsetenv("ZEL_SHARES");
     win::ReloadMappings();
-    fs::remove_all(root_);
   }
   // Host path of a name under drive C (UTF-8).
-  fs::path C(const std::string& utf8) const { return fs::path(root_ + "/c/" + utf8); }
-  std::string root_;
+  fs::path C(const std::string& utf8) const { return fs::path(root_.Host("c/" + utf8)); }
+  testenv::ScratchDir root_{"zel_paths"};
 };
 
 #endif
@@ -129,7 +127,7 @@ TEST(PathText, BackslashFolderAndDoubleBytePositions) {
   EXPECT_EQ(AddBackslash(buf, 8), 1);
 
   auto folder = [](const char* in, const char* want) {
-    char b[261];
+    char b[kPathBufferSize];
     strcpy(b, in);
     EXPECT_EQ(ToFolderPath(b), want[0] ? 1 : 0) << in;
     if (want[0]) {
@@ -179,7 +177,7 @@ TEST_F(PathChecksTest, CreatesMissingLevelsAndRollsBackAFailedTree) {
   EXPECT_FALSE(fs::exists(C("a")));
   // A network share.
   ASSERT_TRUE(CreateFolderTree("\\\\srv\\pub\\n1\\n2\\"));
-  EXPECT_TRUE(fs::is_directory(root_ + "/pub/n1/n2"));
+  EXPECT_TRUE(fs::is_directory(root_.Host("pub/n1/n2")));
 
   // The deeper level cannot be made: 86 double-byte characters are 258 bytes
   // on the host, past its name limit. The upper level goes again.
@@ -199,7 +197,7 @@ TEST_F(PathChecksTest, CreatesMissingLevelsAndRollsBackAFailedTree) {
   EXPECT_FALSE(CreateFolderTree("C:\\"));
   EXPECT_FALSE(CreateFolderTree("N:\\a\\"));  // drive without a root folder
   EXPECT_FALSE(CreateFolderTree("D:\\a\\"));  // CD-ROM
-  EXPECT_TRUE(fs::is_empty(root_ + "/d"));
+  EXPECT_TRUE(fs::is_empty(root_.Host("d")));
 }
 #endif
 

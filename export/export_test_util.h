@@ -1,5 +1,5 @@
-// Helpers of the export tests: a scratch folder, the exporter writing into
-// it, and the written files split into lines, fields and log entries.
+// Helpers of the export tests: the exporter writing into a scratch folder,
+// and the written files split into lines, fields and log entries.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -59,20 +59,6 @@ inline void FixedDate(int* year, int* month, int* day) {
   *month = 3;
   *day = 9;
 }
-
-// A scratch folder under the system's temporary folder, removed afterwards.
-class ScratchDir {
- public:
-  ScratchDir() : host_(testenv::MakeScratchDir("zel_export")) {}
-  ~ScratchDir() { std::filesystem::remove_all(win::HostFsPath(host_)); }
-  const std::string& host() const { return host_; }
-  std::string Host(const std::string& name) const { return host_ + "/" + name; }
-  // The Windows form of a file in the folder.
-  std::string Windows(const std::string& name) const { return win::FromHostPath(Host(name)); }
-
- private:
-  std::string host_;
-};
 
 inline StKOTEISHISANINFO Asset(const char* code, int16_t method = 6) {
   StKOTEISHISANINFO m{};
@@ -136,10 +122,10 @@ class RowRun {
   const std::string& data() { Finish(); return data_; }
   const std::string& log() { Finish(); return log_; }
   AssetExporter& exporter() { return exporter_; }
-  const ScratchDir& dir() const { return dir_; }
+  const testenv::ScratchDir& dir() const { return dir_; }
 
  private:
-  ScratchDir dir_;
+  testenv::ScratchDir dir_{"zel_export"};
   AssetExporter exporter_{kErrorLogName};
   bool finished_ = false;
   std::string data_, log_;

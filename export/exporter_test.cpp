@@ -23,7 +23,7 @@ StDATAINFO Company(const std::string& name, uint8_t kind = 0, int32_t start = 20
 
 // Writes only the header block and column-name line; returns the lines.
 std::vector<std::string> HeaderLines(StDATAINFO info) {
-  ScratchDir dir;
+  testenv::ScratchDir dir("zel_export");
   AssetExporter exporter(kErrorLogName);
   exporter.SetOutputPath(dir.Windows("out.csv").c_str());
   exporter.OpenAssetFile(&info);
@@ -98,7 +98,7 @@ TEST(ErrorLogTest, EntriesEndInCrLfAndAreCutOnACharacterBoundary) {
 }
 
 TEST(ErrorLogTest, AnEarlierLogIsEmptiedWhenTheExportStarts) {
-  ScratchDir dir;
+  testenv::ScratchDir dir("zel_export");
   {
     std::ofstream old(dir.Host(kErrorLogName));
     old << "left from an earlier run";
@@ -124,7 +124,7 @@ StSHISANKUBUNINFO Category(int32_t code, const std::string& name, int16_t method
 
 // The asset type file of a company with the given categories.
 std::vector<std::string> TypeFile(StDATAINFO info, std::vector<StSHISANKUBUNINFO> categories) {
-  ScratchDir dir;
+  testenv::ScratchDir dir("zel_export");
   AssetExporter exporter(kErrorLogName);
   exporter.SetDateSource(FixedDate);
   std::string path = dir.Windows("assets.csv");
@@ -233,7 +233,7 @@ struct StatusRun {
 };
 
 TEST(FileStatusTest, ASoundRunSucceeds) {
-  ScratchDir dir;
+  testenv::ScratchDir dir("zel_export");
   StatusRun run(dir.Windows("out.csv"));
   EXPECT_TRUE(run.exporter.Succeeded());
   EXPECT_EQ(run.exporter.FailedOutput(), -1);
@@ -244,7 +244,7 @@ TEST(FileStatusTest, ASoundRunSucceeds) {
 }
 
 TEST(FileStatusTest, FilesThatCannotBeOpenedOrWritten) {
-  ScratchDir dir;
+  testenv::ScratchDir dir("zel_export");
   {
     // No folder: nothing can be opened.
     StatusRun run(dir.Windows("missing\\out.csv"));
@@ -276,16 +276,16 @@ TEST(FileStatusTest, FilesThatCannotBeOpenedOrWritten) {
   }
 #endif
   // No temporary file is left behind by any of the runs above.
-  for (const auto& entry : std::filesystem::directory_iterator(dir.host()))
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
     EXPECT_EQ(entry.path().filename().string().find("~zel"), std::string::npos) << entry.path();
 }
 
 // Links and POSIX permissions: the Linux build's.
 #ifndef _WIN32
 TEST(FileStatusTest, FilesAreReplacedWholeAndKeepTheirPermissions) {
-  ScratchDir dir;
+  testenv::ScratchDir dir("zel_export");
   // A link to a regular file elsewhere is written through and stays a link.
-  ScratchDir elsewhere;
+  testenv::ScratchDir elsewhere("zel_export");
   std::ofstream(elsewhere.Host("target.csv")) << "old";
   ASSERT_EQ(symlink(elsewhere.Host("target.csv").c_str(), dir.Host("link.csv").c_str()), 0);
   {
@@ -317,19 +317,19 @@ TEST(FileStatusTest, FilesAreReplacedWholeAndKeepTheirPermissions) {
     EXPECT_FALSE(exporter.Succeeded());
   }
   EXPECT_EQ(Split(ReadFile(dir.Host("out.csv")), "\r\n").size(), 7u + 3000u);
-  for (const auto& entry : std::filesystem::directory_iterator(dir.host()))
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
     EXPECT_EQ(entry.path().filename().string().find("~zel"), std::string::npos) << entry.path();
 }
 
 #endif
 
 TEST(FileStatusTest, DerivedFilesWithoutASoundPathAreNeverWritten) {
-  ScratchDir dir;
+  testenv::ScratchDir dir("zel_export");
   {
     // No "\" at all: both siblings would be the asset data file.
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(chdir(dir.host().c_str()), 0);
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
     StatusRun run("out.csv");
     ASSERT_EQ(chdir(cwd), 0);
     EXPECT_EQ(run.exporter.FailedOutputs(), (1u << 1) | (1u << 2));

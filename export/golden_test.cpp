@@ -2,13 +2,12 @@
 // the three files are compared byte for byte with expected files worked out
 // by hand (testdata/make_golden.py lays them out).
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <cstdlib>
 
 #include "component/component.h"
 #include "export/export_test_util.h"
-#include "package/store.h"
+#include "package/test_store_builder.h"
 #include "platform/cp932.h"
 
 namespace {
@@ -19,13 +18,8 @@ const std::string kTestData = EXPORT_TESTDATA;
 
 // A store at path holding the schema and the given SQL.
 void MakeStore(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
   std::string error;
-  ASSERT_TRUE(package::CreateSchema(db, &error)) << error;
-  char* message = nullptr;
-  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK) << message;
-  sqlite3_close(db);
+  ASSERT_TRUE(teststore::Make(path, sql, &error)) << error;
 }
 
 struct ExportedFiles {
@@ -38,7 +32,7 @@ std::vector<std::pair<long, long>> reported;
 void RecordProgress(long done, long total) { reported.emplace_back(done, total); }
 
 // Connects to the store and runs the export the way run control does.
-ExportedFiles Export(const ScratchDir& dir, const std::string& store) {
+ExportedFiles Export(const testenv::ScratchDir& dir, const std::string& store) {
   testenv::SetEnv("ZEL_PACKAGE", store);
   ExportedFiles files;
   EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
@@ -86,7 +80,7 @@ void ExpectValidCp932(const std::string& text, const char* what) {
 }
 
 TEST(GoldenTest, FixtureCompany) {
-  ScratchDir dir;
+  testenv::ScratchDir dir("zel_export");
   MakeStore(dir.Host("package.db"), ReadFile(kTestData + "/golden_company.sql"));
   ExportedFiles files = Export(dir, dir.Host("package.db"));
   EXPECT_TRUE(files.succeeded);
@@ -111,7 +105,7 @@ TEST(GoldenTest, FixtureCompany) {
 }
 
 TEST(GoldenTest, CompanyWithoutAssetsOrCategories) {
-  ScratchDir dir;
+  testenv::ScratchDir dir("zel_export");
   // The store holds UTF-8 text.
   const char8_t* sql =
       u8"UPDATE package SET current_user = 'u';"

@@ -4,9 +4,9 @@
 // This binary counts every allocation through the global operator new.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
-#include "package/sample.h"
 #include "package/test_store.h"
 #include "platform/test_alloc_counter.h"
 #include "platform/win.h"
@@ -45,13 +45,7 @@ long WalkAll(ClRuleGenkashokyaku& rule) {
 }
 
 TEST_F(WalkAllocationTest, AWalkOfManyAssetsAllocatesNothing) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
-  std::string error;
-  package::SampleOptions options;
-  options.assets = 5000;
-  ASSERT_TRUE(package::CreateSchema(db, &error) && package::WriteSample(db, options, &error)) << error;
-  sqlite3_close(db);
+  MakeSample(5000);
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   ClRuleGenkashokyaku rule;
   rule.SetCurDataID("D0001");

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "package/columns.h"
-#include "package/sample.h"
 #include "package/test_store.h"
 #include "platform/cp932.h"
 #include "platform/win.h"
@@ -64,15 +63,7 @@ class RuleReadTest : public StoreTest {
 };
 
 TEST_F(RuleReadTest, ADamagedAssetPageFailsTheWalkAtItsFirstAssetAndStaysFailed) {
-  {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
-    std::string error;
-    package::SampleOptions options;
-    options.assets = 3000;
-    ASSERT_TRUE(package::CreateSchema(db, &error) && package::WriteSample(db, options, &error)) << error;
-    sqlite3_close(db);
-  }
+  MakeSample(3000);
   // The assets table's leaves in key order, each with its cell count: the
   // rows of a leaf are the next ncell rows in rowid order.
   sqlite3* db = Other();

@@ -12,13 +12,6 @@
 
 namespace {
 
-template <class T>
-T At(const void* record, size_t offset) {
-  T value;
-  std::memcpy(&value, static_cast<const char*>(record) + offset, sizeof(value));
-  return value;
-}
-
 std::string TextAt(const void* record, size_t offset, size_t size) {
   const char* field = static_cast<const char*>(record) + offset;
   EXPECT_LT(::strnlen(field, size), size) << "text at " << offset << " not terminated inside its field";

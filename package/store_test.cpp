@@ -12,13 +12,6 @@
 
 namespace {
 
-template <class T>
-T At(const void* record, size_t offset) {
-  T value;
-  std::memcpy(&value, static_cast<const char*>(record) + offset, sizeof(value));
-  return value;
-}
-
 class UnusableStore : public StoreTest {
  protected:
   // Initiate must refuse with one line on standard error naming the store,
@@ -70,19 +63,17 @@ TEST_F(UnusableStore, Garbage) {
 TEST_F(UnusableStore, OtherSchemaOrMissingPackageRow) {
   Run("CREATE TABLE accounts (id INTEGER);");
   ExpectRefused("not a package store");
-  std::remove(path_.c_str());
   MakeStore("ALTER TABLE assets DROP COLUMN memo;");
   ExpectRefused("memo");
-  std::remove(path_.c_str());
   MakeStore("DELETE FROM package;");
   ExpectRefused("no row");
 }
 
 TEST_F(UnusableStore, AFolderInsteadOfAFile) {
-  testenv::SetEnv("ZEL_PACKAGE", dir_);
-  path_ = dir_;
+  testenv::SetEnv("ZEL_PACKAGE", dir_.path());
+  path_ = dir_.path();
   ExpectRefused("not a file");
-  path_ = dir_ + "/package.db";
+  path_ = dir_.Host("package.db");
 }
 
 TEST_F(StoreTest, ADamagedStoreIsSaidOnceAndWalksShort) {

@@ -1,54 +1,54 @@
-// Test helper: a fresh store file with the schema in a temporary folder,
+// Test helper: a fresh store file with the schema in a scratch folder,
 // named by ZEL_PACKAGE for the component, closed and removed afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdio>
-#include <filesystem>
+#include <cstring>
 #include <string>
 
 #include "component/component.h"
 #include "package/store.h"
+#include "package/test_store_builder.h"
 #include "platform/test_env.h"
-#include "platform/win.h"
 
 class StoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = testenv::MakeScratchDir("zelpkg-test");
-    ASSERT_FALSE(dir_.empty());
-    path_ = dir_ + "/package.db";
-    testenv::SetEnv("ZEL_PACKAGE", path_);
-  }
+  void SetUp() override { testenv::SetEnv("ZEL_PACKAGE", path_); }
   void TearDown() override {
     ClZelConnect::Inst()->Release();
     testenv::UnsetEnv("ZEL_PACKAGE");
-    std::error_code ec;
-    std::filesystem::remove_all(win::HostFsPath(dir_), ec);
   }
   // Creates the store with the schema and runs sql (UTF-8) in it.
   void MakeStore(const std::string& sql = "") {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
     std::string error;
-    ASSERT_TRUE(package::CreateSchema(db, &error)) << error;
-    Exec(db, sql);
-    sqlite3_close(db);
+    ASSERT_TRUE(teststore::Make(path_, sql, &error)) << error;
+  }
+  // Creates the store with the sample company of `assets` assets.
+  void MakeSample(long assets) {
+    std::string error;
+    ASSERT_TRUE(teststore::MakeSample(path_, assets, &error)) << error;
   }
   // Runs sql in the store file (outside the component's connection).
   void Run(const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
-    Exec(db, sql);
-    sqlite3_close(db);
+    std::string error;
+    ASSERT_TRUE(teststore::Exec(path_, sql, &error)) << error;
   }
   static void Exec(sqlite3* db, const std::string& sql) {
-    char* message = nullptr;
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK) << (message ? message : "");
+    std::string error;
+    ASSERT_TRUE(teststore::Exec(db, sql, &error)) << error;
   }
   static std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
-  std::string dir_, path_;
+  testenv::ScratchDir dir_{"zelpkg-test"};
+  std::string path_ = dir_.Host("package.db");
 };
+
+// The value of type T at offset of a record, read byte for byte.
+template <class T>
+T At(const void* record, size_t offset) {
+  T value;
+  std::memcpy(&value, static_cast<const char*>(record) + offset, sizeof(value));
+  return value;
+}

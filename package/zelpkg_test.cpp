@@ -44,16 +44,16 @@ class ZelpkgTest : public StoreTest {
   };
   // Runs zelpkg with args (for the shell, UTF-8) in the test's folder.
   Output Tool(const std::string& args) {
-    std::string out = dir_ + "/stdout.txt", err = dir_ + "/stderr.txt";
-    int status = std::system(("cd " + dir_ + " && " + Zelpkg() + " " + args + " >" + out + " 2>" + err).c_str());
+    std::string out = dir_.Host("stdout.txt"), err = dir_.Host("stderr.txt");
+    int status = std::system(("cd " + dir_.path() + " && " + Zelpkg() + " " + args + " >" + out + " 2>" + err).c_str());
     Output o{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Contents(out), Contents(err)};
     std::remove(out.c_str());
     std::remove(err.c_str());
     return o;
   }
   void Write(const std::string& name, const std::string& text) {
-    std::ofstream(dir_ + "/" + name, std::ios::binary) << text;
-    made_.push_back(dir_ + "/" + name);
+    std::ofstream(dir_.Host(name), std::ios::binary) << text;
+    made_.push_back(dir_.Host(name));
   }
   void TearDown() override {
     for (const std::string& file : made_) std::remove(file.c_str());
@@ -95,7 +95,7 @@ TEST_F(ZelpkgTest, InitMakesAnEmptyStoreTheComponentAccepts) {
 
 TEST_F(ZelpkgTest, SampleIsDeterministicReadableAndCoversTheCases) {
   ASSERT_EQ(RunTool("sample " + path_ + " --assets 60 --seed 5"), 0);
-  std::string again = dir_ + "/again.db", other = dir_ + "/other.db";
+  std::string again = dir_.Host("again.db"), other = dir_.Host("other.db");
   ASSERT_EQ(RunTool("sample " + again + " --assets 60 --seed 5"), 0);
   ASSERT_EQ(RunTool("sample " + other + " --assets 60 --seed 6"), 0);
   EXPECT_EQ(Contents(path_), Contents(again));
@@ -104,7 +104,7 @@ TEST_F(ZelpkgTest, SampleIsDeterministicReadableAndCoversTheCases) {
   std::remove(other.c_str());
   // sqlite3 itself reads it.
   if (std::system("command -v sqlite3 >/dev/null") == 0) {
-    std::string out = dir_ + "/out.txt";
+    std::string out = dir_.Host("out.txt");
     ASSERT_EQ(std::system(("sqlite3 " + path_ + " \"SELECT count(*) FROM assets WHERE data_id = 'D0001'\" > " + out).c_str()), 0);
     EXPECT_EQ(Contents(out), "60\n");
     std::remove(out.c_str());

@@ -10,17 +10,13 @@
 #include <fstream>
 #include <string>
 
+#include "platform/test_env.h"
+
 namespace {
 
 class HostFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char dir[] = "/tmp/zel-hostfile-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-  }
-  void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  std::string Path(const std::string& name) const { return dir_.Host(name); }
   static std::string Read(const std::string& path) {
     std::string content;
     EXPECT_EQ(hostfile::ReadRegular(path, &content), hostfile::ReadStatus::kOk);
@@ -34,14 +30,14 @@ class HostFile : public ::testing::Test {
   // Names in the folder other than the given one.
   int OtherEntries(const std::string& name) const {
     std::string out;
-    FILE* p = popen(("ls -A " + dir_).c_str(), "r");
+    FILE* p = popen(("ls -A " + dir_.path()).c_str(), "r");
     char line[512];
     int n = 0;
     while (fgets(line, sizeof line, p)) n += std::string(line) != name + "\n";
     pclose(p);
     return n;
   }
-  std::string dir_;
+  testenv::ScratchDir dir_{"zel-hostfile"};
 };
 
 TEST_F(HostFile, OnlyRegularFilesAreRead) {
@@ -52,7 +48,7 @@ TEST_F(HostFile, OnlyRegularFilesAreRead) {
   // A FIFO without a writer would block an ordinary open forever.
   ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
   EXPECT_EQ(hostfile::ReadRegular(Path("fifo"), &content), hostfile::ReadStatus::kNotRegular);
-  EXPECT_EQ(hostfile::ReadRegular(dir_, &content), hostfile::ReadStatus::kNotRegular);
+  EXPECT_EQ(hostfile::ReadRegular(dir_.path(), &content), hostfile::ReadStatus::kNotRegular);
   std::ofstream(Path("f"), std::ios::binary) << std::string("a\0b\n", 4);
   EXPECT_EQ(Read(Path("f")), std::string("a\0b\n", 4));
 }
@@ -70,9 +66,9 @@ TEST_F(HostFile, WriteWholeReplacesAndKeepsPermissions) {
   EXPECT_EQ(OtherEntries("env"), 0);
   // A folder that cannot be written keeps the old file and no temporary one.
   if (geteuid() != 0) {
-    ASSERT_EQ(chmod(dir_.c_str(), 0500), 0);
+    ASSERT_EQ(chmod(dir_.path().c_str(), 0500), 0);
     EXPECT_FALSE(hostfile::WriteWhole(Path("env"), "three\n"));
-    ASSERT_EQ(chmod(dir_.c_str(), 0700), 0);
+    ASSERT_EQ(chmod(dir_.path().c_str(), 0700), 0);
     EXPECT_EQ(Read(Path("env")), "two\n");
     EXPECT_EQ(OtherEntries("env"), 0);
   }
@@ -106,7 +102,7 @@ TEST_F(HostFile, SameFileGoesByIdentityNotBySpelling) {
   EXPECT_TRUE(hostfile::SameFile(hostfile::ProgramFile(), "/proc/self/exe"));
   char cwd[4096];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-  ASSERT_EQ(chdir(dir_.c_str()), 0);
+  ASSERT_EQ(chdir(dir_.path().c_str()), 0);
   std::string absolute = hostfile::AbsolutePath("d/f");
   ASSERT_EQ(chdir("/"), 0);
   EXPECT_EQ(absolute[0], '/');

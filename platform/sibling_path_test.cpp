@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "platform/wintypes.h"
+
 using pathname::SiblingPath;
 using pathname::SiblingResult;
 
 TEST(SiblingPath, DerivesBesideTheFileAndRefusesUnsoundPaths) {
-  char out[261];
+  char out[kPathBufferSize];
   EXPECT_EQ(SiblingPath("C:\\out\\data.csv", "syurui.SSC", out, sizeof out), SiblingResult::kOk);
   EXPECT_STREQ(out, "C:\\out\\syurui.SSC");
   EXPECT_EQ(SiblingPath("\\\\srv\\share\\a.csv", "log.txt", out, sizeof out), SiblingResult::kOk);
@@ -34,7 +36,7 @@ TEST(SiblingPath, DerivesBesideTheFileAndRefusesUnsoundPaths) {
 
 TEST(SiblingPath, TrailByteOfBackslashValueIsNoSeparator) {
   // "ソ" is 0x83 0x5C in CP932: its trail byte must not split the folder.
-  char out[261];
+  char out[kPathBufferSize];
   EXPECT_EQ(SiblingPath("C:\\ソ\\a.csv", "b.txt", out, sizeof out), SiblingResult::kOk);
   EXPECT_STREQ(out, "C:\\ソ\\b.txt");
   EXPECT_EQ(SiblingPath("Cソa.csv", "b.txt", out, sizeof out), SiblingResult::kNoFolder);

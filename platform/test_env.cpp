@@ -6,7 +6,7 @@
 
 namespace testenv {
 
-std::string MakeScratchDir(const char* prefix) {
+std::string ScratchDir::Make(const char* prefix) {
   std::string pattern = std::string("/tmp/") + prefix + "-XXXXXX";
   return mkdtemp(pattern.data()) ? pattern : std::string();
 }

@@ -15,7 +15,7 @@ std::wstring Wide(const std::string& utf8) {
 
 }  // namespace
 
-std::string MakeScratchDir(const char* prefix) {
+std::string ScratchDir::Make(const char* prefix) {
   std::error_code ec;
   std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
   if (ec) return "";

@@ -12,6 +12,7 @@
 #include "platform/cp932.h"
 #include "platform/host_file.h"
 #include "platform/recording_viewer.h"
+#include "platform/test_env.h"
 #include "platform/wide.h"
 #include "platform/win.h"
 
@@ -22,27 +23,19 @@ namespace {
 // "表" is 0x95 0x5C: its trail byte has the value of "\".
 const std::string kHyo = "表";
 
+// The test's folder, named "表" and made through the layer, in a scratch
+// folder.
 class Win32Layer : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH + 1] = {};
-    ASSERT_GT(win::GetTempPathA(sizeof temp, temp), 0u);
-    dir_ = std::string(temp) + "zel-win32-" + std::to_string(GetCurrentProcessId()) + "-" + kHyo;
-    ASSERT_TRUE(win::CreateDirectoryA(dir_.c_str(), nullptr));
-  }
-  void TearDown() override {
-    std::error_code ec;
-    std::string host;
-    win::ToHostPath(dir_.c_str(), &host);
-    std::filesystem::remove_all(win::HostFsPath(host), ec);
-  }
+  void SetUp() override { ASSERT_TRUE(win::CreateDirectoryA(dir_.c_str(), nullptr)); }
   std::string Path(const std::string& name) const { return dir_ + "\\" + name; }
   void Write(const std::string& windows_path, const std::string& content) const {
     std::string host;
     ASSERT_TRUE(win::ToHostPath(windows_path.c_str(), &host));
     std::ofstream(win::HostFsPath(host), std::ios::binary) << content;
   }
-  std::string dir_;
+  testenv::ScratchDir scratch_{"zel-win32"};
+  const std::string dir_ = scratch_.Windows(cp932::ToUtf8(kHyo));
 };
 
 TEST_F(Win32Layer, NamesReachTheFileSystemAsTheirCharacters) {

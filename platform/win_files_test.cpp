@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/test_env.h"
 #include "platform/win.h"
 
 namespace {
@@ -16,20 +17,16 @@ namespace {
 class Files : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/zel-win-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    host_ = dir;
-    mkdir((host_ + "/cd").c_str(), 0755);
-    setenv("ZEL_DRIVES", ("Z:fixed=/;C:fixed=" + host_ + ";D:cdrom=" + host_ + "/cd;N:noroot=").c_str(), 1);
+    mkdir(dir_.Host("cd").c_str(), 0755);
+    setenv("ZEL_DRIVES", ("Z:fixed=/;C:fixed=" + dir_.path() + ";D:cdrom=" + dir_.path() + "/cd;N:noroot=").c_str(), 1);
     win::ReloadMappings();
   }
   void TearDown() override {
-    std::system(("rm -rf " + host_).c_str());
     unsetenv("ZEL_DRIVES");
     win::ReloadMappings();
   }
   void Write(const std::string& name, const std::string& text) {
-    std::ofstream(host_ + "/" + name, std::ios::binary) << text;
+    std::ofstream(dir_.Host(name), std::ios::binary) << text;
   }
   std::string Ini(const char* section, const char* key, const char* fallback, DWORD size = 16,
                   const char* file = "C:\\t.ini", DWORD* length = nullptr) {
@@ -40,13 +37,13 @@ class Files : public ::testing::Test {
     EXPECT_EQ(n, std::strlen(buffer));
     return buffer;
   }
-  std::string host_;
+  testenv::ScratchDir dir_{"zel-win"};
 };
 
 TEST_F(Files, AccessModesFollowTheHostFile) {
   Write("rw.txt", "x");
   Write("ro.txt", "x");
-  chmod((host_ + "/ro.txt").c_str(), 0444);
+  chmod(dir_.Host("ro.txt").c_str(), 0444);
   EXPECT_EQ(win::_access("C:\\rw.txt", 0), 0);
   EXPECT_EQ(win::_access("C:\\rw.txt", 6), 0);
   EXPECT_EQ(win::_access("C:\\ro.txt", 4), 0);
@@ -72,7 +69,7 @@ TEST_F(Files, FoldersAndFiles) {
   EXPECT_TRUE(win::PathIsDirectoryA("C:\\表"));
   EXPECT_TRUE(win::PathIsDirectoryA("C:\\表\\"));
   EXPECT_FALSE(win::PathFileExistsA("C:\\表\\f.txt"));
-  std::ofstream(host_ + "/" + reinterpret_cast<const char*>(u8"表") + "/f.txt") << "12345";
+  std::ofstream(dir_.path() + "/" + reinterpret_cast<const char*>(u8"表") + "/f.txt") << "12345";
   EXPECT_TRUE(win::PathFileExistsA("C:\\表\\f.txt"));
   EXPECT_FALSE(win::PathIsDirectoryA("C:\\表\\f.txt"));
   struct win::_stat st;
@@ -88,13 +85,13 @@ TEST_F(Files, FoldersAndFiles) {
   EXPECT_EQ(win::GetFileAttributesA("C:\\表\\f.txt"), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(win::GetFileAttributesA("C:\\表"), FILE_ATTRIBUTE_DIRECTORY);
   EXPECT_EQ(win::GetFileAttributesA("C:\\none"), INVALID_FILE_ATTRIBUTES);
-  ASSERT_EQ(symlink("/dev/null", (host_ + "/link").c_str()), 0);
+  ASSERT_EQ(symlink("/dev/null", dir_.Host("link").c_str()), 0);
   EXPECT_EQ(win::GetFileAttributesA("C:\\link"), FILE_ATTRIBUTE_REPARSE_POINT);
   EXPECT_EQ(win::GetFileAttributesA("Z:\\dev\\null"), FILE_ATTRIBUTE_DEVICE);
   // A move onto an existing name needs the replace flag; the file replaced
   // hands on its permissions. Nothing moves onto a CD-ROM.
-  std::ofstream(host_ + "/new.txt") << "new";
-  chmod((host_ + "/" + reinterpret_cast<const char*>(u8"表") + "/f.txt").c_str(), 0604);
+  std::ofstream(dir_.Host("new.txt")) << "new";
+  chmod((dir_.path() + "/" + reinterpret_cast<const char*>(u8"表") + "/f.txt").c_str(), 0604);
   EXPECT_FALSE(win::MoveFileExA("C:\\new.txt", "C:\\表\\f.txt", 0));
   EXPECT_FALSE(win::MoveFileExA("C:\\new.txt", "D:\\f.txt", MOVEFILE_REPLACE_EXISTING));
   EXPECT_TRUE(win::MoveFileExA("C:\\new.txt", "C:\\表\\f.txt", MOVEFILE_REPLACE_EXISTING));
@@ -102,7 +99,7 @@ TEST_F(Files, FoldersAndFiles) {
   ASSERT_EQ(win::_stat("C:\\表\\f.txt", &st), 0);
   EXPECT_EQ(st.st_size, 3);
   struct stat host_st;
-  ASSERT_EQ(stat((host_ + "/" + reinterpret_cast<const char*>(u8"表") + "/f.txt").c_str(), &host_st), 0);
+  ASSERT_EQ(stat((dir_.path() + "/" + reinterpret_cast<const char*>(u8"表") + "/f.txt").c_str(), &host_st), 0);
   EXPECT_EQ(host_st.st_mode & 0777, 0604u);
   EXPECT_TRUE(win::DeleteFileA("C:\\表\\f.txt"));
   EXPECT_FALSE(win::DeleteFileA("C:\\表\\f.txt"));
@@ -114,9 +111,9 @@ TEST_F(Files, FoldersAndFiles) {
 // however the path reaches it: empty names, "..", or another drive whose
 // folder holds it.
 TEST_F(Files, ARootFolderIsNeverRemoved) {
-  mkdir((host_ + "/e").c_str(), 0755);
-  setenv("ZEL_DRIVES", ("C:fixed=" + host_ + ";E:fixed=" + host_ + "/e").c_str(), 1);
-  setenv("ZEL_SHARES", ("srv/e=" + host_ + "/e").c_str(), 1);
+  mkdir(dir_.Host("e").c_str(), 0755);
+  setenv("ZEL_DRIVES", ("C:fixed=" + dir_.path() + ";E:fixed=" + dir_.Host("e")).c_str(), 1);
+  setenv("ZEL_SHARES", ("srv/e=" + dir_.Host("e")).c_str(), 1);
   win::ReloadMappings();
   for (const char* root : {"E:\\", "E:\\\\\\", "E:\\a\\..", "C:\\e", "\\\\srv\\e\\", "\\\\srv\\e\\x\\..\\"}) {
     EXPECT_FALSE(win::RemoveDirectoryA(root)) << root;
@@ -141,14 +138,14 @@ TEST_F(Files, CurrentDirectoryAndProgramPathInWindowsForm) {
   // Drive-relative names follow the current directory on its own drive.
   std::string host;
   ASSERT_TRUE(win::ToHostPath("C:x.txt", &host));
-  EXPECT_EQ(host, host_ + "/work/x.txt");
+  EXPECT_EQ(host, dir_.Host("work/x.txt"));
   ASSERT_TRUE(win::ToHostPath("..\\..\\y", &host));  // never above the root
-  EXPECT_EQ(host, host_ + "/y");
+  EXPECT_EQ(host, dir_.Host("y"));
   ASSERT_TRUE(win::ToHostPath("\\z", &host));
-  EXPECT_EQ(host, host_ + "/z");
+  EXPECT_EQ(host, dir_.Host("z"));
   EXPECT_EQ(win::GetDriveTypeA(nullptr), 3u);
   // A current directory deeper than MAX_PATH is still on its drive.
-  std::string deep = host_ + "/work";
+  std::string deep = dir_.Host("work");
   for (int i = 0; i < 3; ++i) {
     deep += "/" + std::string(100, 'd');
     ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);

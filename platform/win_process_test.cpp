@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/recording_viewer.h"
+#include "platform/test_env.h"
 #include "platform/win.h"
 
 namespace {
@@ -18,18 +19,14 @@ namespace {
 class Processes : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/zel-proc-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    host_ = dir;
-    setenv("ZEL_DRIVES", ("Z:fixed=/;C:fixed=" + host_).c_str(), 1);
+    setenv("ZEL_DRIVES", ("Z:fixed=/;C:fixed=" + dir_.path()).c_str(), 1);
     unsetenv("ZEL_VIEWER");
     win::ReloadMappings();
     win::SetLogViewer(&viewer_);
-    std::ofstream(host_ + "/log.txt") << "remarks";
+    std::ofstream(dir_.Host("log.txt")) << "remarks";
   }
   void TearDown() override {
     win::SetLogViewer(nullptr);
-    std::system(("rm -rf " + host_).c_str());
     unsetenv("ZEL_DRIVES");
     unsetenv("ZEL_VIEWER");
     win::ReloadMappings();
@@ -50,7 +47,7 @@ class Processes : public ::testing::Test {
     win::CloseHandle(process.hProcess);
     return true;
   }
-  std::string host_;
+  testenv::ScratchDir dir_{"zel-proc"};
   win::RecordingLogViewer viewer_;
 };
 
@@ -59,7 +56,7 @@ const char kWordPad[] = "C:\\Program Files\\Windows NT\\Accessories\\Wordpad.exe
 TEST_F(Processes, WordPadGoesToTheViewerWhetherOrNotItsFolderExists) {
   ASSERT_TRUE(Exec(kWordPad, "C:\\Program Files\\Windows NT\\Accessories", true));
   ASSERT_EQ(viewer_.shown.size(), 1u);
-  EXPECT_EQ(viewer_.shown[0].host_path, host_ + "/log.txt");
+  EXPECT_EQ(viewer_.shown[0].host_path, dir_.Host("log.txt"));
   EXPECT_TRUE(viewer_.shown[0].wait);
   ASSERT_EQ(viewer_.starts.size(), 1u);
   EXPECT_EQ(viewer_.starts[0].command, kWordPad);
@@ -73,13 +70,13 @@ TEST_F(Processes, WordPadGoesToTheViewerWhetherOrNotItsFolderExists) {
 }
 
 TEST_F(Processes, ZelViewerRunsTheHostCommandWithTheLogPathLast) {
-  std::string out = host_ + "/viewer-args";
+  std::string out = dir_.Host("viewer-args");
   setenv("ZEL_VIEWER", ("printf '%s|' >" + out + " first").c_str(), 1);
   ASSERT_TRUE(Exec(kWordPad, "C:\\Program Files", true));
   std::ifstream in(out);
   std::stringstream s;
   s << in.rdbuf();
-  EXPECT_EQ(s.str(), "first|" + host_ + "/log.txt|");
+  EXPECT_EQ(s.str(), "first|" + dir_.Host("log.txt") + "|");
   EXPECT_TRUE(viewer_.shown.empty());
 }
 
@@ -88,15 +85,15 @@ TEST_F(Processes, OtherProgramsNeedTheirFileAndFolder) {
   ASSERT_EQ(viewer_.starts.size(), 1u);
   EXPECT_FALSE(viewer_.starts[0].started);
   // A program with a blank in its unquoted path is found as Windows finds it.
-  std::system(("mkdir -p '" + host_ + "/my tools' && printf '#!/bin/sh\\npwd > \"$1\"\\n' > '" + host_ +
-               "/my tools/where' && chmod +x '" + host_ + "/my tools/where'")
+  std::system(("mkdir -p '" + dir_.path() + "/my tools' && printf '#!/bin/sh\\npwd > \"$1\"\\n' > '" + dir_.path() +
+               "/my tools/where' && chmod +x '" + dir_.path() + "/my tools/where'")
                   .c_str());
   EXPECT_FALSE(Exec("C:\\my tools\\where C:\\out.txt", "C:\\no-such-folder", true));
-  ASSERT_TRUE(Exec("C:\\my tools\\where " + host_ + "/out.txt", "C:\\my tools", true));
-  std::ifstream in(host_ + "/out.txt");
+  ASSERT_TRUE(Exec("C:\\my tools\\where " + dir_.Host("out.txt"), "C:\\my tools", true));
+  std::ifstream in(dir_.Host("out.txt"));
   std::string cwd;
   std::getline(in, cwd);
-  EXPECT_EQ(cwd, host_ + "/my tools");
+  EXPECT_EQ(cwd, dir_.Host("my tools"));
   EXPECT_EQ(win::WaitForSingleObject(nullptr, 0), WAIT_FAILED);
   // "ジ" is 0x83 0x57: a name that ends in it and "ordpad.exe" is no WordPad.
   EXPECT_FALSE(Exec("C:\\\x83Wordpad.exe C:\\log.txt", nullptr, true));
@@ -105,7 +102,7 @@ TEST_F(Processes, OtherProgramsNeedTheirFileAndFolder) {
 }
 
 TEST_F(Processes, AWaitWithATimeoutReturnsWhenTheProcessEnds) {
-  std::system(("printf '#!/bin/sh\\nsleep 0.3\\n' > " + host_ + "/slow && chmod +x " + host_ + "/slow").c_str());
+  std::system(("printf '#!/bin/sh\\nsleep 0.3\\n' > " + dir_.Host("slow") + " && chmod +x " + dir_.Host("slow")).c_str());
   win::PROCESS_INFORMATION process;
   char command[] = "C:\\slow";
   ASSERT_TRUE(win::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &process));
@@ -122,8 +119,8 @@ namespace {
 TEST_F(Processes, AViewerOnAUtf8TerminalGetsAUtf8CopyThatGoesWhenItEnds) {
   // "注意" and a half-width "ｱ" in Shift_JIS; the log on disk keeps them so.
   const std::string log = "\x92\x8D\x88\xD3 \xB1\r\n";
-  std::ofstream(host_ + "/log.txt", std::ios::binary) << log;
-  std::string seen = host_ + "/seen", where = host_ + "/where";
+  std::ofstream(dir_.Host("log.txt"), std::ios::binary) << log;
+  std::string seen = dir_.Host("seen"), where = dir_.Host("where");
   setenv("ZEL_VIEWER", ("v() { printf '%s' \"$1\" >" + where + "; cat \"$1\" >" + seen + "; }; v").c_str(), 1);
   win::SetViewerTextUtf8(true);
   bool started = Exec(kWordPad, "C:\\Program Files", true);
@@ -139,15 +136,15 @@ TEST_F(Processes, AViewerOnAUtf8TerminalGetsAUtf8CopyThatGoesWhenItEnds) {
   EXPECT_EQ(read(seen), std::string(reinterpret_cast<const char*>(utf8)));
   std::string copy = read(where);
   EXPECT_NE(copy.find("/log.txt"), std::string::npos) << copy;  // under the log's own name
-  EXPECT_NE(copy, host_ + "/log.txt");
+  EXPECT_NE(copy, dir_.Host("log.txt"));
   struct stat st;
   EXPECT_NE(stat(copy.c_str(), &st), 0) << copy;  // removed, with its folder
   EXPECT_NE(stat(copy.substr(0, copy.rfind('/')).c_str(), &st), 0);
-  EXPECT_EQ(read(host_ + "/log.txt"), log);
+  EXPECT_EQ(read(dir_.Host("log.txt")), log);
 
   // Off again: the log itself, as the automation's viewers expect.
   ASSERT_TRUE(Exec(kWordPad, "C:\\Program Files", true));
-  EXPECT_EQ(read(where), host_ + "/log.txt");
+  EXPECT_EQ(read(where), dir_.Host("log.txt"));
   EXPECT_EQ(read(seen), log);
 }
 
@@ -172,7 +169,7 @@ TEST_F(Processes, AViewerCommandStartsOnlyOnceTheProgramWasToldOfIt) {
   // The terminal back end hands the terminal over when it is told; the
   // viewer must not set the terminal's modes before that.
   PeekingViewer peeking;
-  peeking.marker = host_ + "/ran";
+  peeking.marker = dir_.Host("ran");
   win::SetLogViewer(&peeking);
   setenv("ZEL_VIEWER", ("touch " + peeking.marker + "; true").c_str(), 1);
   ASSERT_TRUE(Exec(kWordPad, "C:\\Program Files", true));

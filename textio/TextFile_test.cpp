@@ -27,15 +27,12 @@ class TextFileTest : public ::testing::Test {
     // The default drive map, Z: = /, whatever the environment says.
     testenv::UnsetEnv("ZEL_DRIVES");
     win::ReloadMappings();
-    dir_ = testenv::MakeScratchDir("textfile_test");
-    ASSERT_FALSE(dir_.empty());
   }
-  void TearDown() override { std::filesystem::remove_all(win::HostFsPath(dir_)); }
 
-  std::string Host(const std::string& name) const { return dir_ + "/" + name; }
+  std::string Host(const std::string& name) const { return dir_.Host(name); }
   // The Windows form of a file in the test folder (through drive Z: on
   // Linux).
-  std::string Win(const std::string& name) const { return win::FromHostPath(Host(cp932::ToUtf8(name))); }
+  std::string Win(const std::string& name) const { return dir_.Windows(cp932::ToUtf8(name)); }
   static std::string Contents(const std::string& host) {
     std::ifstream in(win::HostFsPath(host), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -50,7 +47,7 @@ class TextFileTest : public ::testing::Test {
     return accessor.CommentWrite(const_cast<char*>(text));
   }
 
-  std::string dir_;
+  testenv::ScratchDir dir_{"textfile_test"};
 };
 
 auto Mode(int bits) { return static_cast<ClTextFile::TFOpenMode>(bits); }
@@ -205,6 +202,6 @@ TEST_F(TextFileTest, DoubleByteNamesAndExactLines) {
   EXPECT_EQ(0, accessor.ItemNameWrite());
   EXPECT_EQ(0, accessor.Write());
   EXPECT_EQ(0, file.Close());
-  const std::string host = dir_ + "/" + reinterpret_cast<const char*>(u8"資産表.csv");
+  const std::string host = dir_.Host(reinterpret_cast<const char*>(u8"資産表.csv"));
   EXPECT_EQ("\x96\xbc\x8f\xcc,\x8b\xe0\x8a\x7a\r\n\x83\x5c\x95\x5c\n,-12345.67\r\n", Contents(host));
 }

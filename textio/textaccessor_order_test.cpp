@@ -3,37 +3,24 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <filesystem>
 #include <string>
 
 #include "component/component.h"
 #include "package/store.h"
-#include "platform/test_env.h"
-#include "platform/win.h"
+#include "package/test_store.h"
 #include "textio/textio_test_util.h"
 
 using textio_test::Column;
 
 namespace {
 
-class SavedOrderTest : public ::testing::Test {
+class SavedOrderTest : public StoreTest {
  protected:
   void SetUp() override {
-    dir_ = testenv::MakeScratchDir("textio_order");
-    ASSERT_FALSE(dir_.empty());
-    store_ = dir_ + "/package.db";
-    sqlite3* db = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(store_.c_str(), &db));
-    std::string error;
-    ASSERT_TRUE(package::CreateSchema(db, &error)) << error;
-    sqlite3_close(db);
-    testenv::SetEnv("ZEL_PACKAGE", store_);
+    StoreTest::SetUp();
+    MakeStore();
     ASSERT_EQ(0, ClZelConnect::Inst()->Initiate());
     for (int i = 0; i < 4; ++i) table_.push_back(Column("c", 1, 0, i * 2, 2, 0));
-  }
-  void TearDown() override {
-    ClZelConnect::Inst()->Release();
-    std::filesystem::remove_all(win::HostFsPath(dir_));
   }
 
   // Stores raw column bytes under a data ID and accessor name.
@@ -51,8 +38,6 @@ class SavedOrderTest : public ::testing::Test {
 
   static unsigned char* Id(const char* id) { return reinterpret_cast<unsigned char*>(const_cast<char*>(id)); }
 
-  std::string dir_;
-  std::string store_;
   std::vector<StTAFORMAT> table_;
   char record_[8] = {'a', 0, 'b', 0, 'c', 0, 'd', 0};
 };

@@ -3,43 +3,14 @@
 // of a line, and a line written and read without allocating.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <filesystem>
-#include <new>
-
+#include "platform/test_alloc_counter.h"
 #include "platform/test_env.h"
-#include "platform/win.h"
 #include "textio/TextFile.h"
 #include "textio/textaccessor.h"
 #include "textio/textio_test_util.h"
 
 using textio_test::Column;
 using textio_test::Fixture;
-
-// Every allocation of this test program goes through here and is counted.
-// The replacement pairs malloc with free, which g++ cannot see through once
-// it inlines the operators.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-namespace {
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-void* operator new(size_t size) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t size) { return ::operator new(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return ::operator new(size, std::nothrow); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -357,9 +328,8 @@ TEST(TextAccessorRead, WrittenLinesReadBack) {
 }
 
 TEST(TextAccessorRead, WritingAndReadingALineAllocateNothing) {
-  const std::string dir = testenv::MakeScratchDir("textio_alloc");
-  ASSERT_FALSE(dir.empty());
-  std::string path = win::FromHostPath(dir + "/rows.csv");
+  testenv::ScratchDir dir("textio_alloc");
+  std::string path = dir.Windows("rows.csv");
 
   // A line of every kind of column, about 750 bytes, so that the file
   // buffer is written out and refilled many times.
@@ -383,13 +353,13 @@ TEST(TextAccessorRead, WritingAndReadingALineAllocateNothing) {
   ASSERT_EQ(0, out.Open(path.c_str(), static_cast<ClTextFile::TFOpenMode>(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
   out.Attach(&writer);
   const int kLines = 200;
-  long before = g_allocations.load();
+  long before = test_alloc::Count();
   ::operator delete(::operator new(16));
-  ASSERT_EQ(before + 1, g_allocations.load()) << "the counter sees allocations";
-  before = g_allocations.load();
+  ASSERT_EQ(before + 1, test_alloc::Count()) << "the counter sees allocations";
+  before = test_alloc::Count();
   long failures = 0;
   for (int i = 0; i < kLines; ++i) failures += writer.Write() != 0;
-  long during = g_allocations.load() - before;
+  long during = test_alloc::Count() - before;
   EXPECT_EQ(0, failures);
   EXPECT_EQ(0, during) << "allocations while writing";
   ASSERT_EQ(0, out.Close());
@@ -401,15 +371,14 @@ TEST(TextAccessorRead, WritingAndReadingALineAllocateNothing) {
   ClTextFile in;
   ASSERT_EQ(0, in.Open(path.c_str(), ClTextFile::TF_READ));
   in.Attach(&reader);
-  before = g_allocations.load();
+  before = test_alloc::Count();
   long read = 0;
   long result;
   while ((result = reader.Read()) == 0) ++read;
-  during = g_allocations.load() - before;
+  during = test_alloc::Count() - before;
   EXPECT_EQ(1, result);
   EXPECT_EQ(kLines, read);
   EXPECT_EQ(0, during) << "allocations while reading";
   EXPECT_EQ(record.bytes, back.bytes);
   in.Close();
-  std::filesystem::remove_all(win::HostFsPath(dir));
 }

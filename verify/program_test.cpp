@@ -2,7 +2,6 @@
 // tests, over what the export programs write for the sample company, and on
 // its command line.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +11,9 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "package/test_store_builder.h"
+#include "platform/test_env.h"
 
 namespace {
 
@@ -49,12 +51,6 @@ struct Output {
 
 class ProgramTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/zel_verify_program_XXXXXX";
-    dir_ = mkdtemp(pattern);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   // Runs a shell command line with standard output and error to files.
   Output Run(const std::string& command) {
     Output o;
@@ -66,17 +62,13 @@ class ProgramTest : public ::testing::Test {
   }
   Output Verify(const std::string& args) { return Run("'" + BinDir() + "/zelverify' " + args); }
 
-  // The sample company in a store whose output folder is E:\out\; sql runs
-  // on it after.
+  // The sample company as `zelpkg sample` makes it, in a store whose output
+  // folder is E:\out\; sql runs on it after.
   void MakeSampleStore(const std::string& sql) {
-    ASSERT_EQ(Run("'" + BinDir() + "/zelpkg' sample '" + Store() + "' --force").status, 0);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(Store().c_str(), &db), SQLITE_OK);
+    std::string error;
+    ASSERT_TRUE(teststore::MakeSample(Store(), 200, &error)) << error;
     const std::string all = "UPDATE package SET output_folder = 'E:\\out\\', env_folder = 'E:\\env\\';" + sql;
-    char* message = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, all.c_str(), nullptr, nullptr, &message), SQLITE_OK) << message;
-    sqlite3_free(message);
-    sqlite3_close(db);
+    EXPECT_TRUE(teststore::Exec(Store(), all, &error)) << error;
   }
   // Exports the store's selected company to E:\out\assets.csv with program;
   // drive E: is the test's folder "e".
@@ -89,7 +81,8 @@ class ProgramTest : public ::testing::Test {
   }
   std::string Store() const { return dir_ + "/package.db"; }
 
-  std::string dir_;
+  testenv::ScratchDir scratch_{"zel_verify_program"};
+  const std::string dir_ = scratch_.path();
 };
 
 // The problem lines of the output.

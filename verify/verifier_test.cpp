@@ -7,10 +7,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <sstream>
 
 #include "export/format_tables.h"
+#include "platform/test_env.h"
 
 namespace verify {
 namespace {
@@ -69,20 +69,11 @@ std::string Remark(const std::string& tag, const std::string& message) {
 class VerifierTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // A folder of the test's own under the temporary folder.
-    std::random_device random;
-    fs::path dir;
-    do {
-      dir = fs::temp_directory_path() / ("zel_verify_" + std::to_string(random()));
-    } while (!fs::create_directory(dir));
-    dir_ = dir.string();
     header_ = AssetHeader();
     rows_ = {Row("000001").Line(), Row("000002").Line(), Row("00000301", "一括決算").Set(3, "").Line()};
     types_ = Join(TypeLines());
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  std::string Path(const std::string& name) const { return dir_.Host(name); }
   static void Write(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
   }
@@ -133,7 +124,7 @@ class VerifierTest : public ::testing::Test {
     return text;
   }
 
-  std::string dir_;
+  testenv::ScratchDir dir_{"zel_verify"};
   std::vector<std::string> header_;
   std::vector<std::string> rows_;
   std::string asset_text_;  // when set, the asset file instead of header_ and rows_

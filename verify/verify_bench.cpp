@@ -5,7 +5,6 @@
 // part that grows with the file).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/test_env.h"
 #include "verify/verifier.h"
 
 namespace {
@@ -60,10 +60,9 @@ std::string MakeFile(const std::string& folder, long rows) {
 }
 
 void BM_VerifyAssetFile(benchmark::State& state) {
-  char pattern[] = "/tmp/zel_verify_bench_XXXXXX";
-  const std::string folder = mkdtemp(pattern);
+  testenv::ScratchDir folder("zel_verify_bench");
   const long rows = state.range(0);
-  const std::string path = MakeFile(folder, rows);
+  const std::string path = MakeFile(folder.path(), rows);
   for (auto _ : state) {
     verify::Report report(nullptr);
     verify::Summary summary;
@@ -77,7 +76,6 @@ void BM_VerifyAssetFile(benchmark::State& state) {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  fs::remove_all(folder);
 }
 BENCHMARK(BM_VerifyAssetFile)->Arg(1000000)->Iterations(1)->Unit(benchmark::kSecond);
 

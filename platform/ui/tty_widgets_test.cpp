@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/cp932.h"
+#include "platform/test_env.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/tty_fake_terminal.h"
 #include "platform/ui/tty_widgets.h"
@@ -111,29 +112,26 @@ TEST(TtyMessageBox, NarrowScreensWrapAndTheEndOfInputEndsTheRun) {
 class TtyFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("zel-tty-" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "out" / "sub");
-    setenv("ZEL_DRIVES", ("Z:fixed=/;E:fixed=" + dir_.string()).c_str(), 1);
+    fs::create_directories(dir_.Host("out/sub"));
+    setenv("ZEL_DRIVES", ("Z:fixed=/;E:fixed=" + dir_.path()).c_str(), 1);
     win::ReloadMappings();
   }
   void TearDown() override {
-    fs::remove_all(dir_);
     unsetenv("ZEL_DRIVES");
     win::ReloadMappings();
   }
-  fs::path dir_;
+  testenv::ScratchDir dir_{"zel-tty"};
 };
 
 TEST_F(TtyFiles, ThePagerShowsTheLogConvertedAndScrolls) {
   std::string log;
   for (int i = 1; i <= 40; ++i) log += Sjis("＜WARNING＞\t行 " + std::to_string(i)) + "\r\n";
-  WriteFile((dir_ / "out" / "log.txt").string(), log);
+  WriteFile(dir_.Host("out/log.txt"), log);
   FakeTerminal term(12, 60);
   term.keys = {FakeTerminal::Code(kDown), FakeTerminal::Char(L' '), FakeTerminal::Code(kEnd),
                FakeTerminal::Char(L'g'), FakeTerminal::Char(L'q')};
   Screen screen(term);
-  RunPager(screen, (dir_ / "out" / "log.txt").string());
+  RunPager(screen, dir_.Host("out/log.txt"));
   ASSERT_EQ(term.seen.size(), 5u);
   const Picture& p = term.seen[0];
   EXPECT_EQ(p.Find("E:\\out\\log.txt").row, 0) << p.Text();  // the title, in Windows form
@@ -150,15 +148,15 @@ TEST_F(TtyFiles, ThePagerShowsTheLogConvertedAndScrolls) {
   // A file that cannot be read says so; the end of input closes the pager.
   FakeTerminal other(12, 60);
   Screen screen2(other);
-  RunPager(screen2, (dir_ / "missing.txt").string());
+  RunPager(screen2, dir_.Host("missing.txt"));
   ASSERT_EQ(other.seen.size(), 1u);
   EXPECT_TRUE(other.seen[0].Shows("missing.txt: cannot be read")) << other.seen[0].Text();
 }
 
 TEST_F(TtyFiles, TheFileDialogListsWalksAndChecksAsItsOptionsAsk) {
-  WriteFile((dir_ / "out" / "assets.csv").string(), "old\n");
-  WriteFile((dir_ / "out" / "notes.txt").string(), "");
-  WriteFile((dir_ / "out" / "ア.csv").string(), "");
+  WriteFile(dir_.Host("out/assets.csv"), "old\n");
+  WriteFile(dir_.Host("out/notes.txt"), "");
+  WriteFile(dir_.Host("out/ア.csv"), "");
   FileDialogRequest request{Sjis("保存ファイルを指定"), "E:\\out\\", "*.csv", "CSV", "CSV Files (*.csv)|*.csv||",
                             OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST};
   FakeTerminal term(24, 80);

@@ -12,9 +12,11 @@
 #include <thread>
 #include <vector>
 
+#include "platform/test_env.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/dialog.h"
 #include "platform/wide.h"
+#include "platform/win.h"
 
 #include <windows.h>
 
@@ -184,10 +186,8 @@ TEST_F(Win32BackendTest, EscShowsTheNoticeOwnedByTheDialog) {
 }
 
 TEST_F(Win32BackendTest, TheFileSaveDialogStartsInTheFolderItIsHanded) {
-  wchar_t temp[MAX_PATH + 1];
-  GetTempPathW(MAX_PATH + 1, temp);
-  std::wstring folder = std::wstring(temp) + L"zel-save-" + std::to_wstring(GetCurrentProcessId());
-  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  testenv::ScratchDir dir("zel-save");
+  std::wstring folder = win::HostFsPath(dir.path()).wstring();
   std::wstring file = folder + L"\\資産.csv";
   CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
 
@@ -207,8 +207,6 @@ TEST_F(Win32BackendTest, TheFileSaveDialogStartsInTheFolderItIsHanded) {
   });
   EXPECT_EQ(code, 99);
   EXPECT_EQ(dialog.chosen, win::Narrow(file));
-  DeleteFileW(file.c_str());
-  RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace
