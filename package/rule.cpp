@@ -437,7 +437,9 @@ class ReadAhead {
       if (stop_.load()) return;
       Slot& slot = slots_[i % kSlots];
       {
-        std::lock_guard<std::mutex> lock(TheStore().mutex());
+        package::ConnectionLock& connection = TheStore().connection_lock();
+        connection.LockAfterWaiters();
+        std::lock_guard lock(connection, std::adopt_lock);
         std::memset(&slot.master, 0, sizeof slot.master);
         std::memset(&slot.year, 0, sizeof slot.year);
         slot.lines.clear();
@@ -487,7 +489,7 @@ long ClRuleGenkashokyaku::AttachOptLink(ClOptLink* link) {
 
 long ClRuleGenkashokyaku::MoveReady(void* /*filter*/, long /*a*/, long /*b*/) {
   impl_->ahead.Stop();
-  std::lock_guard<std::mutex> lock(TheStore().mutex());
+  std::lock_guard lock(TheStore().connection_lock());
   impl_->items.Finish();
   impl_->delivered = DeliveredAsset();
   if (!impl_->assets.Start(data_id_)) return 1;
@@ -510,7 +512,7 @@ long ClRuleGenkashokyaku::Move(long index, StKOTEISHISANINFO* master, StKOTEINEN
   if (impl_->ahead.Serves(index)) return impl_->ahead.Take(master, year, &impl_->delivered) ? 0 : 1;
   // Any other order: a plain walk from here on.
   impl_->ahead.Stop();
-  std::lock_guard<std::mutex> lock(TheStore().mutex());
+  std::lock_guard lock(TheStore().connection_lock());
   Walk& walk = impl_->assets;
   if (!walk.Seek(index) || !FillAsset(walk, master, year)) return 1;
   if (master) {
@@ -523,13 +525,13 @@ long ClRuleGenkashokyaku::Move(long index, StKOTEISHISANINFO* master, StKOTEINEN
 
 long ClRuleGenkashokyaku::MoveFinish() {
   impl_->ahead.Stop();
-  std::lock_guard<std::mutex> lock(TheStore().mutex());
+  std::lock_guard lock(TheStore().connection_lock());
   impl_->assets.Finish();
   return 0;
 }
 
 long ClRuleGenkashokyaku::MoveReadyIkkatsu(const uint8_t* key) {
-  std::lock_guard<std::mutex> lock(TheStore().mutex());
+  std::lock_guard lock(TheStore().connection_lock());
   int64_t seq = 0;
   impl_->items.Finish();
   if (!package::ReadAssetKey(key, &seq)) {
@@ -547,7 +549,7 @@ long ClRuleGenkashokyaku::GetIkkatsuCount(long* count) {
 }
 
 long ClRuleGenkashokyaku::MoveIkkatsu(long index, StIKKATSUINFO* item) {
-  std::lock_guard<std::mutex> lock(TheStore().mutex());
+  std::lock_guard lock(TheStore().connection_lock());
   Walk& walk = impl_->items;
   if (!walk.Seek(index)) return 1;
   auto name = [&walk] { return SeqName("lump-sum item", walk.stmt(), static_cast<int>(package::kItemColumns.size())); };
@@ -555,7 +557,7 @@ long ClRuleGenkashokyaku::MoveIkkatsu(long index, StIKKATSUINFO* item) {
 }
 
 long ClRuleGenkashokyaku::MoveFinishIkkatsu() {
-  std::lock_guard<std::mutex> lock(TheStore().mutex());
+  std::lock_guard lock(TheStore().connection_lock());
   impl_->items.Finish();
   return 0;
 }
@@ -564,7 +566,7 @@ long ClRuleGenkashokyaku::LoadShisanKubunInfo(StSHISANKUBUNINFO** array, long* c
   if (array) *array = nullptr;
   if (count) *count = 0;
   if (!array || !count) return 1;
-  std::lock_guard<std::mutex> lock(TheStore().mutex());
+  std::lock_guard lock(TheStore().connection_lock());
   // Inside an open asset walk this joins its snapshot; alone, it is its own.
   Walk& walk = impl_->categories;
   struct Finisher {

@@ -162,7 +162,7 @@ bool Store::Open(const std::string& host_path, std::string* error) {
 }
 
 void Store::Close() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard lock(lock_);
   if (!db_) return;
   // Statements still held by component objects keep the connection until
   // they are finalized.
