@@ -5,6 +5,7 @@
 #   test run there, then each fuzz target (clang, libFuzzer) for FUZZ_TIME seconds.
 # make windows:      cross-build the Windows programs into build-win/dist/.
 # make test-windows: the Windows build's tests under Wine (after the Linux build).
+# make format: the sources formatted in place as .clang-format says.
 BUILD   ?= build
 WIN_BUILD ?= build-win
 JOBS    ?= $(shell nproc)
@@ -24,7 +25,7 @@ FUZZ_TIME ?= 30
 # Stop at the first finding, with its stack.
 SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps configure build test run bench clean sanitize windows-deps windows test-windows-deps test-windows
+.PHONY: all deps configure build test run bench format clean sanitize windows-deps windows test-windows-deps test-windows
 
 all: build
 
@@ -59,6 +60,11 @@ run: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target ZelEna20ToMx13 package_db >$(BUILD)/run-build.log 2>&1 \
 	  || { cat $(BUILD)/run-build.log; echo "The build failed."; exit 1; }
 	@sh app/run.sh $(BUILD)
+
+# Formats the sources in place as .clang-format says (test data excepted).
+format:
+	$(call install,clang-format)
+	@git ls-files '*.cpp' '*.h' | grep -v '/testdata/' | xargs clang-format -i
 
 # The benchmarks, then the whole program beside a plain SQLite dump (stores
 # of 100,000 and 1,000,000 assets made once under $(BUILD)/bench-data).

@@ -16,6 +16,8 @@ struct ColumnDef {
   bool required;
 };
 
+// One column a line, numbered as on the column-name line.
+// clang-format off
 constexpr ColumnDef kAssetColumns[kAssetColumnCount] = {
     {";資産コード", "資産コード文字", "資産コード文字", kText, 8, 0, true},  // 1
     {"分割コード", "分割コード", "分割コード", kText, 2, 0, true},  // 2
@@ -169,6 +171,7 @@ constexpr ColumnDef kAssetColumns[kAssetColumnCount] = {
     {"メモ欄上段", "メモ上", "メモ上", kText, 20, 0, true},  // 150
     {"メモ欄下段,", "メモ下", "メモ下", kText, 20, 0, true},  // 151
 };
+// clang-format on
 
 struct TypeColumnDef {
   const char* item;
@@ -214,8 +217,7 @@ constexpr int SizeOf(Kind kind, int width) {
   return 0;
 }
 
-constexpr StTAFORMAT Format(const char* item, Kind kind, int width, int decimals, bool required,
-                            int offset) {
+constexpr StTAFORMAT Format(const char* item, Kind kind, int width, int decimals, bool required, int offset) {
   StTAFORMAT f{};
   size_t n = Length(item);
   // A name that does not fit the format record stops the build.
