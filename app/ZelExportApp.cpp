@@ -14,8 +14,8 @@
 #include "package/store.h"
 #include "platform/cp932.h"
 #include "platform/host_file.h"
-#include "platform/ui/backend.h"
 #include "platform/message_box.h"
+#include "platform/ui/backend.h"
 #include "platform/win.h"
 
 namespace {
@@ -28,7 +28,9 @@ int64_t FileSize(const char* path) {
   return win::_stat(path, &status) == 0 ? status.st_size : 0;
 }
 
-void ShowEndMessage(const char* text, UINT icon) { ui::MessageBoxes().Show(nullptr, text, kAppTitle, MB_OK | icon); }
+void ShowEndMessage(const char* text, UINT icon) {
+  ui::MessageBoxes().Show(nullptr, text, kAppTitle, MB_OK | icon);
+}
 
 }  // namespace
 
@@ -68,7 +70,8 @@ BOOL CZelExportApp::InitInstance() {
   if (dialog.DoModal() != kExportCode) return FALSE;
 
   char output_path[kPathBufferSize] = {};
-  cp932::CopyCut(output_path, sizeof output_path, cp932::FieldText(dialog.m_szOutputPath, sizeof dialog.m_szOutputPath));
+  cp932::CopyCut(output_path, sizeof output_path,
+                 cp932::FieldText(dialog.m_szOutputPath, sizeof dialog.m_szOutputPath));
 
   BeginWaitCursor();
   {
@@ -140,17 +143,19 @@ void CZelExportApp::ReportEnd(const char* output_path, const AssetExporter& expo
     char command[1024] = {};
     std::snprintf(command, sizeof command, "%s\\Wordpad.exe \"%s\"", folder, log_path);
     ExecProcess(command, folder, true);
-    ShowEndMessage("減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。", MB_ICONINFORMATION);
+    ShowEndMessage("減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。",
+                   MB_ICONINFORMATION);
     return;
   }
 
   if (log_path[0]) win::DeleteFileA(log_path);
   const char* type_path = exporter.OutputPath(kTypeFile);
   char text[1024];
-  std::snprintf(text, sizeof text,
-                "減価償却情報の出力が正常に終了しました。\n\n償却資産データ ⇒ %s    \n資産種類データ ⇒ %s    \n\n"
-                "アプリケーションを終了します。",
-                output_path, type_path);
+  std::snprintf(
+      text, sizeof text,
+      "減価償却情報の出力が正常に終了しました。\n\n償却資産データ ⇒ %s    \n資産種類データ ⇒ %s    \n\n"
+      "アプリケーションを終了します。",
+      output_path, type_path);
   ShowEndMessage(text, MB_ICONINFORMATION);
 }
 
@@ -193,7 +198,8 @@ const char* CZelExportApp::GetInfoText(int16_t kind, const StDATAINFO* record) {
   if (kind == 0) {
     // A blank, then as much of the company name as fits whole characters.
     text[0] = ' ';
-    cp932::CopyCut(text + 1, sizeof text - 1, cp932::FieldText(record->szCompanyName, sizeof record->szCompanyName));
+    cp932::CopyCut(text + 1, sizeof text - 1,
+                   cp932::FieldText(record->szCompanyName, sizeof record->szCompanyName));
   } else if (kind == 1) {
     int32_t s = record->lPeriodStart, e = record->lPeriodEnd;
     std::snprintf(text, sizeof text, " %04d/%02d/%02d～%04d/%02d/%02d", s / 10000, (s % 10000) / 100, s % 100,
@@ -209,8 +215,8 @@ int CZelExportApp::ExecProcess(char* command_line, const char* folder, bool wait
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   win::PROCESS_INFORMATION process = {};
-  if (!win::CreateProcessA(nullptr, command_line, nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr, folder,
-                           &startup, &process))
+  if (!win::CreateProcessA(nullptr, command_line, nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                           folder, &startup, &process))
     return 0;
   ui::PumpPendingInput();
   win::CloseHandle(process.hThread);
@@ -228,10 +234,12 @@ int CZelExportApp::CheckProgramLevel(int show) {
     const char* message;
   } kMessages[] = {
       {-1, "動作環境が不正です。\nES_APRPACKAGENAMEが正しくインストールされているか確認してください。"},
-      {1, "ご利用の連動コンポーネントは、インストールされているES_APRPACKAGENAMEでは使用できません。\n"
-          "ES_APRPACKAGENAMEの最新版を入手してインストールしてからご利用ください。"},
-      {2, "ご利用の連動コンポーネントは、インストールされているES_APRPACKAGENAMEでは使用できません。\n"
-          "連動コンポーネントの最新版を入手してインストールしてからご利用ください。"},
+      {1,
+       "ご利用の連動コンポーネントは、インストールされているES_APRPACKAGENAMEでは使用できません。\n"
+       "ES_APRPACKAGENAMEの最新版を入手してインストールしてからご利用ください。"},
+      {2,
+       "ご利用の連動コンポーネントは、インストールされているES_APRPACKAGENAMEでは使用できません。\n"
+       "連動コンポーネントの最新版を入手してインストールしてからご利用ください。"},
   };
 
   char folder[kPathBufferSize] = {};

@@ -5,8 +5,8 @@
 
 namespace build {
 
-extern const long kAppType;           // handed to ClZelConnect::SetAppType
-extern const char* const kEnvFileName;  // remembered output paths
-extern const char* const kErrorLogName; // the export's error log
+extern const long kAppType;              // handed to ClZelConnect::SetAppType
+extern const char* const kEnvFileName;   // remembered output paths
+extern const char* const kErrorLogName;  // the export's error log
 
 }  // namespace build

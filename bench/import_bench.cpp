@@ -42,19 +42,11 @@ void WriteCsv(const std::string& dir, long assets) {
           else if (column == "quantity_text")
             a << "1\xE5\x8F\xB0";  // 1台
           break;
-        case package::FieldKind::kDate:
-          a << (n % 2 ? "2019-10-01" : "20200401");
-          break;
+        case package::FieldKind::kDate: a << (n % 2 ? "2019-10-01" : "20200401"); break;
         case package::FieldKind::kAmount:
-        case package::FieldKind::kAmount7:
-          a << n % 100000 << "." << n % 10000;
-          break;
-        case package::FieldKind::kAssetKey:
-          a << n;
-          break;
-        default:
-          a << (column == "method_code" ? (lump ? 4 : 6) : n % 100);
-          break;
+        case package::FieldKind::kAmount7: a << n % 100000 << "." << n % 10000; break;
+        case package::FieldKind::kAssetKey: a << n; break;
+        default: a << (column == "method_code" ? (lump ? 4 : 6) : n % 100); break;
       }
     }
     a << "\n";

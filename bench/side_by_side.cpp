@@ -103,7 +103,8 @@ int main(int argc, char** argv) {
   const int pairs = std::max(1, std::atoi(Arg(argc, argv, "--pairs", "3").c_str()));
   const std::vector<long> sizes = Sizes(Arg(argc, argv, "--sizes", "100000,1000000"));
   const char* path = std::getenv("PATH");
-  const std::vector<std::string> base_env = {std::string("PATH=") + (path ? path : "/usr/bin:/bin"), "LANG=C.UTF-8"};
+  const std::vector<std::string> base_env = {std::string("PATH=") + (path ? path : "/usr/bin:/bin"),
+                                             "LANG=C.UTF-8"};
   fs::create_directories(cache);
 
   std::vector<Row> rows;
@@ -141,8 +142,8 @@ int main(int argc, char** argv) {
       Measure b = Run({"sqlite3", "-csv", store, "SELECT * FROM assets"}, base_env, drive + "/dump.csv",
                       drive + "/dump.err");
       if (a.status != 0 || b.status != 0) {
-        std::fprintf(stderr, "a run failed: program %d (see %s/program.err), dump %d\n", a.status, drive.c_str(),
-                     b.status);
+        std::fprintf(stderr, "a run failed: program %d (see %s/program.err), dump %d\n", a.status,
+                     drive.c_str(), b.status);
         return 1;
       }
       program.push_back(a.seconds);
@@ -158,15 +159,15 @@ int main(int argc, char** argv) {
   std::printf("\n%10s  %11s  %9s  %13s  %16s  %13s\n", "assets", "program (s)", "dump (s)", "program/dump",
               "program RSS (MB)", "dump RSS (MB)");
   for (const Row& r : rows)
-    std::printf("%10ld  %11.3f  %9.3f  %13.2f  %16.1f  %13.1f\n", r.assets, r.program, r.dump, r.program / r.dump,
-                r.program_kb / 1024.0, r.dump_kb / 1024.0);
+    std::printf("%10ld  %11.3f  %9.3f  %13.2f  %16.1f  %13.1f\n", r.assets, r.program, r.dump,
+                r.program / r.dump, r.program_kb / 1024.0, r.dump_kb / 1024.0);
   std::printf("(medians of %d alternating pairs; peak RSS is the largest of the runs)\n", pairs);
   if (rows.size() >= 2) {
     const Row& small = rows.front();
     const Row& large = rows.back();
     double growth = large.program / small.program;
-    std::printf("program time(%ld)/time(%ld) = %.2f for %.0f times the assets\n", large.assets, small.assets, growth,
-                static_cast<double>(large.assets) / small.assets);
+    std::printf("program time(%ld)/time(%ld) = %.2f for %.0f times the assets\n", large.assets, small.assets,
+                growth, static_cast<double>(large.assets) / small.assets);
   }
   return 0;
 }

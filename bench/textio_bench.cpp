@@ -64,7 +64,8 @@ void BM_WriteRow151(benchmark::State& state) {
   testenv::ScratchDir dir("textio_bench");
   std::string path = dir.Windows("row.csv");
   ClTextFile file;
-  if (file.Open(path.c_str(), static_cast<ClTextFile::TFOpenMode>(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)) != 0) {
+  if (file.Open(path.c_str(),
+                static_cast<ClTextFile::TFOpenMode>(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)) != 0) {
     state.SkipWithError("cannot open the output file");
     return;
   }

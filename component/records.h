@@ -14,75 +14,75 @@
 
 // One data set (company), filled by ClSetData::WalkDat.
 struct StDATAINFO {
-  char szDataID[16];          // 0    data ID
-  int32_t lDataNo;            // 16   data number
-  uint8_t reserved1[4];       // 20
-  char szCompanyName[260];    // 24   company name
-  int32_t lPeriodStart;       // 284  yyyymmdd
-  int32_t lPeriodEnd;         // 288  yyyymmdd
-  uint8_t reserved2[34];      // 292
-  int16_t sDataKind;          // 326  99 = past-results data
-  uint8_t reserved3[16];      // 328
-  uint8_t ucCorpKind;         // 344  0/1 corporation, 3/4 individual
-  uint8_t reserved4[1160];    // 345
+  char szDataID[16];        // 0    data ID
+  int32_t lDataNo;          // 16   data number
+  uint8_t reserved1[4];     // 20
+  char szCompanyName[260];  // 24   company name
+  int32_t lPeriodStart;     // 284  yyyymmdd
+  int32_t lPeriodEnd;       // 288  yyyymmdd
+  uint8_t reserved2[34];    // 292
+  int16_t sDataKind;        // 326  99 = past-results data
+  uint8_t reserved3[16];    // 328
+  uint8_t ucCorpKind;       // 344  0/1 corporation, 3/4 individual
+  uint8_t reserved4[1160];  // 345
 };
 
 // Asset master record, filled by ClRuleGenkashokyaku::Move.
 struct StKOTEISHISANINFO {
-  uint8_t reserved1[16];            // 0
-  uint8_t assetKey[16];             // 16   selects the lump-sum items
-  char szCode[16];                  // 32   asset code
-  int32_t lTypeCode;                // 48   asset type code
-  char szName[193];                 // 52   asset name
-  char szQuantity[9];               // 245  quantity followed by its unit
-  char szMemo[82];                  // 254  memo
-  int16_t sDisposalKind;            // 336  4 sold, 5 retired
-  char szCapexLink[18];             // 338  capital expenditure link
-  int32_t lMethodRefDate;           // 356
-  int32_t lAcquisitionDate;         // 360
-  uint8_t reserved2[4];             // 364
-  CY cyAcquisitionCost;             // 368
-  CY cyCompressedAmount;            // 376
-  CY cyOpeningBookValue;            // 384
-  int16_t sMethodCode;              // 392  4 = lump-sum asset
-  int16_t sUsefulLife;              // 394
-  int32_t lDepreciationRate;        // 396  thousandths
-  int32_t lResidualRate;            // 400
-  uint8_t ucLimitKind;              // 404  0 rate, 1 amount
-  uint8_t reserved3[3];             // 405
-  CY cyDepreciableLimit;            // 408
-  uint8_t reserved4[10];            // 416
-  int16_t sBusinessRatio;           // 426  hundredths of a percent
-  int16_t sSgaShare;                // 428  percent
-  int16_t sMonthsNumerator;         // 430
-  int16_t sMonthsDenominator;       // 432
-  uint8_t reserved5[6];             // 434
-  CY cyResidualValue;               // 440
-  CY cyDepreciationBase;            // 448
-  CY cySgaAmount;                   // 456
-  CY cyMfgAmount;                   // 464
-  CY cyAccumulatedDepreciation;     // 472
-  CY cyClosingBookValue;            // 480
-  int32_t lDisposalDate;            // 488
-  uint8_t reserved6[4];             // 492
-  CY cyDisposalPrice;               // 496
-  uint8_t reserved7[29];            // 504
-  uint8_t ucMonthsEntered;          // 533  1 = months entered
-  uint8_t reserved8[3];             // 534
+  uint8_t reserved1[16];         // 0
+  uint8_t assetKey[16];          // 16   selects the lump-sum items
+  char szCode[16];               // 32   asset code
+  int32_t lTypeCode;             // 48   asset type code
+  char szName[193];              // 52   asset name
+  char szQuantity[9];            // 245  quantity followed by its unit
+  char szMemo[82];               // 254  memo
+  int16_t sDisposalKind;         // 336  4 sold, 5 retired
+  char szCapexLink[18];          // 338  capital expenditure link
+  int32_t lMethodRefDate;        // 356
+  int32_t lAcquisitionDate;      // 360
+  uint8_t reserved2[4];          // 364
+  CY cyAcquisitionCost;          // 368
+  CY cyCompressedAmount;         // 376
+  CY cyOpeningBookValue;         // 384
+  int16_t sMethodCode;           // 392  4 = lump-sum asset
+  int16_t sUsefulLife;           // 394
+  int32_t lDepreciationRate;     // 396  thousandths
+  int32_t lResidualRate;         // 400
+  uint8_t ucLimitKind;           // 404  0 rate, 1 amount
+  uint8_t reserved3[3];          // 405
+  CY cyDepreciableLimit;         // 408
+  uint8_t reserved4[10];         // 416
+  int16_t sBusinessRatio;        // 426  hundredths of a percent
+  int16_t sSgaShare;             // 428  percent
+  int16_t sMonthsNumerator;      // 430
+  int16_t sMonthsDenominator;    // 432
+  uint8_t reserved5[6];          // 434
+  CY cyResidualValue;            // 440
+  CY cyDepreciationBase;         // 448
+  CY cySgaAmount;                // 456
+  CY cyMfgAmount;                // 464
+  CY cyAccumulatedDepreciation;  // 472
+  CY cyClosingBookValue;         // 480
+  int32_t lDisposalDate;         // 488
+  uint8_t reserved6[4];          // 492
+  CY cyDisposalPrice;            // 496
+  uint8_t reserved7[29];         // 504
+  uint8_t ucMonthsEntered;       // 533  1 = months entered
+  uint8_t reserved8[3];          // 534
   // Revised acquisition cost: an amount at 537 whose last byte lies beyond
   // the 544-byte record. The component fills the seven bytes inside the
   // record; read it with RevisedCost(), which never reads past the record.
-  uint8_t revisedCostLow7[7];       // 537
+  uint8_t revisedCostLow7[7];  // 537
 };
 
 // Asset year record (only the amounts the export reads are named).
 struct StKOTEINENINFO {
-  uint8_t reserved1[40];                 // 0
-  CY cyComputedDepreciation;             // 40
-  CY cySpecialDepreciation;              // 48
-  CY cyIncreasedDepreciation;            // 56
-  CY cyEnteredCurrentDepreciation;       // 64
-  uint8_t reserved2[888];                // 72
+  uint8_t reserved1[40];            // 0
+  CY cyComputedDepreciation;        // 40
+  CY cySpecialDepreciation;         // 48
+  CY cyIncreasedDepreciation;       // 56
+  CY cyEnteredCurrentDepreciation;  // 64
+  uint8_t reserved2[888];           // 72
 };
 
 // Asset month record: handed through, not read.
@@ -92,24 +92,24 @@ struct StKOTEITSUKIINFO {
 
 // Lump-sum item record, filled by ClRuleGenkashokyaku::MoveIkkatsu.
 struct StIKKATSUINFO {
-  uint8_t reserved1[48];      // 0
-  char szBreakdownNo[13];     // 48   written by the exporter: "1", "2", ...
-  char szName[83];            // 61   item name
-  int32_t lAcquisitionDate;   // 144
-  uint8_t reserved2[4];       // 148
-  CY cyAcquisitionCost;       // 152
-  int32_t lQuantity;          // 160  hundredths
-  uint8_t reserved3[92];      // 164
+  uint8_t reserved1[48];     // 0
+  char szBreakdownNo[13];    // 48   written by the exporter: "1", "2", ...
+  char szName[83];           // 61   item name
+  int32_t lAcquisitionDate;  // 144
+  uint8_t reserved2[4];      // 148
+  CY cyAcquisitionCost;      // 152
+  int32_t lQuantity;         // 160  hundredths
+  uint8_t reserved3[92];     // 164
 };
 
 // Asset category, an array of them from LoadShisanKubunInfo.
 struct StSHISANKUBUNINFO {
-  uint8_t reserved1[16];      // 0
-  int32_t lCode;              // 16   category code
-  char szName[82];            // 20   category name
-  int16_t sMethodCode;        // 102
-  int32_t lResidualRatio;     // 104  0 = not set
-  uint8_t reserved2[20];      // 108
+  uint8_t reserved1[16];   // 0
+  int32_t lCode;           // 16   category code
+  char szName[82];         // 20   category name
+  int16_t sMethodCode;     // 102
+  int32_t lResidualRatio;  // 104  0 = not set
+  uint8_t reserved2[20];   // 108
 };
 
 // The codes that the records carry and the export tells apart.
@@ -117,14 +117,14 @@ struct StSHISANKUBUNINFO {
 // Depreciation method (StKOTEISHISANINFO::sMethodCode, and the method of a
 // category in StSHISANKUBUNINFO::sMethodCode). Other values: no method.
 enum MethodCode : int16_t {
-  kMethodOldDecliningBalance = 1,   // 旧定率法
-  kMethodOldStraightLine = 2,       // 旧定額法
-  kMethodEqualInstallments = 3,     // 均等法
-  kMethodLumpSum = 4,               // lump-sum asset: its items are written, one row each
-  kMethodDecliningBalance1 = 5,     // 定率法, first variant
-  kMethodStraightLine = 6,          // 定額法
-  kMethodSmallAmount = 7,           // 少額資産
-  kMethodDecliningBalance2 = 8,     // 定率法, second variant (the method reference date tells them apart)
+  kMethodOldDecliningBalance = 1,  // 旧定率法
+  kMethodOldStraightLine = 2,      // 旧定額法
+  kMethodEqualInstallments = 3,    // 均等法
+  kMethodLumpSum = 4,              // lump-sum asset: its items are written, one row each
+  kMethodDecliningBalance1 = 5,    // 定率法, first variant
+  kMethodStraightLine = 6,         // 定額法
+  kMethodSmallAmount = 7,          // 少額資産
+  kMethodDecliningBalance2 = 8,    // 定率法, second variant (the method reference date tells them apart)
 };
 
 // How an asset left the books (StKOTEISHISANINFO::sDisposalKind). Other
@@ -137,9 +137,9 @@ enum DisposalKind : int16_t {
 // Asset type codes (StKOTEISHISANINFO::lTypeCode) and category codes
 // (StSHISANKUBUNINFO::lCode), one numbering, with rules of their own.
 enum AssetTypeCode : int32_t {
-  kTypeDeferredAsset = 9,         // 繰延資産
-  kTypeLumpSumDepreciable = 10,   // 一括償却資産
-  kTypeLand = 11,                 // 土地: not depreciated
+  kTypeDeferredAsset = 9,        // 繰延資産
+  kTypeLumpSumDepreciable = 10,  // 一括償却資産
+  kTypeLand = 11,                // 土地: not depreciated
 };
 
 // StDATAINFO::sDataKind of a data set of past results, which is never exported.
@@ -152,9 +152,9 @@ inline bool IsIndividual(uint8_t kind) { return kind == 3 || kind == 4; }
 
 // A saved column order of a text accessor (ClSaveTextIO).
 struct StTEXTIOSAVEINFO {
-  char name[10];              // 0    accessor name
-  int16_t count;              // 10
-  int8_t columns[100];        // 12
+  char name[10];        // 0    accessor name
+  int16_t count;        // 10
+  int8_t columns[100];  // 12
 };
 
 #pragma pack(pop)

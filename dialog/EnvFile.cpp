@@ -71,11 +71,9 @@ int SaveEntry(const std::string& host_path, std::string_view key, std::string_vi
   std::string content;
   switch (hostfile::ReadRegular(host_path, &content)) {
     case hostfile::ReadStatus::kOk:
-    case hostfile::ReadStatus::kMissing:
-      break;
+    case hostfile::ReadStatus::kMissing: break;
     case hostfile::ReadStatus::kNotRegular:
-    case hostfile::ReadStatus::kFailed:
-      return 0;
+    case hostfile::ReadStatus::kFailed: return 0;
   }
   return hostfile::WriteWhole(host_path, ReplaceEntry(content, key, path)) ? 1 : 0;
 }

@@ -18,10 +18,10 @@ std::string MakeKey(std::string_view user_id, int32_t first, int32_t second);
 
 // Where the entry of key lies in content.
 struct EntrySpan {
-  size_t line_start;  // first byte of the key
-  size_t value_start; // first byte after the key
-  size_t value_end;   // the LF that ends the entry, or the end of content
-  size_t next_line;   // first byte after that LF (content size without one)
+  size_t line_start;   // first byte of the key
+  size_t value_start;  // first byte after the key
+  size_t value_end;    // the LF that ends the entry, or the end of content
+  size_t next_line;    // first byte after that LF (content size without one)
 };
 // The first entry of key at the start of a line; false when there is none.
 // A file edited by hand may hold more than one; the first counts.

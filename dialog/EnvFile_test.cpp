@@ -31,9 +31,7 @@ class EnvFileTest : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
-  void Write(const std::string& content) const {
-    std::ofstream(file_, std::ios::binary) << content;
-  }
+  void Write(const std::string& content) const { std::ofstream(file_, std::ios::binary) << content; }
   testenv::ScratchDir dir_{"zel_envfile"};
   std::string file_ = dir_.Host("ZelEna20ToMx13.env");
 };

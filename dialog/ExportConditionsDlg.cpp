@@ -17,7 +17,8 @@
 namespace {
 
 const char* const kCaption = "減価償却";
-const char* const kInvalidCharacters = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
+const char* const kInvalidCharacters =
+    "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
 const char* const kPathTooLong = "出力先のパスが長すぎます。\n\n出力先を再入力してください。";
 
 const ui::ControlTemplate kControls[] = {
@@ -36,8 +37,14 @@ const ui::ControlTemplate kControls[] = {
 };
 
 const ui::DialogTemplate kTemplate = {
-    IDD_EXPORT_CONDITIONS, "減価償却 - 集計条件", "ＭＳ Ｐゴシック", 9, 255, 107,
-    kControls, static_cast<int>(sizeof kControls / sizeof kControls[0]),
+    IDD_EXPORT_CONDITIONS,
+    "減価償却 - 集計条件",
+    "ＭＳ Ｐゴシック",
+    9,
+    255,
+    107,
+    kControls,
+    static_cast<int>(sizeof kControls / sizeof kControls[0]),
     {IDC_COMPANY, IDC_PERIOD, IDC_OUTPUT_PATH},
 };
 
@@ -53,7 +60,8 @@ bool KeyHeld(int virtual_key) { return ui::GetKeyState(virtual_key) < 0; }
 
 const ui::DialogTemplate& ExportConditionsTemplate() { return kTemplate; }
 
-CExportConditionsDlg::CExportConditionsDlg(const char* error_log_name, const char* env_file_name, ui::CWnd* parent)
+CExportConditionsDlg::CExportConditionsDlg(const char* error_log_name, const char* env_file_name,
+                                           ui::CWnd* parent)
     : ui::CDialog(kTemplate, parent), m_pszErrorLogName(error_log_name), m_pszEnvFileName(env_file_name) {}
 
 CExportConditionsDlg::~CExportConditionsDlg() { ClFileMgr::Inst()->Release(); }
@@ -73,8 +81,8 @@ void CExportConditionsDlg::DoDataExchange(ui::CDataExchange* dx) {
 BOOL CExportConditionsDlg::OnInitDialog() {
   ui::CDialog::OnInitDialog();
   if (m_nPastResults == 1) {
-    MessageBox("過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。", kCaption,
-               MB_OK | MB_ICONEXCLAMATION);
+    MessageBox("過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。",
+               kCaption, MB_OK | MB_ICONEXCLAMATION);
     EndDialog(IDC_CANCEL);
   }
   m_ctlPath.LimitText(255);
@@ -98,17 +106,10 @@ BOOL CExportConditionsDlg::OnInitDialog() {
 
 BOOL CExportConditionsDlg::OnCommand(int control_id) {
   switch (control_id) {
-    case IDC_BROWSE:
-      OnBrowse();
-      return TRUE;
-    case IDC_EXECUTE:
-      OnExecute();
-      return TRUE;
-    case IDC_CANCEL:
-      OnCancel();
-      return TRUE;
-    default:
-      return ui::CDialog::OnCommand(control_id);
+    case IDC_BROWSE: OnBrowse(); return TRUE;
+    case IDC_EXECUTE: OnExecute(); return TRUE;
+    case IDC_CANCEL: OnCancel(); return TRUE;
+    default: return ui::CDialog::OnCommand(control_id);
   }
 }
 
@@ -130,7 +131,8 @@ BOOL CExportConditionsDlg::PreTranslateMessage(ui::MSG* msg) {
     }
     // Enter on the browse or execute button runs its command here; on the
     // cancel button the default processing presses it.
-    if (msg->wParam == VK_RETURN && (focused == IDC_BROWSE || focused == IDC_EXECUTE)) return OnCommand(focused);
+    if (msg->wParam == VK_RETURN && (focused == IDC_BROWSE || focused == IDC_EXECUTE))
+      return OnCommand(focused);
   }
   return ui::CDialog::PreTranslateMessage(msg);
 }
@@ -186,12 +188,9 @@ const char* CExportConditionsDlg::SiblingRefusal(const char* path) const {
   for (const char* name : {m_pszErrorLogName, kAssetTypeFileName}) {
     char sibling[kPathBufferSize];
     switch (pathname::SiblingPath(path, name, sibling, sizeof sibling)) {
-      case pathname::SiblingResult::kOk:
-        break;
-      case pathname::SiblingResult::kNoFolder:
-        return "出力先のフォルダを指定してください。";
-      case pathname::SiblingResult::kTooLong:
-        return kPathTooLong;
+      case pathname::SiblingResult::kOk: break;
+      case pathname::SiblingResult::kNoFolder: return "出力先のフォルダを指定してください。";
+      case pathname::SiblingResult::kTooLong: return kPathTooLong;
       case pathname::SiblingResult::kSameAsFile:
         return "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。";
     }

@@ -29,12 +29,12 @@ class CExportConditionsDlg : public ui::CDialog {
   ~CExportConditionsDlg() override;
 
   // Set by run control before the dialog is shown.
-  char m_szCompany[256] = {};     // company line (shown in 1002)
-  char m_szPeriod[256] = {};      // period line (shown in 1003)
-  char m_szUserID[65] = {};       // current user ID
-  int32_t m_lFirstNo = 0;         // first selection number
-  int32_t m_lSecondNo = 0;        // second selection number (data number)
-  int m_nPastResults = 0;         // 1: past-results data, refused
+  char m_szCompany[256] = {};  // company line (shown in 1002)
+  char m_szPeriod[256] = {};   // period line (shown in 1003)
+  char m_szUserID[65] = {};    // current user ID
+  int32_t m_lFirstNo = 0;      // first selection number
+  int32_t m_lSecondNo = 0;     // second selection number (data number)
+  int m_nPastResults = 0;      // 1: past-results data, refused
   // Host path of the package store, which the export must never write over
   // (nor the environment file, nor the program itself).
   std::string m_strStoreFile;
@@ -59,11 +59,11 @@ class CExportConditionsDlg : public ui::CDialog {
   void OnBrowse();
   void OnExecute();
 
-  ui::CWnd m_ctlGroup;     // 1004
-  ui::CWnd m_ctlCancel;    // 1006
-  ui::CWnd m_ctlExecute;   // 1005
-  ui::CWnd m_ctlBrowse;    // 1008
-  ui::CWnd m_ctlPath;      // 1007
+  ui::CWnd m_ctlGroup;    // 1004
+  ui::CWnd m_ctlCancel;   // 1006
+  ui::CWnd m_ctlExecute;  // 1005
+  ui::CWnd m_ctlBrowse;   // 1008
+  ui::CWnd m_ctlPath;     // 1007
 
  private:
   // Takes the edit's text into m_szOutputPath and returns it whole: the edit

@@ -43,9 +43,9 @@ struct Box {
 // What one modal run showed and how it ended.
 struct Outcome {
   bool shown = false;
-  int shown_focus = 0;        // control focused when first shown
-  std::string shown_path;     // the edit's text when first shown
-  int code = -1;              // end code; -1 when the actions ran out first
+  int shown_focus = 0;     // control focused when first shown
+  std::string shown_path;  // the edit's text when first shown
+  int code = -1;           // end code; -1 when the actions ran out first
   std::vector<Box> boxes;
   std::vector<ui::FileDialogRequest> file_requests;
   // State when the actions ran out with the dialog still open.
@@ -173,8 +173,8 @@ class DialogFlowTest : public ::testing::Test {
     package::TheStore().Close();
     std::string db_path = root_ + "/package.db";
     // SQL strings take "\" as it is.
-    std::string sql = "UPDATE package SET output_folder = '" + output_folder + "', env_folder = '" +
-                      env_folder + "';";
+    std::string sql =
+        "UPDATE package SET output_folder = '" + output_folder + "', env_folder = '" + env_folder + "';";
     std::string error;
     ASSERT_TRUE(teststore::Make(db_path, sql, &error)) << error;
     ASSERT_TRUE(package::TheStore().Open(db_path, &error)) << error;
@@ -220,9 +220,10 @@ class DialogFlowTest : public ::testing::Test {
 
 TEST_F(DialogFlowTest, OpensWithTheDefaultPathAndEndsOnEveryWayOut) {
   const char* notice = "｢減価償却｣の集計を中止します。";
-  std::vector<std::deque<Action>> ways = {
-      {Key(VK_ESCAPE)}, {[](ui::CDialog& d) { d.Close(); }}, {Click(IDC_CANCEL)},
-      {Focus(IDC_CANCEL), Key(VK_RETURN)}};
+  std::vector<std::deque<Action>> ways = {{Key(VK_ESCAPE)},
+                                          {[](ui::CDialog& d) { d.Close(); }},
+                                          {Click(IDC_CANCEL)},
+                                          {Focus(IDC_CANCEL), Key(VK_RETURN)}};
   for (auto& way : ways) {
     Outcome out = Run(way);
     EXPECT_TRUE(out.shown);
@@ -248,7 +249,8 @@ TEST_F(DialogFlowTest, PastResultsAreRefusedBeforeAnyInput) {
   EXPECT_FALSE(out.shown);
   EXPECT_EQ(out.code, IDC_CANCEL);
   ASSERT_EQ(out.boxes.size(), 1u);
-  EXPECT_EQ(out.boxes[0].text, "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。");
+  EXPECT_EQ(out.boxes[0].text,
+            "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。");
   EXPECT_EQ(out.boxes[0].style, kWarn);
   EXPECT_FALSE(fs::exists(root_ + "/c/cfg"));
 }
@@ -271,15 +273,15 @@ TEST_F(DialogFlowTest, KeysRouteToExecuteAndBrowse) {
   EXPECT_EQ(enter.code, -1);
   EXPECT_EQ(enter.focus, IDC_BROWSE);
   EXPECT_TRUE(enter.boxes.empty());
-  Outcome disabled = Run({[](ui::CDialog& d) { d.GetDlgItem(IDC_BROWSE)->EnableWindow(FALSE); }, Key(VK_RETURN)});
+  Outcome disabled =
+      Run({[](ui::CDialog& d) { d.GetDlgItem(IDC_BROWSE)->EnableWindow(FALSE); }, Key(VK_RETURN)});
   EXPECT_EQ(disabled.focus, IDC_EXECUTE);
   // Enter on the execute button runs the checks.
   ExpectRefusal(Run({Focus(IDC_EXECUTE), Key(VK_RETURN)}), invalid);
 
   // Enter on browse: the file-save dialog starts from the edit's folder and
   // name; a chosen path goes into the edit, and the focus to execute.
-  Outcome browse = Run({Type("C:\\out\\x.csv"), Key(VK_RETURN), Key(VK_RETURN),
-                        Expect([](ui::CDialog& d) {
+  Outcome browse = Run({Type("C:\\out\\x.csv"), Key(VK_RETURN), Key(VK_RETURN), Expect([](ui::CDialog& d) {
                           EXPECT_EQ(FocusId(d), IDC_EXECUTE);
                           EXPECT_EQ(d.GetDlgItem(IDC_OUTPUT_PATH)->GetWindowTextString(), "C:\\out\\b.csv");
                         }),
@@ -315,16 +317,17 @@ TEST_F(DialogFlowTest, EveryRefusalShowsItsMessageAndKeepsTheDialogOpen) {
       {"C:*.csv", invalid},
       {"C:\\out\\\\a.csv", invalid},
       {"\\\\srv\\\\pub\\a.csv", invalid},
-      {"D:\\a.csv", drive},                // CD-ROM
-      {"\\\\srv\\pub", drive},             // share without a file
-      {"\\\\srv\\none\\a.csv", drive},     // share that cannot be reached
+      {"D:\\a.csv", drive},             // CD-ROM
+      {"\\\\srv\\pub", drive},          // share without a file
+      {"\\\\srv\\none\\a.csv", drive},  // share that cannot be reached
       {"C:\\out\\", no_file},
-      {"C:\\out", no_file},                // an existing folder
+      {"C:\\out", no_file},  // an existing folder
       // Paths beside which the error log and the asset type file have no
       // sound place.
       {"Cdata.csv", "出力先のフォルダを指定してください。"},
       {"C:\\" + std::string(237, 'a') + "\\x", "出力先のパスが長すぎます。\n\n出力先を再入力してください。"},
-      {std::string("C:\\out\\") + kErrorLogName, "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。"},
+      {std::string("C:\\out\\") + kErrorLogName,
+       "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。"},
       {"C:\\out\\SYURUI.ssc", "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。"},
   };
   for (const Case& c : cases) {
@@ -447,9 +450,10 @@ TEST_F(DialogFlowTest, NoExportFileMayBeAFileTheRunUses) {
   }
   const std::string env_file = EnvFile();
 
-  for (const std::string& path : {std::string("F:\\package.db"), std::string("f:\\c\\out\\..\\..\\package.db"),
-                                  std::string("C:\\out\\store.csv"), std::string("C:\\out\\program.csv"), env,
-                                  "F:\\c\\cfg\\env\\" + std::string(kEnvFileName)}) {
+  for (const std::string& path :
+       {std::string("F:\\package.db"), std::string("f:\\c\\out\\..\\..\\package.db"),
+        std::string("C:\\out\\store.csv"), std::string("C:\\out\\program.csv"), env,
+        "F:\\c\\cfg\\env\\" + std::string(kEnvFileName)}) {
     SCOPED_TRACE(path);
     out = Run({Type(path), Key(VK_F12)}, {IDYES});
     ExpectRefusal(out, used(path).c_str());
@@ -478,8 +482,7 @@ TEST_F(DialogFlowTest, APathThatWouldBeCutIsRefusedNotShortened) {
   EXPECT_EQ(out.text, longer);
 
   // From the file-save dialog: shown whole, then refused.
-  out = Run({Click(IDC_BROWSE),
-             Expect([&](ui::CDialog& d) {
+  out = Run({Click(IDC_BROWSE), Expect([&](ui::CDialog& d) {
                EXPECT_EQ(d.GetDlgItem(IDC_OUTPUT_PATH)->GetWindowTextString(), longer);
              }),
              Key(VK_F12)},

@@ -109,16 +109,12 @@ bool IsUsableDrive(char letter, int mode) {
   switch (win::GetDriveTypeA(root)) {
     case DRIVE_UNKNOWN:
     case DRIVE_CDROM:
-    case DRIVE_RAMDISK:
-      return false;
-    case DRIVE_NO_ROOT_DIR:
-      return true;
+    case DRIVE_RAMDISK: return false;
+    case DRIVE_NO_ROOT_DIR: return true;
     case DRIVE_REMOVABLE:
     case DRIVE_FIXED:
-    case DRIVE_REMOTE:
-      return win::_access(root, mode) == 0;
-    default:
-      return true;
+    case DRIVE_REMOTE: return win::_access(root, mode) == 0;
+    default: return true;
   }
 }
 

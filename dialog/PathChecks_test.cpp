@@ -104,7 +104,7 @@ TEST_F(PathChecksTest, DrivesAreJudgedByTheirType) {
 
   EXPECT_TRUE(IsValidDrive("\\\\srv\\pub\\b.csv"));
   EXPECT_TRUE(IsValidDrive("\\\\SRV\\PUB\\sub\\b.csv"));
-  EXPECT_FALSE(IsValidDrive("\\\\srv\\pub"));       // no "\" after the share
+  EXPECT_FALSE(IsValidDrive("\\\\srv\\pub"));  // no "\" after the share
   EXPECT_FALSE(IsValidDrive("\\\\srv\\other\\b.csv"));
   EXPECT_FALSE(IsValidDrive("\\\\srv"));
 }
@@ -135,13 +135,13 @@ TEST(PathText, BackslashFolderAndDoubleBytePositions) {
     }
   };
   folder("C:\\a\\b.csv", "C:\\a\\");
-  folder("C:\\a\\b", "C:\\a\\");           // a last level without "\" is dropped
+  folder("C:\\a\\b", "C:\\a\\");  // a last level without "\" is dropped
   folder("C:\\a\\b\\", "C:\\a\\b\\");
   folder("C:\\" HYO "\\x.csv", "C:\\" HYO "\\");
-  folder("C:\\" HYO, "C:\\");               // one level, not two
+  folder("C:\\" HYO, "C:\\");  // one level, not two
   folder("C:x.csv", "C:\\");
-  folder("C:", "C:");                       // nothing shorter to close
-  folder("sub\\x.csv", "sub\\");            // relative names keep their folder
+  folder("C:", "C:");             // nothing shorter to close
+  folder("sub\\x.csv", "sub\\");  // relative names keep their folder
   folder("\\\\srv\\pub\\x.csv", "\\\\srv\\pub\\");
   folder("x.csv", "");
   folder("", "");

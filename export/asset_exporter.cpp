@@ -75,17 +75,10 @@ int AssetExporter::OpenOutput(int16_t kind, const char* path) {
   char derived[kPathBufferSize] = {};
   const char* target = derived;
   switch (kind) {
-    case kAssetDataFile:
-      target = path;
-      break;
-    case kTypeFile:
-      DeriveOutputPath(path, kAssetTypeFileName, derived);
-      break;
-    case kErrorLogFile:
-      DeriveOutputPath(path, error_log_name_, derived);
-      break;
-    default:
-      return 1;
+    case kAssetDataFile: target = path; break;
+    case kTypeFile: DeriveOutputPath(path, kAssetTypeFileName, derived); break;
+    case kErrorLogFile: DeriveOutputPath(path, error_log_name_, derived); break;
+    default: return 1;
   }
   return writer_.Open(static_cast<OutputKind>(kind), target) ? 1 : 0;
 }

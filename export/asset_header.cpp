@@ -16,7 +16,8 @@ int AssetExporter::WriteHeader(StDATAINFO* record) {
   writer_.WriteHeaderLine(kAssetDataFile, "バージョン=20. 0. 1. 0(FILEVERSION=1.8)");
   writer_.WriteHeaderLine(kAssetDataFile, "顧問先コード=");
   std::string_view company = cp932::FieldText(data.szCompanyName, sizeof data.szCompanyName);
-  int n = std::snprintf(line, sizeof line, "顧問先名称=%.*s", static_cast<int>(company.size()), company.data());
+  int n =
+      std::snprintf(line, sizeof line, "顧問先名称=%.*s", static_cast<int>(company.size()), company.data());
   OneLine(line, std::min(static_cast<size_t>(n), sizeof line - 1));  // the name stays on its line
   writer_.WriteHeaderLine(kAssetDataFile, line);
   writer_.WriteHeaderLine(kAssetDataFile, IsCorporation(data.ucCorpKind)  ? "法人個人区分=法人"

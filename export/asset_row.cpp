@@ -24,12 +24,14 @@ const char* MethodText(int16_t method) {
 }
 
 // Methods whose rows carry no residual value or depreciable limit.
-bool IsNewMethod(int16_t method) { return method >= kMethodDecliningBalance1 && method <= kMethodDecliningBalance2; }
+bool IsNewMethod(int16_t method) {
+  return method >= kMethodDecliningBalance1 && method <= kMethodDecliningBalance2;
+}
 
 // The dates that the depreciation rules turn on.
-constexpr int32_t kMethodsReformed = 20070401;     // acquired from then on: the new methods apply
-constexpr int32_t kRate250From = 20120401;         // the 250% declining balance: reference dates
-constexpr int32_t kRate250To = 20130331;           //   from kRate250From to kRate250To
+constexpr int32_t kMethodsReformed = 20070401;  // acquired from then on: the new methods apply
+constexpr int32_t kRate250From = 20120401;      // the 250% declining balance: reference dates
+constexpr int32_t kRate250To = 20130331;        //   from kRate250From to kRate250To
 
 // The current depreciation is written when one of these holds.
 bool CurrentPeriodRule(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
@@ -72,9 +74,10 @@ void AssetExporter::NameColumn(AssetRow& row, std::string_view name, const char*
 
 // The warning for a text that was cut to fit its columns.
 void AssetExporter::LogCutText(const char* label, std::string_view text) {
-  Remarkf("\n＜WARNING＞\n%s｢%.*s｣は、\n連携可能最大文字数をオーバーしています。\n"
-          "超過した文字は、自動的に切り捨てられます。",
-          label, PrintLength(text), text.data());
+  Remarkf(
+      "\n＜WARNING＞\n%s｢%.*s｣は、\n連携可能最大文字数をオーバーしています。\n"
+      "超過した文字は、自動的に切り捨てられます。",
+      label, PrintLength(text), text.data());
 }
 
 void AssetExporter::AmountColumn(AssetRow& row, int column, int64_t amount) {
@@ -157,9 +160,10 @@ void AssetExporter::CodeColumn(AssetRow& row, const StKOTEISHISANINFO& m) {
   CodePart(code, kCodeBytes, column1);
   row.Text(kColCode, column1);
   if (code.size() > kCodeBytes) {
-    Remarkf("\n＜WARNING＞\n資産コード｢%.*s｣は、連携可能最大桁数をオーバーしています。\n"
-            "データが、正しく連携されない可能性があります。",
-            PrintLength(code), code.data());
+    Remarkf(
+        "\n＜WARNING＞\n資産コード｢%.*s｣は、連携可能最大桁数をオーバーしています。\n"
+        "データが、正しく連携されない可能性があります。",
+        PrintLength(code), code.data());
   }
   if (!CheckChars(column1)) {
     Remarkf("\n＜ERROR＞\n資産コード｢%s｣には、半角英数以外の文字が使用されています。", column1);
@@ -184,13 +188,15 @@ void AssetExporter::KindColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   }
   row.OwnText(kColTypeCode, text);
   if (type_code / 100 != 0) {
-    Remarkf("\n＜WARNING＞\n資産種類コード｢%d｣は、連携可能最大桁数をオーバーしています。\n"
-            "データが、正しく連携されない可能性があります。",
-            type_code);
+    Remarkf(
+        "\n＜WARNING＞\n資産種類コード｢%d｣は、連携可能最大桁数をオーバーしています。\n"
+        "データが、正しく連携されない可能性があります。",
+        type_code);
   }
   row.OwnText(kColMethod, type_code == kTypeLand ? "非償却資産" : MethodText(m.sMethodCode));
   std::string_view capex = cp932::FieldText(m.szCapexLink, sizeof m.szCapexLink);
-  if (m.sMethodCode != kMethodSmallAmount && !capex.empty()) row.OwnText(kColCapitalExpenditure, "台帳＋申告書");
+  if (m.sMethodCode != kMethodSmallAmount && !capex.empty())
+    row.OwnText(kColCapitalExpenditure, "台帳＋申告書");
 }
 
 // The acquisition date and the quantity text split into quantity and unit.
@@ -211,7 +217,8 @@ void AssetExporter::BasisColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   if (m.lDepreciationRate != 0 && method != kMethodEqualInstallments && !small) {
     RealColumn(row, kColRate, static_cast<float>(m.lDepreciationRate) * 0.001f);
   }
-  if (method == kMethodDecliningBalance1 && m.lMethodRefDate >= kRate250From && m.lMethodRefDate <= kRate250To) {
+  if (method == kMethodDecliningBalance1 && m.lMethodRefDate >= kRate250From &&
+      m.lMethodRefDate <= kRate250To) {
     row.OwnText(kColTransitional, "250%定率法");
   }
   if (method == kMethodEqualInstallments) {
@@ -226,7 +233,8 @@ void AssetExporter::BasisColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   if (m.ucLimitKind == 0 && limit != 0 && !IsNewMethod(method)) {
     row.Int32(kColLimitRate, static_cast<int32_t>(limit / kYen));
   }
-  if (!IsNewMethod(method) && (m.lTypeCode == kTypeLumpSumDepreciable || (m.ucLimitKind == 1 && limit != 0))) {
+  if (!IsNewMethod(method) &&
+      (m.lTypeCode == kTypeLumpSumDepreciable || (m.ucLimitKind == 1 && limit != 0))) {
     row.OwnText(kColLimitEntered, "*");
     AmountColumn(row, kColLimit, m.lTypeCode == kTypeLumpSumDepreciable ? m.cyResidualValue.int64 : limit);
   }
@@ -291,7 +299,8 @@ void AssetExporter::DisposalColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
 // the tax-return asset type.
 void AssetExporter::BookColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   AmountColumn(row, kColClosingBookValue, m.cyClosingBookValue.int64);
-  if (m.sMethodCode != kMethodSmallAmount) AmountColumn(row, kColAccumulated, m.cyAccumulatedDepreciation.int64);
+  if (m.sMethodCode != kMethodSmallAmount)
+    AmountColumn(row, kColAccumulated, m.cyAccumulatedDepreciation.int64);
   AmountColumn(row, kColSgaAmount, m.cySgaAmount.int64);
   AmountColumn(row, kColMfgAmount, m.cyMfgAmount.int64);
   row.OwnText(kColTaxReturnType, TaxReturnType(m.lTypeCode));

@@ -33,8 +33,8 @@ TEST(AssetRowTest, AssetCodesAndTheirRemarks) {
   run.Row(Asset("12-4"));
   run.Row(Asset("12-4"));
   run.Row(Asset("12資産"));
-  run.Row(Asset("1234資産"));  // 8 bytes: the tail is the last 6
-  run.Row(Asset("1資a産産"));   // the sixth byte from the end is a second byte: 5 bytes
+  run.Row(Asset("1234資産"));         // 8 bytes: the tail is the last 6
+  run.Row(Asset("1資a産産"));         // the sixth byte from the end is a second byte: 5 bytes
   ASSERT_EQ(run.rows().size(), 11u);  // every row is written
   EXPECT_EQ(run.Col(0, 1), "000123");
   EXPECT_EQ(run.Col(1, 1), "234567");
@@ -46,8 +46,8 @@ TEST(AssetRowTest, AssetCodesAndTheirRemarks) {
   EXPECT_EQ(run.Col(9, 1), "34資産");
   EXPECT_EQ(run.Col(10, 1), "0a産産");
   std::vector<std::string> expected = {
-      W1("1234567"), E2("234567"), W1("A234567"), E2("A234567"), E2(""), E1("0012-4"), E1("0012-4"),
-      E1("12資産"), W1("1234資産"), E1("34資産"), W1("1資a産産"), E1("0a産産"),
+      W1("1234567"), E2("234567"), W1("A234567"),  E2("A234567"), E2(""),         E1("0012-4"),
+      E1("0012-4"),  E1("12資産"), W1("1234資産"), E1("34資産"),  W1("1資a産産"), E1("0a産産"),
   };
   EXPECT_EQ(run.entries(), expected);
 }
@@ -63,7 +63,8 @@ TEST(AssetRowTest, TypeCodeMethodAndTaxReturnType) {
   run.Row(m);
   m.lTypeCode = 11;
   run.Row(m);
-  const char* methods[] = {"", "旧定率法", "旧定額法", "均等法", "", "定率法", "定額法", "少額資産", "定率法", ""};
+  const char* methods[] = {"",       "旧定率法", "旧定額法", "均等法", "",
+                           "定率法", "定額法",   "少額資産", "定率法", ""};
   for (int16_t method : {0, 1, 2, 3, 5, 6, 7, 8, 9}) {
     StKOTEISHISANINFO a = Asset("1", method);
     a.lTypeCode = method == 0 ? 2 : method == 1 ? 3 : method == 2 ? 5 : 12;
@@ -90,8 +91,9 @@ TEST(AssetRowTest, TypeCodeMethodAndTaxReturnType) {
   for (const std::string& e : run.entries()) {
     if (e.find("資産種類コード｢") != std::string::npos) {
       ++w2;
-      EXPECT_EQ(e, "\n＜WARNING＞\n資産種類コード｢123｣は、連携可能最大桁数をオーバーしています。\n"
-                   "データが、正しく連携されない可能性があります。");
+      EXPECT_EQ(e,
+                "\n＜WARNING＞\n資産種類コード｢123｣は、連携可能最大桁数をオーバーしています。\n"
+                "データが、正しく連携されない可能性があります。");
     }
   }
   EXPECT_EQ(w2, 1);
@@ -304,15 +306,12 @@ TEST(AssetRowTest, CurrentPeriodRule) {
     bool written;
   };
   const Case cases[] = {
-      {6, 20070401, 0, 1, true},           // 1: entered current depreciation
-      {7, 20070401, 0, 1, false},          // 1 does not hold for small-amount assets
-      {6, 20070331, 0, 0, true},           // 2
-      {6, 20070401, 0, 0, false},
-      {2, 20070401, 0, 0, true},           // 3
-      {2, 20070331, 0, 0, false},
-      {8, 20080101, 20130331, 0, true},    // 4
-      {8, 20080101, 20130401, 0, false},
-      {5, 20080101, 20130401, 0, true},    // 5
+      {6, 20070401, 0, 1, true},   // 1: entered current depreciation
+      {7, 20070401, 0, 1, false},  // 1 does not hold for small-amount assets
+      {6, 20070331, 0, 0, true},   // 2
+      {6, 20070401, 0, 0, false},        {2, 20070401, 0, 0, true},         // 3
+      {2, 20070331, 0, 0, false},        {8, 20080101, 20130331, 0, true},  // 4
+      {8, 20080101, 20130401, 0, false}, {5, 20080101, 20130401, 0, true},  // 5
       {5, 20080101, 20130331, 0, false},
   };
   for (const Case& c : cases) {
@@ -340,13 +339,13 @@ TEST(AssetRowTest, CurrentDepreciationSum) {
     y.cyIncreasedDepreciation = CY{increased};
     run.Row(m, y);
   };
-  row(1000005000, 200000000, 0);                          // 100000.5 + 20000
-  row(-5000, 0, 0);                                       // -0.5 yen
-  row(-10000, 0, 0);                                      // -1 yen
-  row(999999999999LL * 10000, 0, 0);                      // 12 digits: fits
-  row(999999999999LL * 10000, 10000, 0);                  // 13 digits: does not
-  row(-99999999999LL * 10000, 0, 0);                      // "-" and 11 digits: fits
-  row(INT64_MAX, INT64_MAX, 0);                           // beyond the decimal range
+  row(1000005000, 200000000, 0);          // 100000.5 + 20000
+  row(-5000, 0, 0);                       // -0.5 yen
+  row(-10000, 0, 0);                      // -1 yen
+  row(999999999999LL * 10000, 0, 0);      // 12 digits: fits
+  row(999999999999LL * 10000, 10000, 0);  // 13 digits: does not
+  row(-99999999999LL * 10000, 0, 0);      // "-" and 11 digits: fits
+  row(INT64_MAX, INT64_MAX, 0);           // beyond the decimal range
   EXPECT_EQ(run.Col(0, 67), "120000");
   EXPECT_EQ(run.Col(0, 53), "100000");
   EXPECT_EQ(run.Col(0, 52), "*");
@@ -363,13 +362,13 @@ TEST(AssetRowTest, CurrentDepreciationSum) {
   EXPECT_EQ(run.Col(6, 67), "************");
   // Column 53 is an amount column: 999,999,999,999 yen is over its limit.
   std::vector<std::string> expected = {
-      AmountError("999999999999"),                              // row 3, column 53
-      AmountError("999999999999"),                              // row 4, column 53
-      AmountError("1000000000000"),                             // row 4, column 67
-      AmountError("-99999999999"),                              // row 5, column 53
-      AmountError("922337203685477"),                           // row 6, column 53
-      AmountError("922337203685477"),                           // row 6, column 63
-      AmountError("1844674407370955"),                          // row 6, column 67
+      AmountError("999999999999"),      // row 3, column 53
+      AmountError("999999999999"),      // row 4, column 53
+      AmountError("1000000000000"),     // row 4, column 67
+      AmountError("-99999999999"),      // row 5, column 53
+      AmountError("922337203685477"),   // row 6, column 53
+      AmountError("922337203685477"),   // row 6, column 63
+      AmountError("1844674407370955"),  // row 6, column 67
   };
   std::vector<std::string> amounts;
   for (const std::string& e : run.entries()) {
@@ -381,9 +380,9 @@ TEST(AssetRowTest, CurrentDepreciationSum) {
 TEST(AssetRowTest, AmountColumnsAndQuantity) {
   RowRun run;
   StKOTEISHISANINFO m = Asset("1", 2);
-  m.cyAcquisitionCost = Yen(100000000000LL);     // over the limit
-  m.cyResidualValue = CY{-123456000};            // -12345.6 yen
-  m.cyClosingBookValue = CY{1};                  // 0.0001 yen
+  m.cyAcquisitionCost = Yen(100000000000LL);  // over the limit
+  m.cyResidualValue = CY{-123456000};         // -12345.6 yen
+  m.cyClosingBookValue = CY{1};               // 0.0001 yen
   m.lAcquisitionDate = 20200401;
   std::strcpy(m.szQuantity, "1,000台");
   run.Row(m);

@@ -23,9 +23,10 @@ void AssetExporter::WriteBreakdownRow(const StKOTEISHISANINFO& m, const StIKKATS
   }
   row.Text(kColCode, column1);
   if (code.size() + number.size() > kCodeBytes + kNumberBytes) {
-    Remarkf("\n＜WARNING＞\n資産コード+内訳付番｢%.*s%.*s｣は、連携可能最大桁数をオーバーしています。\n"
-            "データが、正しく連携されない可能性があります。",
-            PrintLength(code), code.data(), PrintLength(number), number.data());
+    Remarkf(
+        "\n＜WARNING＞\n資産コード+内訳付番｢%.*s%.*s｣は、連携可能最大桁数をオーバーしています。\n"
+        "データが、正しく連携されない可能性があります。",
+        PrintLength(code), code.data(), PrintLength(number), number.data());
   }
   // Column 1 shown as "%08s" would show it: zero-filled to eight bytes.
   char shown[16];
@@ -35,16 +36,18 @@ void AssetExporter::WriteBreakdownRow(const StKOTEISHISANINFO& m, const StIKKATS
   } else {
     switch (writer_.codes.RegisterCode(column1)) {
       case CodeRegister::kDuplicate:
-        Remarkf("\n＜ERROR＞\n資産コード｢%.*s｣と内訳付番｢%.*s｣から構成される\n資産・内訳コード｢%s｣は、\n"
-                "他の資産･内訳コードと重複しています。",
-                PrintLength(code), code.data(), PrintLength(number), number.data(), shown);
+        Remarkf(
+            "\n＜ERROR＞\n資産コード｢%.*s｣と内訳付番｢%.*s｣から構成される\n資産・内訳コード｢%s｣は、\n"
+            "他の資産･内訳コードと重複しています。",
+            PrintLength(code), code.data(), PrintLength(number), number.data(), shown);
         break;
       case CodeRegister::kPrefixDuplicate:
-        Remarkf("\n＜ERROR＞\n資産コード+内訳付番｢%s｣は、\n資産コード｢%.*s｣が他の資産コードと重複してしまいます。",
-                shown, PrintLength(code), code.data());
+        Remarkf(
+            "\n＜ERROR＞\n資産コード+内訳付番｢%s｣は、\n資産コード｢%.*"
+            "s｣が他の資産コードと重複してしまいます。",
+            shown, PrintLength(code), code.data());
         break;
-      case CodeRegister::kAdded:
-        break;
+      case CodeRegister::kAdded: break;
     }
   }
 

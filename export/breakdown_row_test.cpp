@@ -87,7 +87,7 @@ TEST(BreakdownRowTest, LongCodesAndDuplicates) {
   RowRun run;
   run.Items(Asset("1234567", 4), {Item(5), Item(12)});
   run.Items(Asset("12345678", 4), {Item(1)});
-  run.Row(Asset("000777"));                         // an ordinary asset first
+  run.Row(Asset("000777"));  // an ordinary asset first
   run.Items(Asset("777", 4), {Item(1), Item(2)});
   run.Items(Asset("A888", 4), {Item(1), Item(2)});  // same six characters as below
   run.Items(Asset("B00A888", 4), {Item(1), Item(2), Item(3)});

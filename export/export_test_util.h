@@ -117,10 +117,22 @@ class RowRun {
     }
     return rows_[row][column - 1];
   }
-  const std::vector<std::vector<std::string>>& rows() { Finish(); return rows_; }
-  const std::vector<std::string>& entries() { Finish(); return entries_; }
-  const std::string& data() { Finish(); return data_; }
-  const std::string& log() { Finish(); return log_; }
+  const std::vector<std::vector<std::string>>& rows() {
+    Finish();
+    return rows_;
+  }
+  const std::vector<std::string>& entries() {
+    Finish();
+    return entries_;
+  }
+  const std::string& data() {
+    Finish();
+    return data_;
+  }
+  const std::string& log() {
+    Finish();
+    return log_;
+  }
   AssetExporter& exporter() { return exporter_; }
   const testenv::ScratchDir& dir() const { return dir_; }
 

@@ -60,7 +60,7 @@ bool OutputWriter::Open(OutputKind kind, const char* path) {
   } else {
     s.created_in_place = attributes == INVALID_FILE_ATTRIBUTES;
     s.opened = files[kind].Open(path, static_cast<ClTextFile::TFOpenMode>(ClTextFile::TF_WRITE |
-                                                                            ClTextFile::TF_OVERWRITE)) == 0;
+                                                                          ClTextFile::TF_OVERWRITE)) == 0;
   }
   return s.opened;
 }

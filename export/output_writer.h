@@ -29,12 +29,12 @@ enum OutputKind : int16_t { kAssetDataFile = 0, kTypeFile = 1, kErrorLogFile = 2
 
 // What became of one output file.
 struct OutputFileStatus {
-  bool requested = false;           // Open was called: the file is part of the run
-  bool opened = false;              // Open succeeded
-  bool write_failed = false;        // a line, or the file under its name, could not be written
-  bool closed = false;              // Close succeeded after a sound open
-  bool committed = false;           // the file stands under its final name
-  bool created_in_place = false;    // written in place, and it did not exist before
+  bool requested = false;         // Open was called: the file is part of the run
+  bool opened = false;            // Open succeeded
+  bool write_failed = false;      // a line, or the file under its name, could not be written
+  bool closed = false;            // Close succeeded after a sound open
+  bool committed = false;         // the file stands under its final name
+  bool created_in_place = false;  // written in place, and it did not exist before
 };
 
 class OutputWriter : public RemarkSink {
@@ -80,10 +80,10 @@ class OutputWriter : public RemarkSink {
   // Destroyed from the last to the first: the register, then the files
   // (each closing its stream if still open; temporary files that were not
   // committed are removed before), then the accessors.
-  AccessorWithRecord<kAssetRowRecordSize> asset_row;         // "G_INFO"
-  AccessorWithRecord<kColumnNameRecordSize> column_names;    // "G_HEAD"
-  AccessorWithRecord<kHeaderLineRecordSize> header_line;     // "G_HEADER"
-  AccessorWithRecord<kTypeRowRecordSize> type_row;           // "G_SSC"
+  AccessorWithRecord<kAssetRowRecordSize> asset_row;       // "G_INFO"
+  AccessorWithRecord<kColumnNameRecordSize> column_names;  // "G_HEAD"
+  AccessorWithRecord<kHeaderLineRecordSize> header_line;   // "G_HEADER"
+  AccessorWithRecord<kTypeRowRecordSize> type_row;         // "G_SSC"
   ClTextFile files[kOutputKinds];
   CodeRegister codes;
 

@@ -50,7 +50,9 @@ int AssetExporter::WriteTypeHeader(StDATAINFO* record) {
       "",
       "[Commonlnf]",
       "SisanSyuruiCDKetasuu=2",
-      corporation ? "HoujinKojinKubun=1" : individual ? "HoujinKojinKubun=2" : "",
+      corporation  ? "HoujinKojinKubun=1"
+      : individual ? "HoujinKojinKubun=2"
+                   : "",
       "Version=20. 0. 1. 0(FILEVERSION=1.1)",
       "",
       "[Datalnf]",

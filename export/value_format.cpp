@@ -18,8 +18,7 @@ constexpr double kRealLimit = 1e14;
 void LogAmountError(std::string_view whole_yen, RemarkSink* log) {
   if (log == nullptr) return;
   char remark[256];
-  std::snprintf(remark, sizeof remark,
-                "\n＜ERROR＞\n金額｢%.*s｣は、連携可能最大桁数をオーバーしています。",
+  std::snprintf(remark, sizeof remark, "\n＜ERROR＞\n金額｢%.*s｣は、連携可能最大桁数をオーバーしています。",
                 static_cast<int>(whole_yen.size()), whole_yen.data());
   log->Remark(remark);
 }
@@ -58,8 +57,8 @@ size_t WholeYenText(__int128 ten_thousandths, char* out) {
   }
   __int128 whole = ten_thousandths / 10000;  // cut toward zero
   bool negative = whole < 0;
-  unsigned __int128 magnitude = negative ? -static_cast<unsigned __int128>(whole)
-                                         : static_cast<unsigned __int128>(whole);
+  unsigned __int128 magnitude =
+      negative ? -static_cast<unsigned __int128>(whole) : static_cast<unsigned __int128>(whole);
   char digits[41];
   size_t n = 0;
   do {

@@ -68,11 +68,11 @@ bool AmountFromReal(double value, int64_t* amount);
 
 // Result of splitting an asset's quantity text.
 struct QuantitySplit {
-  int64_t quantity = 0;     // two decimals, as an amount
-  bool in_range = true;     // false: the number is 10^14 or more in magnitude
-  bool warn = false;        // the quantity warning applies
-  double value = 0;         // the number read, for the remarks
-  std::string_view unit;    // the unit: a view into the text given
+  int64_t quantity = 0;   // two decimals, as an amount
+  bool in_range = true;   // false: the number is 10^14 or more in magnitude
+  bool warn = false;      // the quantity warning applies
+  double value = 0;       // the number read, for the remarks
+  std::string_view unit;  // the unit: a view into the text given
 };
 // Splits quantity text q into number and unit (see the asset row rules).
 // Logs the quantity warning, or the amount error when the number is out of

@@ -139,8 +139,8 @@ TEST(SplitQuantityTest, NumberAndUnit) {
   check("abc", 0, "abc");
   check("\t5台", 50000, "台");  // white space before the number, as atof skips it
   check("\n\v7", 70000, "");
-  check("0x10", 0, "");     // no hexadecimal numbers
-  check("inf5", 0, "");     // no infinities either
+  check("0x10", 0, "");  // no hexadecimal numbers
+  check("inf5", 0, "");  // no infinities either
   check("999999", 9999990000, "");
 }
 
@@ -208,11 +208,17 @@ TEST(ValueFormatTest, FieldsCarryNoSeparatorLineEndOrBrokenCharacter) {
     OneLine(t.data(), t.size());
     return t;
   };
-  EXPECT_EQ(field("a,b\r\nc\td\x1A\x7F"), "a\xA4" "b  c d  ");
+  EXPECT_EQ(field("a,b\r\nc\td\x1A\x7F"),
+            "a\xA4"
+            "b  c d  ");
   EXPECT_EQ(line("a,b\nc"), "a,b c");  // a header line keeps its commas
-  EXPECT_EQ(field("資産,名"), "資産\xA4" "名");
-  EXPECT_EQ(field("aaaa\x81"), "aaaa?");     // a lone lead byte at the end
-  EXPECT_EQ(field("\x81,x"), "?\xA4" "x");   // never joined with the separator
+  EXPECT_EQ(field("資産,名"),
+            "資産\xA4"
+            "名");
+  EXPECT_EQ(field("aaaa\x81"), "aaaa?");  // a lone lead byte at the end
+  EXPECT_EQ(field("\x81,x"),
+            "?\xA4"
+            "x");  // never joined with the separator
   EXPECT_EQ(field("\x95\x5C\xFF"), "\x95\x5C?");
   // Longer texts are looked at eight bytes at a time: every place counts.
   for (size_t at = 0; at < 24; ++at) {
@@ -229,7 +235,8 @@ TEST(ValueFormatTest, FieldsCarryNoSeparatorLineEndOrBrokenCharacter) {
     lead[at] = '\x81';
     std::string want = plain;
     want[at] = '?';  // a lead byte at the very end stands alone
-    EXPECT_EQ(field(lead), at + 1 < plain.size() ? lead : want) << at;  // before 'q', a trail byte: one character
+    EXPECT_EQ(field(lead), at + 1 < plain.size() ? lead : want)
+        << at;  // before 'q', a trail byte: one character
     lead[at] = '\xFF';
     EXPECT_EQ(field(lead), want) << at;
   }

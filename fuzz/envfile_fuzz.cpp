@@ -38,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const std::string replaced = envfile::ReplaceEntry(content, key, path);
   const std::string entry = key + std::string(path) + "\n";
-  fuzz::Check(replaced.size() >= entry.size() && replaced.compare(replaced.size() - entry.size(), entry.size(), entry) == 0,
+  fuzz::Check(replaced.size() >= entry.size() &&
+                  replaced.compare(replaced.size() - entry.size(), entry.size(), entry) == 0,
               "the new entry is the last line");
 
   // A key without LF is found again after it was stored, with its path when

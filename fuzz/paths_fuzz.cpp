@@ -48,8 +48,8 @@ void UseScratchMap() {
   fuzz::ClearScratch();
   for (const char* base : kBases) mkdir((root + "/" + base).c_str(), 0755);
   chmod((root + "/ro").c_str(), 0555);
-  std::string drives = "S:fixed=" + root + "/s;R:removable=" + root + "/r;T:cdrom=" + root + "/t;U:ramdisk=" +
-                       root + "/u;Z:unknown=" + root + "/z;N:noroot=";
+  std::string drives = "S:fixed=" + root + "/s;R:removable=" + root + "/r;T:cdrom=" + root +
+                       "/t;U:ramdisk=" + root + "/u;Z:unknown=" + root + "/z;N:noroot=";
   std::string shares = "srv/share=" + root + "/share;srv/ro=" + root + "/ro";
   setenv("ZEL_DRIVES", drives.c_str(), 1);
   setenv("ZEL_SHARES", shares.c_str(), 1);
@@ -67,7 +67,8 @@ void Look(const std::string& path) {
   fuzz::Check(win::GetDriveTypeA(p) <= DRIVE_RAMDISK, "a drive type is one of seven");
 
   const char* after_root = win::PathSkipRootA(p);
-  fuzz::Check(after_root == nullptr || (after_root >= p && after_root <= p + len), "the root is inside the path");
+  fuzz::Check(after_root == nullptr || (after_root >= p && after_root <= p + len),
+              "the root is inside the path");
   auto root = Copy(path);
   win::PathStripToRootA(root.get());
   fuzz::Check(std::strncmp(root.get(), p, std::strlen(root.get())) == 0, "the root is a prefix of the path");
@@ -86,7 +87,8 @@ void Look(const std::string& path) {
   outpath::IsUsableDrive(p[0], 6);
   outpath::FolderExists(p);
   fuzz::Check(outpath::FolderPartLength(p) <= len, "the folder part is inside the path");
-  fuzz::Check(outpath::FilePart(p) == p + outpath::FolderPartLength(p), "the file part follows the folder part");
+  fuzz::Check(outpath::FilePart(p) == p + outpath::FolderPartLength(p),
+              "the file part follows the folder part");
   for (size_t capacity : {len + 1, len + 2}) {
     auto closed = Copy(path, capacity - len - 1);
     if (outpath::AddBackslash(closed.get(), capacity))

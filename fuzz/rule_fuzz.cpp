@@ -96,10 +96,13 @@ const std::map<std::string, std::vector<std::string>>& Tables() {
     std::map<std::string, std::vector<std::string>> out;
     sqlite3* db = nullptr;
     std::string error;
-    fuzz::Check(sqlite3_open(":memory:", &db) == SQLITE_OK && package::CreateSchema(db, &error), "the schema");
+    fuzz::Check(sqlite3_open(":memory:", &db) == SQLITE_OK && package::CreateSchema(db, &error),
+                "the schema");
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT t.name, c.name FROM sqlite_master t, pragma_table_info(t.name) c "
-                           "WHERE t.type = 'table' ORDER BY t.name, c.cid", -1, &stmt, nullptr);
+    sqlite3_prepare_v2(db,
+                       "SELECT t.name, c.name FROM sqlite_master t, pragma_table_info(t.name) c "
+                       "WHERE t.type = 'table' ORDER BY t.name, c.cid",
+                       -1, &stmt, nullptr);
     while (sqlite3_step(stmt) == SQLITE_ROW)
       out[reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))].push_back(
           reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
@@ -228,7 +231,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }();
   Input in{data, size};
   const uint8_t flags = in.Byte();
-  const int datasets = in.Byte() % 4, assets = in.Byte() % 8, items = in.Byte() % 8, categories = in.Byte() % 6;
+  const int datasets = in.Byte() % 4, assets = in.Byte() % 8, items = in.Byte() % 8,
+            categories = in.Byte() % 6;
   const std::string data_id = (flags & 2) ? in.Text(in.Byte() % 24) : std::string("D1");
   if (!MakeStore(store, flags & 1, datasets, assets, items, categories, in)) return 0;
 
@@ -243,8 +247,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     StSHISANKUBUNINFO* categories_array = nullptr;
     long category_count = -1;
     if (rule.LoadShisanKubunInfo(&categories_array, &category_count) == 0) {
-      fuzz::Check(category_count >= 0 && (category_count == 0 || categories_array != nullptr), "a category array");
-      for (long i = 0; i < category_count; ++i) CheckText(categories_array[i].szName, "a category name ends in its field");
+      fuzz::Check(category_count >= 0 && (category_count == 0 || categories_array != nullptr),
+                  "a category array");
+      for (long i = 0; i < category_count; ++i)
+        CheckText(categories_array[i].szName, "a category name ends in its field");
     }
     win::CoTaskMemFree(categories_array);
   }

@@ -23,7 +23,8 @@ inline const std::string& ScratchDir() {
   static const std::string* const dir = [] {
     // In memory where the machine has it: the targets write and sync files
     // for every input.
-    std::filesystem::path base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::filesystem::temp_directory_path();
+    std::filesystem::path base =
+        access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::filesystem::temp_directory_path();
     auto* made = new std::string((base / "zel-fuzz-XXXXXX").string());
     if (!mkdtemp(made->data())) {
       std::perror("scratch folder");
@@ -50,7 +51,8 @@ inline void ClearScratch(std::initializer_list<std::string_view> keep = {}) {
 }
 
 inline void WriteFile(const std::string& host_path, std::string_view bytes) {
-  std::ofstream(host_path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(host_path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // The text up to the next LF (taken off rest with the LF); all of rest when

@@ -33,9 +33,9 @@ StTAFORMAT Column(const char* name, int32_t width, int32_t decimals, int32_t siz
 // Strings, signed numbers of 1, 2, 4 and 8 bytes, unsigned numbers (the one
 // of 8 bytes stores nothing) and two required columns, back to back.
 StTAFORMAT g_columns[] = {
-    Column("S8", 6, 0, 8, 0),     Column("S1", 1, 0, 1, 0),     Column("I1", 4, 0, 1, 1),
-    Column("I2", 6, 0, 2, 1),     Column("I4", 11, 2, 4, 1),    Column("I8", 20, 4, 8, 1),
-    Column("U4", 10, 3, 4, 2),    Column("U2R", 5, 0, 2, 2, 1), Column("SR", 3, 0, 16, 0, 1),
+    Column("S8", 6, 0, 8, 0),  Column("S1", 1, 0, 1, 0),     Column("I1", 4, 0, 1, 1),
+    Column("I2", 6, 0, 2, 1),  Column("I4", 11, 2, 4, 1),    Column("I8", 20, 4, 8, 1),
+    Column("U4", 10, 3, 4, 2), Column("U2R", 5, 0, 2, 2, 1), Column("SR", 3, 0, 16, 0, 1),
     Column("U8", 3, 0, 8, 2),
 };
 constexpr long kColumns = sizeof(g_columns) / sizeof(g_columns[0]);
@@ -81,7 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const char kHash[] = "#", kEmpty[] = "";
   switch ((mode >> 5) & 3) {
     case 1: accessor.SetCommentMark(kHash); break;
-    case 2: accessor.SetCommentMark(kHash); accessor.SetCommentSkip(0); break;
+    case 2:
+      accessor.SetCommentMark(kHash);
+      accessor.SetCommentSkip(0);
+      break;
     case 3: accessor.SetCommentMark(kEmpty); break;
     default: break;
   }
@@ -98,10 +101,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Check(result >= -1 && result <= 3, "Read gives a known code");
     accessor.GetReadLine(last_line);
     fuzz::Check(std::memchr(last_line, '\0', sizeof(last_line)) != nullptr, "the last line is terminated");
-    fuzz::Check(accessor.GetLogicalLineNo() <= accessor.GetPhysicalLineNo(), "logical lines are physical lines");
+    fuzz::Check(accessor.GetLogicalLineNo() <= accessor.GetPhysicalLineNo(),
+                "logical lines are physical lines");
     for (const StTAFORMAT& c : g_columns) {
       if (c.type == 0)
-        fuzz::Check(std::memchr(record.get() + c.offset, '\0', c.size) != nullptr, "a string field is terminated");
+        fuzz::Check(std::memchr(record.get() + c.offset, '\0', c.size) != nullptr,
+                    "a string field is terminated");
     }
     if (result == 1 || result == -1) break;
   }

@@ -102,9 +102,17 @@ Range RangeOf(FieldKind kind) {
 void StoreInt(FieldKind kind, int64_t v, uint8_t* field) {
   switch (kind) {
     case FieldKind::kUint8: *field = static_cast<uint8_t>(v); break;
-    case FieldKind::kInt16: { int16_t x = static_cast<int16_t>(v); std::memcpy(field, &x, sizeof x); break; }
+    case FieldKind::kInt16: {
+      int16_t x = static_cast<int16_t>(v);
+      std::memcpy(field, &x, sizeof x);
+      break;
+    }
     case FieldKind::kInt32:
-    case FieldKind::kDate: { int32_t x = static_cast<int32_t>(v); std::memcpy(field, &x, sizeof x); break; }
+    case FieldKind::kDate: {
+      int32_t x = static_cast<int32_t>(v);
+      std::memcpy(field, &x, sizeof x);
+      break;
+    }
     case FieldKind::kAmount: std::memcpy(field, &v, sizeof v); break;
     case FieldKind::kAmount7:
       for (int i = 0; i < 7; ++i) field[i] = static_cast<uint8_t>(static_cast<uint64_t>(v) >> (8 * i));
@@ -153,20 +161,21 @@ std::string Misfit(sqlite3_stmt* stmt, int col, const ColumnRule& rule) {
   const char* wanted = rule.kind == FieldKind::kText ? "a text" : "an integer";
   char number[64];
   switch (type) {
-    case SQLITE_NULL:
-      return std::string("NULL is not ") + wanted;
+    case SQLITE_NULL: return std::string("NULL is not ") + wanted;
     case SQLITE_FLOAT:
-      std::snprintf(number, sizeof number, "the real number %.17g is not %s", sqlite3_column_double(stmt, col), wanted);
+      std::snprintf(number, sizeof number, "the real number %.17g is not %s",
+                    sqlite3_column_double(stmt, col), wanted);
       return number;
     case SQLITE_BLOB:
       return "a BLOB of " + std::to_string(sqlite3_column_bytes(stmt, col)) + " bytes is not " + wanted;
     case SQLITE_TEXT: {
       const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-      return "the text '" + ShownText(std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col)))) +
+      return "the text '" +
+             ShownText(
+                 std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col)))) +
              "' is not " + wanted;
     }
-    default:
-      break;
+    default: break;
   }
   if (rule.kind == FieldKind::kText)
     return "the integer " + std::to_string(sqlite3_column_int64(stmt, col)) + " is not a text";

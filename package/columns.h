@@ -22,21 +22,21 @@
 namespace package {
 
 enum class FieldKind : uint8_t {
-  kText,       // cut to size - 1 bytes without splitting a character, terminated
-  kUint8,      // 0 to 255
-  kInt16,      // -32768 to 32767
+  kText,   // cut to size - 1 bytes without splitting a character, terminated
+  kUint8,  // 0 to 255
+  kInt16,  // -32768 to 32767
   kInt32,
-  kDate,       // an int32 yyyymmdd, read as kInt32; a check also wants a calendar day or 0
-  kAmount,     // any 64-bit integer: ten-thousandths of a yen
-  kAmount7,    // the revised acquisition cost: 7 in-record bytes, signed
-  kAssetKey,   // the asset's seq, made into the 16-byte asset key
+  kDate,      // an int32 yyyymmdd, read as kInt32; a check also wants a calendar day or 0
+  kAmount,    // any 64-bit integer: ten-thousandths of a yen
+  kAmount7,   // the revised acquisition cost: 7 in-record bytes, signed
+  kAssetKey,  // the asset's seq, made into the 16-byte asset key
 };
 
 struct ColumnRule {
   const char* column;  // store column
   FieldKind kind;
-  uint16_t offset;     // of the field in its record
-  uint16_t size;       // bytes of the field
+  uint16_t offset;  // of the field in its record
+  uint16_t size;    // bytes of the field
 };
 
 // StKOTEISHISANINFO and StKOTEINENINFO, both from the assets table; the asset

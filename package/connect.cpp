@@ -40,7 +40,8 @@ long PackageNumber(const char* column, long fallback) {
 }
 
 const std::string& DataSetSelect() {
-  static const std::string sql = "SELECT " + package::ColumnList(package::kDataSetColumns) + " FROM datasets ";
+  static const std::string sql =
+      "SELECT " + package::ColumnList(package::kDataSetColumns) + " FROM datasets ";
   return sql;
 }
 
@@ -71,7 +72,9 @@ ClZelConnect* ClZelConnect::Inst() {
   return &instance;
 }
 
-void ClZelConnect::SetAppTitle(const char* title) { cp932::CopyCut(title_, sizeof(title_), title ? title : ""); }
+void ClZelConnect::SetAppTitle(const char* title) {
+  cp932::CopyCut(title_, sizeof(title_), title ? title : "");
+}
 const char* ClZelConnect::GetAppTitle() const { return title_; }
 long ClZelConnect::SetAppType(long type) {
   app_type_ = type;
@@ -92,7 +95,8 @@ long ClZelConnect::Initiate() {
     return -1;
   }
   long result = PackageNumber("initiate_result", 0);
-  if (result != 0) std::fprintf(stderr, "Zelmar: the package refuses the connection (initiate_result %ld)\n", result);
+  if (result != 0)
+    std::fprintf(stderr, "Zelmar: the package refuses the connection (initiate_result %ld)\n", result);
   return result;
 }
 
@@ -108,8 +112,8 @@ long ClZelConnect::ExpSysLink() {
   }
   std::string why;
   if (!package::CheckSelection(TheStore().db(), nullptr, &why)) {
-    std::fprintf(stderr, "Zelmar: the package store %s has no data to export: %s\n", package::StorePath().c_str(),
-                 why.c_str());
+    std::fprintf(stderr, "Zelmar: the package store %s has no data to export: %s\n",
+                 package::StorePath().c_str(), why.c_str());
     return -1;
   }
   return 0;
@@ -183,8 +187,8 @@ long ClSysUser::GetCurUserID(char* buffer) {
 long ClSysUser::GetSelectedNo(const char* user_id, int32_t* first, int32_t* second) {
   if (first) *first = 0;
   if (second) *second = 0;
-  sqlite3_stmt* stmt =
-      TheStore().Prepare("SELECT selected_first, selected_second FROM users WHERE user_id IN (?1, ?2) LIMIT 1");
+  sqlite3_stmt* stmt = TheStore().Prepare(
+      "SELECT selected_first, selected_second FROM users WHERE user_id IN (?1, ?2) LIMIT 1");
   if (!stmt) return 1;
   package::BindKey(stmt, 1, user_id ? user_id : "");
   long rc = 1;

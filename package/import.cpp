@@ -65,15 +65,11 @@ struct CsvTable {
 
 ValueKind KindOf(FieldKind kind) {
   switch (kind) {
-    case FieldKind::kText:
-      return ValueKind::kText;
-    case FieldKind::kDate:
-      return ValueKind::kDate;
+    case FieldKind::kText: return ValueKind::kText;
+    case FieldKind::kDate: return ValueKind::kDate;
     case FieldKind::kAmount:
-    case FieldKind::kAmount7:
-      return ValueKind::kAmount;
-    default:
-      return ValueKind::kInteger;
+    case FieldKind::kAmount7: return ValueKind::kAmount;
+    default: return ValueKind::kInteger;
   }
 }
 
@@ -98,8 +94,8 @@ const CsvTable& ItemTable() {
   return csv_table;
 }
 const CsvTable& CategoryTable() {
-  static const CsvTable csv_table =
-      MakeTable(RecordTable::kCategories, "categories", "code", {{"seq", ValueKind::kInteger}}, {kCategoryColumns});
+  static const CsvTable csv_table = MakeTable(RecordTable::kCategories, "categories", "code",
+                                              {{"seq", ValueKind::kInteger}}, {kCategoryColumns});
   return csv_table;
 }
 
@@ -163,8 +159,10 @@ std::string ParseDate(std::string_view text, int64_t* value) {
   if (trimmed.empty() || trimmed == "0") return std::string();
   std::string digits(trimmed);
   if (trimmed.size() == 10 && trimmed[4] == '-' && trimmed[7] == '-')
-    digits = std::string(trimmed.substr(0, 4)) + std::string(trimmed.substr(5, 2)) + std::string(trimmed.substr(8, 2));
-  if (digits.size() != 8 || !AllDigits(digits)) return Quoted(text) + " is not a date (YYYY-MM-DD or YYYYMMDD)";
+    digits = std::string(trimmed.substr(0, 4)) + std::string(trimmed.substr(5, 2)) +
+             std::string(trimmed.substr(8, 2));
+  if (digits.size() != 8 || !AllDigits(digits))
+    return Quoted(text) + " is not a date (YYYY-MM-DD or YYYYMMDD)";
   *value = std::strtoll(digits.c_str(), nullptr, 10);
   return std::string();
 }
@@ -187,7 +185,9 @@ bool IsUtf8(std::string_view text) {
   return true;
 }
 
-bool Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+bool Exec(sqlite3* db, const char* sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
 Stmt Prepare(sqlite3* db, const std::string& sql, Errors* errors) {
   sqlite3_stmt* stmt = nullptr;
@@ -229,8 +229,8 @@ class SeqCounter {
   SeqCounter(sqlite3* db, const CsvTable& csv_table, const Target& target, Errors* errors) {
     bool items = csv_table.table == RecordTable::kItems;
     last_ = Prepare(db,
-                    std::string("SELECT coalesce(max(seq), 0) FROM ") + csv_table.name + " WHERE data_id = ?1" +
-                        (items ? " AND asset_seq = ?2" : ""),
+                    std::string("SELECT coalesce(max(seq), 0) FROM ") + csv_table.name +
+                        " WHERE data_id = ?1" + (items ? " AND asset_seq = ?2" : ""),
                     errors);
     if (last_) sqlite3_bind_value(last_.get(), 1, target.data_id.get());
   }
@@ -267,7 +267,8 @@ bool MapHeader(const std::vector<std::string>& header, const CsvTable& csv_table
       (*at)[c] = static_cast<int>(i);
   }
   for (size_t c = 0; c < csv_table.columns.size(); ++c)
-    if (csv_table.required && (*at)[c] < 0 && std::string_view(csv_table.columns[c].name) == csv_table.required)
+    if (csv_table.required && (*at)[c] < 0 &&
+        std::string_view(csv_table.columns[c].name) == csv_table.required)
       errors->Add(where + csv_table.name + " needs the column " + csv_table.required);
   return errors->count() == before;
 }
@@ -275,8 +276,8 @@ bool MapHeader(const std::vector<std::string>& header, const CsvTable& csv_table
 // Binds field as column n of the insert; why it does not parse, or empty.
 // A value that does not parse is bound as its default, so that the check
 // still sees the rest of the row.
-std::string BindValue(sqlite3_stmt* insert, int n, ValueKind kind, const std::string& field, const Target& target,
-                      int64_t* number) {
+std::string BindValue(sqlite3_stmt* insert, int n, ValueKind kind, const std::string& field,
+                      const Target& target, int64_t* number) {
   std::string misfit;
   *number = 0;
   switch (kind) {
@@ -288,17 +289,12 @@ std::string BindValue(sqlite3_stmt* insert, int n, ValueKind kind, const std::st
     case ValueKind::kText:
       // Bound as it stands until the row is written.
       if (!IsUtf8(field)) misfit = "the text is not UTF-8";
-      sqlite3_bind_text(insert, n, field.data(), misfit.empty() ? static_cast<int>(field.size()) : 0, SQLITE_STATIC);
+      sqlite3_bind_text(insert, n, field.data(), misfit.empty() ? static_cast<int>(field.size()) : 0,
+                        SQLITE_STATIC);
       return misfit;
-    case ValueKind::kInteger:
-      misfit = ParseInteger(field, number);
-      break;
-    case ValueKind::kAmount:
-      misfit = ParseAmount(field, number);
-      break;
-    case ValueKind::kDate:
-      misfit = ParseDate(field, number);
-      break;
+    case ValueKind::kInteger: misfit = ParseInteger(field, number); break;
+    case ValueKind::kAmount: misfit = ParseAmount(field, number); break;
+    case ValueKind::kDate: misfit = ParseDate(field, number); break;
   }
   sqlite3_bind_int64(insert, n, *number);
   return misfit;
@@ -306,8 +302,8 @@ std::string BindValue(sqlite3_stmt* insert, int n, ValueKind kind, const std::st
 
 // Reads one file into its table. False only when the store fails; problems
 // of the file go to errors.
-bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table, const Target& target, Errors* errors,
-                Imported* imported) {
+bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table, const Target& target,
+                Errors* errors, Imported* imported) {
   imported->file = file;
   imported->table = csv_table.table;
   CsvReader csv;
@@ -356,7 +352,8 @@ bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table,
     }
     if (fields.size() == 1 && fields[0].empty()) continue;  // a blank line
     if (fields.size() != header_size) {
-      errors->Add(where + std::to_string(fields.size()) + " fields; the header has " + std::to_string(header_size));
+      errors->Add(where + std::to_string(fields.size()) + " fields; the header has " +
+                  std::to_string(header_size));
       continue;
     }
     int64_t seq = 0, parent = 0;
@@ -364,7 +361,8 @@ bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table,
       static const std::string kMissing;
       const std::string& field = at[c] >= 0 ? fields[static_cast<size_t>(at[c])] : kMissing;
       int64_t number = 0;
-      std::string misfit = BindValue(s, static_cast<int>(c) + 1, csv_table.columns[c].kind, field, target, &number);
+      std::string misfit =
+          BindValue(s, static_cast<int>(c) + 1, csv_table.columns[c].kind, field, target, &number);
       if (static_cast<int>(c) == parent_column) parent = number;
       // A row without its seq (or with one that did not parse) is numbered
       // on; its parent comes before it.
@@ -382,8 +380,9 @@ bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table,
     sqlite3_reset(s);
     if (rc == SQLITE_CONSTRAINT) {
       errors->Add(where + "column seq: " +
-                  (csv_table.table == RecordTable::kItems ? "asset " + std::to_string(parent) + " of the data set"
-                                                          : "the data set") +
+                  (csv_table.table == RecordTable::kItems
+                       ? "asset " + std::to_string(parent) + " of the data set"
+                       : "the data set") +
                   " has seq " + std::to_string(seq) + " already");
       continue;
     }
@@ -399,7 +398,8 @@ bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table,
 // The line a problem's row came from, as "FILE:LINE: column NAME: WHY".
 std::string Locate(const Imported& imported, const Problem& problem) {
   auto it = std::lower_bound(imported.lines.begin(), imported.lines.end(), std::make_pair(problem.rowid, 0L));
-  if (it == imported.lines.end() || it->first != problem.rowid) return imported.file + ": " + Describe(problem);
+  if (it == imported.lines.end() || it->first != problem.rowid)
+    return imported.file + ": " + Describe(problem);
   return imported.file + ":" + std::to_string(it->second) + ": column " + problem.column + ": " + problem.why;
 }
 
@@ -416,7 +416,8 @@ bool FindTarget(sqlite3* db, const ImportOptions& options, Errors* errors, Targe
     bool lossy = false;
     std::string id = cp932::FromUtf8(options.data_set, &lossy);
     if (lossy || id.size() >= 16) {
-      errors->Add("--data-set: " + Quoted(options.data_set) + " is not a data ID of at most 15 Shift_JIS bytes");
+      errors->Add("--data-set: " + Quoted(options.data_set) +
+                  " is not a data ID of at most 15 Shift_JIS bytes");
       return false;
     }
     Stmt find = Prepare(db, "SELECT data_no FROM datasets WHERE data_id IN (?1, ?2)", errors);
@@ -425,13 +426,15 @@ bool FindTarget(sqlite3* db, const ImportOptions& options, Errors* errors, Targe
     bool exists = sqlite3_step(find.get()) == SQLITE_ROW;
     if (exists) target->data_no = sqlite3_column_int64(find.get(), 0);
     if (!options.make_data_set && !exists) {
-      errors->Add("data set " + options.data_set + " is not in the store; --company NAME --period START END make it");
+      errors->Add("data set " + options.data_set +
+                  " is not in the store; --company NAME --period START END make it");
       return false;
     }
     if (options.make_data_set && exists && !options.replace) {
-      errors->Add("data set " + options.data_set +
-                  " is in the store already; --replace remakes it (its assets, items and categories are deleted), "
-                  "or leave out --company and --period to add to it");
+      errors->Add(
+          "data set " + options.data_set +
+          " is in the store already; --replace remakes it (its assets, items and categories are deleted), "
+          "or leave out --company and --period to add to it");
       return false;
     }
     if (options.make_data_set) {
@@ -443,9 +446,10 @@ bool FindTarget(sqlite3* db, const ImportOptions& options, Errors* errors, Targe
         return false;
       }
       const char* sql =
-          exists ? "UPDATE datasets SET company_name = ?3, period_start = ?4, period_end = ?5 WHERE data_no = ?6"
-                 : "INSERT INTO datasets (data_no, data_id, company_name, period_start, period_end) "
-                   "VALUES ((SELECT coalesce(max(data_no), 0) + 1 FROM datasets), ?1, ?3, ?4, ?5)";
+          exists
+              ? "UPDATE datasets SET company_name = ?3, period_start = ?4, period_end = ?5 WHERE data_no = ?6"
+              : "INSERT INTO datasets (data_no, data_id, company_name, period_start, period_end) "
+                "VALUES ((SELECT coalesce(max(data_no), 0) + 1 FROM datasets), ?1, ?3, ?4, ?5)";
       Stmt write = Prepare(db, sql, errors);
       if (!write) return false;
       sqlite3_bind_text(write.get(), 1, options.data_set.c_str(), -1, SQLITE_STATIC);
@@ -504,7 +508,8 @@ bool Select(sqlite3* db, const Target& target, Errors* errors, std::string* user
   int64_t selected = 0;
   std::string why;
   if (!CheckSelection(db, &selected, &why) || selected != target.data_no) {
-    errors->Add("the data set cannot be made the selection: " + (why.empty() ? "another user row matches" : why));
+    errors->Add("the data set cannot be made the selection: " +
+                (why.empty() ? "another user row matches" : why));
     return false;
   }
   Stmt current = Prepare(db, "SELECT current_user FROM package ORDER BY rowid LIMIT 1", errors);
@@ -516,7 +521,8 @@ bool Select(sqlite3* db, const Target& target, Errors* errors, std::string* user
 
 }  // namespace
 
-bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std::vector<std::string>* lines) {
+bool Import(sqlite3* db, const ImportOptions& options, std::string* summary,
+            std::vector<std::string>* lines) {
   Errors errors(lines);
   if (!Exec(db, "BEGIN IMMEDIATE")) {
     errors.Add(std::string("the store: ") + sqlite3_errmsg(db));
@@ -526,8 +532,9 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std
   Target target;
   std::vector<Imported> files;
   bool ok = FindTarget(db, options, &errors, &target);
-  const std::pair<const std::string*, const CsvTable*> inputs[] = {
-      {&options.assets, &AssetTable()}, {&options.items, &ItemTable()}, {&options.categories, &CategoryTable()}};
+  const std::pair<const std::string*, const CsvTable*> inputs[] = {{&options.assets, &AssetTable()},
+                                                                   {&options.items, &ItemTable()},
+                                                                   {&options.categories, &CategoryTable()}};
   for (const auto& [file, csv_table] : inputs) {
     if (!ok || file->empty()) continue;
     files.emplace_back();
@@ -537,7 +544,8 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std
   // when the command line made it.
   for (const Imported& imported : files) {
     if (!ok || errors.count() >= kMostErrors) break;
-    CheckTable(db, imported.table, imported.first_rowid, [&](const Problem& p) { errors.Add(Locate(imported, p)); });
+    CheckTable(db, imported.table, imported.first_rowid,
+               [&](const Problem& p) { errors.Add(Locate(imported, p)); });
   }
   if (ok && options.make_data_set) {
     static const std::map<std::string, std::string> kOptions = {{"data_id", "--data-set"},

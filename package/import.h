@@ -36,6 +36,7 @@ extern const char kDefaultUser[];
 // gets kDefaultUser). True with a one-line *summary; false with each problem
 // in *errors (UTF-8, as "FILE:LINE: column NAME: WHY", at most 100 and a
 // last line that counts the rest), and the store as it was.
-bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std::vector<std::string>* errors);
+bool Import(sqlite3* db, const ImportOptions& options, std::string* summary,
+            std::vector<std::string>* errors);
 
 }  // namespace package

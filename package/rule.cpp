@@ -47,7 +47,8 @@ const std::string& ItemSql() {
   return sql;
 }
 const std::string& CategorySql() {
-  static const std::string sql = OrderedRows(package::ColumnList(package::kCategoryColumns) + ", seq", "categories", "");
+  static const std::string sql =
+      OrderedRows(package::ColumnList(package::kCategoryColumns) + ", seq", "categories", "");
   return sql;
 }
 // Counts the same way: one count per half.
@@ -153,7 +154,8 @@ class Walk {
     int rc = sqlite3_step(count_);
     if (rc == SQLITE_ROW) rows_ = static_cast<long>(sqlite3_column_int64(count_, 0));
     sqlite3_reset(count_);
-    if (rc != SQLITE_ROW) return Say(kind_.rows, std::string("cannot be counted: ") + sqlite3_errmsg(TheStore().db()));
+    if (rc != SQLITE_ROW)
+      return Say(kind_.rows, std::string("cannot be counted: ") + sqlite3_errmsg(TheStore().db()));
     failed_ = false;
     return true;
   }
@@ -168,7 +170,8 @@ class Walk {
       return Say(kind_.rows, "cannot be read: the store was closed");
     }
     if (index < 0 || index >= rows_)
-      return Say(kind_.rows, "no row " + std::to_string(index) + " among the " + std::to_string(rows_) + " counted");
+      return Say(kind_.rows,
+                 "no row " + std::to_string(index) + " among the " + std::to_string(rows_) + " counted");
     if (index < next_) {
       sqlite3_reset(stmt_);
       next_ = 0;
@@ -177,7 +180,8 @@ class Walk {
       int rc = sqlite3_step(stmt_);
       if (rc != SQLITE_ROW) {
         failed_ = true;
-        std::string at = std::string(kind_.row) + " no. " + std::to_string(next_ + 1) + " of " + std::to_string(rows_);
+        std::string at =
+            std::string(kind_.row) + " no. " + std::to_string(next_ + 1) + " of " + std::to_string(rows_);
         if (rc == SQLITE_DONE) return Say(at, "not there any more");
         return Say(at, std::string("cannot be read: ") + sqlite3_errmsg(TheStore().db()));
       }
@@ -455,11 +459,11 @@ class ReadAhead {
   Walk& walk_;
   const char* data_id_ = nullptr;
   std::thread thread_;
-  std::mutex mutex_;                  // guards command_
+  std::mutex mutex_;  // guards command_
   std::condition_variable changed_;
   Command command_ = Command::kIdle;
-  Progress produced_;                 // rows [0, produced_) are in their slots
-  Progress consumed_;                 // rows [0, consumed_) have been taken
+  Progress produced_;  // rows [0, produced_) are in their slots
+  Progress consumed_;  // rows [0, consumed_) have been taken
   std::atomic<bool> stop_{false};
   // The calling thread's own state.
   bool reading_ = false;
@@ -552,7 +556,9 @@ long ClRuleGenkashokyaku::MoveIkkatsu(long index, StIKKATSUINFO* item) {
   std::lock_guard lock(TheStore().connection_lock());
   Walk& walk = impl_->items;
   if (!walk.Seek(index)) return 1;
-  auto name = [&walk] { return SeqName("lump-sum item", walk.stmt(), static_cast<int>(package::kItemColumns.size())); };
+  auto name = [&walk] {
+    return SeqName("lump-sum item", walk.stmt(), static_cast<int>(package::kItemColumns.size()));
+  };
   return item && !walk.Fill(package::kItemColumns, 0, item, name) ? 1 : 0;
 }
 
@@ -582,7 +588,9 @@ long ClRuleGenkashokyaku::LoadShisanKubunInfo(StSHISANKUBUNINFO** array, long* c
     return 1;
   }
   std::memset(out, 0, bytes);
-  auto name = [&walk] { return SeqName("category", walk.stmt(), static_cast<int>(package::kCategoryColumns.size())); };
+  auto name = [&walk] {
+    return SeqName("category", walk.stmt(), static_cast<int>(package::kCategoryColumns.size()));
+  };
   for (long i = 0; i < n; ++i) {
     if (!walk.Seek(i) || !walk.Fill(package::kCategoryColumns, 0, &out[i], name)) {
       win::CoTaskMemFree(out);

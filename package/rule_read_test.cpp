@@ -67,16 +67,23 @@ TEST_F(RuleReadTest, ADamagedAssetPageFailsTheWalkAtItsFirstAssetAndStaysFailed)
   // The assets table's leaves in key order, each with its cell count: the
   // rows of a leaf are the next ncell rows in rowid order.
   sqlite3* db = Other();
-  struct Leaf { int64_t page, cells; };
+  struct Leaf {
+    int64_t page, cells;
+  };
   std::vector<Leaf> leaves;
   sqlite3_stmt* s = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT pageno, ncell FROM dbstat WHERE name = 'assets' AND pagetype = 'leaf' "
-                               "ORDER BY path", -1, &s, nullptr), SQLITE_OK);
-  while (sqlite3_step(s) == SQLITE_ROW) leaves.push_back({sqlite3_column_int64(s, 0), sqlite3_column_int64(s, 1)});
+  ASSERT_EQ(sqlite3_prepare_v2(db,
+                               "SELECT pageno, ncell FROM dbstat WHERE name = 'assets' AND pagetype = 'leaf' "
+                               "ORDER BY path",
+                               -1, &s, nullptr),
+            SQLITE_OK);
+  while (sqlite3_step(s) == SQLITE_ROW)
+    leaves.push_back({sqlite3_column_int64(s, 0), sqlite3_column_int64(s, 1)});
   sqlite3_finalize(s);
   ASSERT_GT(leaves.size(), 10u);
   std::vector<std::pair<std::string, int64_t>> rows;  // (data_id, seq) in rowid order
-  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT data_id, seq FROM assets ORDER BY rowid", -1, &s, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT data_id, seq FROM assets ORDER BY rowid", -1, &s, nullptr),
+            SQLITE_OK);
   while (sqlite3_step(s) == SQLITE_ROW)
     rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), sqlite3_column_int64(s, 1));
   sqlite3_finalize(s);
@@ -188,7 +195,8 @@ TEST_F(RuleReadTest, AWalkReadsOneSnapshotWhileAnotherProcessDeletes) {
   ASSERT_EQ(rule_.GetCount(&count), 0);
   ASSERT_EQ(count, 3);
   sqlite3* other = Other();
-  Exec(other, "DELETE FROM assets WHERE seq >= 2; DELETE FROM lump_items; DELETE FROM categories WHERE seq = 1;");
+  Exec(other,
+       "DELETE FROM assets WHERE seq >= 2; DELETE FROM lump_items; DELETE FROM categories WHERE seq = 1;");
   ExpectAllThree(rule_);
   EXPECT_EQ(CategoryCount(rule_), 2);  // read in the walk's snapshot
   rule_.MoveFinish();
@@ -233,7 +241,8 @@ const char kMisfits[] =
     "INSERT INTO lump_items (data_id, asset_seq, seq, quantity) VALUES ('D1', 8, 1, 'many');"
     "INSERT INTO lump_items (data_id, asset_seq, seq, acquisition_date) VALUES ('D1', 8, 2, 99999999999);"
     "INSERT INTO lump_items (data_id, asset_seq, seq, quantity) VALUES ('D1', 8, 3, -2147483648);"
-    "INSERT INTO categories (data_id, seq, code, method_code) VALUES ('D1', 1, 1, -32768), ('D1', 3, 3, 40000);";
+    "INSERT INTO categories (data_id, seq, code, method_code) VALUES ('D1', 1, 1, -32768), ('D1', 3, 3, "
+    "40000);";
 
 TEST_F(RuleReadTest, AValueThatDoesNotFitItsFieldFailsTheCallWithOneLine) {
   MakeStore(kMisfits);
@@ -287,8 +296,9 @@ TEST_F(RuleReadTest, AValueThatDoesNotFitItsFieldFailsTheCallWithOneLine) {
   long n = -1;
   testing::internal::CaptureStderr();
   EXPECT_NE(rule_.LoadShisanKubunInfo(&array, &n), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "package store: data set D1, category seq 3, column method_code: 40000 does not fit a 16-bit field\n");
+  EXPECT_EQ(
+      testing::internal::GetCapturedStderr(),
+      "package store: data set D1, category seq 3, column method_code: 40000 does not fit a 16-bit field\n");
   EXPECT_EQ(array, nullptr);
   EXPECT_EQ(n, 0);
   rule_.MoveFinish();
@@ -347,9 +357,10 @@ TEST_F(RuleReadTest, FailedCountsAndStatementsAreNonzeroWithOneLine) {
   EXPECT_NE(rule_.MoveIkkatsu(0, &item), 0);
   uint8_t cleared[16] = {};
   EXPECT_NE(rule_.MoveReadyIkkatsu(cleared), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "package store: data set D1, asset A2, lump-sum items: cannot be counted: no such table: lump_items\n"
-            "package store: data set D1, lump-sum items: the asset key names no asset\n");
+  EXPECT_EQ(
+      testing::internal::GetCapturedStderr(),
+      "package store: data set D1, asset A2, lump-sum items: cannot be counted: no such table: lump_items\n"
+      "package store: data set D1, lump-sum items: the asset key names no asset\n");
   rule_.MoveFinish();
   sqlite3_close(other);
 }
@@ -365,9 +376,12 @@ TEST(ColumnRules, EachFieldTakesWhatFitsAndRefusesTheRest) {
     FieldKind kind;
     int64_t fits, beyond;
   } cases[] = {
-      {FieldKind::kUint8, 255, 256},        {FieldKind::kUint8, 0, -1},
-      {FieldKind::kInt16, 32767, 32768},    {FieldKind::kInt16, -32768, -32769},
-      {FieldKind::kInt32, INT32_MAX, int64_t{INT32_MAX} + 1}, {FieldKind::kInt32, INT32_MIN, int64_t{INT32_MIN} - 1},
+      {FieldKind::kUint8, 255, 256},
+      {FieldKind::kUint8, 0, -1},
+      {FieldKind::kInt16, 32767, 32768},
+      {FieldKind::kInt16, -32768, -32769},
+      {FieldKind::kInt32, INT32_MAX, int64_t{INT32_MAX} + 1},
+      {FieldKind::kInt32, INT32_MIN, int64_t{INT32_MIN} - 1},
       {FieldKind::kAmount7, (int64_t{1} << 55) - 1, int64_t{1} << 55},
       {FieldKind::kAmount7, -(int64_t{1} << 55), -(int64_t{1} << 55) - 1},
   };

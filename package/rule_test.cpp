@@ -78,7 +78,8 @@ TEST_F(RuleTest, AssetColumnsFillTheirOffsets) {
   EXPECT_EQ(At<int16_t>(m, 428), 4281);
   EXPECT_EQ(At<int16_t>(m, 430), 4301);
   EXPECT_EQ(At<int16_t>(m, 432), 4321);
-  for (size_t off = 440; off <= 480; off += 8) EXPECT_EQ(At<int64_t>(m, off), int64_t(off) * 1000000000000 + 12345);
+  for (size_t off = 440; off <= 480; off += 8)
+    EXPECT_EQ(At<int64_t>(m, off), int64_t(off) * 1000000000000 + 12345);
   EXPECT_EQ(At<int32_t>(m, 488), 48800001);
   EXPECT_EQ(At<int64_t>(m, 496), 496000000012345);
   EXPECT_EQ(At<uint8_t>(m, 533), 53);
@@ -131,9 +132,10 @@ TEST_F(RuleTest, ItemsOfTheKeyedAssetFillTheirOffsets) {
 }
 
 TEST_F(RuleTest, CategoriesFillTheirOffsetsInSeqOrder) {
-  Open(U8(u8"INSERT INTO categories VALUES ('D1', 2, 1602, '構築物', 1022, 10402);"
-          "INSERT INTO categories VALUES ('D1', 1, 1601, '建物', 1021, 10401);"
-          "INSERT INTO categories VALUES ('D9', 1, 9, 'other', 9, 9);"));
+  Open(
+      U8(u8"INSERT INTO categories VALUES ('D1', 2, 1602, '構築物', 1022, 10402);"
+         "INSERT INTO categories VALUES ('D1', 1, 1601, '建物', 1021, 10401);"
+         "INSERT INTO categories VALUES ('D9', 1, 9, 'other', 9, 9);"));
   StSHISANKUBUNINFO* array = nullptr;
   long count = 0;
   ASSERT_EQ(rule_.LoadShisanKubunInfo(&array, &count), 0);
@@ -155,9 +157,13 @@ TEST_F(RuleTest, TextsStayInsideTheirFieldsWhateverTheStoreHolds) {
   // BLOB with a NUL inside; a character without a Shift_JIS form.
   std::string hyo97;
   for (int i = 0; i < 97; ++i) hyo97 += U8(u8"表");
-  Open("INSERT INTO assets (data_id, seq, code, name, quantity_text, memo, capex_link) VALUES ('D1', 1,"
-       " X'4142434445464748494A4B4C4D4E955C', '" + hyo97 + "', X'31323334353637383930', X'41004243',"
-       " '" + U8(u8"機😀") + "');");
+  Open(
+      "INSERT INTO assets (data_id, seq, code, name, quantity_text, memo, capex_link) VALUES ('D1', 1,"
+      " X'4142434445464748494A4B4C4D4E955C', '" +
+      hyo97 +
+      "', X'31323334353637383930', X'41004243',"
+      " '" +
+      U8(u8"機😀") + "');");
   ASSERT_EQ(Ready(), 1);
   std::memset(&master_, 0xAB, sizeof(master_));
   testing::internal::CaptureStderr();
@@ -263,8 +269,10 @@ TEST_F(RuleTest, NoWalkSortsItsRowsInATemporaryTree) {
     if (sql.rfind("SELECT", 0) != 0) continue;
     ordered += sql.find("ORDER BY") != std::string::npos;
     sqlite3_stmt* plan = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(package::TheStore().db(), ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &plan, nullptr),
-              SQLITE_OK) << sql;
+    ASSERT_EQ(sqlite3_prepare_v2(package::TheStore().db(), ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &plan,
+                                 nullptr),
+              SQLITE_OK)
+        << sql;
     while (sqlite3_step(plan) == SQLITE_ROW) {
       std::string detail = reinterpret_cast<const char*>(sqlite3_column_text(plan, 3));
       EXPECT_EQ(detail.find("TEMP B-TREE"), std::string::npos) << detail << " in " << sql;

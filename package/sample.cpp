@@ -51,7 +51,8 @@ const char kAssetInsert[] =
     "residual_value, depreciation_base, sga_amount, mfg_amount, accumulated_depreciation, "
     "closing_book_value, disposal_date, disposal_price, months_entered, revised_cost, "
     "computed_depreciation, special_depreciation, increased_depreciation, "
-    "entered_current_depreciation) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+    "entered_current_depreciation) VALUES "
+    "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
 const char kItemInsert[] =
     "INSERT INTO lump_items (data_id, asset_seq, seq, name, acquisition_date, acquisition_cost, quantity) "
     "VALUES (?,?,?,?,?,?,?)";
@@ -95,9 +96,10 @@ void Depreciate(Asset& a, Rng& rng) {
 
 const std::vector<std::string>& AssetNames() {
   static const std::vector<std::string> names = {
-      S(u8"本社ビル"), S(u8"第二倉庫"), S(u8"空調設備"), S(u8"駐車場舗装"), S(u8"フォークリフト"),
-      S(u8"旋盤"), S(u8"営業車"), S(u8"配送用トラック"), S(u8"ノートパソコン"), S(u8"複合機"),
-      S(u8"応接セット"), S(u8"サーバー機"), S(u8"看板"), S(u8"金型"), S(u8"創立費")};
+      S(u8"本社ビル"),       S(u8"第二倉庫"), S(u8"空調設備"),   S(u8"駐車場舗装"),
+      S(u8"フォークリフト"), S(u8"旋盤"),     S(u8"営業車"),     S(u8"配送用トラック"),
+      S(u8"ノートパソコン"), S(u8"複合機"),   S(u8"応接セット"), S(u8"サーバー機"),
+      S(u8"看板"),           S(u8"金型"),     S(u8"創立費")};
   return names;
 }
 
@@ -107,7 +109,8 @@ Asset RandomAsset(int64_t seq, Rng& rng) {
   a.seq = seq;
   a.code = CodeOf(seq);
   a.type_code = rng.Between(1, 9);
-  const std::string& base = AssetNames()[static_cast<size_t>(rng.Below(static_cast<int64_t>(AssetNames().size())))];
+  const std::string& base =
+      AssetNames()[static_cast<size_t>(rng.Below(static_cast<int64_t>(AssetNames().size())))];
   a.name = base + " " + std::to_string(seq);
   static const char8_t* const kQuantities[] = {u8"1台", u8"2台", u8"1式", u8"1棟", u8"", u8"3個"};
   a.quantity_text = S(kQuantities[rng.Below(6)]);
@@ -218,7 +221,8 @@ struct Inserter {
   }
   bool Prepare() {
     return (sqlite3_prepare_v2(db, kAssetInsert, -1, &asset, nullptr) == SQLITE_OK &&
-            sqlite3_prepare_v2(db, kItemInsert, -1, &item, nullptr) == SQLITE_OK) || Fail();
+            sqlite3_prepare_v2(db, kItemInsert, -1, &item, nullptr) == SQLITE_OK) ||
+           Fail();
   }
   ~Inserter() {
     sqlite3_finalize(asset);
@@ -239,13 +243,34 @@ struct Inserter {
     Text(s, ++i, a.memo);
     sqlite3_bind_int64(s, ++i, a.disposal_kind);
     Text(s, ++i, a.capex_link);
-    for (int64_t v : {a.method_ref_date, a.acquisition_date, a.acquisition_cost, a.compressed_amount,
-                      a.opening_book_value, a.method_code, a.useful_life, a.depreciation_rate,
-                      a.residual_rate, a.limit_kind, a.depreciable_limit, a.business_ratio, a.sga_share,
-                      a.months_numerator, a.months_denominator, a.residual_value, a.depreciation_base,
-                      a.sga_amount, a.mfg_amount, a.accumulated_depreciation, a.closing_book_value,
-                      a.disposal_date, a.disposal_price, a.months_entered, a.revised_cost,
-                      a.computed_depreciation, a.special_depreciation, a.increased_depreciation,
+    for (int64_t v : {a.method_ref_date,
+                      a.acquisition_date,
+                      a.acquisition_cost,
+                      a.compressed_amount,
+                      a.opening_book_value,
+                      a.method_code,
+                      a.useful_life,
+                      a.depreciation_rate,
+                      a.residual_rate,
+                      a.limit_kind,
+                      a.depreciable_limit,
+                      a.business_ratio,
+                      a.sga_share,
+                      a.months_numerator,
+                      a.months_denominator,
+                      a.residual_value,
+                      a.depreciation_base,
+                      a.sga_amount,
+                      a.mfg_amount,
+                      a.accumulated_depreciation,
+                      a.closing_book_value,
+                      a.disposal_date,
+                      a.disposal_price,
+                      a.months_entered,
+                      a.revised_cost,
+                      a.computed_depreciation,
+                      a.special_depreciation,
+                      a.increased_depreciation,
                       a.entered_current_depreciation})
       sqlite3_bind_int64(s, ++i, v);
     if (sqlite3_step(s) != SQLITE_DONE) return Fail();
@@ -274,15 +299,15 @@ bool Exec(sqlite3* db, const std::string& sql, std::string* error) {
 }
 
 std::string Categories(const std::string& data_id) {
-  static const char8_t* const kNames[] = {u8"建物",     u8"建物附属設備", u8"構築物",       u8"機械及び装置",
-                                          u8"船舶",     u8"航空機",       u8"車両運搬具",   u8"工具器具及び備品",
-                                          u8"繰延資産", u8"一括償却資産", u8"土地"};
+  static const char8_t* const kNames[] = {
+      u8"建物",       u8"建物附属設備",     u8"構築物",   u8"機械及び装置", u8"船舶", u8"航空機",
+      u8"車両運搬具", u8"工具器具及び備品", u8"繰延資産", u8"一括償却資産", u8"土地"};
   static const int kMethods[] = {6, 6, 6, 8, 8, 8, 8, 8, 6, 2, 0};
   std::string sql;
   for (int i = 0; i < 11; ++i)
-    sql += "INSERT INTO categories (data_id, seq, code, name, method_code, residual_ratio) VALUES ('" + data_id +
-           "', " + std::to_string(i + 1) + ", " + std::to_string(i + 1) + ", '" + S(kNames[i]) + "', " +
-           std::to_string(kMethods[i]) + ", " + (i == 3 ? "5" : "0") + ");";
+    sql += "INSERT INTO categories (data_id, seq, code, name, method_code, residual_ratio) VALUES ('" +
+           data_id + "', " + std::to_string(i + 1) + ", " + std::to_string(i + 1) + ", '" + S(kNames[i]) +
+           "', " + std::to_string(kMethods[i]) + ", " + (i == 3 ? "5" : "0") + ");";
   return sql;
 }
 
@@ -294,16 +319,22 @@ bool WriteSample(sqlite3* db, const SampleOptions& options, std::string* error) 
       "BEGIN;"
       "UPDATE package SET product_name = 'Zelmar', current_user = 'user01';"
       "INSERT INTO users VALUES ('user01', 1, 1), ('user02', 1, 2);"
-      "INSERT INTO datasets VALUES (1, 'D0001', '" + S(u8"株式会社ゼルマー商事") + "', 20240401, 20250331, 0, 0);"
-      "INSERT INTO datasets VALUES (2, 'D0002', '" + S(u8"山田　太郎（個人事業）") + "', 20240101, 20241231, 0, 3);"
-      "INSERT INTO datasets VALUES (3, 'D0003', '" + S(u8"株式会社ゼルマー商事（過年度）") + "', 20230401, 20240331, 99, 0);" +
-      Categories("D0001") + Categories("D0002");
+      "INSERT INTO datasets VALUES (1, 'D0001', '" +
+      S(u8"株式会社ゼルマー商事") +
+      "', 20240401, 20250331, 0, 0);"
+      "INSERT INTO datasets VALUES (2, 'D0002', '" +
+      S(u8"山田　太郎（個人事業）") +
+      "', 20240101, 20241231, 0, 3);"
+      "INSERT INTO datasets VALUES (3, 'D0003', '" +
+      S(u8"株式会社ゼルマー商事（過年度）") + "', 20230401, 20240331, 99, 0);" + Categories("D0001") +
+      Categories("D0002");
   if (!Exec(db, setup, error)) return false;
   Inserter insert{db, nullptr, nullptr, error};
   if (!insert.Prepare()) return false;
   std::vector<Asset> fixed = FixedAssets(rng);
   for (int64_t seq = 1; seq <= options.assets; ++seq) {
-    Asset a = seq <= static_cast<int64_t>(fixed.size()) ? fixed[static_cast<size_t>(seq - 1)] : RandomAsset(seq, rng);
+    Asset a = seq <= static_cast<int64_t>(fixed.size()) ? fixed[static_cast<size_t>(seq - 1)]
+                                                        : RandomAsset(seq, rng);
     if (!insert.Put(a, rng)) return false;
   }
   for (int64_t seq = 1; seq <= 12; ++seq) {  // the individual's few assets

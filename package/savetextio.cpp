@@ -12,7 +12,9 @@ ClSaveTextIO::~ClSaveTextIO() = default;
 
 namespace {
 
-std::string NameOf(const StTEXTIOSAVEINFO& info) { return std::string(cp932::FieldText(info.name, sizeof(info.name))); }
+std::string NameOf(const StTEXTIOSAVEINFO& info) {
+  return std::string(cp932::FieldText(info.name, sizeof(info.name)));
+}
 
 }  // namespace
 
@@ -43,7 +45,8 @@ long ClSaveTextIO::SetData(StTEXTIOSAVEINFO* info) {
   if (count < 0 || count > static_cast<int>(sizeof(info->columns))) return 1;
   sqlite3_stmt* del =
       package::TheStore().Prepare("DELETE FROM saved_orders WHERE data_id IN (?1, ?2) AND name IN (?3, ?4)");
-  sqlite3_stmt* ins = package::TheStore().Prepare("INSERT INTO saved_orders (data_id, name, columns) VALUES (?, ?, ?)");
+  sqlite3_stmt* ins =
+      package::TheStore().Prepare("INSERT INTO saved_orders (data_id, name, columns) VALUES (?, ?, ?)");
   long rc = 1;
   if (del && ins) {
     std::string id = cp932::ToUtf8(data_id_), name = cp932::ToUtf8(NameOf(*info));

@@ -263,7 +263,8 @@ void Say(const std::string& line) {
 }
 
 void SayLossy(std::string_view utf8) {
-  Say("package store: \"" + std::string(utf8) + "\" has characters without a Shift_JIS form; shown as \"?\"\n");
+  Say("package store: \"" + std::string(utf8) +
+      "\" has characters without a Shift_JIS form; shown as \"?\"\n");
 }
 
 }  // namespace
@@ -277,13 +278,14 @@ void FillText(sqlite3_stmt* stmt, int col, char* field, size_t size) {
     field[0] = '\0';
     return;
   }
-  std::string_view raw(bytes, cp932::FieldLength(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, col))));
+  std::string_view raw(bytes,
+                       cp932::FieldLength(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt, col))));
   bool ascii = true;
   for (char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
   if (type == SQLITE_BLOB || ascii)
     cp932::CopyCut(field, size, raw);  // CP932 as it stands; ASCII is the same in both
-  else
-    if (cp932::FromUtf8Into(raw, field, size)) SayLossy(raw);
+  else if (cp932::FromUtf8Into(raw, field, size))
+    SayLossy(raw);
 }
 
 void SayFailure(std::string_view cp932_data_id, const std::string& what, const std::string& why) {

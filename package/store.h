@@ -8,13 +8,13 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <atomic>
 #include <mutex>
-#include <thread>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace package {
 

@@ -72,13 +72,15 @@ std::string JudgeText(sqlite3_stmt* stmt, int col, const ColumnRule& rule) {
     shown = ShownText(raw);
     if (raw.find('\0') != std::string_view::npos)
       return "the text '" + shown + "' holds a NUL byte, where it would end";
-    bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    bool ascii =
+        std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     bool lossy = false;
     converted = ascii ? std::string(raw) : cp932::FromUtf8(raw, &lossy);
     if (lossy) return "the text '" + shown + "' has characters without a Shift_JIS form";
   }
   if (converted.size() + 1 > rule.size)
-    return "'" + shown + "' is " + Bytes(converted.size()) + " in Shift_JIS; the field holds " + Bytes(rule.size - 1u);
+    return "'" + shown + "' is " + Bytes(converted.size()) + " in Shift_JIS; the field holds " +
+           Bytes(rule.size - 1u);
   return std::string();
 }
 
@@ -95,10 +97,8 @@ std::string Judge(sqlite3_stmt* stmt, int col, const ColumnRule& rule, uint8_t* 
 // A key column's value as it reads in a message.
 std::string KeyValue(sqlite3_stmt* stmt, int col) {
   switch (sqlite3_column_type(stmt, col)) {
-    case SQLITE_NULL:
-      return "NULL";
-    case SQLITE_INTEGER:
-      return std::to_string(sqlite3_column_int64(stmt, col));
+    case SQLITE_NULL: return "NULL";
+    case SQLITE_INTEGER: return std::to_string(sqlite3_column_int64(stmt, col));
     case SQLITE_FLOAT: {
       char number[40];
       std::snprintf(number, sizeof number, "%.17g", sqlite3_column_double(stmt, col));
@@ -111,7 +111,8 @@ std::string KeyValue(sqlite3_stmt* stmt, int col) {
     }
     default: {
       const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-      return ShownText(std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))));
+      return ShownText(
+          std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))));
     }
   }
 }
@@ -150,7 +151,8 @@ size_t CheckValues(sqlite3* db, const TableColumns& table, int64_t first_rowid, 
         std::string misfit = Judge(stmt.get(), col++, rule, scratch.data());
         if (misfit.empty()) continue;
         ++problems;
-        report({table.name, KeyOf(stmt.get(), table.keys), rule.column, misfit, sqlite3_column_int64(stmt.get(), 0)});
+        report({table.name, KeyOf(stmt.get(), table.keys), rule.column, misfit,
+                sqlite3_column_int64(stmt.get(), 0)});
       }
     }
   }
@@ -184,7 +186,8 @@ size_t CheckItemAssets(sqlite3* db, int64_t first_rowid, const ProblemSink& repo
                              ? "no asset of the data set has seq " + seq
                              : "asset " + seq + " has the method code " + KeyValue(stmt.get(), 5) +
                                    ", not 4 (lump-sum): the item is never read";
-    report({table.name, KeyOf(stmt.get(), table.keys), "asset_seq", misfit, sqlite3_column_int64(stmt.get(), 0)});
+    report({table.name, KeyOf(stmt.get(), table.keys), "asset_seq", misfit,
+            sqlite3_column_int64(stmt.get(), 0)});
   }
   return problems;
 }
@@ -206,7 +209,8 @@ bool CheckSelection(sqlite3* db, int64_t* data_no, std::string* why) {
   if (sqlite3_step(stmt.get()) == SQLITE_ROW) {
     bool blob = sqlite3_column_type(stmt.get(), 0) == SQLITE_BLOB;
     const char* bytes = static_cast<const char*>(sqlite3_column_blob(stmt.get(), 0));
-    std::string_view raw(bytes ? bytes : "", bytes ? static_cast<size_t>(sqlite3_column_bytes(stmt.get(), 0)) : 0);
+    std::string_view raw(bytes ? bytes : "",
+                         bytes ? static_cast<size_t>(sqlite3_column_bytes(stmt.get(), 0)) : 0);
     raw = raw.substr(0, cp932::FieldLength(raw.data(), raw.size()));
     cp932::CopyCut(user, sizeof user, blob ? std::string(raw) : cp932::FromUtf8(raw));
   }
@@ -249,8 +253,8 @@ size_t CheckStore(sqlite3* db, const ProblemSink& report) {
   int64_t rows = stmt && sqlite3_step(stmt.get()) == SQLITE_ROW ? sqlite3_column_int64(stmt.get(), 0) : -1;
   if (rows != 1) {
     ++problems;
-    report({"package", "", "", rows < 0 ? why : "holds " + std::to_string(rows) + " rows; the package has exactly one",
-            0});
+    report({"package", "", "",
+            rows < 0 ? why : "holds " + std::to_string(rows) + " rows; the package has exactly one", 0});
   }
   if (!CheckSelection(db, nullptr, &why)) {
     ++problems;

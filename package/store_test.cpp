@@ -41,9 +41,7 @@ class UnusableStore : public StoreTest {
     EXPECT_EQ(ClZelConnect::Inst()->Terminate(), 0);
     EXPECT_EQ(ClZelConnect::Inst()->Release(), 0);
   }
-  void Write(const std::string& bytes) {
-    std::ofstream(path_, std::ios::binary) << bytes;
-  }
+  void Write(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
 };
 
 TEST_F(UnusableStore, MissingFile) { ExpectRefused("no such file"); }
@@ -111,8 +109,9 @@ TEST_F(StoreTest, ADamagedStoreIsSaidOnceAndWalksShort) {
 }
 
 TEST_F(StoreTest, ConnectionGivesTheStoredResultsAndProductName) {
-  MakeStore(U8(u8"UPDATE package SET product_name = 'ゼルマー会計', initiate_result = 7, syslink_result = 3,"
-               " output_folder = 'C:\\出力\\', env_folder = 'C:\\env\\';"));
+  MakeStore(
+      U8(u8"UPDATE package SET product_name = 'ゼルマー会計', initiate_result = 7, syslink_result = 3,"
+         " output_folder = 'C:\\出力\\', env_folder = 'C:\\env\\';"));
   EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 7);
   EXPECT_EQ(ClZelConnect::Inst()->ExpSysLink(), 3);
   EXPECT_STREQ(ClFileMgr::Inst()->GetAppFolderPath(0), "C:\\出力\\");
@@ -126,7 +125,8 @@ TEST_F(StoreTest, ConnectionGivesTheStoredResultsAndProductName) {
   ui::RecordingMessageBoxes boxes;
   boxes.answers.push_back(IDOK);
   ui::SetMessageBoxService(&boxes);
-  int answer = ClZelConnect::Inst()->DispMsg(nullptr, "ES_APRPACKAGENAMEが\nES_APRPACKAGENAMEの最新版", "減価償却", 48);
+  int answer = ClZelConnect::Inst()->DispMsg(nullptr, "ES_APRPACKAGENAMEが\nES_APRPACKAGENAMEの最新版",
+                                             "減価償却", 48);
   ui::SetMessageBoxService(nullptr);
   EXPECT_EQ(answer, IDOK);
   ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -138,10 +138,11 @@ TEST_F(StoreTest, ConnectionGivesTheStoredResultsAndProductName) {
 }
 
 TEST_F(StoreTest, DataSetsWalkInDataNumberOrderWithEveryFieldAtItsOffset) {
-  MakeStore(U8(u8"UPDATE package SET current_user = 'user01';"
-               "INSERT INTO users VALUES ('user01', 11, 2), ('user02', 1, 9);"
-               "INSERT INTO datasets VALUES (2, 'DS-0002', '株式会社二号', 28400002, 28800002, 326, 34);"
-               "INSERT INTO datasets VALUES (1, X'4431', X'955C955C', 28400001, 28800001, 99, 3);"));
+  MakeStore(
+      U8(u8"UPDATE package SET current_user = 'user01';"
+         "INSERT INTO users VALUES ('user01', 11, 2), ('user02', 1, 9);"
+         "INSERT INTO datasets VALUES (2, 'DS-0002', '株式会社二号', 28400002, 28800002, 326, 34);"
+         "INSERT INTO datasets VALUES (1, X'4431', X'955C955C', 28400001, 28800001, 99, 3);"));
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   ClSetData* sets = ClDataMgr::Inst()->GetSetObject(5, 1);
   ASSERT_NE(sets, nullptr);
@@ -238,8 +239,9 @@ TEST(FillText, GivesWhatAWholeConversionAndCutGive) {
   sqlite3_stmt* s = nullptr;
   ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT ?1", -1, &s, nullptr), SQLITE_OK);
   auto U8 = [](const char8_t* t) { return std::string(reinterpret_cast<const char*>(t)); };
-  const std::string pieces[] = {"a", "Z", "\\", U8(u8"表"), U8(u8"ｱ"), U8(u8"機"), U8(u8"😀"), "\xE8", "\xE8\xA1",
-                                "\xFF", "\x80", U8(u8"é"), std::string(1, '\0')};
+  const std::string pieces[] = {
+      "a",    "Z",        "\\",   U8(u8"表"), U8(u8"ｱ"), U8(u8"機"),          U8(u8"😀"),
+      "\xE8", "\xE8\xA1", "\xFF", "\x80",     U8(u8"é"), std::string(1, '\0')};
   uint64_t state = 12345;
   for (int round = 0; round < 800; ++round) {
     std::string text;

@@ -101,9 +101,10 @@ struct OptionRule {
   size_t values;
 };
 const OptionRule kOptions[] = {
-    {"init", "--force", 0},     {"sample", "--force", 0},  {"sample", "--assets", 1},     {"sample", "--seed", 1},
-    {"import", "--assets", 1},  {"import", "--items", 1},  {"import", "--categories", 1}, {"import", "--data-set", 1},
-    {"import", "--company", 1}, {"import", "--period", 2}, {"import", "--replace", 0},
+    {"init", "--force", 0},        {"sample", "--force", 0},    {"sample", "--assets", 1},
+    {"sample", "--seed", 1},       {"import", "--assets", 1},   {"import", "--items", 1},
+    {"import", "--categories", 1}, {"import", "--data-set", 1}, {"import", "--company", 1},
+    {"import", "--period", 2},     {"import", "--replace", 0},
 };
 
 // Reads the options after "COMMAND FILE" into *options (name to values).
@@ -148,10 +149,11 @@ int Make(const std::string& file, bool force, const Filler& fill) {
   std::filesystem::remove(win::HostFsPath(temp), ignored);
   sqlite3* db = nullptr;
   std::string error;
-  bool ok = sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
+  bool ok =
+      sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
   if (!ok) error = db ? sqlite3_errmsg(db) : "out of memory";
-  ok = ok &&
-       sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr, nullptr) == SQLITE_OK;
+  ok = ok && sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr,
+                          nullptr) == SQLITE_OK;
   ok = ok && package::CreateSchema(db, &error);
   ok = ok && fill(db, &error);
   if (sqlite3_close(db) != SQLITE_OK && ok) {

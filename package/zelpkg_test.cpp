@@ -2,18 +2,18 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "package/test_store.h"
 #include "package/store.h"
+#include "package/test_store.h"
 #include "platform/cp932.h"
 #include "platform/win.h"
 
@@ -45,7 +45,8 @@ class ZelpkgTest : public StoreTest {
   // Runs zelpkg with args (for the shell, UTF-8) in the test's folder.
   Output Tool(const std::string& args) {
     std::string out = dir_.Host("stdout.txt"), err = dir_.Host("stderr.txt");
-    int status = std::system(("cd " + dir_.path() + " && " + Zelpkg() + " " + args + " >" + out + " 2>" + err).c_str());
+    int status = std::system(
+        ("cd " + dir_.path() + " && " + Zelpkg() + " " + args + " >" + out + " 2>" + err).c_str());
     Output o{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Contents(out), Contents(err)};
     std::remove(out.c_str());
     std::remove(err.c_str());
@@ -105,7 +106,10 @@ TEST_F(ZelpkgTest, SampleIsDeterministicReadableAndCoversTheCases) {
   // sqlite3 itself reads it.
   if (std::system("command -v sqlite3 >/dev/null") == 0) {
     std::string out = dir_.Host("out.txt");
-    ASSERT_EQ(std::system(("sqlite3 " + path_ + " \"SELECT count(*) FROM assets WHERE data_id = 'D0001'\" > " + out).c_str()), 0);
+    ASSERT_EQ(
+        std::system(("sqlite3 " + path_ + " \"SELECT count(*) FROM assets WHERE data_id = 'D0001'\" > " + out)
+                        .c_str()),
+        0);
     EXPECT_EQ(Contents(out), "60\n");
     std::remove(out.c_str());
   }
@@ -191,7 +195,9 @@ TEST_F(ZelpkgTest, HelpVersionAndSchemaGoToStandardOutput) {
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out, package::kSchemaSql + 1);
   if (std::system("command -v sqlite3 >/dev/null") == 0) {
-    ASSERT_EQ(Tool("schema | sqlite3 package.db && sqlite3 package.db 'INSERT INTO package DEFAULT VALUES'").status, 0);
+    ASSERT_EQ(
+        Tool("schema | sqlite3 package.db && sqlite3 package.db 'INSERT INTO package DEFAULT VALUES'").status,
+        0);
     EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   }
   EXPECT_EQ(Tool("schema extra").status, 2);
@@ -227,7 +233,8 @@ const char kCleanStore[] =
     "INSERT INTO datasets (data_no, data_id, company_name, period_start, period_end) "
     "  VALUES (1, 'D1', 'Co', 20240401, 20250331);"
     "INSERT INTO assets (data_id, seq, code, name, method_code, acquisition_date, revised_cost) VALUES "
-    "  ('D1', 1, 'A1', 'one', 6, 20200229, 36028797018963967), ('D1', 2, 'A2', 'PC', 4, 0, -36028797018963968);"
+    "  ('D1', 1, 'A1', 'one', 6, 20200229, 36028797018963967), ('D1', 2, 'A2', 'PC', 4, 0, "
+    "-36028797018963968);"
     "INSERT INTO lump_items (data_id, asset_seq, seq, name) VALUES ('D1', 2, 1, 'x');"
     "INSERT INTO categories (data_id, seq, code, name) VALUES ('D1', 1, 1, 'c');";
 
@@ -240,11 +247,14 @@ TEST_F(ZelpkgTest, CheckNamesEachProblemWithTableKeyAndColumn) {
   EXPECT_EQ(o.status, 0) << o.out;
   EXPECT_EQ(o.out, "");
 
-  Run(U8(u8"UPDATE assets SET useful_life = 32768, acquisition_date = 20230229, revised_cost = 36028797018963968, "
+  Run(U8(u8"UPDATE assets SET useful_life = 32768, acquisition_date = 20230229, revised_cost = "
+         u8"36028797018963968, "
          u8"name = '表😀', memo = X'8140FF' WHERE seq = 1;") +
       "INSERT INTO assets (data_id, seq, name, business_ratio, disposal_date) VALUES ('D1', 3, '" +
-      std::string(193, 'x') + "', 1.5, 20241301);"
-      "INSERT INTO lump_items (data_id, asset_seq, seq, name) VALUES ('D1', 9, 1, 'lost'), ('D1', 1, 1, 'unread');"
+      std::string(193, 'x') +
+      "', 1.5, 20241301);"
+      "INSERT INTO lump_items (data_id, asset_seq, seq, name) VALUES ('D1', 9, 1, 'lost'), ('D1', 1, 1, "
+      "'unread');"
       "UPDATE datasets SET period_end = 20250229;"
       "UPDATE categories SET code = 'x';"
       "UPDATE package SET current_user = 'nobody'; INSERT INTO package DEFAULT VALUES;");
@@ -256,13 +266,15 @@ TEST_F(ZelpkgTest, CheckNamesEachProblemWithTableKeyAndColumn) {
       "datasets (data_no 1), column period_end: 20250229 is not a calendar day (yyyymmdd, or 0 for none)",
       U8(u8"assets (data_id D1, seq 1), column name: the text '表😀' has characters without a Shift_JIS form"),
       U8(u8"assets (data_id D1, seq 1), column memo: the bytes of '　?' are not all Shift_JIS characters"),
-      "assets (data_id D1, seq 1), column acquisition_date: 20230229 is not a calendar day (yyyymmdd, or 0 for none)",
+      "assets (data_id D1, seq 1), column acquisition_date: 20230229 is not a calendar day (yyyymmdd, or 0 "
+      "for none)",
       "assets (data_id D1, seq 1), column useful_life: 32768 does not fit a 16-bit field",
       "assets (data_id D1, seq 1), column revised_cost: 36028797018963968 does not fit its 7-byte field",
       "assets (data_id D1, seq 3), column name: '" + std::string(40, 'x') +
           "...' is 193 bytes in Shift_JIS; the field holds 192 bytes",
       "assets (data_id D1, seq 3), column business_ratio: the real number 1.5 is not an integer",
-      "assets (data_id D1, seq 3), column disposal_date: 20241301 is not a calendar day (yyyymmdd, or 0 for none)",
+      "assets (data_id D1, seq 3), column disposal_date: 20241301 is not a calendar day (yyyymmdd, or 0 for "
+      "none)",
       "lump_items (data_id D1, asset_seq 9, seq 1), column asset_seq: no asset of the data set has seq 9",
       "lump_items (data_id D1, asset_seq 1, seq 1), column asset_seq: asset 1 has the method code 6, not 4 "
       "(lump-sum): the item is never read",
@@ -276,7 +288,8 @@ TEST_F(ZelpkgTest, CheckNamesEachProblemWithTableKeyAndColumn) {
   o = Tool("check package.db");
   EXPECT_NE(o.out.find("\"u1\" has selected data set no. 5"), std::string::npos) << o.out;
   EXPECT_NE(o.out.find("categories (data_id D1, seq 1), column name: the text 'a?b' holds a NUL byte"),
-            std::string::npos) << o.out;
+            std::string::npos)
+      << o.out;
 
   Write("other.db", "not a store");
   o = Tool("check other.db");
@@ -302,12 +315,14 @@ TEST_F(ZelpkgTest, ImportMakesAStoreTheProgramsExport) {
   Write("a.csv", U8(kAssetsCsv));
   Write("i.csv", U8(kItemsCsv));
   Write("c.csv", U8(kCategoriesCsv));
-  Output o = Tool(U8(u8"import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 "
-                     u8"--company 'テスト商事' --period 2024-04-01 20250331"));
+  Output o =
+      Tool(U8(u8"import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 "
+              u8"--company 'テスト商事' --period 2024-04-01 20250331"));
   ASSERT_EQ(o.status, 0) << o.err;
-  EXPECT_EQ(o.out,
-            "zelpkg: package.db: data set D1 (no. 1): 2 assets, 2 items, 2 categories imported; selected for the "
-            "user user01\n");
+  EXPECT_EQ(
+      o.out,
+      "zelpkg: package.db: data set D1 (no. 1): 2 assets, 2 items, 2 categories imported; selected for the "
+      "user user01\n");
   EXPECT_EQ(Tool("check package.db").out, "");
 
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
@@ -385,20 +400,22 @@ TEST_F(ZelpkgTest, ABadRowNamesItsFileLineAndColumnAndNothingIsWritten) {
         "9,\"B6,3,,\n");
   o = Tool("import package.db --assets bad.csv");
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(Lines(o.err),
-            (std::vector<std::string>{
-                "zelpkg: bad.csv:3: column acquisition_cost: '1.00001' is not an amount in yen (up to four decimals)",
-                "zelpkg: bad.csv:4: 6 fields; the header has 5",
-                "zelpkg: bad.csv:5: column seq: the data set has seq 1 already",
-                "zelpkg: bad.csv:6: text follows a closing quote",
-                "zelpkg: bad.csv:7: a quoted field opened on line 7 is not closed",
-                "zelpkg: bad.csv:3: column acquisition_date: 20240230 is not a calendar day (yyyymmdd, or 0 for none)",
-                "zelpkg: bad.csv:3: column useful_life: 70000 does not fit a 16-bit field",
-                "zelpkg: nothing was imported into package.db"}));
+  EXPECT_EQ(Lines(o.err), (std::vector<std::string>{
+                              "zelpkg: bad.csv:3: column acquisition_cost: '1.00001' is not an amount in yen "
+                              "(up to four decimals)",
+                              "zelpkg: bad.csv:4: 6 fields; the header has 5",
+                              "zelpkg: bad.csv:5: column seq: the data set has seq 1 already",
+                              "zelpkg: bad.csv:6: text follows a closing quote",
+                              "zelpkg: bad.csv:7: a quoted field opened on line 7 is not closed",
+                              "zelpkg: bad.csv:3: column acquisition_date: 20240230 is not a calendar day "
+                              "(yyyymmdd, or 0 for none)",
+                              "zelpkg: bad.csv:3: column useful_life: 70000 does not fit a 16-bit field",
+                              "zelpkg: nothing was imported into package.db"}));
   EXPECT_EQ(Contents(path_), before);
   Write("bad.csv", "data_id,code\nD1,X\nD2,Y\n");
   o = Tool("import package.db --assets bad.csv");
-  EXPECT_NE(o.err.find("bad.csv:3: column data_id: 'D2' is not the data set imported into (D1)"), std::string::npos)
+  EXPECT_NE(o.err.find("bad.csv:3: column data_id: 'D2' is not the data set imported into (D1)"),
+            std::string::npos)
       << o.err;
   EXPECT_EQ(Contents(path_), before);
 
@@ -439,10 +456,12 @@ TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {
   const std::string remake = U8(u8" --data-set D0002 --company '新会社' --period 20250101 20251231");
   o = Tool("import package.db --assets a.csv" + remake);
   EXPECT_EQ(o.status, 1);
-  EXPECT_NE(o.err.find("data set D0002 is in the store already; --replace remakes it"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("data set D0002 is in the store already; --replace remakes it"), std::string::npos)
+      << o.err;
   o = Tool("import package.db --assets a.csv --replace" + remake);
   ASSERT_EQ(o.status, 0) << o.err;
-  EXPECT_NE(o.out.find("data set D0002 (no. 2): 2 assets imported; selected for the user user01"), std::string::npos);
+  EXPECT_NE(o.out.find("data set D0002 (no. 2): 2 assets imported; selected for the user user01"),
+            std::string::npos);
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   db = package::TheStore().db();
   EXPECT_EQ(number("SELECT count(*) FROM assets WHERE data_id = 'D0002'"), 2);
@@ -457,7 +476,8 @@ TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {
   o = Tool("import package.db --assets a.csv --data-set D9");
   EXPECT_EQ(o.status, 1);
   EXPECT_NE(o.err.find("data set D9 is not in the store; --company NAME --period START END make it"),
-            std::string::npos) << o.err;
+            std::string::npos)
+      << o.err;
 }
 
 }  // namespace

@@ -10,9 +10,7 @@
 namespace cp932 {
 
 // True for a byte that starts a double-byte character (0x81-0x9F, 0xE0-0xFC).
-inline bool IsLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Length of the character that starts at position i (a character
 // boundary): 2 for a lead byte with a byte after it, else 1. Every scan of a

@@ -128,5 +128,4 @@ bool FromUtf8Into(std::string_view in, char* field, size_t size) {
   return lossy;
 }
 
-
 }  // namespace cp932

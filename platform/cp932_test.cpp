@@ -97,12 +97,12 @@ TEST(Cp932, MakeValidLeavesNoByteOutsideACharacter) {
     return std::to_string(replaced) + ":" + t;
   };
   EXPECT_EQ(valid("a" + kHyo + kPo + "\xB1"), "0:a" + kHyo + kPo + "\xB1");  // half-width katakana stays
-  EXPECT_EQ(valid("aaaa\x81"), "1:aaaa?");                                    // lone lead byte at the end
-  EXPECT_EQ(valid("\x81,b"), "1:?,b");                                        // no trail: the comma stays a comma
+  EXPECT_EQ(valid("aaaa\x81"), "1:aaaa?");                                   // lone lead byte at the end
+  EXPECT_EQ(valid("\x81,b"), "1:?,b");  // no trail: the comma stays a comma
   EXPECT_EQ(valid("\x81\r\n"), "1:?\r\n");
   EXPECT_EQ(valid("\x80\xA0\xFD\xFE\xFFz"), "5:?????z");
   EXPECT_EQ(valid("\x95\x95\x5C"), "0:\x95\x95\x5C");  // a lead byte may be a trail byte
-  EXPECT_EQ(valid("\xE0\x7F"), "1:?\x7F");                 // 0x7F is no trail byte
+  EXPECT_EQ(valid("\xE0\x7F"), "1:?\x7F");             // 0x7F is no trail byte
   EXPECT_EQ(valid(""), "0:");
   // Only the given length is looked at.
   std::string cut = "ab" + kHyo;
@@ -122,7 +122,10 @@ TEST(Cp932, ConversionAtTheEdges) {
   const std::string emoji = reinterpret_cast<const char*>(u8"a\U0001F600b");
   EXPECT_EQ(cp932::FromUtf8(emoji, &lossy), "a?b");
   EXPECT_TRUE(lossy);
-  EXPECT_EQ(cp932::ToUtf8("a\x85\x40" "b", &lossy), "a?b");  // an unassigned pair
+  EXPECT_EQ(cp932::ToUtf8("a\x85\x40"
+                          "b",
+                          &lossy),
+            "a?b");  // an unassigned pair
   EXPECT_TRUE(lossy);
   EXPECT_EQ(cp932::ToUtf8("ab\x95", &lossy), "ab?");  // a lone lead byte at the end
   EXPECT_TRUE(lossy);
@@ -179,10 +182,16 @@ TEST(Cp932, BothSystemsConvertEveryCharacterAlike) {
   // byte 0x80 is no character.
   EXPECT_EQ(cp932::FromUtf8(reinterpret_cast<const char*>(u8"\u301C\u2212\u00A5"), &lossy), "～－\\");
   EXPECT_FALSE(lossy);
-  EXPECT_EQ(cp932::ToUtf8("a\x80" "b", &lossy), "a?b");
+  EXPECT_EQ(cp932::ToUtf8("a\x80"
+                          "b",
+                          &lossy),
+            "a?b");
   EXPECT_TRUE(lossy);
   // A lead byte takes the byte after it along, as iconv skips them.
-  EXPECT_EQ(cp932::ToUtf8("\x81\x0A" "c", &lossy), "?c");
+  EXPECT_EQ(cp932::ToUtf8("\x81\x0A"
+                          "c",
+                          &lossy),
+            "?c");
 }
 
 TEST(Cp932, ConversionIntoAFieldCutsAsCopyCut) {

@@ -40,7 +40,8 @@ std::unique_ptr<Tables> Build() {
   for (uint16_t& c : t->from_unicode) c = kNone;
   auto decode = [&](const char* bytes, int n, unsigned index) {
     wchar_t w[2];
-    if (MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, bytes, n, w, 2) == 1) t->to_unicode[index] = w[0];
+    if (MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, bytes, n, w, 2) == 1)
+      t->to_unicode[index] = w[0];
   };
   for (unsigned c = 0; c < 256; ++c) {
     if (cp932::IsLeadByte(static_cast<unsigned char>(c))) {
@@ -58,8 +59,8 @@ std::unique_ptr<Tables> Build() {
     wchar_t w = static_cast<wchar_t>(u);
     unsigned char out[2];
     BOOL used_default = FALSE;
-    int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, &w, 1, reinterpret_cast<char*>(out), 2, nullptr,
-                                &used_default);
+    int n = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, &w, 1, reinterpret_cast<char*>(out), 2,
+                                nullptr, &used_default);
     if (used_default || n < 1) continue;
     t->from_unicode[u] = n == 1 ? out[0] : static_cast<uint16_t>(out[0] * 256 + out[1]);
   }
@@ -257,7 +258,8 @@ std::string Narrow(std::wstring_view text, bool* lossy) {
   for (size_t i = 0; i < text.size(); ++i) {
     uint16_t unit = static_cast<uint16_t>(text[i]);
     // A surrogate pair is one character, which CP932 has not.
-    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000)
       ++i;
     AppendCp932(unit, &out, &lost);
   }

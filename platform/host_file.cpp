@@ -126,7 +126,8 @@ bool Replace(const std::string& temp, const std::string& path) {
   if (fd < 0) return false;
   bool ok = ::fsync(fd) == 0;
   struct stat old;
-  if (ok && ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+  if (ok && ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+    ok = ::fchmod(fd, old.st_mode & 07777) == 0;
   ok = ::close(fd) == 0 && ok;
   if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) return false;
   SyncFolder(path);

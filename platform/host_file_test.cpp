@@ -23,7 +23,7 @@ class HostFile : public ::testing::Test {
     return content;
   }
   static mode_t Mode(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     EXPECT_EQ(stat(path.c_str(), &st), 0);
     return st.st_mode & 07777;
   }

@@ -103,11 +103,12 @@ ReadStatus ReadRegular(const std::string& path, std::string* content) {
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadStatus::kMissing
-                                                                           : ReadStatus::kFailed;
+                                                                          : ReadStatus::kFailed;
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ReadStatus::kNotRegular;
-  HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return ReadStatus::kFailed;
   // A pipe or a device under a file's name is never read.
   if (GetFileType(file) != FILE_TYPE_DISK) {
@@ -150,7 +151,8 @@ bool WriteWhole(const std::string& path, std::string_view content) {
   for (int tries = 0; tries < 100 && file == INVALID_HANDLE_VALUE; ++tries) {
     temp = path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
            std::to_string(++counter);
-    file = CreateFileW(W(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file =
+        CreateFileW(W(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
   }
   if (file == INVALID_HANDLE_VALUE) return false;

@@ -28,7 +28,8 @@ Maps& TheMaps() {
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-const ShareEntry* FindIn(const std::vector<ShareEntry>& shares, std::string_view server, std::string_view share) {
+const ShareEntry* FindIn(const std::vector<ShareEntry>& shares, std::string_view server,
+                         std::string_view share) {
   for (const ShareEntry& s : shares)
     if (cp932::EqualNoCase(s.server, server) && cp932::EqualNoCase(s.share, share)) return &s;
   return nullptr;
@@ -54,7 +55,7 @@ std::string TrimHostDir(std::string dir) {
 
 int DriveTypeByName(const std::string& name) {
   static const char* const kNames[] = {"unknown", "noroot", "removable", "fixed",
-                                       "remote", "cdrom", "ramdisk"};
+                                       "remote",  "cdrom",  "ramdisk"};
   for (int i = 0; i < 7; ++i)
     if (cp932::EqualNoCase(name, kNames[i])) return i;
   if (name.size() == 1 && name[0] >= '0' && name[0] <= '6') return name[0] - '0';
@@ -226,7 +227,8 @@ std::vector<std::string> HostMapProblems() {
     folder.erase(folder.rfind('/') + 1);
     if (folder.size() > 1) folder.pop_back();
     if (FromHostPath(folder).empty())
-      problems.push_back("the program's folder " + folder + " is on no drive of ZEL_DRIVES and no share of ZEL_SHARES");
+      problems.push_back("the program's folder " + folder +
+                         " is on no drive of ZEL_DRIVES and no share of ZEL_SHARES");
   }
   return problems;
 }
@@ -308,8 +310,8 @@ std::string FromHostPath(const std::string& host) {
   std::string prefix;
   auto consider = [&](const std::string& root, const std::string& windows_root) {
     if (root.empty()) return;
-    bool inside = root == "/" || host == root ||
-                  (host.compare(0, root.size(), root) == 0 && host[root.size()] == '/');
+    bool inside =
+        root == "/" || host == root || (host.compare(0, root.size(), root) == 0 && host[root.size()] == '/');
     if (inside && (!best_root || root.size() > best_root->size())) {
       best_root = &root;
       prefix = windows_root;

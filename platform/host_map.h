@@ -11,8 +11,8 @@ namespace win {
 
 struct DriveEntry {
   bool mapped = false;
-  int type = 1;       // what GetDriveTypeA returns
-  std::string host;   // host folder of the root; empty for a drive without one
+  int type = 1;      // what GetDriveTypeA returns
+  std::string host;  // host folder of the root; empty for a drive without one
 };
 
 struct ShareEntry {

@@ -17,10 +17,8 @@ class StderrMessageBoxes : public MessageBoxService {
                  cp932::ToUtf8(text ? text : "").c_str());
     switch (style & 0x0Fu) {
       case MB_YESNO:
-      case MB_YESNOCANCEL:
-        return IDNO;
-      default:
-        return IDOK;
+      case MB_YESNOCANCEL: return IDNO;
+      default: return IDOK;
     }
   }
 };

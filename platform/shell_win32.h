@@ -8,10 +8,10 @@
 
 namespace win::shell {
 
-bool IsDirectory(const wchar_t* path);   // PathIsDirectoryW
-bool FileExists(const wchar_t* path);    // PathFileExistsW
-bool IsRelative(const wchar_t* path);    // PathIsRelativeW
-void* TaskAlloc(size_t size);             // CoTaskMemAlloc
-void TaskFree(void* block);               // CoTaskMemFree
+bool IsDirectory(const wchar_t* path);  // PathIsDirectoryW
+bool FileExists(const wchar_t* path);   // PathFileExistsW
+bool IsRelative(const wchar_t* path);   // PathIsRelativeW
+void* TaskAlloc(size_t size);           // CoTaskMemAlloc
+void TaskFree(void* block);             // CoTaskMemFree
 
 }  // namespace win::shell

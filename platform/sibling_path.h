@@ -10,9 +10,9 @@ namespace pathname {
 
 enum class SiblingResult {
   kOk,
-  kNoFolder,      // the path holds no "\": the sibling would be the file itself
-  kTooLong,       // the sibling would exceed 260 bytes
-  kSameAsFile,    // the sibling names the file itself (same name, any case)
+  kNoFolder,    // the path holds no "\": the sibling would be the file itself
+  kTooLong,     // the sibling would exceed 260 bytes
+  kSameAsFile,  // the sibling names the file itself (same name, any case)
 };
 
 // Length of the folder part of path: up to and including its last "\" (a

@@ -33,7 +33,9 @@ std::string ScratchDir::Make(const char* prefix) {
 
 // _wputenv_s keeps the C runtime's narrow and wide copies and the
 // process's own environment in step.
-void SetEnv(const char* name, const std::string& value) { _wputenv_s(Wide(name).c_str(), Wide(value).c_str()); }
+void SetEnv(const char* name, const std::string& value) {
+  _wputenv_s(Wide(name).c_str(), Wide(value).c_str());
+}
 void UnsetEnv(const char* name) { _wputenv_s(Wide(name).c_str(), L""); }
 
 }  // namespace testenv

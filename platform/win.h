@@ -40,8 +40,8 @@ BOOL IsDBCSLeadByte(BYTE c);
 
 // ---- Paths and files ------------------------------------------------------
 UINT GetDriveTypeA(const char* root);
-char* PathSkipRootA(const char* path);   // null when the path has no root
-BOOL PathStripToRootA(char* path);       // TRUE when a root remains
+char* PathSkipRootA(const char* path);  // null when the path has no root
+BOOL PathStripToRootA(char* path);      // TRUE when a root remains
 BOOL PathIsDirectoryA(const char* path);
 BOOL PathFileExistsA(const char* path);
 int _access(const char* path, int mode);  // 0 when allowed, -1 otherwise
@@ -92,8 +92,8 @@ struct OSVERSIONINFOA {
 };
 BOOL GetVersionExA(OSVERSIONINFOA* info);
 
-DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* fallback,
-                               char* buffer, DWORD size, const char* file);
+DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* fallback, char* buffer,
+                               DWORD size, const char* file);
 
 // Local time now.
 struct SYSTEMTIME {
@@ -126,9 +126,8 @@ struct PROCESS_INFORMATION {
   DWORD dwThreadId;
 };
 BOOL CreateProcessA(const char* application, char* command_line, void* process_security,
-                    void* thread_security, BOOL inherit_handles, DWORD creation_flags,
-                    void* environment, const char* current_directory, STARTUPINFOA* startup,
-                    PROCESS_INFORMATION* process);
+                    void* thread_security, BOOL inherit_handles, DWORD creation_flags, void* environment,
+                    const char* current_directory, STARTUPINFOA* startup, PROCESS_INFORMATION* process);
 // Waits until the process has ended (timeout in ms or INFINITE).
 DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms);
 BOOL CloseHandle(HANDLE handle);

@@ -209,7 +209,8 @@ TEST_F(Win32Layer, HostFilesAreReadWhenRegularAndReplacedWhole) {
   EXPECT_EQ(content, "two\n");
   // Nothing but the file is left in the folder.
   int entries = 0;
-  for (const auto& e : std::filesystem::directory_iterator(win::HostFsPath(folder))) entries += e.path() != "";
+  for (const auto& e : std::filesystem::directory_iterator(win::HostFsPath(folder)))
+    entries += e.path() != "";
   EXPECT_EQ(entries, 1);
 
   // Four threads each add 1 to a counter 25 times, each holding the

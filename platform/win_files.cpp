@@ -108,8 +108,7 @@ BOOL RemoveDirectoryA(const char* path) {
 BOOL DeleteFileA(const char* path) {
   std::string host;
   struct ::stat st;
-  if (!ToHostPath(path, &host) || OnCdrom(path) || ::lstat(host.c_str(), &st) != 0 ||
-      S_ISDIR(st.st_mode))
+  if (!ToHostPath(path, &host) || OnCdrom(path) || ::lstat(host.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
     return FALSE;
   return ::unlink(host.c_str()) == 0 ? TRUE : FALSE;
 }

@@ -18,7 +18,8 @@ class Files : public ::testing::Test {
  protected:
   void SetUp() override {
     mkdir(dir_.Host("cd").c_str(), 0755);
-    setenv("ZEL_DRIVES", ("Z:fixed=/;C:fixed=" + dir_.path() + ";D:cdrom=" + dir_.path() + "/cd;N:noroot=").c_str(), 1);
+    setenv("ZEL_DRIVES",
+           ("Z:fixed=/;C:fixed=" + dir_.path() + ";D:cdrom=" + dir_.path() + "/cd;N:noroot=").c_str(), 1);
     win::ReloadMappings();
   }
   void TearDown() override {
@@ -99,7 +100,8 @@ TEST_F(Files, FoldersAndFiles) {
   ASSERT_EQ(win::_stat("C:\\表\\f.txt", &st), 0);
   EXPECT_EQ(st.st_size, 3);
   struct stat host_st;
-  ASSERT_EQ(stat((dir_.path() + "/" + reinterpret_cast<const char*>(u8"表") + "/f.txt").c_str(), &host_st), 0);
+  ASSERT_EQ(stat((dir_.path() + "/" + reinterpret_cast<const char*>(u8"表") + "/f.txt").c_str(), &host_st),
+            0);
   EXPECT_EQ(host_st.st_mode & 0777, 0604u);
   EXPECT_TRUE(win::DeleteFileA("C:\\表\\f.txt"));
   EXPECT_FALSE(win::DeleteFileA("C:\\表\\f.txt"));
@@ -265,7 +267,8 @@ TEST_F(Files, ProfileNameListsAreCutToTheBuffer) {
   for (const Case& c : cases) {
     char buffer[16];
     std::memset(buffer, 'z', sizeof(buffer));
-    DWORD n = win::GetPrivateProfileStringA(c.section, nullptr, "", c.size ? buffer : nullptr, c.size, "C:\\t.ini");
+    DWORD n =
+        win::GetPrivateProfileStringA(c.section, nullptr, "", c.size ? buffer : nullptr, c.size, "C:\\t.ini");
     SCOPED_TRACE(std::string(c.section ? c.section : "(sections)") + " size " + std::to_string(c.size));
     EXPECT_EQ(n, c.result);
     EXPECT_EQ(std::string(buffer, c.bytes.size()), c.bytes);

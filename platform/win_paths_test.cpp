@@ -123,7 +123,7 @@ TEST_F(Mapped, DriveTypesFollowTheMap) {
   EXPECT_EQ(win::GetDriveTypeA("\\\\srv\\pub\\"), 4u);
   EXPECT_EQ(win::GetDriveTypeA("\\\\srv\\nope\\"), 1u);
   EXPECT_EQ(win::GetDriveTypeA("C:\\dir\\"), 1u);  // not a root
-  EXPECT_EQ(win::GetDriveTypeA(nullptr), 3u);       // the current directory's (Z:)
+  EXPECT_EQ(win::GetDriveTypeA(nullptr), 3u);      // the current directory's (Z:)
 }
 
 // Problems of the map, each naming its variable and entry.
@@ -139,11 +139,14 @@ TEST_F(Mapped, MalformedEntriesAndAnUnmappedProgramFolderAreNamed) {
   std::vector<std::string> problems = win::HostMapProblems();
   ASSERT_EQ(problems.size(), 2u);
   EXPECT_EQ(problems[0], "ZEL_DRIVES: the entry \"bad\" is not L:TYPE=/host/dir");
-  EXPECT_EQ(problems[1].rfind("ZEL_DRIVES: the entry \"Q:nosuch=/q\" has no drive type", 0), 0u) << problems[1];
+  EXPECT_EQ(problems[1].rfind("ZEL_DRIVES: the entry \"Q:nosuch=/q\" has no drive type", 0), 0u)
+      << problems[1];
 
-  problems = Problems("Z:fixed=/;E:fixed=tmp/e;z:cdrom=/mnt;:fixed=/;7:fixed=/", "srv=/x;srv/pub=;a/b=/x;A/B=/y;/s=/z");
+  problems = Problems("Z:fixed=/;E:fixed=tmp/e;z:cdrom=/mnt;:fixed=/;7:fixed=/",
+                      "srv=/x;srv/pub=;a/b=/x;A/B=/y;/s=/z");
   ASSERT_EQ(problems.size(), 8u);
-  EXPECT_EQ(problems[0], "ZEL_DRIVES: the entry \"E:fixed=tmp/e\" has a host folder that does not start with /");
+  EXPECT_EQ(problems[0],
+            "ZEL_DRIVES: the entry \"E:fixed=tmp/e\" has a host folder that does not start with /");
   EXPECT_EQ(problems[1], "ZEL_DRIVES: the entry \"z:cdrom=/mnt\" maps drive Z: a second time");
   EXPECT_EQ(problems[2], "ZEL_DRIVES: the entry \":fixed=/\" is not L:TYPE=/host/dir");
   EXPECT_EQ(problems[3], "ZEL_DRIVES: the entry \"7:fixed=/\" is not L:TYPE=/host/dir");

@@ -37,8 +37,7 @@ bool IsRoot(std::string_view p) {
     size_t first = cp932::Find(body, '\\');
     return first == std::string_view::npos || cp932::Find(body, '\\', first + 1) == std::string_view::npos;
   }
-  return p.size() == 3 && !cp932::IsLeadByte(static_cast<unsigned char>(p[0])) && p[1] == ':' &&
-         p[2] == '\\';
+  return p.size() == 3 && !cp932::IsLeadByte(static_cast<unsigned char>(p[0])) && p[1] == ':' && p[2] == '\\';
 }
 
 // Drops the last name of a path ("C:\a\b" -> "C:\a", "C:\a" -> "C:\",

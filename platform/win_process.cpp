@@ -105,7 +105,8 @@ Program FindProgram(std::string_view line) {
   while (start < line.size() && IsBlank(line[start])) ++start;
   if (start < line.size() && line[start] == '"') {
     size_t close = line.find('"', start + 1);
-    p.path = std::string(line.substr(start + 1, close == std::string_view::npos ? std::string_view::npos : close - start - 1));
+    p.path = std::string(
+        line.substr(start + 1, close == std::string_view::npos ? std::string_view::npos : close - start - 1));
     p.args_at = close == std::string_view::npos ? line.size() : close + 1;
     p.wordpad = EndsWithNoCase(p.path, "wordpad.exe");
     if (!IsHostFile(p.path, &p.host)) p.host.clear();
@@ -134,8 +135,8 @@ Program FindProgram(std::string_view line) {
 }
 
 // Starts a host program; gate_fd, when not -1, becomes its descriptor 3.
-pid_t Spawn(const std::string& host_program, const std::vector<std::string>& args, const std::string& host_folder,
-            int gate_fd = -1) {
+pid_t Spawn(const std::string& host_program, const std::vector<std::string>& args,
+            const std::string& host_folder, int gate_fd = -1) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(host_program.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -205,7 +206,8 @@ Handle* StartViewer(const std::vector<std::string>& args, const char* folder) {
     int gate[2];
     bool gated = pipe2(gate, O_CLOEXEC) == 0;
     if (gated) script = "read _ <&3; exec 3<&-; " + script;
-    h->pid = Spawn("/bin/sh", {"-c", script, "zel-viewer", shown, copy_folder}, std::string(), gated ? gate[0] : -1);
+    h->pid = Spawn("/bin/sh", {"-c", script, "zel-viewer", shown, copy_folder}, std::string(),
+                   gated ? gate[0] : -1);
     if (gated) {
       close(gate[0]);
       h->gate = gate[1];
@@ -274,8 +276,8 @@ BOOL CreateProcessA(const char* application, char* command_line, void*, void*, B
     program = FindProgram(line);
     args = SplitArguments(std::string_view(line).substr(program.args_at));
   }
-  Handle* h = program.wordpad ? StartViewer(args, current_directory)
-                              : StartProgram(program, args, current_directory);
+  Handle* h =
+      program.wordpad ? StartViewer(args, current_directory) : StartProgram(program, args, current_directory);
   GetLogViewer().ProcessStarted(line, current_directory ? current_directory : "", h != nullptr);
   if (!h) return FALSE;
   if (h->gate >= 0) {
@@ -297,16 +299,14 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms) {
   auto* h = static_cast<Handle*>(handle);
   if (!h) return WAIT_FAILED;
   switch (h->kind) {
-    case Handle::kThread:
-      return WAIT_OBJECT_0;
+    case Handle::kThread: return WAIT_OBJECT_0;
     case Handle::kViewer:
       if (!h->shown) {
         h->shown = true;
         GetLogViewer().Show(h->host_path, true);
       }
       return WAIT_OBJECT_0;
-    case Handle::kProcess:
-      break;
+    case Handle::kProcess: break;
   }
   if (timeout_ms == INFINITE) {
     Reap(h, true);

@@ -85,8 +85,8 @@ TEST_F(Processes, OtherProgramsNeedTheirFileAndFolder) {
   ASSERT_EQ(viewer_.starts.size(), 1u);
   EXPECT_FALSE(viewer_.starts[0].started);
   // A program with a blank in its unquoted path is found as Windows finds it.
-  std::system(("mkdir -p '" + dir_.path() + "/my tools' && printf '#!/bin/sh\\npwd > \"$1\"\\n' > '" + dir_.path() +
-               "/my tools/where' && chmod +x '" + dir_.path() + "/my tools/where'")
+  std::system(("mkdir -p '" + dir_.path() + "/my tools' && printf '#!/bin/sh\\npwd > \"$1\"\\n' > '" +
+               dir_.path() + "/my tools/where' && chmod +x '" + dir_.path() + "/my tools/where'")
                   .c_str());
   EXPECT_FALSE(Exec("C:\\my tools\\where C:\\out.txt", "C:\\no-such-folder", true));
   ASSERT_TRUE(Exec("C:\\my tools\\where " + dir_.Host("out.txt"), "C:\\my tools", true));
@@ -102,10 +102,13 @@ TEST_F(Processes, OtherProgramsNeedTheirFileAndFolder) {
 }
 
 TEST_F(Processes, AWaitWithATimeoutReturnsWhenTheProcessEnds) {
-  std::system(("printf '#!/bin/sh\\nsleep 0.3\\n' > " + dir_.Host("slow") + " && chmod +x " + dir_.Host("slow")).c_str());
+  std::system(
+      ("printf '#!/bin/sh\\nsleep 0.3\\n' > " + dir_.Host("slow") + " && chmod +x " + dir_.Host("slow"))
+          .c_str());
   win::PROCESS_INFORMATION process;
   char command[] = "C:\\slow";
-  ASSERT_TRUE(win::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &process));
+  ASSERT_TRUE(
+      win::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &process));
   EXPECT_EQ(win::WaitForSingleObject(process.hProcess, 10), WAIT_TIMEOUT);
   EXPECT_EQ(win::WaitForSingleObject(process.hProcess, 5000), WAIT_OBJECT_0);
   win::CloseHandle(process.hThread);
@@ -121,7 +124,8 @@ TEST_F(Processes, AViewerOnAUtf8TerminalGetsAUtf8CopyThatGoesWhenItEnds) {
   const std::string log = "\x92\x8D\x88\xD3 \xB1\r\n";
   std::ofstream(dir_.Host("log.txt"), std::ios::binary) << log;
   std::string seen = dir_.Host("seen"), where = dir_.Host("where");
-  setenv("ZEL_VIEWER", ("v() { printf '%s' \"$1\" >" + where + "; cat \"$1\" >" + seen + "; }; v").c_str(), 1);
+  setenv("ZEL_VIEWER", ("v() { printf '%s' \"$1\" >" + where + "; cat \"$1\" >" + seen + "; }; v").c_str(),
+         1);
   win::SetViewerTextUtf8(true);
   bool started = Exec(kWordPad, "C:\\Program Files", true);
   win::SetViewerTextUtf8(false);

@@ -51,8 +51,10 @@ bool WordpadFile(std::string_view line, const char* folder, std::string* file) {
   size_t args = std::string::npos;
   if (start < line.size() && line[start] == '"') {
     size_t close = line.find('"', start + 1);
-    std::string_view program = line.substr(start + 1, close == std::string_view::npos ? close : close - start - 1);
-    if (program.size() < 11 || cp932::FindNoCase(program, "wordpad.exe", program.size() - 11) == std::string_view::npos)
+    std::string_view program =
+        line.substr(start + 1, close == std::string_view::npos ? close : close - start - 1);
+    if (program.size() < 11 ||
+        cp932::FindNoCase(program, "wordpad.exe", program.size() - 11) == std::string_view::npos)
       return false;
     args = close == std::string_view::npos ? line.size() : close + 1;
   } else {
@@ -98,9 +100,9 @@ bool WordpadFile(std::string_view line, const char* folder, std::string* file) {
 LogViewer& GetLogViewer() { return installed_viewer ? *installed_viewer : default_viewer; }
 void SetLogViewer(LogViewer* viewer) { installed_viewer = viewer; }
 
-BOOL CreateProcessA(const char* application, char* command_line, void* process_security, void* thread_security,
-                    BOOL inherit_handles, DWORD creation_flags, void* environment, const char* current_directory,
-                    STARTUPINFOA* startup, PROCESS_INFORMATION* process) {
+BOOL CreateProcessA(const char* application, char* command_line, void* process_security,
+                    void* thread_security, BOOL inherit_handles, DWORD creation_flags, void* environment,
+                    const char* current_directory, STARTUPINFOA* startup, PROCESS_INFORMATION* process) {
   std::string line = command_line ? command_line : "";
   std::string folder = current_directory ? current_directory : "";
   LogViewer& viewer = GetLogViewer();
@@ -128,10 +130,11 @@ BOOL CreateProcessA(const char* application, char* command_line, void* process_s
   std::wstring wline = Wide(line);  // CreateProcessW may write into it
   std::wstring wfolder = Wide(folder);
   ::PROCESS_INFORMATION started = {};
-  BOOL ok = ::CreateProcessW(application ? wapplication.c_str() : nullptr, wline.data(),
-                             static_cast<LPSECURITY_ATTRIBUTES>(process_security),
-                             static_cast<LPSECURITY_ATTRIBUTES>(thread_security), inherit_handles, creation_flags,
-                             environment, current_directory ? wfolder.c_str() : nullptr, &info, &started);
+  BOOL ok =
+      ::CreateProcessW(application ? wapplication.c_str() : nullptr, wline.data(),
+                       static_cast<LPSECURITY_ATTRIBUTES>(process_security),
+                       static_cast<LPSECURITY_ATTRIBUTES>(thread_security), inherit_handles, creation_flags,
+                       environment, current_directory ? wfolder.c_str() : nullptr, &info, &started);
   viewer.ProcessStarted(line, folder, ok != FALSE);
   if (!ok) return FALSE;
   if (process) {

@@ -48,8 +48,8 @@ bool ReadFile(const char* file, std::string* contents) {
 
 }  // namespace
 
-DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* fallback,
-                               char* buffer, DWORD size, const char* file) {
+DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* fallback, char* buffer,
+                               DWORD size, const char* file) {
   std::string_view def = Trim(fallback ? fallback : "");
   std::string contents;
   if (!ReadFile(file, &contents)) {
@@ -65,7 +65,8 @@ DWORD GetPrivateProfileStringA(const char* section, const char* key, const char*
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
       size_t close = cp932::Find(line, ']');
-      std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+      std::string_view name =
+          Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
       // Only the first section of the name is searched, as Windows does.
       if (in_section) break;
       sections.emplace_back(name);

@@ -48,28 +48,28 @@ TEST_F(DialogE2eTest, EveryRefusalKeepsTheDialogOpenWithThePathEdit) {
     std::string message;
   } cases[] = {
       {"", kNoPath},
-      {"E:\\out\\*.csv", kInvalidChars},       // the default
+      {"E:\\out\\*.csv", kInvalidChars},  // the default
       {"E:*.csv", kInvalidChars},
-      {"E:\\out\\\\a.csv", kInvalidChars},     // doubled backslash
+      {"E:\\out\\\\a.csv", kInvalidChars},  // doubled backslash
       {"E:\\out\\a;b.csv", kInvalidChars},
       {"\\\\srv\\share\\\\a.csv", kInvalidChars},
-      {"Q:\\a.csv", kInvalidDrive},            // unknown drive type
-      {"D:\\a.csv", kInvalidDrive},            // CD-ROM
-      {"R:\\a.csv", kInvalidDrive},            // RAM disk
-      {"5:\\a.csv", kInvalidDrive},            // no drive letter
+      {"Q:\\a.csv", kInvalidDrive},                // unknown drive type
+      {"D:\\a.csv", kInvalidDrive},                // CD-ROM
+      {"R:\\a.csv", kInvalidDrive},                // RAM disk
+      {"5:\\a.csv", kInvalidDrive},                // no drive letter
       {"\\\\other\\share\\a.csv", kInvalidDrive},  // a share that is not listed
-      {"\\\\srv\\share", kInvalidDrive},       // ends with the share name
+      {"\\\\srv\\share", kInvalidDrive},           // ends with the share name
       {"E:\\out\\", kNoFileName},
-      {"E:\\dir", kNoFileName},                // an existing folder
+      {"E:\\dir", kNoFileName},  // an existing folder
       // A bare name on a drive without a root: no folder to put the other
       // files in; a derived file beyond 260 bytes.
       {"a.csv", "出力先のフォルダを指定してください。"},
       {"E:\\" + long_folder + "\\b", "出力先のパスが長すぎます。\n\n出力先を再入力してください。"},
   };
   for (const auto& c : cases) {
-    RunResult r = RunWithShare("set 1007 " + c.path +
-                               "\nkey F12\nanswer ok\nexpect focus 1007\nexpect text 1007 " + c.path +
-                               "\nkey Esc\nanswer ok\n");
+    RunResult r =
+        RunWithShare("set 1007 " + c.path + "\nkey F12\nanswer ok\nexpect focus 1007\nexpect text 1007 " +
+                     c.path + "\nkey Esc\nanswer ok\n");
     EXPECT_EQ(r.status, 1) << c.path << r.errors;
     ASSERT_EQ(r.Messages().size(), 2u) << c.path << r.errors;
     EXPECT_EQ(r.Messages()[0], c.message) << c.path;
@@ -102,7 +102,8 @@ TEST_F(DialogE2eTest, MissingFoldersAreCreatedOnYesAndRolledBackWhenTheDeeperFai
   EXPECT_FALSE(Exists(e_ + "/up"));
 
   // No: nothing is made and nothing more is said.
-  r = Run("set 1007 E:\\no1\\no2\\a.csv\nkey F12\nanswer no\nexpect focus 1007\nexpect text 1007 "
+  r =
+      Run("set 1007 E:\\no1\\no2\\a.csv\nkey F12\nanswer no\nexpect focus 1007\nexpect text 1007 "
           "E:\\no1\\no2\\a.csv\nkey Esc\nanswer ok\n");
   EXPECT_EQ(r.status, 1) << r.errors;
   ASSERT_EQ(r.Messages().size(), 2u);
@@ -113,14 +114,14 @@ TEST_F(DialogE2eTest, MissingFoldersAreCreatedOnYesAndRolledBackWhenTheDeeperFai
 TEST_F(DialogE2eTest, AnExistingFileIsOverwrittenOnlyAfterYes) {
   fs::create_directories(e_ + "/out");
   WriteFile(e_ + "/out/a.csv", "old");
-  RunResult r = Run(
-      "set 1007 E:\\out\\a.csv\n"
-      "key F12\n"
-      "answer no\n"
-      "expect focus 1007\n"
-      "key F12\n"
-      "answer yes\n"
-      "answer ok\n");
+  RunResult r =
+      Run("set 1007 E:\\out\\a.csv\n"
+          "key F12\n"
+          "answer no\n"
+          "expect focus 1007\n"
+          "key F12\n"
+          "answer yes\n"
+          "answer ok\n");
   EXPECT_EQ(r.status, 0) << r.errors;
   ASSERT_EQ(r.Messages().size(), 3u);
   EXPECT_EQ(r.Messages()[0], kOverwriteQuestion);
@@ -150,31 +151,32 @@ TEST_F(DialogE2eTest, F12GivesTheExportCommandFromEveryControl) {
 }
 
 TEST_F(DialogE2eTest, EnterMovesFromTheEditToBrowseAndBrowsingFillsThePath) {
-  RunResult r = Run(
-      "key Enter\n"
-      "expect focus 1008\n"
-      "key Tab\n"
-      "expect focus 1005\n"
-      "key Shift+Tab\n"
-      "key Enter\n"              // browse
-      "save E:\\picked\\b.csv\n"
-      "expect text 1007 E:\\picked\\b.csv\n"
-      "expect focus 1005\n"
-      "click 1008\n"
-      "cancel\n"                 // the path stays
-      "expect text 1007 E:\\picked\\b.csv\n"
-      "key Enter\n"              // execute
-      "answer yes\n"
-      "answer ok\n");
+  RunResult r =
+      Run("key Enter\n"
+          "expect focus 1008\n"
+          "key Tab\n"
+          "expect focus 1005\n"
+          "key Shift+Tab\n"
+          "key Enter\n"  // browse
+          "save E:\\picked\\b.csv\n"
+          "expect text 1007 E:\\picked\\b.csv\n"
+          "expect focus 1005\n"
+          "click 1008\n"
+          "cancel\n"  // the path stays
+          "expect text 1007 E:\\picked\\b.csv\n"
+          "key Enter\n"  // execute
+          "answer yes\n"
+          "answer ok\n");
   EXPECT_EQ(r.status, 0) << r.errors;
   auto dialogs = r.Of("file-dialog");
   ASSERT_EQ(dialogs.size(), 2u) << r.errors;
   std::string first_line;
   for (const auto& line : r.lines)
     if (first_line.empty() && line.find("file-dialog") != std::string::npos) first_line = line;
-  EXPECT_EQ(first_line,
-            R"({"event":"file-dialog","title":"保存ファイルを指定","folder":"E:\\out\\","file":"*.csv","ext":"CSV",)"
-            R"("filter":"CSV Files (*.csv)|*.csv||","flags":6156,"result":"E:\\picked\\b.csv"})");
+  EXPECT_EQ(
+      first_line,
+      R"({"event":"file-dialog","title":"保存ファイルを指定","folder":"E:\\out\\","file":"*.csv","ext":"CSV",)"
+      R"("filter":"CSV Files (*.csv)|*.csv||","flags":6156,"result":"E:\\picked\\b.csv"})");
   EXPECT_EQ(dialogs[1]["folder"], "E:\\picked\\");
   EXPECT_EQ(dialogs[1]["file"], "b.csv");
   EXPECT_TRUE(dialogs[1]["result"].is_null());
@@ -193,7 +195,8 @@ TEST_F(DialogE2eTest, ThePathIsRememberedPerUserAndDataSet) {
   Sql("UPDATE package SET current_user = 'user02';");
   r = Run(quit);
   EXPECT_EQ(r.Of("dialog")[0]["path"], "E:\\out\\*.csv");
-  Sql("UPDATE package SET current_user = 'user01'; UPDATE users SET selected_second = 2 WHERE user_id = 'user01';");
+  Sql("UPDATE package SET current_user = 'user01'; UPDATE users SET selected_second = 2 WHERE user_id = "
+      "'user01';");
   r = Run("set 1007 E:\\out\\second.csv\nkey F12\nanswer ok\n");
   ASSERT_EQ(r.status, 0) << r.errors;
   EXPECT_EQ(r.Of("dialog")[0]["path"], "E:\\out\\*.csv");
@@ -241,11 +244,11 @@ TEST_F(DialogE2eTest, TheStoreTheEnvironmentFileAndTheProgramAreNeverOutput) {
   UseProgramCopy("ZelEna20ToMx13", "[ProgramLevel]\r\nMX13=2\r\n");
   const std::string program = ReadFile(program_dir_ + "/ZelEna20ToMx13");
   // Each named as the user might: through another drive, with "..".
-  for (const std::string& path : {OnZ(dir_ + "/package.db"), OnZ(e_ + "/../package.db"),
-                                  std::string("E:\\env\\ZelEna20ToMx13.env"), OnZ(e_ + "/env/ZelEna20ToMx13.env"),
-                                  OnZ(program_dir_ + "/ZelEna20ToMx13")}) {
-    RunResult r = Run("set 1007 " + path + "\nkey F12\nanswer ok\nexpect focus 1007\nexpect text 1007 " + path +
-                      "\nkey Esc\nanswer ok\n");
+  for (const std::string& path :
+       {OnZ(dir_ + "/package.db"), OnZ(e_ + "/../package.db"), std::string("E:\\env\\ZelEna20ToMx13.env"),
+        OnZ(e_ + "/env/ZelEna20ToMx13.env"), OnZ(program_dir_ + "/ZelEna20ToMx13")}) {
+    RunResult r = Run("set 1007 " + path + "\nkey F12\nanswer ok\nexpect focus 1007\nexpect text 1007 " +
+                      path + "\nkey Esc\nanswer ok\n");
     EXPECT_EQ(r.status, 1) << path << r.errors;
     ASSERT_EQ(r.Messages().size(), 2u) << path << r.errors;
     EXPECT_EQ(r.Messages()[0], UsedFileMessage(path));
@@ -258,8 +261,8 @@ TEST_F(DialogE2eTest, TheStoreTheEnvironmentFileAndTheProgramAreNeverOutput) {
 
 TEST_F(DialogE2eTest, APathOver260BytesIsRefusedFromTheEditAndFromBrowsing) {
   const std::string longer = "E:\\out\\" + std::string(250, 'a') + ".csv";  // 261 bytes
-  RunResult r = Run("set 1007 " + longer + "\nkey F12\nanswer ok\nexpect focus 1007\nexpect text 1007 " + longer +
-                    "\nclick 1008\nsave " + longer + "\nexpect text 1007 " + longer +
+  RunResult r = Run("set 1007 " + longer + "\nkey F12\nanswer ok\nexpect focus 1007\nexpect text 1007 " +
+                    longer + "\nclick 1008\nsave " + longer + "\nexpect text 1007 " + longer +
                     "\nkey F12\nanswer ok\nkey Esc\nanswer ok\n");
   EXPECT_EQ(r.status, 1) << r.errors;
   const std::string too_long = "出力先のパスが長すぎます。\n\n出力先を再入力してください。";

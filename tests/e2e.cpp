@@ -19,20 +19,23 @@ namespace e2e {
 namespace fs = std::filesystem;
 
 const char* const kCancelNotice = "｢減価償却｣の集計を中止します。";
-const char* const kPastResults = "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。";
+const char* const kPastResults =
+    "過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。";
 const char* const kNoPath = "データ出力先が指定されていません。\n\n出力先を指定してください。";
-const char* const kInvalidChars = "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
+const char* const kInvalidChars =
+    "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。";
 const char* const kInvalidDrive = "ドライブ名が有効でありません。\n\n有効なドライブを指定してください。";
 const char* const kNoFileName = "ファイル名が指定されていません。";
 const char* const kFolderQuestion = "指定されたフォルダは存在しません。\n\n作成してもよろしいですか？";
 const char* const kFolderFailed = "フォルダの作成に失敗しました。\n\n出力先を再入力してください。";
 const char* const kOverwriteQuestion = "同名のファイルが存在します。\n\n上書きしてもよろしいですか？";
-const char* const kFinishedWithRemarks = "減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。";
+const char* const kFinishedWithRemarks =
+    "減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。";
 const char* const kExportFailedStart = "減価償却情報の出力に失敗しました。";
 
 std::string SuccessMessage(const std::string& data_file, const std::string& type_file) {
-  return "減価償却情報の出力が正常に終了しました。\n\n償却資産データ ⇒ " + data_file + "    \n資産種類データ ⇒ " +
-         type_file + "    \n\nアプリケーションを終了します。";
+  return "減価償却情報の出力が正常に終了しました。\n\n償却資産データ ⇒ " + data_file +
+         "    \n資産種類データ ⇒ " + type_file + "    \n\nアプリケーションを終了します。";
 }
 
 std::vector<nlohmann::json> RunResult::Of(const std::string& event) const {
@@ -95,8 +98,9 @@ static std::string BinDir() {
 
 void E2eTest::SetUp() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  dir_ = (fs::path(BinDir()).parent_path() / "e2e" / (std::string(info->test_suite_name()) + "." + info->name()))
-             .string();
+  dir_ =
+      (fs::path(BinDir()).parent_path() / "e2e" / (std::string(info->test_suite_name()) + "." + info->name()))
+          .string();
   fs::remove_all(dir_);
   e_ = dir_ + "/e";
   fs::create_directories(e_);
@@ -140,8 +144,8 @@ static int WaitFor(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-static int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& cwd,
-                 const std::string& out, const std::string& err) {
+static int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                 const std::string& cwd, const std::string& out, const std::string& err) {
   return WaitFor(SpawnNoWait(argv, env, cwd, out, err));
 }
 
@@ -183,7 +187,8 @@ void E2eTest::UseProgramCopy(const std::string& program, const char* orvik_ini, 
   if (orvik_ini) WriteFile(program_dir_ + "/OrvikDef.ini", orvik_ini);
 }
 
-RunResult E2eTest::Run(const std::string& script, const std::string& program, const std::vector<std::string>& env) {
+RunResult E2eTest::Run(const std::string& script, const std::string& program,
+                       const std::vector<std::string>& env) {
   return Finish(Start(script, program, env));
 }
 
@@ -207,8 +212,8 @@ E2eTest::Started E2eTest::Start(const std::string& script, const std::string& pr
   run.start = std::chrono::steady_clock::now();
   std::vector<std::string> argv = {program_dir_ + "/" + program};
   argv.insert(argv.end(), args_.begin(), args_.end());
-  run.pid = SpawnNoWait(argv, vars, dir_, dir_ + "/transcript" + tag + ".jsonl", dir_ + "/stderr" + tag + ".txt",
-                        file_size_limit_);
+  run.pid = SpawnNoWait(argv, vars, dir_, dir_ + "/transcript" + tag + ".jsonl",
+                        dir_ + "/stderr" + tag + ".txt", file_size_limit_);
   return run;
 }
 

@@ -20,10 +20,10 @@ namespace e2e {
 
 struct RunResult {
   int status = -1;
-  std::vector<std::string> lines;          // the transcript, as written
-  std::vector<nlohmann::json> events;      // the same, parsed
-  std::string errors;                      // standard error
-  double seconds = 0;                      // how long the program ran
+  std::vector<std::string> lines;      // the transcript, as written
+  std::vector<nlohmann::json> events;  // the same, parsed
+  std::string errors;                  // standard error
+  double seconds = 0;                  // how long the program ran
 
   // The events of the given kind, in order.
   std::vector<nlohmann::json> Of(const std::string& event) const;
@@ -69,10 +69,10 @@ class E2eTest : public ::testing::Test {
   // a full disk would stop them; writes beyond it fail.
   long file_size_limit_ = 0;
 
-  std::string dir_;            // the test's folder (host)
-  std::string e_;              // what drive E: maps to (host)
-  std::string drives_;         // extra ZEL_DRIVES entries, each starting with ";"
-  std::string program_dir_;    // where the programs are run from
+  std::string dir_;                // the test's folder (host)
+  std::string e_;                  // what drive E: maps to (host)
+  std::string drives_;             // extra ZEL_DRIVES entries, each starting with ";"
+  std::string program_dir_;        // where the programs are run from
   std::vector<std::string> args_;  // the programs' arguments (none by default)
 };
 

@@ -180,7 +180,9 @@ TEST_F(FailureTest, EveryTextIsWrittenAsValidShiftJis) {
   Sql("INSERT INTO assets (data_id, seq, code, type_code, name, quantity_text, memo, method_code) VALUES "
       "('D0001', 1, X'3132', 1, X'6161616181', '3', X'6D81', 6), "
       "('D0001', 2, '13', 1, 'b', X'3181', X'FF2CA0', 6), "
-      "('D0001', 3, '14', 1, X'" + std::string(78, '6') + "81', '', '', 6);"
+      "('D0001', 3, '14', 1, X'" +
+      std::string(78, '6') +
+      "81', '', '', 6);"
       "UPDATE categories SET name = X'616181' WHERE seq = 1;"
       "UPDATE datasets SET company_name = X'436F8D' WHERE data_no = 1;");
   fs::create_directories(e_ + "/out");

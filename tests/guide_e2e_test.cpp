@@ -71,8 +71,9 @@ class GuideTest : public E2eTest {
   // Runs the export of docs/example.script on the store, with drive E: as
   // the guide maps it.
   RunResult Export(const std::string& store) {
-    return Run(ReadFile(kDocs + "/example.script"), "ZelEna20ToMx13",
-               {"ZEL_PACKAGE=" + dir_ + "/" + store, "ZEL_DRIVES=Z:fixed=/;E:fixed=" + dir_ + "/build/guide/e"});
+    return Run(
+        ReadFile(kDocs + "/example.script"), "ZelEna20ToMx13",
+        {"ZEL_PACKAGE=" + dir_ + "/" + store, "ZEL_DRIVES=Z:fixed=/;E:fixed=" + dir_ + "/build/guide/e"});
   }
 
   // The output of a command run in the test's folder, standard error
@@ -92,14 +93,15 @@ class GuideTest : public E2eTest {
   void ImportExample() {
     std::string out, err;
     ASSERT_EQ(Zelpkg({"import", "build/guide/mine.db", "--assets", "docs/example-assets.csv", "--items",
-                      "docs/example-items.csv", "--categories", "docs/example-categories.csv", "--data-set", "SAKURA",
-                      "--company", "株式会社さくら工業", "--period", "2024-04-01", "2025-03-31"},
+                      "docs/example-items.csv", "--categories", "docs/example-categories.csv", "--data-set",
+                      "SAKURA", "--company", "株式会社さくら工業", "--period", "2024-04-01", "2025-03-31"},
                      &out, &err),
               0)
         << err;
-    EXPECT_EQ(out,
-              "zelpkg: build/guide/mine.db: data set SAKURA (no. 1): 6 assets, 3 items, 6 categories imported; "
-              "selected for the user user01\n");
+    EXPECT_EQ(
+        out,
+        "zelpkg: build/guide/mine.db: data set SAKURA (no. 1): 6 assets, 3 items, 6 categories imported; "
+        "selected for the user user01\n");
     ExpectQuoted(out);
     Sql("UPDATE package SET output_folder = 'E:\\out\\', env_folder = 'E:\\env\\'", "build/guide/mine.db");
   }
@@ -119,8 +121,9 @@ TEST_F(GuideTest, CsvFilesImportExportReadAndVerifyAsTheGuideShows) {
   ASSERT_EQ(r.status, 0) << r.errors;
   std::string transcript;
   for (const std::string& line : r.lines) transcript += line + "\n";
-  EXPECT_EQ(transcript,
-            R"({"event":"dialog","company":" 株式会社さくら工業","period":" 2024/04/01～2025/03/31","path":"E:\\out\\*.csv","focus":1007}
+  EXPECT_EQ(
+      transcript,
+      R"({"event":"dialog","company":" 株式会社さくら工業","period":" 2024/04/01～2025/03/31","path":"E:\\out\\*.csv","focus":1007}
 {"event":"message","owner":"dialog","caption":"減価償却","text":"指定されたフォルダは存在しません。\n\n作成してもよろしいですか？","style":36,"answer":"yes"}
 {"event":"dialog-end","code":1005}
 {"event":"process","command":"C:\\Program Files\\Windows NT\\Accessories\\Wordpad.exe \"E:\\out\\ZelEnaMx13SysErr.txt\"","folder":"C:\\Program Files\\Windows NT\\Accessories","started":true}
@@ -139,8 +142,8 @@ TEST_F(GuideTest, CsvFilesImportExportReadAndVerifyAsTheGuideShows) {
   EXPECT_EQ(log,
             "\n＜WARNING＞\nメモ欄｢下取りで売却。後継車はリース契約(2025年度)｣は、\n"
             "連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。\r\n");
-  ExpectQuoted("$ iconv -f CP932 -t UTF-8 build/guide/e/out/ZelEnaMx13SysErr.txt\n" + log.substr(0, log.size() - 2) +
-               "\n");
+  ExpectQuoted("$ iconv -f CP932 -t UTF-8 build/guide/e/out/ZelEnaMx13SysErr.txt\n" +
+               log.substr(0, log.size() - 2) + "\n");
 
   int status = -1;
   std::string verified = Command("'" + program_dir_ + "/zelverify' build/guide/e/out/sakura.csv", &status);
@@ -174,15 +177,18 @@ TEST_F(GuideTest, ExampleSqlMakesTheCompanyThatTheGuideShows) {
   const std::vector<std::string> data = Lines(FromCp932(Out("sakura.csv")));
   ASSERT_EQ(data.size(), 15u);
   const std::string header =
-      "バージョン=20. 0. 1. 0(FILEVERSION=1.8)\n顧問先コード=\n顧問先名称=株式会社さくら工業\n法人個人区分=法人\n"
+      "バージョン=20. 0. 1. "
+      "0(FILEVERSION=1.8)\n顧問先コード=\n顧問先名称=株式会社さくら工業\n法人個人区分=法人\n"
       "事業年度開始日=20240401\n事業年度終了日=20250331\n";
   std::string first_lines;
   for (size_t i = 0; i < 6; ++i) first_lines += data[i] + "\n";
   EXPECT_EQ(first_lines, header);
   ExpectQuoted(header);
-  EXPECT_EQ(data[6].rfind(";資産コード,分割コード,資産種類コード,資産種類名,償却方法,資本的支出区分,", 0), 0u);
+  EXPECT_EQ(data[6].rfind(";資産コード,分割コード,資産種類コード,資産種類名,償却方法,資本的支出区分,", 0),
+            0u);
   EXPECT_EQ(Fields(data[6]).size(), 152u);
-  EXPECT_EQ(data[6].substr(data[6].size() - std::string(",メモ欄上段,メモ欄下段,").size()), ",メモ欄上段,メモ欄下段,");
+  EXPECT_EQ(data[6].substr(data[6].size() - std::string(",メモ欄上段,メモ欄下段,").size()),
+            ",メモ欄上段,メモ欄下段,");
 
   // Columns 1, 5, 10, 13, 14, 15, 23 and 81 of every row, as section 7.1
   // cuts them out.
@@ -190,8 +196,8 @@ TEST_F(GuideTest, ExampleSqlMakesTheCompanyThatTheGuideShows) {
   for (size_t i = 7; i < data.size(); ++i) {
     std::vector<std::string> f = Fields(data[i]);
     ASSERT_EQ(f.size(), 151u) << data[i];
-    columns += f[0] + "," + f[4] + "," + f[9] + "," + f[12] + "," + f[13] + "," + f[14] + "," + f[22] + "," + f[80] +
-               "\n";
+    columns += f[0] + "," + f[4] + "," + f[9] + "," + f[12] + "," + f[13] + "," + f[14] + "," + f[22] + "," +
+               f[80] + "\n";
   }
   EXPECT_EQ(columns,
             "000101,定額法,本社工場 建屋,20150401,1.00,棟,50000000,36500000\n"
@@ -202,8 +208,10 @@ TEST_F(GuideTest, ExampleSqlMakesTheCompanyThatTheGuideShows) {
             "00040103,一括決算,タブレット端末,20241015,2.00,,120000,\n"
             "000501,非償却資産,本社工場 敷地,20150401,1200.00,㎡,80000000,80000000\n"
             "000701,定額法,営業車,20190401,1.00,台,2400000,\n");
-  ExpectQuoted("$ iconv -f CP932 -t UTF-8 build/guide/e/out/sakura.csv | tail -n +8 | cut -d, -f1,5,10,13,14,15,23,81\n" +
-               columns);
+  ExpectQuoted(
+      "$ iconv -f CP932 -t UTF-8 build/guide/e/out/sakura.csv | tail -n +8 | cut -d, "
+      "-f1,5,10,13,14,15,23,81\n" +
+      columns);
   // The company car: its months, business share, sale and memo.
   std::vector<std::string> car = Fields(data.back());
   EXPECT_EQ(car[39], "8");
@@ -218,26 +226,32 @@ TEST_F(GuideTest, ExampleSqlMakesTheCompanyThatTheGuideShows) {
   ASSERT_EQ(types.size(), 23u);
   std::string tail;
   for (size_t i = types.size() - 7; i < types.size(); ++i) tail += types[i] + "\n";
-  EXPECT_EQ(tail,
-            "[SisanSyurui]\n"
-            "01,建物,有形固定資産,償却資産,定額法,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0.00,100.00,"
-            "該当しない\n"
-            "03,機械及び装置,有形固定資産,償却資産,定率法,除却日まで償却,10,5,機械及び装置,0.00,100.00,100.00,100.00,"
-            "0.00,100.00,該当しない\n"
-            "05,工具器具及び,有形固定資産,償却資産,定率法,除却日まで償却,10,5,工具器具及び備品,0.00,100.00,100.00,"
-            "100.00,0.00,100.00,該当しない\n"
-            "07,車両運搬具,有形固定資産,償却資産,定率法,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0.00,"
-            "100.00,該当しない\n"
-            "10,一括償却資産,有形固定資産,償却資産,一括決算,除却日まで償却,10,10,申告なし,0.00,100.00,100.00,100.00,"
-            "0.00,100.00,該当しない\n"
-            "11,土地,有形固定資産,非償却資産,,,0,0,申告なし,0.00,0.00,0.00,0.00,0.00,0.00,該当しない\n");
+  EXPECT_EQ(
+      tail,
+      "[SisanSyurui]\n"
+      "01,建物,有形固定資産,償却資産,定額法,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0.00,100."
+      "00,"
+      "該当しない\n"
+      "03,機械及び装置,有形固定資産,償却資産,定率法,除却日まで償却,10,5,機械及び装置,0.00,100.00,100.00,100."
+      "00,"
+      "0.00,100.00,該当しない\n"
+      "05,工具器具及び,有形固定資産,償却資産,定率法,除却日まで償却,10,5,工具器具及び備品,0.00,100.00,100.00,"
+      "100.00,0.00,100.00,該当しない\n"
+      "07,車両運搬具,有形固定資産,償却資産,定率法,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0."
+      "00,"
+      "100.00,該当しない\n"
+      "10,一括償却資産,有形固定資産,償却資産,一括決算,除却日まで償却,10,10,申告なし,0.00,100.00,100.00,100."
+      "00,"
+      "0.00,100.00,該当しない\n"
+      "11,土地,有形固定資産,非償却資産,,,0,0,申告なし,0.00,0.00,0.00,0.00,0.00,0.00,該当しない\n");
   ExpectQuoted("$ iconv -f CP932 -t UTF-8 build/guide/e/out/syurui.SSC | tail -n 7\n" + tail);
   EXPECT_EQ(ReadFile(dir_ + "/build/guide/e/env/ZelEna20ToMx13.env"), "tanaka/1/1:E:\\out\\sakura.csv\n");
   EXPECT_NE(guide_.find("`tanaka/1/1:E:\\out\\sakura.csv`"), std::string::npos);
 
   // The same company from the CSV files: the same three files. The script
   // now answers the question to overwrite them.
-  const std::string sql_data = Out("sakura.csv"), sql_types = Out("syurui.SSC"), sql_log = Out("ZelEnaMx13SysErr.txt");
+  const std::string sql_data = Out("sakura.csv"), sql_types = Out("syurui.SSC"),
+                    sql_log = Out("ZelEnaMx13SysErr.txt");
   ImportExample();
   RunResult imported = Export("build/guide/mine.db");
   ASSERT_EQ(imported.status, 0) << imported.errors;

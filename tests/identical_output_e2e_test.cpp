@@ -41,11 +41,12 @@ TEST_F(E2eTest, ExportsOfALargeStoreAreByteForByteAsBefore) {
     const char* name;
     const char* log;
   };
-  for (const Program& p : {Program{"ZelEna20ToMx13", "ZelEnaMx13SysErr.txt"},
-                           Program{"ZelDio20ToMx13", "ZelDioMx13SysErr.txt"},
-                           Program{"ZelTre20ToMx13", "ZelTreMx13SysErr.txt"}}) {
+  for (const Program& p :
+       {Program{"ZelEna20ToMx13", "ZelEnaMx13SysErr.txt"}, Program{"ZelDio20ToMx13", "ZelDioMx13SysErr.txt"},
+        Program{"ZelTre20ToMx13", "ZelTreMx13SysErr.txt"}}) {
     SCOPED_TRACE(p.name);
-    for (const auto& entry : std::filesystem::directory_iterator(e_ + "/out")) std::filesystem::remove(entry.path());
+    for (const auto& entry : std::filesystem::directory_iterator(e_ + "/out"))
+      std::filesystem::remove(entry.path());
     RunResult r = Run("set 1007 E:\\out\\c.csv\nkey F12\nanswer ok\n", p.name);
     ASSERT_EQ(r.status, 0) << r.errors;
     std::string data = ReadFile(e_ + "/out/c.csv");

@@ -10,8 +10,8 @@ namespace {
 const char* const kExportToOut =
     "set 1007 E:\\out\\a.csv\n"
     "key F12\n"
-    "answer yes\n"   // create E:\out\ ?
-    "answer ok\n";   // the end message
+    "answer yes\n"  // create E:\out\ ?
+    "answer ok\n";  // the end message
 
 TEST_F(E2eTest, CleanExportReportsBothFilesAndDeletesTheEmptyLog) {
   MakeStore(0);  // no assets: nothing raises a remark
@@ -150,14 +150,15 @@ TEST_F(E2eTest, CompatibilityCheckOutcomes) {
   const std::string need_component =
       "ご利用の連動コンポーネントは、インストールされているZelmarでは使用できません。\n"
       "連動コンポーネントの最新版を入手してインストールしてからご利用ください。";
-  const std::string bad_setup = "動作環境が不正です。\nZelmarが正しくインストールされているか確認してください。";
+  const std::string bad_setup =
+      "動作環境が不正です。\nZelmarが正しくインストールされているか確認してください。";
   struct {
-    const char* ini;  // nullptr: no OrvikDef.ini
+    const char* ini;      // nullptr: no OrvikDef.ini
     std::string message;  // empty: the check passes
   } cases[] = {
       {nullptr, bad_setup},
-      {"[Other]\r\nMX13=2\r\n", need_package},          // no section: read as 1
-      {"[ProgramLevel]\r\nMX12=2\r\n", need_package},   // no key: read as 1
+      {"[Other]\r\nMX13=2\r\n", need_package},         // no section: read as 1
+      {"[ProgramLevel]\r\nMX12=2\r\n", need_package},  // no key: read as 1
       {"[ProgramLevel]\r\nMX13=2\r\n", ""},
       {"[ProgramLevel]\r\nMX13=3\r\n", need_component},
       {"[ProgramLevel]\r\nMX13=\r\n", bad_setup},

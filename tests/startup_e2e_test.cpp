@@ -29,8 +29,8 @@ TEST_F(E2eTest, HelpVersionAndOtherArgumentsOfTheThreePrograms) {
     EXPECT_EQ(r.status, 0) << program;
     std::string out = Output(r);
     EXPECT_EQ(out.rfind(std::string("usage: ") + program + " [--help | --version]\n", 0), 0u) << out;
-    for (const char* word :
-         {"ZEL_PACKAGE", "ZEL_DRIVES", "ZEL_SHARES", "ZEL_UI ", "ZEL_UI_SCRIPT", "ZEL_VIEWER", log, "Exit status"})
+    for (const char* word : {"ZEL_PACKAGE", "ZEL_DRIVES", "ZEL_SHARES", "ZEL_UI ", "ZEL_UI_SCRIPT",
+                             "ZEL_VIEWER", log, "Exit status"})
       EXPECT_NE(out.find(word), std::string::npos) << program << ": " << word;
     EXPECT_EQ(r.errors, "");
 
@@ -65,12 +65,14 @@ TEST_F(E2eTest, ARunWithoutAUserOrASelectedDataSetEndsBeforeTheDialog) {
   r = Run(kQuit);
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.lines.empty()) << Output(r);
-  EXPECT_NE(r.errors.find("the current user \"nobody\" (package.current_user) is not in users"), std::string::npos)
+  EXPECT_NE(r.errors.find("the current user \"nobody\" (package.current_user) is not in users"),
+            std::string::npos)
       << r.errors;
 
   // A selection of no data set: formerly an empty company, a zero period
   // and an export reported as a success.
-  Sql("UPDATE package SET current_user = 'user01'; UPDATE users SET selected_second = 42 WHERE user_id = 'user01';");
+  Sql("UPDATE package SET current_user = 'user01'; UPDATE users SET selected_second = 42 WHERE user_id = "
+      "'user01';");
   r = Run("set 1007 E:\\out\\a.csv\nkey F12\nanswer yes\nanswer ok\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(r.lines.empty()) << Output(r);
@@ -80,7 +82,8 @@ TEST_F(E2eTest, ARunWithoutAUserOrASelectedDataSetEndsBeforeTheDialog) {
   EXPECT_FALSE(Exists(e_ + "/out"));
 
   // The package's own refusals are said too.
-  Sql("UPDATE users SET selected_second = 1 WHERE user_id = 'user01'; UPDATE package SET initiate_result = 5;");
+  Sql("UPDATE users SET selected_second = 1 WHERE user_id = 'user01'; UPDATE package SET initiate_result = "
+      "5;");
   r = Run(kQuit);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.errors.find("initiate_result 5"), std::string::npos) << r.errors;
@@ -130,9 +133,11 @@ const char kAssetsCsv[] =
     "acquisition_cost,opening_book_value,accumulated_depreciation,closing_book_value,computed_depreciation,"
     "business_ratio,sga_share,months_numerator,months_denominator,disposal_kind,disposal_date,disposal_price,"
     "revised_cost,residual_rate,limit_kind,depreciable_limit\n"
-    "000001,本社ビル,1棟,\"駅前, 3階建て\",1,6,30,34,2015-04-01,120000000,100000000,24000000,96000000,4000000,"
+    "000001,本社ビル,1棟,\"駅前, "
+    "3階建て\",1,6,30,34,2015-04-01,120000000,100000000,24000000,96000000,4000000,"
     "10000,100,12,12,0,,,,,,\n"
-    "000002,\"パソコン \"\"一式\"\"\",3台,,10,4,3,,20230401,600000.5,400000.5,200000,200000.5,200000,10000,60,12,12,"
+    "000002,\"パソコン "
+    "\"\"一式\"\"\",3台,,10,4,3,,20230401,600000.5,400000.5,200000,200000.5,200000,10000,60,12,12,"
     ",,,,,,\n"
     "000003,営業車,1台,売却済み,7,1,6,319,2019-10-01,2500000.25,800000,1700000.25,0,0,8000,100,6,12,4,"
     "2024-09-30,500000,2400000.1234,100,1,125000\n"
@@ -154,15 +159,18 @@ const char kSameInSql[] =
     "INSERT INTO datasets VALUES (1, 'D0001', '株式会社テスト商事', 20240401, 20250331, 0, 0);"
     "INSERT INTO assets (data_id, seq, code, name, quantity_text, memo, type_code, method_code, useful_life, "
     "depreciation_rate, acquisition_date, acquisition_cost, opening_book_value, accumulated_depreciation, "
-    "closing_book_value, computed_depreciation, business_ratio, sga_share, months_numerator, months_denominator, "
-    "disposal_kind, disposal_date, disposal_price, revised_cost, residual_rate, limit_kind, depreciable_limit) VALUES "
+    "closing_book_value, computed_depreciation, business_ratio, sga_share, months_numerator, "
+    "months_denominator, "
+    "disposal_kind, disposal_date, disposal_price, revised_cost, residual_rate, limit_kind, "
+    "depreciable_limit) VALUES "
     "('D0001', 1, '000001', '本社ビル', '1棟', '駅前, 3階建て', 1, 6, 30, 34, 20150401, 1200000000000, "
     "1000000000000, 240000000000, 960000000000, 40000000000, 10000, 100, 12, 12, 0, 0, 0, 0, 0, 0, 0),"
     "('D0001', 2, '000002', 'パソコン \"一式\"', '3台', '', 10, 4, 3, 0, 20230401, 6000005000, 4000005000, "
     "2000000000, 2000005000, 2000000000, 10000, 60, 12, 12, 0, 0, 0, 0, 0, 0, 0),"
     "('D0001', 3, '000003', '営業車', '1台', '売却済み', 7, 1, 6, 319, 20191001, 25000002500, 8000000000, "
     "17000002500, 0, 0, 8000, 100, 6, 12, 4, 20240930, 5000000000, 24000001234, 100, 1, 1250000000),"
-    "('D0001', 4, '0000000004X', '旧定額法の機械', '', '', 4, 2, 10, 100, 20100115, 999999999999999, 10000, 0, "
+    "('D0001', 4, '0000000004X', '旧定額法の機械', '', '', 4, 2, 10, 100, 20100115, 999999999999999, 10000, "
+    "0, "
     "10000, 0, 10000, 100, 12, 12, 5, 20241231, 0, 0, 100, 0, 50000);"
     "INSERT INTO lump_items VALUES ('D0001', 2, 1, 'ノートPC', 20230401, 1500002500, 100),"
     "('D0001', 2, 2, 'モニター, 24型', 20230401, 4500002500, 250);"
@@ -174,10 +182,11 @@ TEST_F(E2eTest, ImportedDataExportsAsTheSameDataMadeInSql) {
   WriteFile(dir_ + "/i.csv", kItemsCsv);
   WriteFile(dir_ + "/c.csv", kCategoriesCsv);
   std::string out, err;
-  ASSERT_EQ(Zelpkg({"import", "package.db", "--assets", "a.csv", "--items", "i.csv", "--categories", "c.csv",
-                    "--data-set", "D0001", "--company", "株式会社テスト商事", "--period", "2024-04-01", "20250331"},
-                   &out, &err),
-            0)
+  ASSERT_EQ(
+      Zelpkg({"import", "package.db", "--assets", "a.csv", "--items", "i.csv", "--categories", "c.csv",
+              "--data-set", "D0001", "--company", "株式会社テスト商事", "--period", "2024-04-01", "20250331"},
+             &out, &err),
+      0)
       << err;
   Sql("UPDATE package SET output_folder = 'E:\\out\\', env_folder = 'E:\\env\\';");
   ASSERT_EQ(Zelpkg({"check", "package.db"}, &out), 0) << out;
@@ -187,8 +196,8 @@ TEST_F(E2eTest, ImportedDataExportsAsTheSameDataMadeInSql) {
   std::filesystem::create_directories(e_ + "/sql");
   RunResult imported = Run("set 1007 E:\\imported\\a.csv\nkey F12\nanswer ok\n");
   ASSERT_EQ(imported.status, 0) << imported.errors;
-  RunResult made =
-      Run("set 1007 E:\\sql\\a.csv\nkey F12\nanswer ok\n", "ZelEna20ToMx13", {"ZEL_PACKAGE=" + dir_ + "/sql.db"});
+  RunResult made = Run("set 1007 E:\\sql\\a.csv\nkey F12\nanswer ok\n", "ZelEna20ToMx13",
+                       {"ZEL_PACKAGE=" + dir_ + "/sql.db"});
   ASSERT_EQ(made.status, 0) << made.errors;
   EXPECT_EQ(imported.Of("dialog")[0]["company"], " 株式会社テスト商事");
   for (const char* file : {"/a.csv", "/syurui.SSC", "/ZelEnaMx13SysErr.txt"}) {

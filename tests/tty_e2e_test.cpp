@@ -99,18 +99,20 @@ class TtyTest : public E2eTest {
   void NewPane(const std::string& command, int rows, int cols) {
     static int count = 0;
     sockets_.push_back("zeltty-" + std::to_string(getpid()) + "-" + std::to_string(++count));
-    Tmux("new-session -d -s t -x " + std::to_string(cols) + " -y " + std::to_string(rows) + " " + Quote(command));
+    Tmux("new-session -d -s t -x " + std::to_string(cols) + " -y " + std::to_string(rows) + " " +
+         Quote(command));
   }
 
   // Starts the program in a pane; its exit status lands in the file
   // "status", its standard error in "stderr.txt".
   void Start(const std::string& more_env = "", int rows = kRows, int cols = kCols) {
     std::string launcher = dir_ + "/launch.sh";
-    WriteFile(launcher, "unset ZEL_UI_SCRIPT ZEL_VIEWER ESCDELAY\n"
-                        "export LANG=C.UTF-8 ZEL_UI=tty ZEL_PACKAGE=" + Quote(dir_ + "/package.db") +
-                            " ZEL_DRIVES=" + Quote("Z:fixed=/;E:fixed=" + e_) + "\n" + more_env + "cd " +
-                            Quote(dir_) + "\n" + Quote(program_dir_ + "/ZelEna20ToMx13") +
-                            " 2>stderr.txt\necho $? >status.tmp && mv status.tmp status\n");
+    WriteFile(launcher,
+              "unset ZEL_UI_SCRIPT ZEL_VIEWER ESCDELAY\n"
+              "export LANG=C.UTF-8 ZEL_UI=tty ZEL_PACKAGE=" +
+                  Quote(dir_ + "/package.db") + " ZEL_DRIVES=" + Quote("Z:fixed=/;E:fixed=" + e_) + "\n" +
+                  more_env + "cd " + Quote(dir_) + "\n" + Quote(program_dir_ + "/ZelEna20ToMx13") +
+                  " 2>stderr.txt\necho $? >status.tmp && mv status.tmp status\n");
     NewPane("sh " + Quote(launcher), rows, cols);
   }
 
@@ -195,7 +197,8 @@ class TtyTest : public E2eTest {
         }))
       return true;
     ADD_FAILURE() << "the cursor is at " << p.row << "," << p.col << ", not at " << row << "," << col
-                  << "; the screen:\n" << ScreenText();
+                  << "; the screen:\n"
+                  << ScreenText();
     return false;
   }
 
@@ -313,7 +316,7 @@ TEST_F(TtyTest, TheDialogFollowsTheTerminalsSizeAndItsKeys) {
     int col = r.col;
     switch (c.kind) {
       case ui::ControlKind::Static:
-        text = c.id == IDC_COMPANY ? " 株式会社ゼルマー商事"
+        text = c.id == IDC_COMPANY  ? " 株式会社ゼルマー商事"
                : c.id == IDC_PERIOD ? " 2024/04/01～2025/03/31"
                                     : Label(c.text);
         if (c.style & SS_RIGHT) col = r.col + r.cols - Cells(text);
@@ -481,8 +484,8 @@ TEST_F(TtyTest, MakeRunKeepsItsDemoFolderAndSaysWhereDriveEIs) {
   std::error_code ec;
   std::string build = fs::read_symlink("/proc/self/exe", ec).parent_path().parent_path().string();
   std::string demo = dir_ + "/demo";
-  std::string run = "sh " + Quote(std::string(ZEL_SOURCE_ROOT) + "/app/run.sh") + " " + Quote(build) + " " +
-                    Quote(demo);
+  std::string run =
+      "sh " + Quote(std::string(ZEL_SOURCE_ROOT) + "/app/run.sh") + " " + Quote(build) + " " + Quote(demo);
 
   // Without a terminal: the demo script, drive E: named before it runs;
   // a second run finds the store and the export of the first.

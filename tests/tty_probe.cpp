@@ -3,8 +3,8 @@
 // error, shows a second box and ends when that is answered.
 #include <cstdio>
 
-#include "platform/ui/dialog.h"
 #include "platform/message_box.h"
+#include "platform/ui/dialog.h"
 
 namespace {
 

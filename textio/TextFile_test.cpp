@@ -88,7 +88,8 @@ TEST_F(TextFileTest, WriteModes) {
   EXPECT_TRUE(std::filesystem::exists(win::HostFsPath(Host("created.txt"))));
 
   // TF_READ with TF_WRITE opens for writing.
-  ASSERT_EQ(0, file.Open(Win("log.txt").c_str(), Mode(ClTextFile::TF_READ | ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
+  ASSERT_EQ(0, file.Open(Win("log.txt").c_str(),
+                         Mode(ClTextFile::TF_READ | ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
   EXPECT_EQ(0, WriteLine(file, "w"));
   EXPECT_EQ(0, file.Close());
   EXPECT_EQ("w\r\n", Contents(Host("log.txt")));
@@ -155,7 +156,8 @@ TEST_F(TextFileTest, RefusalsLeaveEverythingAsItWas) {
   EXPECT_FALSE(std::filesystem::exists(win::HostFsPath(Host("second.txt"))));
 
   // Paths that cannot be reached: an unmapped drive, a missing folder.
-  EXPECT_EQ(textio::kFileError, file.Open("Q:\\x.txt", Mode(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
+  EXPECT_EQ(textio::kFileError,
+            file.Open("Q:\\x.txt", Mode(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
   EXPECT_EQ(textio::kFileError,
             file.Open(Win("no/such/x.txt").c_str(), Mode(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
   EXPECT_FALSE(file.IsOpen());

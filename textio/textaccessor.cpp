@@ -63,32 +63,23 @@ long FormatDecimal(char* buf, bool negative, uint64_t magnitude) {
   return static_cast<long>(p - buf);
 }
 
-uint64_t Magnitude(int64_t v) {
-  return v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-}
+uint64_t Magnitude(int64_t v) { return v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v); }
 
 // The quote text of a string value or name in a delimited layout.
 const char* QuoteText(ClTextAccessor::_Quote quote) {
   switch (quote) {
-    case ClTextAccessor::QUOTE_SINGLE:
-      return "'";
-    case ClTextAccessor::QUOTE_DOUBLE:
-      return "\"";
-    default:
-      return "";
+    case ClTextAccessor::QUOTE_SINGLE: return "'";
+    case ClTextAccessor::QUOTE_DOUBLE: return "\"";
+    default: return "";
   }
 }
 
 const char* SeparatorText(ClTextAccessor::_Delimiter delimiter) {
   switch (delimiter) {
-    case ClTextAccessor::DELIM_COMMA:
-      return ",";
-    case ClTextAccessor::DELIM_TAB:
-      return "\t";
-    case ClTextAccessor::DELIM_SPACE:
-      return " ";
-    default:
-      return "";
+    case ClTextAccessor::DELIM_COMMA: return ",";
+    case ClTextAccessor::DELIM_TAB: return "\t";
+    case ClTextAccessor::DELIM_SPACE: return " ";
+    default: return "";
   }
 }
 
@@ -397,8 +388,7 @@ long ClTextAccessor::_AppendValue(long column) {
       unsigned fraction = static_cast<unsigned>(magnitude % 10000);
       char digits[5] = {'.', static_cast<char>('0' + fraction / 1000),
                         static_cast<char>('0' + fraction / 100 % 10),
-                        static_cast<char>('0' + fraction / 10 % 10),
-                        static_cast<char>('0' + fraction % 10)};
+                        static_cast<char>('0' + fraction / 10 % 10), static_cast<char>('0' + fraction % 10)};
       m_line.Put(digits, 1 + decimals);
     }
   } else if (f.type == 2 && (f.size == 1 || f.size == 2 || f.size == 4)) {

@@ -16,8 +16,7 @@ constexpr long kMaxSaved = sizeof(StTEXTIOSAVEINFO::columns);
 // A store object bound to the data set, with the record keyed by the
 // accessor's name (cut to fit). Null without a data ID or when the object
 // cannot be created.
-std::unique_ptr<ClSaveTextIO> OpenStore(unsigned char* dataId, const char* name,
-                                        StTEXTIOSAVEINFO* info) {
+std::unique_ptr<ClSaveTextIO> OpenStore(unsigned char* dataId, const char* name, StTEXTIOSAVEINFO* info) {
   std::unique_ptr<ClSaveTextIO> store;
   if (dataId == nullptr) return store;
   store.reset(new (std::nothrow) ClSaveTextIO);

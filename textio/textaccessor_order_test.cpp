@@ -28,7 +28,8 @@ class SavedOrderTest : public StoreTest {
     sqlite3* db = package::TheStore().db();
     ASSERT_NE(nullptr, db);
     sqlite3_stmt* stmt = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, "INSERT INTO saved_orders VALUES (?, ?, ?)", -1, &stmt, nullptr));
+    ASSERT_EQ(SQLITE_OK,
+              sqlite3_prepare_v2(db, "INSERT INTO saved_orders VALUES (?, ?, ?)", -1, &stmt, nullptr));
     sqlite3_bind_text(stmt, 1, dataId, -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(stmt, 2, name, -1, SQLITE_TRANSIENT);
     sqlite3_bind_blob(stmt, 3, columns.data(), static_cast<int>(columns.size()), SQLITE_TRANSIENT);

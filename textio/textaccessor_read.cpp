@@ -21,12 +21,9 @@ bool IsQuote(char c) { return c == '"' || c == '\''; }
 // The quote character that opens a quoted field; 0 when either may.
 char ExpectedQuote(ClTextAccessor::_Quote quote) {
   switch (quote) {
-    case ClTextAccessor::QUOTE_SINGLE:
-      return '\'';
-    case ClTextAccessor::QUOTE_DOUBLE:
-      return '"';
-    default:
-      return 0;
+    case ClTextAccessor::QUOTE_SINGLE: return '\'';
+    case ClTextAccessor::QUOTE_DOUBLE: return '"';
+    default: return 0;
   }
 }
 
@@ -137,9 +134,7 @@ void StoreInteger(unsigned char* p, long size, int64_t v) {
       std::memcpy(p, &x, 4);
       break;
     }
-    case 8:
-      std::memcpy(p, &v, 8);
-      break;
+    case 8: std::memcpy(p, &v, 8); break;
   }
 }
 
@@ -164,18 +159,10 @@ long ClTextAccessor::Read() {
   }
 
   switch (m_delimiter) {
-    case DELIM_FIXED:
-      result = _InitOfs_Fixed(line, m_lineLength, fields);
-      break;
-    case DELIM_COMMA:
-      result = _InitOfs_Comma(line, m_lineLength, fields);
-      break;
-    case DELIM_TAB:
-      result = _InitOfs_Tab(line, m_lineLength, fields);
-      break;
-    default:
-      result = _InitOfs_Space(line, m_lineLength, fields);
-      break;
+    case DELIM_FIXED: result = _InitOfs_Fixed(line, m_lineLength, fields); break;
+    case DELIM_COMMA: result = _InitOfs_Comma(line, m_lineLength, fields); break;
+    case DELIM_TAB: result = _InitOfs_Tab(line, m_lineLength, fields); break;
+    default: result = _InitOfs_Space(line, m_lineLength, fields); break;
   }
   if (result != 0) return result;
 
@@ -371,8 +358,10 @@ long ClTextAccessor::CheckNumeric(char* text, tagCY* value) {
       inFraction = true;
     } else if (c >= '0' && c <= '9') {
       if (!inFraction) {
-        if (whole > (kMax / 10000 - (c - '0')) / 10) overflow = true;
-        else whole = whole * 10 + static_cast<uint64_t>(c - '0');
+        if (whole > (kMax / 10000 - (c - '0')) / 10)
+          overflow = true;
+        else
+          whole = whole * 10 + static_cast<uint64_t>(c - '0');
       } else if (fractionDigits < 4) {
         fraction = fraction * 10 + (c - '0');
         ++fractionDigits;

@@ -16,7 +16,8 @@ namespace {
 
 // Three string columns of record buffers of 8 bytes at 0, 8, 16.
 std::vector<StTAFORMAT> ThreeStrings(int32_t requiredSecond = 0) {
-  return {Column("A", 4, 0, 0, 8, 0), Column("B", 4, 0, 8, 8, 0, requiredSecond), Column("C", 4, 0, 16, 8, 0)};
+  return {Column("A", 4, 0, 0, 8, 0), Column("B", 4, 0, 8, 8, 0, requiredSecond),
+          Column("C", 4, 0, 16, 8, 0)};
 }
 
 // A reader of three string columns over the given text.
@@ -60,7 +61,8 @@ TEST(TextAccessorRead, CommaLayout) {
   // first blank, space flag 1 keeps inner blanks and drops trailing ones.
   EXPECT_EQ("=2", ReadOne("a b,x,y", ClTextAccessor::DELIM_COMMA));
   EXPECT_EQ("ab|x|y", ReadOne("ab  ,x,y", ClTextAccessor::DELIM_COMMA));
-  EXPECT_EQ("a b|x|a b", ReadOne("a b  ,x,a b  ", ClTextAccessor::DELIM_COMMA, ClTextAccessor::QUOTE_NONE, 1));
+  EXPECT_EQ("a b|x|a b",
+            ReadOne("a b  ,x,a b  ", ClTextAccessor::DELIM_COMMA, ClTextAccessor::QUOTE_NONE, 1));
   EXPECT_EQ("a\tb|x|y", ReadOne("a\tb\t,x,y", ClTextAccessor::DELIM_COMMA, ClTextAccessor::QUOTE_NONE, 1));
 }
 
@@ -82,7 +84,8 @@ TEST(TextAccessorRead, TabAndSpaceLayouts) {
   auto tab = ClTextAccessor::DELIM_TAB;
   EXPECT_EQ("a||c", ReadOne("a\t\tc", tab));
   EXPECT_EQ("a,b|x|y", ReadOne(" a,b \t x\ty ", tab));
-  EXPECT_EQ("=2", ReadOne("a b\tx\ty", tab, ClTextAccessor::QUOTE_NONE, 1)) << "a space always ends the field";
+  EXPECT_EQ("=2", ReadOne("a b\tx\ty", tab, ClTextAccessor::QUOTE_NONE, 1))
+      << "a space always ends the field";
   EXPECT_EQ("a\tb|x|", ReadOne("'a\tb'\tx\t", tab));
   EXPECT_EQ("=2", ReadOne("a\tb", tab));
 
@@ -317,11 +320,11 @@ TEST(TextAccessorRead, WrittenLinesReadBack) {
     out.record.Put<int64_t>(12, -12345600);
     out.record.Put<uint16_t>(20, 999);
     out.accessor.SetMode(delimiter, delimiter == ClTextAccessor::DELIM_FIXED ? ClTextAccessor::QUOTE_NONE
-                                                                              : ClTextAccessor::QUOTE_DOUBLE);
+                                                                             : ClTextAccessor::QUOTE_DOUBLE);
     ASSERT_EQ(0, out.accessor.Write());
     Fixture in(table, 24, out.Output());
     in.accessor.SetMode(delimiter, delimiter == ClTextAccessor::DELIM_FIXED ? ClTextAccessor::QUOTE_NONE
-                                                                             : ClTextAccessor::QUOTE_DOUBLE);
+                                                                            : ClTextAccessor::QUOTE_DOUBLE);
     ASSERT_EQ(0, in.accessor.Read()) << out.Output();
     EXPECT_EQ(out.record.bytes, in.record.bytes) << out.Output();
   }
@@ -347,10 +350,12 @@ TEST(TextAccessorRead, WritingAndReadingALineAllocateNothing) {
     record.Put<int32_t>(i * 64 + 52, -2000000000 + i);
     record.Put<uint16_t>(i * 64 + 56, 65000);
   }
-  ClTextAccessor writer(const_cast<char*>("OUT"), table.data(), static_cast<long>(table.size()), record.data());
+  ClTextAccessor writer(const_cast<char*>("OUT"), table.data(), static_cast<long>(table.size()),
+                        record.data());
   writer.SetMode(ClTextAccessor::DELIM_COMMA, ClTextAccessor::QUOTE_DOUBLE);
   ClTextFile out;
-  ASSERT_EQ(0, out.Open(path.c_str(), static_cast<ClTextFile::TFOpenMode>(ClTextFile::TF_WRITE | ClTextFile::TF_OVERWRITE)));
+  ASSERT_EQ(0, out.Open(path.c_str(), static_cast<ClTextFile::TFOpenMode>(ClTextFile::TF_WRITE |
+                                                                          ClTextFile::TF_OVERWRITE)));
   out.Attach(&writer);
   const int kLines = 200;
   long before = test_alloc::Count();

@@ -128,7 +128,12 @@ TEST(TextAccessorWrite, QuotesAndSeparators) {
   // The string is cut at its width by plain bytes, even inside a
   // double-byte character, and never read beyond its buffer.
   Fixture cut({Column("s", 2, 0, 0, 4, 0), Column("t", 10, 0, 4, 3, 0)}, 8);
-  std::memcpy(cut.record.data(), "a\x82\xa0" "b" "xyz" "!", 8);  // "xyz" has no terminator
+  std::memcpy(cut.record.data(),
+              "a\x82\xa0"
+              "b"
+              "xyz"
+              "!",
+              8);  // "xyz" has no terminator
   cut.accessor.SetMode(ClTextAccessor::DELIM_COMMA, ClTextAccessor::QUOTE_NONE);
   EXPECT_EQ(0, cut.accessor.Write());
   EXPECT_EQ("a\x82,xyz\r\n", cut.Output());
@@ -209,7 +214,8 @@ TEST(TextAccessorWrite, TablesBeyondTwoHundredColumnsAndWideColumns) {
   EXPECT_EQ(0, f.accessor.GetMask(248));
   ASSERT_EQ(0, f.accessor.Write());
   std::string expected;
-  for (int i = 0; i < 250; ++i) expected += std::string(i == 249 ? "" : i == 220 ? " " : "v") + (i < 249 ? "," : "");
+  for (int i = 0; i < 250; ++i)
+    expected += std::string(i == 249 ? "" : i == 220 ? " " : "v") + (i < 249 ? "," : "");
   EXPECT_EQ(expected + "\r\n", f.Output());
 
   // A column of 3000 bytes is written whole, padded or quoted.
@@ -227,7 +233,8 @@ TEST(TextAccessorWrite, TablesBeyondTwoHundredColumnsAndWideColumns) {
 TEST(TextAccessorWrite, SetModeAndAttachReportTheirStatus) {
   XYZ f(ClTextAccessor::DELIM_COMMA);
   ClMsgMgr* messages = ClMsgMgr::Inst();
-  EXPECT_EQ(textio::kInvalidArgument, f.accessor.SetMode(ClTextAccessor::DELIM_FIXED, ClTextAccessor::QUOTE_DOUBLE));
+  EXPECT_EQ(textio::kInvalidArgument,
+            f.accessor.SetMode(ClTextAccessor::DELIM_FIXED, ClTextAccessor::QUOTE_DOUBLE));
   EXPECT_EQ(textio::kInvalidArgument, messages->GetLastErrorCode());
   ASSERT_NE(nullptr, messages->GetLastErrorFile());
   EXPECT_STREQ("textaccessor", messages->GetLastErrorFile());

@@ -11,8 +11,8 @@
 
 namespace textio_test {
 
-inline StTAFORMAT Column(const char* name, int32_t width, int32_t decimals, int32_t offset,
-                         int32_t size, int32_t type, int32_t required = 0) {
+inline StTAFORMAT Column(const char* name, int32_t width, int32_t decimals, int32_t offset, int32_t size,
+                         int32_t type, int32_t required = 0) {
   StTAFORMAT f{};
   std::strncpy(f.name, name, sizeof(f.name) - 1);
   f.width = width;
@@ -39,7 +39,9 @@ struct Record {
     std::memcpy(&value, bytes.data() + offset, sizeof(T));
     return value;
   }
-  void PutText(size_t offset, const char* text) { std::memcpy(bytes.data() + offset, text, std::strlen(text) + 1); }
+  void PutText(size_t offset, const char* text) {
+    std::memcpy(bytes.data() + offset, text, std::strlen(text) + 1);
+  }
   std::string Text(size_t offset) const { return reinterpret_cast<const char*>(bytes.data() + offset); }
 };
 

@@ -98,12 +98,8 @@ void AssetChecker::HeaderLine(long number, std::string_view line, size_t length)
   constexpr std::string_view kStart = "事業年度開始日=";
   constexpr std::string_view kEnd = "事業年度終了日=";
   switch (number) {
-    case 1:
-      file_->ExpectLine(line, {"バージョン=20. 0. 1. 0(FILEVERSION=1.8)"});
-      break;
-    case 2:
-      file_->ExpectLine(line, {"顧問先コード="});
-      break;
+    case 1: file_->ExpectLine(line, {"バージョン=20. 0. 1. 0(FILEVERSION=1.8)"}); break;
+    case 2: file_->ExpectLine(line, {"顧問先コード="}); break;
     case 3:
       if (line.substr(0, kCompany.size()) != kCompany) {
         file_->Problem(0, {}, Quoted(line) + " in place of \"顧問先名称=\" and the company name");
@@ -113,8 +109,9 @@ void AssetChecker::HeaderLine(long number, std::string_view line, size_t length)
       break;
     case 4:
       if (line.empty()) {
-        file_->Warning(0, {}, "the corporation/individual line is empty: the data set is neither a corporation "
-                              "nor an individual");
+        file_->Warning(0, {},
+                       "the corporation/individual line is empty: the data set is neither a corporation "
+                       "nor an individual");
       } else {
         file_->ExpectLine(line, {"法人個人区分=法人", "法人個人区分=個人"});
       }
@@ -141,8 +138,9 @@ void AssetChecker::ColumnNameLine(std::string_view line) {
       return;
     }
   }
-  file_->Problem(0, {}, std::to_string(fields_.size()) + " names in the column-name line, " +
-                            std::to_string(expected.size()) + " expected (the last name ends with a comma)");
+  file_->Problem(0, {},
+                 std::to_string(fields_.size()) + " names in the column-name line, " +
+                     std::to_string(expected.size()) + " expected (the last name ends with a comma)");
 }
 
 void AssetChecker::Row(std::string_view line, size_t length) {
@@ -196,23 +194,25 @@ void AssetChecker::Code(std::string_view code, bool breakdown) {
   }
   const size_t expected = breakdown ? kBreakdownCodeBytes : kAssetCodeBytes;
   if (code.size() != expected) {
-    CodeProblem(shown + (breakdown ? " has " + std::to_string(code.size()) +
-                                         " characters; the code of a breakdown row (一括決算) has 8"
-                                   : " has " + std::to_string(code.size()) +
-                                         " characters; the code of an asset has 6 (8 only in a breakdown row, "
-                                         "一括決算)"),
-                false);
+    CodeProblem(
+        shown + (breakdown ? " has " + std::to_string(code.size()) +
+                                 " characters; the code of a breakdown row (一括決算) has 8"
+                           : " has " + std::to_string(code.size()) +
+                                 " characters; the code of an asset has 6 (8 only in a breakdown row, "
+                                 "一括決算)"),
+        false);
     return;
   }
   if (breakdown && (code.substr(6) == "00" || !std::all_of(code.begin() + 6, code.end(),
-                                                            [](char c) { return c >= '0' && c <= '9'; }))) {
+                                                           [](char c) { return c >= '0' && c <= '9'; }))) {
     CodeProblem(shown + " ends in the breakdown number " + Quoted(code.substr(6)) + ", not 01 to 99", false);
     return;
   }
   const long line = file_->line_number();
   const int64_t first = codes_.Add(CodeLines::Key(code), line);
   if (first != line) {
-    CodeProblem(shown + " is the code of line " + std::to_string(first) + " too", log_->HasDuplicateRemark(code));
+    CodeProblem(shown + " is the code of line " + std::to_string(first) + " too",
+                log_->HasDuplicateRemark(code));
     return;
   }
   const uint64_t asset_part = CodeLines::Key(code.substr(0, kAssetCodeBytes));
@@ -237,7 +237,8 @@ void AssetChecker::CodeProblem(std::string_view why, bool remarked) {
 
 std::string AssetChecker::RemarkNote(const Remark* remark) const {
   if (remark == nullptr) return "; the error log has no remark for it";
-  return "; see remark " + std::to_string(remark->number) + " of " + log_name_ + " (" + Quoted(remark->value) + ")";
+  return "; see remark " + std::to_string(remark->number) + " of " + log_name_ + " (" +
+         Quoted(remark->value) + ")";
 }
 
 void AssetChecker::TypeWarnings() {
@@ -247,14 +248,15 @@ void AssetChecker::TypeWarnings() {
   for (const auto& [type, u] : unlisted) {
     file_->report()->Add(Severity::kWarning, file_->shown(), u.first_line, kTypeColumn + 1,
                          AssetColumnLineName(kTypeColumn),
-                         "asset type " + Quoted(type) + " is not listed in syurui.SSC (" + std::to_string(u.rows) +
-                             (u.rows == 1 ? " row)" : " rows, the first here)"));
+                         "asset type " + Quoted(type) + " is not listed in syurui.SSC (" +
+                             std::to_string(u.rows) + (u.rows == 1 ? " row)" : " rows, the first here)"));
   }
 }
 
 }  // namespace
 
-AssetSummary CheckAssetFile(CheckedFile* file, const TypeList* types, ErrorLog* log, const std::string& log_name) {
+AssetSummary CheckAssetFile(CheckedFile* file, const TypeList* types, ErrorLog* log,
+                            const std::string& log_name) {
   return AssetChecker(file, types, log, log_name).Run();
 }
 

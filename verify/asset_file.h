@@ -14,10 +14,10 @@ namespace verify {
 
 // Columns the checks look into (0-based); the tests hold them to the names
 // of the column-name line.
-constexpr long kCodeColumn = 0;      // ";資産コード"
-constexpr long kTypeColumn = 2;      // "資産種類コード"
-constexpr long kMethodColumn = 4;    // "償却方法"
-constexpr long kQuantityColumn = 13; // "数量"
+constexpr long kCodeColumn = 0;       // ";資産コード"
+constexpr long kTypeColumn = 2;       // "資産種類コード"
+constexpr long kMethodColumn = 4;     // "償却方法"
+constexpr long kQuantityColumn = 13;  // "数量"
 
 struct AssetSummary {
   long rows = 0;            // lines after the column-name line
@@ -28,6 +28,7 @@ struct AssetSummary {
 // types syurui.SSC lists, null when it could not be read (no type is then
 // warned about). log: the error log beside the file (empty when none);
 // log_name names it in the findings.
-AssetSummary CheckAssetFile(CheckedFile* file, const TypeList* types, ErrorLog* log, const std::string& log_name);
+AssetSummary CheckAssetFile(CheckedFile* file, const TypeList* types, ErrorLog* log,
+                            const std::string& log_name);
 
 }  // namespace verify

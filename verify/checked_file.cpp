@@ -23,14 +23,9 @@ void CheckedFile::ExpectLine(std::string_view line, std::initializer_list<std::s
 void CheckedFile::ReportVerdict(long column, std::string_view name, const Verdict& verdict,
                                 std::string_view note) {
   switch (verdict.kind) {
-    case Verdict::kFine:
-      return;
-    case Verdict::kProblem:
-      Problem(column, name, verdict.why);
-      return;
-    case Verdict::kOverWidth:
-      Warning(column, name, verdict.why + std::string(note));
-      return;
+    case Verdict::kFine: return;
+    case Verdict::kProblem: Problem(column, name, verdict.why); return;
+    case Verdict::kOverWidth: Warning(column, name, verdict.why + std::string(note)); return;
     case Verdict::kOverLimit:
       Warning(column, name, "\"************\", an amount over the digit limit" + std::string(note));
       return;

@@ -29,9 +29,7 @@ int64_t CodeLines::Add(uint64_t key, int64_t line) {
   return line;
 }
 
-int64_t CodeLines::Find(uint64_t key) const {
-  return slots_.empty() ? 0 : slots_[SlotOf(key)].line;
-}
+int64_t CodeLines::Find(uint64_t key) const { return slots_.empty() ? 0 : slots_[SlotOf(key)].line; }
 
 void CodeLines::Grow() {
   std::vector<Slot> old = std::move(slots_);

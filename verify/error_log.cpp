@@ -13,7 +13,9 @@ namespace {
 constexpr std::string_view kErrorTag = "＜ERROR＞";
 constexpr std::string_view kWarningTag = "＜WARNING＞";
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
 bool Contains(std::string_view text, std::string_view part) {
   return cp932::FindText(text, part) != std::string_view::npos;
 }

@@ -70,8 +70,8 @@ bool ValueAtMost(std::string_view digits, uint64_t limit, uint64_t* value) {
 
 Verdict OverWidth(const StTAFORMAT& f, std::string_view text, size_t digits) {
   if (digits <= static_cast<size_t>(f.width)) return {};
-  return {Verdict::kOverWidth, Quoted(text) + Printf(" has %zu digits, more than the %d the column takes", digits,
-                                                     static_cast<int>(f.width))};
+  return {Verdict::kOverWidth, Quoted(text) + Printf(" has %zu digits, more than the %d the column takes",
+                                                     digits, static_cast<int>(f.width))};
 }
 
 Verdict CheckInteger(const StTAFORMAT& f, Role role, std::string_view text) {
@@ -86,7 +86,8 @@ Verdict CheckInteger(const StTAFORMAT& f, Role role, std::string_view text) {
   if (!ValueAtMost(n.whole, limit, &value)) {
     return Problem(Quoted(text) + Printf(" lies beyond the %d-bit number of the column", bits));
   }
-  if (role == Role::kDate && !IsDateText(text)) return Problem(Quoted(text) + " is not a date (yyyymmdd, or 0)");
+  if (role == Role::kDate && !IsDateText(text))
+    return Problem(Quoted(text) + " is not a date (yyyymmdd, or 0)");
   return OverWidth(f, text, n.whole.size());
 }
 
@@ -108,16 +109,19 @@ Verdict CheckAmount(std::string_view text) {
   Number n;
   if (!Parse(text, &n) || n.point) return Problem(Quoted(text) + " is not an amount in whole yen");
   if (text.size() > 11) {
-    return Problem(Quoted(text) + Printf(" has %zu characters; an amount has at most 11 (10 digits and the sign "
-                                         "when negative)",
-                                         text.size()));
+    return Problem(Quoted(text) +
+                   Printf(" has %zu characters; an amount has at most 11 (10 digits and the sign "
+                          "when negative)",
+                          text.size()));
   }
   return {};
 }
 
 }  // namespace
 
-std::string_view ItemName(const StTAFORMAT& format) { return cp932::FieldText(format.name, sizeof format.name); }
+std::string_view ItemName(const StTAFORMAT& format) {
+  return cp932::FieldText(format.name, sizeof format.name);
+}
 
 Role RoleOf(const StTAFORMAT& format, bool table_has_amounts) {
   const std::string_view name = ItemName(format);
@@ -181,8 +185,9 @@ Verdict CheckField(const StTAFORMAT& f, Role role, std::string_view text) {
   for (char c : text) {
     // Quote bytes lie below 0x40, so they are never part of a double-byte character.
     if (c == '"' || c == '\'') {
-      return Problem(Quoted(text) + " holds a quote character, which a reader takes for the start of a quoted "
-                                    "field");
+      return Problem(Quoted(text) +
+                     " holds a quote character, which a reader takes for the start of a quoted "
+                     "field");
     }
   }
   if (f.type == 0) {

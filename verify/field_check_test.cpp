@@ -31,7 +31,8 @@ TEST(RoleTest, DatesAndAmountsFollowTheTables) {
     if (role == Role::kAmount) amounts.insert(i + 1);
   }
   EXPECT_EQ(dates, (std::set<long>{13, 72, 76, 79, 119, 133}));
-  for (long amount : {23, 25, 31, 36, 53, 67, 75, 81, 83, 86, 89}) EXPECT_TRUE(amounts.count(amount)) << amount;
+  for (long amount : {23, 25, 31, 36, 53, 67, 75, 81, 83, 86, 89})
+    EXPECT_TRUE(amounts.count(amount)) << amount;
   for (long other : {1, 10, 14, 20, 66, 93, 150}) EXPECT_FALSE(amounts.count(other)) << other;
   // The asset type rows hold no amounts, though two texts are 12 bytes wide.
   for (long i = 0; i < kTypeColumnCount; ++i) EXPECT_EQ(RoleOf(TypeRowFormat()[i], false), Role::kPlain);
@@ -115,13 +116,13 @@ TEST(FieldCheckTest, DatesAreZeroOrCalendarDays) {
 TEST(FieldCheckTest, EveryFieldIsShiftJisWithoutControlsOrQuotes) {
   EXPECT_EQ(KindOf(10, "ﾃｽﾄ 機械 A-1"), Verdict::kFine);
   const std::string bad[] = {
-      "A\tB",          // a control character
-      "AB\x81",        // a lead byte without its trail byte
-      "A\x81,",        // ... nor before a separator
-      "A\x80",         // a byte no character uses
-      "\xFD",          //
-      "\x85\x40",      // a code that code page 932 does not assign
-      "O'Brien",       // quotes open a quoted field for a reader
+      "A\tB",      // a control character
+      "AB\x81",    // a lead byte without its trail byte
+      "A\x81,",    // ... nor before a separator
+      "A\x80",     // a byte no character uses
+      "\xFD",      //
+      "\x85\x40",  // a code that code page 932 does not assign
+      "O'Brien",   // quotes open a quoted field for a reader
       "\"A\"",
   };
   for (const std::string& text : bad) EXPECT_EQ(KindOf(10, text), Verdict::kProblem) << text;

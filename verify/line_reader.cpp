@@ -54,7 +54,8 @@ bool LineReader::Next(std::string_view* line, End* end, size_t* length) {
     const char* start = buffer_.data() + begin_;
     const size_t available = end_ - begin_;
     const void* lf = std::memchr(start, '\n', available);
-    const size_t taken = lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - start) : available;
+    const size_t taken =
+        lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - start) : available;
     any = true;
     if (taken > 0) last = start[taken - 1];
     if (total == 0 && lf != nullptr) {

@@ -42,7 +42,9 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 struct Output {
   int status = -1;
@@ -75,8 +77,9 @@ class ProgramTest : public ::testing::Test {
   void Export(const std::string& program) {
     fs::create_directories(dir_ + "/e");
     std::ofstream(dir_ + "/script") << "set 1007 E:\\out\\assets.csv\nkey F12\nanswer yes\nanswer ok\n";
-    const Output o = Run("env -u ZEL_VIEWER ZEL_PACKAGE='" + Store() + "' ZEL_DRIVES='Z:fixed=/;E:fixed=" + dir_ +
-                         "/e' ZEL_UI=script ZEL_UI_SCRIPT='" + dir_ + "/script' '" + BinDir() + "/" + program + "'");
+    const Output o =
+        Run("env -u ZEL_VIEWER ZEL_PACKAGE='" + Store() + "' ZEL_DRIVES='Z:fixed=/;E:fixed=" + dir_ +
+            "/e' ZEL_UI=script ZEL_UI_SCRIPT='" + dir_ + "/script' '" + BinDir() + "/" + program + "'");
     ASSERT_EQ(o.status, 0) << o.out << o.err;
   }
   std::string Store() const { return dir_ + "/package.db"; }
@@ -104,11 +107,13 @@ TEST_F(ProgramTest, TheGoldenOutputsHoldOnlyWhatTheWriterRemarkedOn) {
   EXPECT_EQ(o.status, 1) << o.out << o.err;
   const std::vector<std::string> problems = Problems(o.out);
   EXPECT_FALSE(problems.empty());
-  for (const std::string& p : problems) EXPECT_TRUE(Contains(p, "the error log has the matching remark")) << p;
+  for (const std::string& p : problems)
+    EXPECT_TRUE(Contains(p, "the error log has the matching remark")) << p;
   // Every amount over the digit limit points at its remark.
   const std::string assets = ReadFile(dir_ + "/assets.csv");
   size_t asterisks = 0;
-  for (size_t at = assets.find("************"); at != std::string::npos; at = assets.find("************", at + 12)) {
+  for (size_t at = assets.find("************"); at != std::string::npos;
+       at = assets.find("************", at + 12)) {
     ++asterisks;
   }
   size_t pointed = 0;
@@ -131,7 +136,8 @@ TEST_F(ProgramTest, WhatTheProgramsWriteForTheSampleCompanyVerifies) {
   // The sample holds a duplicate code and a code with a symbol on purpose.
   EXPECT_EQ(o.status, 1) << o.out << o.err;
   EXPECT_EQ(Problems(o.out).size(), 2u) << o.out;
-  for (const std::string& p : Problems(o.out)) EXPECT_TRUE(Contains(p, "the error log has the matching remark")) << p;
+  for (const std::string& p : Problems(o.out))
+    EXPECT_TRUE(Contains(p, "the error log has the matching remark")) << p;
 
   // Without those two the company exports clean; the error log (amounts over
   // the digit limit) carries the program's own name.

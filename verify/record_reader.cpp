@@ -19,7 +19,8 @@ std::vector<StTAFORMAT> CopyTable(const StTAFORMAT* table, long count, bool keep
 
 size_t RecordSize(const std::vector<StTAFORMAT>& table) {
   size_t size = 0;
-  for (const StTAFORMAT& f : table) size = std::max(size, static_cast<size_t>(f.offset) + static_cast<size_t>(f.size));
+  for (const StTAFORMAT& f : table)
+    size = std::max(size, static_cast<size_t>(f.offset) + static_cast<size_t>(f.size));
   return size;
 }
 

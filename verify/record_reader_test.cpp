@@ -37,9 +37,9 @@ TEST(RecordReaderTest, ReadsTheWholeRowIntoOneRecord) {
 
 TEST(RecordReaderTest, RefusesWhatTheReadingSideRefuses) {
   RecordReader reader(AssetRowFormat(), kAssetColumnCount, false);
-  EXPECT_EQ(reader.Read(RowOf(151, "000001", "O'Brien")), 2);           // a quote in the last field
-  EXPECT_EQ(reader.Read(RowOf(151, "123456789", "")), 2);                // 9 bytes in a column of 8
-  EXPECT_EQ(reader.Read(RowOf(151, "000001", "A B")), 0);                // blanks inside a name
+  EXPECT_EQ(reader.Read(RowOf(151, "000001", "O'Brien")), 2);  // a quote in the last field
+  EXPECT_EQ(reader.Read(RowOf(151, "123456789", "")), 2);      // 9 bytes in a column of 8
+  EXPECT_EQ(reader.Read(RowOf(151, "000001", "A B")), 0);      // blanks inside a name
 }
 
 }  // namespace

@@ -17,11 +17,11 @@ enum class Severity { kProblem, kWarning };
 
 struct Finding {
   Severity severity = Severity::kProblem;
-  std::string file;    // host path, as shown
-  long line = 0;       // 1-based; 0 for the file as a whole
-  long column = 0;     // 1-based; 0 for the line as a whole
-  std::string name;    // column name (CP932), empty without a column
-  std::string why;     // CP932
+  std::string file;  // host path, as shown
+  long line = 0;     // 1-based; 0 for the file as a whole
+  long column = 0;   // 1-based; 0 for the line as a whole
+  std::string name;  // column name (CP932), empty without a column
+  std::string why;   // CP932
 };
 
 class Report {

@@ -35,55 +35,38 @@ bool IsDateLine(std::string_view line) {
 void CheckHeaderLine(CheckedFile* file, long number, std::string_view line) {
   switch (number) {
     case 1:
-    case 7:
-      file->ExpectLine(line, {kRule});
-      break;
-    case 2:
-      file->ExpectLine(line, {";減価償却 資産種類ファイル"});
-      break;
+    case 7: file->ExpectLine(line, {kRule}); break;
+    case 2: file->ExpectLine(line, {";減価償却 資産種類ファイル"}); break;
     case 3:
       if (line.empty()) {
-        file->Warning(0, {}, "the client kind line is empty: the data set is neither a corporation nor an "
-                             "individual");
+        file->Warning(0, {},
+                      "the client kind line is empty: the data set is neither a corporation nor an "
+                      "individual");
       } else {
         file->ExpectLine(line, {";顧問先\t\t：[0004 法人関与先]", ";顧問先\t\t：[0004 個人関与先]"});
       }
       break;
     case 4:
-      if (!IsDateLine(line)) file->Problem(0, {}, Quoted(line) + " in place of \";日付\t\t：\" and a date y/m/d");
+      if (!IsDateLine(line))
+        file->Problem(0, {}, Quoted(line) + " in place of \";日付\t\t：\" and a date y/m/d");
       break;
-    case 5:
-      file->ExpectLine(line, {";備考\t\t："});
-      break;
-    case 6:
-      file->ExpectLine(line, {";"});
-      break;
-    case 9:
-      file->ExpectLine(line, {"[Commonlnf]"});
-      break;
-    case 10:
-      file->ExpectLine(line, {"SisanSyuruiCDKetasuu=2"});
-      break;
+    case 5: file->ExpectLine(line, {";備考\t\t："}); break;
+    case 6: file->ExpectLine(line, {";"}); break;
+    case 9: file->ExpectLine(line, {"[Commonlnf]"}); break;
+    case 10: file->ExpectLine(line, {"SisanSyuruiCDKetasuu=2"}); break;
     case 11:
       if (line.empty()) {
-        file->Warning(0, {}, "the corporation/individual line is empty: the data set is neither a corporation "
-                             "nor an individual");
+        file->Warning(0, {},
+                      "the corporation/individual line is empty: the data set is neither a corporation "
+                      "nor an individual");
       } else {
         file->ExpectLine(line, {"HoujinKojinKubun=1", "HoujinKojinKubun=2"});
       }
       break;
-    case 12:
-      file->ExpectLine(line, {"Version=20. 0. 1. 0(FILEVERSION=1.1)"});
-      break;
-    case 14:
-      file->ExpectLine(line, {"[Datalnf]"});
-      break;
-    case 15:
-      file->ExpectLine(line, {"SisanSyurui=1"});
-      break;
-    case 17:
-      file->ExpectLine(line, {"[SisanSyurui]"});
-      break;
+    case 12: file->ExpectLine(line, {"Version=20. 0. 1. 0(FILEVERSION=1.1)"}); break;
+    case 14: file->ExpectLine(line, {"[Datalnf]"}); break;
+    case 15: file->ExpectLine(line, {"SisanSyurui=1"}); break;
+    case 17: file->ExpectLine(line, {"[SisanSyurui]"}); break;
     default:  // 8, 13, 16
       file->ExpectLine(line, {""});
       break;
@@ -114,17 +97,20 @@ TypeList CheckTypeFile(CheckedFile* file) {
     }
     SplitFields(line, &fields);
     if (fields.size() != table.size()) {
-      file->Problem(0, {}, std::to_string(fields.size()) + " fields, " + std::to_string(table.size()) + " expected");
+      file->Problem(0, {},
+                    std::to_string(fields.size()) + " fields, " + std::to_string(table.size()) + " expected");
       continue;
     }
     const long problems = file->report()->problems();
     for (size_t i = 0; i < fields.size(); ++i) {
-      file->ReportVerdict(static_cast<long>(i) + 1, ItemName(table[i]), CheckField(table[i], roles[i], fields[i]),
+      file->ReportVerdict(static_cast<long>(i) + 1, ItemName(table[i]),
+                          CheckField(table[i], roles[i], fields[i]),
                           "; the depreciation application may not take it");
     }
     const std::string code(fields[0]);
     if (!CheckChars(code)) {
-      file->Problem(1, ItemName(table[0]), Quoted(code) + " has characters other than half-width letters and digits");
+      file->Problem(1, ItemName(table[0]),
+                    Quoted(code) + " has characters other than half-width letters and digits");
     } else if (!types.codes.insert(code).second) {
       file->Warning(1, ItemName(table[0]), "asset type " + Quoted(code) + " is listed twice");
     }
@@ -133,9 +119,9 @@ TypeList CheckTypeFile(CheckedFile* file) {
     }
   }
   if (file->line_number() < kHeaderLines) {
-    file->report()->Problem(file->shown(), 0,
-                            "the file ends after " + std::to_string(file->line_number()) +
-                                " lines; its header block has 17");
+    file->report()->Problem(
+        file->shown(), 0,
+        "the file ends after " + std::to_string(file->line_number()) + " lines; its header block has 17");
   }
   return types;
 }

@@ -39,7 +39,8 @@ std::string FindErrorLog(const std::string& path, Report* report) {
     }
   }
   for (const std::string& log : found) {
-    if (log != newest) report->Warning(log, 0, "an older error log beside the file, not read; " + newest + " is");
+    if (log != newest)
+      report->Warning(log, 0, "an older error log beside the file, not read; " + newest + " is");
   }
   return newest;
 }

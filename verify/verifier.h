@@ -16,8 +16,8 @@ struct Summary {
   AssetSummary assets;
   std::string type_file;
   bool types_read = false;
-  long types = 0;          // rows of syurui.SSC
-  std::string log_file;    // empty: no error log beside the file
+  long types = 0;        // rows of syurui.SSC
+  std::string log_file;  // empty: no error log beside the file
   long remarks = 0, errors = 0, warnings = 0;
 };
 

@@ -46,19 +46,41 @@ struct Row {
 
 std::vector<std::string> AssetHeader() {
   std::string names;
-  for (long i = 0; i < kAssetColumnCount; ++i) names += std::string(i > 0 ? "," : "") + AssetColumnLineName(i);
-  return {"バージョン=20. 0. 1. 0(FILEVERSION=1.8)", "顧問先コード=", "顧問先名称=株式会社テスト", "法人個人区分=法人",
-          "事業年度開始日=20240401", "事業年度終了日=20250331", names};
+  for (long i = 0; i < kAssetColumnCount; ++i)
+    names += std::string(i > 0 ? "," : "") + AssetColumnLineName(i);
+  return {"バージョン=20. 0. 1. 0(FILEVERSION=1.8)",
+          "顧問先コード=",
+          "顧問先名称=株式会社テスト",
+          "法人個人区分=法人",
+          "事業年度開始日=20240401",
+          "事業年度終了日=20250331",
+          names};
 }
 
 std::vector<std::string> TypeLines() {
   const std::string rule = ";" + std::string(93, '/');
-  return {rule, ";減価償却 資産種類ファイル", ";顧問先\t\t：[0004 法人関与先]", ";日付\t\t：2026/3/9", ";備考\t\t：", ";",
-          rule, "", "[Commonlnf]", "SisanSyuruiCDKetasuu=2", "HoujinKojinKubun=1",
-          "Version=20. 0. 1. 0(FILEVERSION=1.1)", "", "[Datalnf]", "SisanSyurui=1", "", "[SisanSyurui]",
-          "01,建物,有形固定資産,償却資産,定額法,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0.00,100.00,"
+  return {rule,
+          ";減価償却 資産種類ファイル",
+          ";顧問先\t\t：[0004 法人関与先]",
+          ";日付\t\t：2026/3/9",
+          ";備考\t\t：",
+          ";",
+          rule,
+          "",
+          "[Commonlnf]",
+          "SisanSyuruiCDKetasuu=2",
+          "HoujinKojinKubun=1",
+          "Version=20. 0. 1. 0(FILEVERSION=1.1)",
+          "",
+          "[Datalnf]",
+          "SisanSyurui=1",
+          "",
+          "[SisanSyurui]",
+          "01,建物,有形固定資産,償却資産,定額法,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0.00,"
+          "100.00,"
           "該当しない",
-          "10,一括償却資産,有形固定資産,償却資産,一括決算,除却日まで償却,10,10,申告なし,0.00,100.00,100.00,100.00,"
+          "10,一括償却資産,有形固定資産,償却資産,一括決算,除却日まで償却,10,10,申告なし,0.00,100.00,100.00,"
+          "100.00,"
           "0.00,100.00,該当しない"};
 }
 
@@ -233,7 +255,7 @@ TEST_F(VerifierTest, LineEndsAreCrLf) {
   lines.insert(lines.end(), rows_.begin(), rows_.end());
   asset_text_ = Join(lines);
   asset_text_.erase(asset_text_.find("\r\n" + rows_[1]), 1);  // line 8 ends with LF alone
-  asset_text_.resize(asset_text_.size() - 2);                  // the last line has no end
+  asset_text_.resize(asset_text_.size() - 2);                 // the last line has no end
   EXPECT_EQ(Run(), kProblems);
   ASSERT_EQ(report_.problems(), 2) << Findings();
   EXPECT_EQ(report_.kept()[0].line, 8);
@@ -286,17 +308,21 @@ TEST_F(VerifierTest, DuplicateCodesAreProblemsWithTheWritersRemark) {
   rows_ = {Row("000001").Line(), Row("00000101", "一括決算").Set(3, "").Line()};
   Run();
   ExpectOneProblem(9, 1, "its asset code part \"000001\" is the code of the asset on line 8");
-  log_ = Remark("ERROR", "資産コード+内訳付番｢00000101｣は、\n資産コード｢1｣が他の資産コードと重複してしまいます。");
+  log_ = Remark("ERROR",
+                "資産コード+内訳付番｢00000101｣は、\n資産コード｢1｣が他の資産コードと重複してしまいます。");
   Run();
   ExpectOneProblem(9, 1, "the error log has the matching remark");
 
   // ... and before it, which the writer does not see.
   std::swap(rows_[0], rows_[1]);
   Run();
-  ExpectOneProblem(9, 1, "is the asset code part of the breakdown row on line 8; the error log has no remark");
+  ExpectOneProblem(9, 1,
+                   "is the asset code part of the breakdown row on line 8; the error log has no remark");
 
   // Two breakdown rows with one code.
-  log_ = Remark("ERROR", "資産コード｢X1｣と内訳付番｢1｣から構成される\n資産・内訳コード｢00000101｣は、\n他の資産･内訳コードと重複しています。");
+  log_ = Remark("ERROR",
+                "資産コード｢X1｣と内訳付番｢1｣から構成される\n資産・内訳コード｢00000101｣は、\n他の資産･内訳コー"
+                "ドと重複しています。");
   rows_ = {Row("00000101", "一括決算").Set(3, "").Line(), Row("00000101", "一括決算").Set(3, "").Line()};
   Run();
   ExpectOneProblem(9, 1, "the error log has the matching remark");
@@ -312,7 +338,8 @@ TEST_F(VerifierTest, AmountsOverTheLimitPointAtTheirRemarks) {
   ASSERT_EQ(report_.warnings(), 3) << Findings();
   EXPECT_EQ(report_.kept()[0].line, 8);
   EXPECT_EQ(report_.kept()[0].column, 23);
-  EXPECT_NE(report_.kept()[0].why.find("see remark 1 of ZelEnaMx13SysErr.txt (\"100000000000\")"), std::string::npos)
+  EXPECT_NE(report_.kept()[0].why.find("see remark 1 of ZelEnaMx13SysErr.txt (\"100000000000\")"),
+            std::string::npos)
       << Findings();
   EXPECT_NE(report_.kept()[1].why.find("see remark 3 of"), std::string::npos) << Findings();
   EXPECT_EQ(report_.kept()[2].column, 86);
@@ -325,11 +352,15 @@ TEST_F(VerifierTest, AmountsOverTheLimitPointAtTheirRemarks) {
 TEST_F(VerifierTest, NumbersOverTheirWidthAreWarnings) {
   rows_[0] = Row("000001").Set(14, "1000000.00").Line();
   rows_[1] = Row("000002").Set(34, "913300").Line();
-  log_ = Remark("WARNING", "数量｢1000000.00｣は、連携可能最大桁数をオーバーしています。\n減価償却データが、正しく連携されない可能性があります。");
+  log_ = Remark("WARNING",
+                "数量｢1000000."
+                "00｣は、連携可能最大桁数をオーバーしています。\n減価償却データが、正しく連携されない可能性が"
+                "あります。");
   EXPECT_EQ(Run(), kClean);
   ASSERT_EQ(report_.warnings(), 2) << Findings();
   EXPECT_EQ(report_.kept()[0].column, 14);
-  EXPECT_NE(report_.kept()[0].why.find("7 digits, more than the 6 the column takes; see remark 1"), std::string::npos)
+  EXPECT_NE(report_.kept()[0].why.find("7 digits, more than the 6 the column takes; see remark 1"),
+            std::string::npos)
       << Findings();
   EXPECT_EQ(report_.kept()[1].column, 34);
   EXPECT_NE(report_.kept()[1].why.find("may not take it"), std::string::npos) << Findings();
@@ -343,7 +374,8 @@ TEST_F(VerifierTest, AssetTypesThatSyuruiDoesNotListAreWarnedOfOnce) {
   ASSERT_EQ(report_.warnings(), 2) << Findings();
   EXPECT_EQ(report_.kept()[0].line, 8);
   EXPECT_EQ(report_.kept()[0].column, 3);
-  EXPECT_NE(report_.kept()[0].why.find("\"07\" is not listed in syurui.SSC (2 rows"), std::string::npos) << Findings();
+  EXPECT_NE(report_.kept()[0].why.find("\"07\" is not listed in syurui.SSC (2 rows"), std::string::npos)
+      << Findings();
   EXPECT_EQ(report_.kept()[1].line, 11);
 }
 
@@ -372,8 +404,9 @@ TEST_F(VerifierTest, SyuruiIsCheckedToo) {
   ExpectOneProblem(19, 1, "half-width letters and digits");
 
   lines = TypeLines();
-  lines.back() = "10,一括償却資産,有形固定資産,償却資産,一括決算,除却日まで償却,,10,申告なし,0.00,100.00,100.00,100.00,"
-                 "0.00,100.00,該当しない";
+  lines.back() =
+      "10,一括償却資産,有形固定資産,償却資産,一括決算,除却日まで償却,,10,申告なし,0.00,100.00,100.00,100.00,"
+      "0.00,100.00,該当しない";
   types_ = Join(lines);
   Run();
   ExpectOneProblem(19, 7, "must hold a value");
@@ -419,7 +452,8 @@ TEST_F(VerifierTest, WhatCannotBeReadEndsWithTwo) {
 TEST_F(VerifierTest, GarbageIsReportedNotTrusted) {
   // Bytes of every value, without a line end, and an empty file.
   std::string garbage;
-  for (int i = 0; i < 200000; ++i) garbage += static_cast<char>((i * 7919) % 256 == '\n' ? 'x' : (i * 7919) % 256);
+  for (int i = 0; i < 200000; ++i)
+    garbage += static_cast<char>((i * 7919) % 256 == '\n' ? 'x' : (i * 7919) % 256);
   asset_text_ = garbage;
   types_ = garbage;
   log_ = garbage;

@@ -49,12 +49,14 @@ std::string MakeFile(const std::string& folder, long rows) {
   // without their codes.
   std::vector<std::string> tails;
   for (size_t i = 7; i < lines.size(); ++i) {
-    if (lines[i].find(",一括決算,") == std::string::npos) tails.push_back(lines[i].substr(lines[i].find(',')));
+    if (lines[i].find(",一括決算,") == std::string::npos)
+      tails.push_back(lines[i].substr(lines[i].find(',')));
   }
   const std::string path = folder + "/assets.csv";
   std::ofstream out(path, std::ios::binary);
   for (size_t i = 0; i < 7; ++i) out << lines[i] << "\r\n";
-  for (long n = 0; n < rows; ++n) out << CodeOf(n + 1) << tails[static_cast<size_t>(n) % tails.size()] << "\r\n";
+  for (long n = 0; n < rows; ++n)
+    out << CodeOf(n + 1) << tails[static_cast<size_t>(n) % tails.size()] << "\r\n";
   fs::copy_file(kGolden + "/golden_syurui.SSC", folder + "/syurui.SSC");
   return path;
 }
@@ -70,9 +72,10 @@ void BM_VerifyAssetFile(benchmark::State& state) {
     benchmark::DoNotOptimize(verify::Verify(path, &report, &summary, &why));
     if (summary.assets.rows != rows) state.SkipWithError("not every row was read");
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(fs::file_size(path)));
-  state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows) * static_cast<double>(state.iterations()),
-                                                benchmark::Counter::kIsRate);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(fs::file_size(path)));
+  state.counters["rows/s"] = benchmark::Counter(
+      static_cast<double>(rows) * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "platform/cp932.h"
-#include "platform/ui/backend.h"
 #include "platform/message_box.h"
+#include "platform/ui/backend.h"
 #include "platform/viewer.h"
 
 namespace ui {
@@ -83,26 +83,19 @@ void EditKey(CDialog::ControlState& s, int key, bool shift) {
     case VK_BACK:
     case VK_DELETE:
       if (a == b) {
-        if (key == VK_BACK) a = PrevChar(s.text, a);
-        else b = NextChar(s.text, b);
+        if (key == VK_BACK)
+          a = PrevChar(s.text, a);
+        else
+          b = NextChar(s.text, b);
       }
       s.text.erase(static_cast<size_t>(a), static_cast<size_t>(b - a));
       s.sel_start = s.sel_end = a;
       return;
-    case VK_LEFT:
-      caret = shift || a == b ? PrevChar(s.text, caret) : a;
-      break;
-    case VK_RIGHT:
-      caret = shift || a == b ? NextChar(s.text, caret) : b;
-      break;
-    case VK_HOME:
-      caret = 0;
-      break;
-    case VK_END:
-      caret = len;
-      break;
-    default:
-      return;
+    case VK_LEFT: caret = shift || a == b ? PrevChar(s.text, caret) : a; break;
+    case VK_RIGHT: caret = shift || a == b ? NextChar(s.text, caret) : b; break;
+    case VK_HOME: caret = 0; break;
+    case VK_END: caret = len; break;
+    default: return;
   }
   if (!shift) s.sel_start = caret;
   s.sel_end = caret;
@@ -124,8 +117,8 @@ int MnemonicOf(std::string_view text) {
 }  // namespace
 
 short GetKeyState(int virtual_key) {
-  bool down = (virtual_key == VK_SHIFT && held_keys.shift) ||
-              (virtual_key == VK_CONTROL && held_keys.ctrl) || (virtual_key == VK_MENU && held_keys.alt);
+  bool down = (virtual_key == VK_SHIFT && held_keys.shift) || (virtual_key == VK_CONTROL && held_keys.ctrl) ||
+              (virtual_key == VK_MENU && held_keys.alt);
   return down ? static_cast<short>(0x8000) : 0;
 }
 
@@ -134,8 +127,8 @@ struct CDialog::Impl {
   Impl(const DialogTemplate& t) : tmpl(t) {}
   const DialogTemplate& tmpl;
   std::string caption;
-  std::vector<ControlState> states;              // one per template control
-  std::vector<std::unique_ptr<CWnd>> items;      // what GetDlgItem hands out
+  std::vector<ControlState> states;          // one per template control
+  std::vector<std::unique_ptr<CWnd>> items;  // what GetDlgItem hands out
   int focus = -1;
   bool ended = false;
   int end_code = 0;
@@ -195,7 +188,8 @@ intptr_t CDialog::DoModal() {
     for (size_t i = 0; i < impl_->states.size(); ++i) {
       if ((impl_->tmpl.controls[i].style & WS_TABSTOP) && CanFocus(static_cast<int>(i))) {
         impl_->focus = static_cast<int>(i);
-        if (impl_->tmpl.controls[i].kind == ControlKind::Edit) GetDlgItem(impl_->tmpl.controls[i].id)->SetSel(0, -1);
+        if (impl_->tmpl.controls[i].kind == ControlKind::Edit)
+          GetDlgItem(impl_->tmpl.controls[i].id)->SetSel(0, -1);
         break;
       }
     }
@@ -272,9 +266,7 @@ void CDialog::KeyDown(int virtual_key, bool shift, bool ctrl, bool alt) {
   int f = impl_->focus;
   const ControlTemplate* focused = f >= 0 ? &impl_->tmpl.controls[f] : nullptr;
   switch (virtual_key) {
-    case VK_TAB:
-      MoveFocus(shift, true);
-      break;
+    case VK_TAB: MoveFocus(shift, true); break;
     case VK_LEFT:
     case VK_RIGHT:
     case VK_HOME:
@@ -303,11 +295,8 @@ void CDialog::KeyDown(int virtual_key, bool shift, bool ctrl, bool alt) {
         ReplaceSelection(impl_->states[f], " ");
       }
       break;
-    case VK_ESCAPE:
-      SendCommand(this, IDCANCEL, OnCommand(IDCANCEL));
-      break;
-    default:
-      break;
+    case VK_ESCAPE: SendCommand(this, IDCANCEL, OnCommand(IDCANCEL)); break;
+    default: break;
   }
 }
 
@@ -336,7 +325,8 @@ void CDialog::Mnemonic(int virtual_key) {
 
 void CDialog::TypeChars(const std::string& text) {
   int f = impl_->focus;
-  if (impl_->ended || f < 0 || impl_->tmpl.controls[f].kind != ControlKind::Edit || !impl_->states[f].enabled) return;
+  if (impl_->ended || f < 0 || impl_->tmpl.controls[f].kind != ControlKind::Edit || !impl_->states[f].enabled)
+    return;
   ReplaceSelection(impl_->states[f], text);
 }
 

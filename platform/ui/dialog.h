@@ -43,9 +43,9 @@ typedef intptr_t LPARAM;
 #define VK_DELETE 0x2E
 
 struct MSG {
-  HWND hwnd;        // the control (or dialog) the message is for
-  UINT message;     // WM_KEYDOWN, ...
-  WPARAM wParam;    // virtual key for WM_KEYDOWN
+  HWND hwnd;      // the control (or dialog) the message is for
+  UINT message;   // WM_KEYDOWN, ...
+  WPARAM wParam;  // virtual key for WM_KEYDOWN
   LPARAM lParam;
 };
 
@@ -68,10 +68,10 @@ enum class ControlKind { Static, GroupBox, Edit, PushButton };
 #define IDC_STATIC (-1)
 
 struct ControlTemplate {
-  int id;              // IDC_STATIC for none
+  int id;  // IDC_STATIC for none
   ControlKind kind;
-  const char* text;    // CP932
-  int x, y, cx, cy;    // dialog units
+  const char* text;  // CP932
+  int x, y, cx, cy;  // dialog units
   UINT style;
   UINT ex_style;
 };
@@ -85,10 +85,10 @@ struct TranscriptControls {
 
 struct DialogTemplate {
   int resource_id;
-  const char* caption;     // CP932
-  const char* font;        // CP932
+  const char* caption;  // CP932
+  const char* font;     // CP932
   int point_size;
-  int cx, cy;              // dialog units
+  int cx, cy;                       // dialog units
   const ControlTemplate* controls;  // in tab order
   int control_count;
   TranscriptControls transcript = {};
@@ -110,12 +110,12 @@ class CWnd {
   std::string GetWindowTextString() const;
   BOOL EnableWindow(BOOL enable);
   BOOL IsWindowEnabled() const;
-  CWnd* SetFocus();                      // returns the previous focus
+  CWnd* SetFocus();  // returns the previous focus
   // Edit controls.
   void LimitText(int bytes);
-  void SetSel(int start, int end);       // (0, -1) selects all
+  void SetSel(int start, int end);  // (0, -1) selects all
   void GetSel(int* start, int* end) const;
-  void ScrollCaret();                    // bring the caret into view
+  void ScrollCaret();  // bring the caret into view
 
   // Internal: binds the object to a control of a dialog.
   void Bind(CDialog* dialog, int index);
@@ -161,7 +161,7 @@ class CDialog : public CWnd {
   virtual BOOL OnInitDialog();                 // base: UpdateData(FALSE), TRUE
   virtual BOOL PreTranslateMessage(MSG* msg);  // base: FALSE (not handled)
   virtual void DoDataExchange(CDataExchange* dx);
-  virtual void OnCancel();                     // base: EndDialog(IDCANCEL)
+  virtual void OnCancel();  // base: EndDialog(IDCANCEL)
   // Command handlers by control ID (the message map); base: FALSE.
   virtual BOOL OnCommand(int control_id);
 
@@ -177,15 +177,15 @@ class CDialog : public CWnd {
   struct ControlState {
     std::string text;
     bool enabled = true;
-    int limit = 0;          // 0: no limit
+    int limit = 0;  // 0: no limit
     int sel_start = 0, sel_end = 0;
   };
   ControlState& State(int index);
   int FocusIndex() const;
   void SetFocusIndex(int index);
   void KeyDown(int virtual_key, bool shift, bool ctrl, bool alt);
-  void Click(int control_id);   // a click on a button
-  void Close();                 // the window's close command
+  void Click(int control_id);  // a click on a button
+  void Close();                // the window's close command
   int EndCode() const;
   // Index of control id in the template, -1 when there is none.
   int IndexOf(int control_id) const;
@@ -218,11 +218,11 @@ class CDialog : public CWnd {
 #define OFN_FILEMUSTEXIST 0x00001000u
 
 struct FileDialogRequest {
-  std::string title;    // CP932
-  std::string folder;   // initial folder
-  std::string file;     // initial file name
-  std::string ext;      // default extension
-  std::string filter;   // "CSV Files (*.csv)|*.csv||"
+  std::string title;   // CP932
+  std::string folder;  // initial folder
+  std::string file;    // initial file name
+  std::string ext;     // default extension
+  std::string filter;  // "CSV Files (*.csv)|*.csv||"
   UINT flags;
 };
 // Shows the file-save dialog owned by owner; true with the chosen full path
@@ -236,7 +236,7 @@ class CWinApp {
   CWinApp();
   virtual ~CWinApp();
   virtual BOOL InitInstance();
-  virtual int ExitInstance();   // base: the exit status set so far (0)
+  virtual int ExitInstance();  // base: the exit status set so far (0)
   void SetExitStatus(int status);
   int GetExitStatus() const;
   // The wait cursor while the export runs.

@@ -154,7 +154,7 @@ TEST(MnemonicTest, AltLettersFocusOrClick) {
   dialog.KeyDown('B', false, true, true);    // with Ctrl as well: nothing
   EXPECT_EQ(dialog.clicks, "1008 1005 ");
   dialog.GetDlgItem(1008)->EnableWindow(FALSE);
-  dialog.KeyDown('B', false, false, true);   // a disabled button is not clicked
+  dialog.KeyDown('B', false, false, true);  // a disabled button is not clicked
   EXPECT_EQ(dialog.clicks, "1008 1005 ");
 }
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/dialog.h"
 #include "platform/message_box.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/script_backend.h"
 
 namespace ui {
@@ -137,19 +137,19 @@ TEST(DialogFramework, DefaultProcessingAfterPreTranslate) {
       "expect focus 1006\n"
       "key Tab\n"
       "expect focus 1007\n"
-      "key Enter\n"                // Enter in the edit does nothing
+      "key Enter\n"  // Enter in the edit does nothing
       "expect focus 1007\n"
       "set 1007 abcdefghijklmnop\n"  // set whole: the limit of 10 bounds typing only
       "expect text 1007 abcdefghijklmnop\n"
-      "key Shift+F12\n"            // not taken: default processing ignores it
+      "key Shift+F12\n"  // not taken: default processing ignores it
       "key F12\n",
       &r);
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.app.exit_called);
   EXPECT_EQ(r.app.code, 1005);
   EXPECT_EQ(r.app.path, "abcdefghijklmno");  // data exchange takes what fits its 16 bytes
-  std::vector<std::string> want = {"pre 9", "pre 9 shift", "pre 9 shift", "pre 9", "pre 13", "pre 123 shift",
-                                   "pre 123"};
+  std::vector<std::string> want = {"pre 9",  "pre 9 shift",   "pre 9 shift", "pre 9",
+                                   "pre 13", "pre 123 shift", "pre 123"};
   EXPECT_EQ(r.app.log, want);
   ASSERT_EQ(r.events.size(), 2u);
   EXPECT_EQ(r.lines[0], R"({"event":"dialog","company":"ABC","period":"","path":"","focus":1007})");
@@ -162,7 +162,7 @@ TEST(DialogFramework, TabSkipsDisabledAndButtonsClickOnEnterAndSpace) {
   RunScript(
       "key Tab\n"
       "expect focus 1005\n"
-      "key Space\n"          // clicks 1005: no handler, nothing happens
+      "key Space\n"  // clicks 1005: no handler, nothing happens
       "focus 1006\n"
       "key Enter\n"
       "answer ok\n",
@@ -172,8 +172,9 @@ TEST(DialogFramework, TabSkipsDisabledAndButtonsClickOnEnterAndSpace) {
   std::vector<std::string> want = {"pre 9", "pre 32", "command 1005", "pre 13", "command 1006"};
   EXPECT_EQ(r.app.log, want);
   ASSERT_EQ(r.events.size(), 3u);
-  EXPECT_EQ(r.lines[1],
-            R"({"event":"message","owner":"dialog","caption":"caption","text":"stop","style":64,"answer":"ok"})");
+  EXPECT_EQ(
+      r.lines[1],
+      R"({"event":"message","owner":"dialog","caption":"caption","text":"stop","style":64,"answer":"ok"})");
 }
 
 TEST(DialogFramework, EscAndCloseReachOnCancel) {
@@ -188,7 +189,8 @@ TEST(DialogFramework, EscAndCloseReachOnCancel) {
 
 TEST(DialogFramework, FileDialogAnswers) {
   ScriptRun r;
-  RunScript("click 1008\nsave Z:\\tmp\\x.csv\nexpect text 1007 Z:\\tmp\\x.csv\nclick 1008\ncancel\nkey F12\n", &r);
+  RunScript("click 1008\nsave Z:\\tmp\\x.csv\nexpect text 1007 Z:\\tmp\\x.csv\nclick 1008\ncancel\nkey F12\n",
+            &r);
   EXPECT_EQ(r.status, 0);
   ASSERT_EQ(r.events.size(), 4u);
   EXPECT_EQ(r.lines[1],
@@ -203,18 +205,18 @@ TEST(DialogFramework, ScriptErrorsEndTheRunThroughExitInstance) {
     const char* script;
     int line;
   } cases[] = {
-      {"key Esc\nanswer yes\n", 2},         // an OK box offers no yes
-      {"key Esc\n", 2},                      // the script ends at the box
+      {"key Esc\nanswer yes\n", 2},  // an OK box offers no yes
+      {"key Esc\n", 2},              // the script ends at the box
       {"expect focus 1008\n", 1},
       {"expect text 1002 XYZ\n", 1},
-      {"click 1002\n", 1},                   // not a button
-      {"set 1008 x\n", 1},                   // not an edit
+      {"click 1002\n", 1},  // not a button
+      {"set 1008 x\n", 1},  // not an edit
       {"focus 999\n", 1},
-      {"answer ok\n", 1},                    // no box on screen
+      {"answer ok\n", 1},  // no box on screen
       {"save C:\\a.csv\n", 1},
       {"key PageUp\n", 1},
       {"frobnicate\n", 1},
-      {"\n# nothing\n", 3},                  // ended while input is awaited
+      {"\n# nothing\n", 3},  // ended while input is awaited
   };
   for (const Case& c : cases) {
     ScriptRun r;
@@ -249,9 +251,10 @@ TEST(DialogFramework, TextExchangeNeverSplitsADoubleByteCharacter) {
 
 TEST(ScriptParser, LinesTextsAndKeys) {
   int lines = 0;
-  auto a = ParseScript("\xEF\xBB\xBFset 1007  two  blanks \r\n\n  # note\nset 1007\nkey Ctrl+Shift+Tab\n"
-                       "expect text 1002 \xE6\xBC\xA2\nclose now\n",
-                       &lines);
+  auto a = ParseScript(
+      "\xEF\xBB\xBFset 1007  two  blanks \r\n\n  # note\nset 1007\nkey Ctrl+Shift+Tab\n"
+      "expect text 1002 \xE6\xBC\xA2\nclose now\n",
+      &lines);
   EXPECT_EQ(lines, 7);
   ASSERT_EQ(a.size(), 5u);
   EXPECT_EQ(a[0].kind, ScriptAction::kSet);

@@ -15,7 +15,9 @@ using Json = nlohmann::ordered_json;
 
 // One event on a line of its own; a text that is not valid UTF-8 is written
 // with replacement characters rather than dropped.
-std::string EventLine(const Json& event) { return event.dump(-1, ' ', false, Json::error_handler_t::replace); }
+std::string EventLine(const Json& event) {
+  return event.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
 
 std::string Utf8(std::string_view cp932_text) { return cp932::ToUtf8(cp932_text); }
 
@@ -59,7 +61,8 @@ bool ParseKey(std::string_view word, ScriptAction* a) {
   static const struct {
     const char* name;
     int key;
-  } kKeys[] = {{"Enter", VK_RETURN}, {"Esc", VK_ESCAPE}, {"Tab", VK_TAB}, {"Space", VK_SPACE}, {"F12", VK_F12}};
+  } kKeys[] = {
+      {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE}, {"Tab", VK_TAB}, {"Space", VK_SPACE}, {"F12", VK_F12}};
   for (const auto& k : kKeys) {
     if (word == k.name) {
       a->key = k.key;
@@ -70,11 +73,16 @@ bool ParseKey(std::string_view word, ScriptAction* a) {
 }
 
 bool ParseAnswer(std::string_view word, int* answer) {
-  if (word == "ok") *answer = IDOK;
-  else if (word == "yes") *answer = IDYES;
-  else if (word == "no") *answer = IDNO;
-  else if (word == "cancel") *answer = IDCANCEL;
-  else return false;
+  if (word == "ok")
+    *answer = IDOK;
+  else if (word == "yes")
+    *answer = IDYES;
+  else if (word == "no")
+    *answer = IDNO;
+  else if (word == "cancel")
+    *answer = IDCANCEL;
+  else
+    return false;
   return true;
 }
 
@@ -91,8 +99,11 @@ ScriptAction ParseLine(std::string_view line, int number) {
   if (verb == "set" || verb == "focus" || verb == "click") {
     bool has_text = verb == "set";
     std::string_view id_word = has_text ? TakeWord(&rest) : rest;
-    if (!ParseId(id_word, &a.id)) return malformed("expected a control ID after \"" + std::string(verb) + "\"");
-    a.kind = verb == "set" ? ScriptAction::kSet : verb == "focus" ? ScriptAction::kFocus : ScriptAction::kClick;
+    if (!ParseId(id_word, &a.id))
+      return malformed("expected a control ID after \"" + std::string(verb) + "\"");
+    a.kind = verb == "set"     ? ScriptAction::kSet
+             : verb == "focus" ? ScriptAction::kFocus
+                               : ScriptAction::kClick;
     if (has_text) a.text = cp932::FromUtf8(rest);
     return a;
   }
@@ -272,9 +283,7 @@ void ScriptBackend::NextInput(CDialog& dialog) {
     case ScriptAction::kFocus:
       dialog.SetFocusIndex(control([](CDialog& d, int i) { return d.CanFocus(i); }, "cannot take the focus"));
       break;
-    case ScriptAction::kKey:
-      dialog.KeyDown(a.key, a.shift, a.ctrl, a.alt);
-      break;
+    case ScriptAction::kKey: dialog.KeyDown(a.key, a.shift, a.ctrl, a.alt); break;
     case ScriptAction::kClick:
       control(
           [](CDialog& d, int i) {
@@ -283,28 +292,24 @@ void ScriptBackend::NextInput(CDialog& dialog) {
           "is not an enabled button");
       dialog.Click(a.id);
       break;
-    case ScriptAction::kClose:
-      dialog.Close();
-      break;
+    case ScriptAction::kClose: dialog.Close(); break;
     case ScriptAction::kExpectFocus: {
       Json focus = FocusId(dialog);
-      if (focus != Json(a.id)) Fail(a.line, "expected the focus on " + std::to_string(a.id) + ", it is on " + focus.dump());
+      if (focus != Json(a.id))
+        Fail(a.line, "expected the focus on " + std::to_string(a.id) + ", it is on " + focus.dump());
       break;
     }
     case ScriptAction::kExpectText: {
       int i = control(nullptr, "");
       if (dialog.State(i).text != a.text)
-        Fail(a.line, "expected the text of " + std::to_string(a.id) + " to be \"" + Utf8(a.text) + "\", it is \"" +
-                         Utf8(dialog.State(i).text) + "\"");
+        Fail(a.line, "expected the text of " + std::to_string(a.id) + " to be \"" + Utf8(a.text) +
+                         "\", it is \"" + Utf8(dialog.State(i).text) + "\"");
       break;
     }
-    case ScriptAction::kAnswer:
-      Fail(a.line, "no message box is on screen");
+    case ScriptAction::kAnswer: Fail(a.line, "no message box is on screen");
     case ScriptAction::kSave:
-    case ScriptAction::kCancel:
-      Fail(a.line, "no file dialog is on screen");
-    case ScriptAction::kMalformed:
-      Fail(a.line, a.error);
+    case ScriptAction::kCancel: Fail(a.line, "no file dialog is on screen");
+    case ScriptAction::kMalformed: Fail(a.line, a.error);
   }
 }
 
@@ -328,9 +333,12 @@ int ScriptBackend::MessageBox(HWND owner, const char* text, const char* caption,
   std::string error;
   int error_line = 0;
   if (const ScriptAction* a = TakeAnswer(&error_line, &error)) {
-    if (a->kind != ScriptAction::kAnswer) error = "a message box is on screen and needs an answer";
-    else if (!BoxOffers(style, a->answer)) error = std::string("the message box offers no \"") + AnswerName(a->answer) + "\"";
-    else answer = a->answer;
+    if (a->kind != ScriptAction::kAnswer)
+      error = "a message box is on screen and needs an answer";
+    else if (!BoxOffers(style, a->answer))
+      error = std::string("the message box offers no \"") + AnswerName(a->answer) + "\"";
+    else
+      answer = a->answer;
   }
   j["answer"] = answer ? Json(AnswerName(answer)) : Json(nullptr);
   Write(EventLine(j));
@@ -387,8 +395,10 @@ std::unique_ptr<Backend> MakeScriptBackend(std::string* /*why*/) {
     std::ifstream in(file, std::ios::binary);
     std::ostringstream content;
     if (in.is_open()) content << in.rdbuf();
-    if (!in.is_open() || in.bad()) error = std::string("cannot read the script ") + file;
-    else script = content.str();
+    if (!in.is_open() || in.bad())
+      error = std::string("cannot read the script ") + file;
+    else
+      script = content.str();
   }
   return std::make_unique<ScriptBackend>(script, TakeStandardOutput(), stderr, error);
 }

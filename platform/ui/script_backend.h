@@ -27,15 +27,27 @@
 namespace ui {
 
 struct ScriptAction {
-  enum Kind { kSet, kFocus, kKey, kClick, kClose, kAnswer, kSave, kCancel, kExpectFocus, kExpectText, kMalformed };
+  enum Kind {
+    kSet,
+    kFocus,
+    kKey,
+    kClick,
+    kClose,
+    kAnswer,
+    kSave,
+    kCancel,
+    kExpectFocus,
+    kExpectText,
+    kMalformed
+  };
   Kind kind = kMalformed;
-  int line = 0;          // 1-based line of the script
-  int id = 0;            // control ID
-  std::string text;      // CP932: the text of set / expect text, the path of save
-  int key = 0;           // virtual key of key
+  int line = 0;      // 1-based line of the script
+  int id = 0;        // control ID
+  std::string text;  // CP932: the text of set / expect text, the path of save
+  int key = 0;       // virtual key of key
   bool shift = false, ctrl = false, alt = false;
-  int answer = 0;        // IDOK, IDYES, IDNO, IDCANCEL
-  std::string error;     // why a malformed line is malformed
+  int answer = 0;     // IDOK, IDYES, IDNO, IDCANCEL
+  std::string error;  // why a malformed line is malformed
 };
 
 // Parses a script. Malformed lines become kMalformed actions, reported as

@@ -225,7 +225,7 @@ class TtyBackend : public Backend {
   std::map<int, int> scrolls_;  // first byte shown, per edit
   long done_ = 0, total_ = 0;   // the work's progress
   bool progress_shown_ = false;
-  int64_t progress_at_ = 0;     // when it was last drawn
+  int64_t progress_at_ = 0;  // when it was last drawn
 };
 
 }  // namespace
@@ -236,7 +236,9 @@ std::unique_ptr<Backend> MakeTtyBackendOn(tty::Terminal& terminal) {
 
 std::unique_ptr<Backend> MakeTtyBackend(std::string* why) {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-    *why = "the terminal user interface needs a terminal on standard input and output; the dialog counts as quit";
+    *why =
+        "the terminal user interface needs a terminal on standard input and output; the dialog counts as "
+        "quit";
     return nullptr;
   }
   std::unique_ptr<tty::Terminal> terminal = tty::OpenCursesTerminal(why);

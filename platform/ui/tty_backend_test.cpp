@@ -21,9 +21,9 @@ using Picture = FakeTerminal::Picture;
 std::string Sjis(const std::string& utf8) { return cp932::FromUtf8(utf8); }
 
 // The program's dialog in shape: 255 by 107 units.
-const std::string kCaption = Sjis("減価償却 - 集計条件"), kCompanyLabel = Sjis("事業所名"), kColon = Sjis("："),
-                  kGroup = Sjis("出力先(&O)"), kBrowse = Sjis("参照(&D)..."), kRun = Sjis("実行(F12)"),
-                  kCancel = Sjis("キャンセル(Esc)");
+const std::string kCaption = Sjis("減価償却 - 集計条件"), kCompanyLabel = Sjis("事業所名"),
+                  kColon = Sjis("："), kGroup = Sjis("出力先(&O)"), kBrowse = Sjis("参照(&D)..."),
+                  kRun = Sjis("実行(F12)"), kCancel = Sjis("キャンセル(Esc)");
 const ControlTemplate kControls[] = {
     {1000, ControlKind::Static, kCompanyLabel.c_str(), 7, 7, 35, 12, SS_CENTERIMAGE, 0},
     {IDC_STATIC, ControlKind::Static, kColon.c_str(), 46, 7, 8, 12, SS_RIGHT | SS_CENTERIMAGE, 0},
@@ -81,9 +81,7 @@ int RunWith(FakeTerminal& term, std::function<void()> body) {
 struct Place {
   int row, col;
 };
-Place Origin(const FakeTerminal& term) {
-  return {(term.Rows() - 15) / 2 + 1, (term.Cols() - 66) / 2 + 1};
-}
+Place Origin(const FakeTerminal& term) { return {(term.Rows() - 15) / 2 + 1, (term.Cols() - 66) / 2 + 1}; }
 Place CellOf(const FakeTerminal& term, int x, int y) {
   Place o = Origin(term);
   return {o.row + (y + 4) / 8, o.col + (x + 2) / 4};
@@ -143,8 +141,10 @@ TEST(TtyDialog, DrawnFromItsTemplateWithKeyHintsAndTheFocusOnTheTabStops) {
   // The focus: the edit's caret after its text, then each button's label in
   // tab order, round to the edit; Shift+Tab walks back.
   Place edit = CellOf(term, 10, 62);
-  Place stops[] = {{edit.row, edit.col + 12}, LabelOf(term, "参照(D)...", 186, 61, 57),
-                   LabelOf(term, "実行(F12)", 129, 86, 57), LabelOf(term, "キャンセル(Esc)", 191, 86, 57)};
+  Place stops[] = {{edit.row, edit.col + 12},
+                   LabelOf(term, "参照(D)...", 186, 61, 57),
+                   LabelOf(term, "実行(F12)", 129, 86, 57),
+                   LabelOf(term, "キャンセル(Esc)", 191, 86, 57)};
   int expected[] = {0, 1, 2, 3, 0, 3, 0, 0};
   for (int i = 0; i < 8; ++i) {
     SCOPED_TRACE(i);

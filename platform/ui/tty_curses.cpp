@@ -15,11 +15,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "platform/ui/tty_screen.h"
 
@@ -66,13 +66,13 @@ struct LookStyle {
   attr_t mono_attr;   // without
 };
 const LookStyle kStyles[] = {
-    {-1, -1, A_NORMAL, A_NORMAL},                          // kScreen
-    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},        // kWindow
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE},          // kCaption
-    {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_BOLD},           // kButton
-    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD}, // kButtonFocus
-    {COLOR_WHITE, COLOR_BLACK, A_NORMAL, A_UNDERLINE},     // kField
-    {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_REVERSE},        // kSelection
+    {-1, -1, A_NORMAL, A_NORMAL},                           // kScreen
+    {COLOR_BLACK, COLOR_WHITE, A_NORMAL, A_NORMAL},         // kWindow
+    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE},           // kCaption
+    {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_BOLD},            // kButton
+    {COLOR_WHITE, COLOR_BLUE, A_BOLD, A_REVERSE | A_BOLD},  // kButtonFocus
+    {COLOR_WHITE, COLOR_BLACK, A_NORMAL, A_UNDERLINE},      // kField
+    {COLOR_BLACK, COLOR_CYAN, A_NORMAL, A_REVERSE},         // kSelection
 };
 
 // Keys as the terminal description names them (F13 is Shift+F1, kLFT5 is
@@ -93,15 +93,43 @@ Key FromCode(int code) {
     case KEY_IC: k.code = kInsert; return k;
     case KEY_DC: k.code = kDelete; return k;
     case KEY_BACKSPACE: k.code = kBackspace; return k;
-    case KEY_BTAB: k.kind = Key::kChar; k.ch = L'\t'; k.shift = true; return k;
-    case KEY_ENTER: k.kind = Key::kChar; k.ch = L'\r'; return k;
-    case KEY_SLEFT: k.code = kLeft; k.shift = true; return k;
-    case KEY_SRIGHT: k.code = kRight; k.shift = true; return k;
-    case KEY_SHOME: k.code = kHome; k.shift = true; return k;
-    case KEY_SEND: k.code = kEnd; k.shift = true; return k;
-    case KEY_SDC: k.code = kDelete; k.shift = true; return k;
-    case KEY_SR: k.code = kUp; k.shift = true; return k;
-    case KEY_SF: k.code = kDown; k.shift = true; return k;
+    case KEY_BTAB:
+      k.kind = Key::kChar;
+      k.ch = L'\t';
+      k.shift = true;
+      return k;
+    case KEY_ENTER:
+      k.kind = Key::kChar;
+      k.ch = L'\r';
+      return k;
+    case KEY_SLEFT:
+      k.code = kLeft;
+      k.shift = true;
+      return k;
+    case KEY_SRIGHT:
+      k.code = kRight;
+      k.shift = true;
+      return k;
+    case KEY_SHOME:
+      k.code = kHome;
+      k.shift = true;
+      return k;
+    case KEY_SEND:
+      k.code = kEnd;
+      k.shift = true;
+      return k;
+    case KEY_SDC:
+      k.code = kDelete;
+      k.shift = true;
+      return k;
+    case KEY_SR:
+      k.code = kUp;
+      k.shift = true;
+      return k;
+    case KEY_SF:
+      k.code = kDown;
+      k.shift = true;
+      return k;
     default: break;
   }
   if (code >= KEY_F(1) && code <= KEY_F(60)) {
@@ -120,11 +148,12 @@ Key FromCode(int code) {
     static const struct {
       const char* prefix;
       int code;
-    } kNamed[] = {{"kLFT", kLeft}, {"kRIT", kRight}, {"kUP", kUp}, {"kDN", kDown},
+    } kNamed[] = {{"kLFT", kLeft}, {"kRIT", kRight}, {"kUP", kUp},    {"kDN", kDown},
                   {"kHOM", kHome}, {"kEND", kEnd},   {"kDC", kDelete}};
     for (const auto& n : kNamed) {
       size_t len = std::strlen(n.prefix);
-      if (name && std::strncmp(name, n.prefix, len) == 0 && name[len] >= '2' && name[len] <= '8' && !name[len + 1]) {
+      if (name && std::strncmp(name, n.prefix, len) == 0 && name[len] >= '2' && name[len] <= '8' &&
+          !name[len + 1]) {
         int m = name[len] - '1';
         k.code = n.code;
         k.shift = m & 1;
@@ -332,8 +361,10 @@ class CursesTerminal : public Terminal {
  private:
   void SetLook(Look look, attr_t extra) {
     const LookStyle& s = kStyles[static_cast<int>(look)];
-    if (colors_) attr_set(s.color_attr | extra, static_cast<short>(kPairBase + static_cast<int>(look)), nullptr);
-    else attr_set(s.mono_attr | extra, 0, nullptr);
+    if (colors_)
+      attr_set(s.color_attr | extra, static_cast<short>(kPairBase + static_cast<int>(look)), nullptr);
+    else
+      attr_set(s.mono_attr | extra, 0, nullptr);
   }
 
   static const cchar_t* LineChar(wchar_t ch) {
@@ -382,8 +413,10 @@ class CursesTerminal : public Terminal {
       if (rc == ERR) break;
       if (rc == KEY_CODE_YES || c > 0x7E || c < 0x20) {
         // Not part of a sequence: read again on the next call.
-        if (rc == KEY_CODE_YES) ungetch(static_cast<int>(c));
-        else unget_wch(static_cast<wchar_t>(c));
+        if (rc == KEY_CODE_YES)
+          ungetch(static_cast<int>(c));
+        else
+          unget_wch(static_cast<wchar_t>(c));
         break;
       }
       seq += static_cast<char>(c);

@@ -190,8 +190,10 @@ class FakeTerminal : public Terminal {
         char buffer[8];
         std::mbstate_t state{};
         size_t n = std::wcrtomb(buffer, c.ch, &state);
-        if (n == static_cast<size_t>(-1)) line += '?';
-        else line.append(buffer, n);
+        if (n == static_cast<size_t>(-1))
+          line += '?';
+        else
+          line.append(buffer, n);
       }
       p.lines.push_back(line);
       p.looks.push_back(looks);

@@ -18,7 +18,7 @@ namespace ui::tty {
 namespace {
 
 constexpr int kNameEdit = 1152;
-constexpr size_t kMaxPath = 259;                 // bytes, without the terminator
+constexpr size_t kMaxPath = 259;  // bytes, without the terminator
 
 // The prompt's controls; the screen places them itself (below the listing).
 const ControlTemplate kPromptControls[] = {
@@ -185,8 +185,10 @@ class FilePrompt : public CDialog {
     readable_ = ReadFolder(folder_, &all);
     std::string pattern = cp932::ToUtf8(pattern_);
     for (Entry& e : all) {
-      if (e.folder) folders.push_back(std::move(e));
-      else if (Matches(e.utf8, pattern)) files.push_back(std::move(e));
+      if (e.folder)
+        folders.push_back(std::move(e));
+      else if (Matches(e.utf8, pattern))
+        files.push_back(std::move(e));
     }
     auto by_name = [](const Entry& a, const Entry& b) { return cp932::CompareNoCase(a.name, b.name) < 0; };
     std::sort(folders.begin(), folders.end(), by_name);
@@ -305,7 +307,8 @@ class FilePrompt : public CDialog {
       Look look = here ? Look::kSelection : Look::kField;
       if (here) screen_.Fill(top + 2 + r, x, 1, inner, look);
       std::string shown = Utf8(e.name) + (e.folder && e.name != ".." ? "\\" : "");
-      screen_.Put(top + 2 + r, x + 1, (e.folder ? "[" : " ") + shown + (e.folder ? "]" : ""), inner - 1, look);
+      screen_.Put(top + 2 + r, x + 1, (e.folder ? "[" : " ") + shown + (e.folder ? "]" : ""), inner - 1,
+                  look);
     }
 
     // Name, type, hint, buttons.

@@ -49,7 +49,8 @@ std::vector<std::vector<Glyph>> Lines(const std::string& utf8, int width) {
   size_t start = 0;
   for (;;) {
     size_t end = utf8.find('\n', start);
-    std::string_view line = std::string_view(utf8).substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string_view line =
+        std::string_view(utf8).substr(start, end == std::string::npos ? std::string::npos : end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::vector<Glyph> glyphs = GlyphsOfUtf8(line);
     std::vector<Glyph> current;
@@ -85,7 +86,8 @@ int RunMessageBox(Screen& screen, std::string_view text, std::string_view captio
   const std::string body = Utf8(text), title = Utf8(caption), icon = IconMark(style);
 
   int button_cols = 0;
-  for (const BoxButton& b : buttons) button_cols = std::max(button_cols, CellsOf(LabelText(Utf8(b.label))) + 4);
+  for (const BoxButton& b : buttons)
+    button_cols = std::max(button_cols, CellsOf(LabelText(Utf8(b.label))) + 4);
 
   auto paint = [&]() {
     int icon_cols = icon.empty() ? 0 : 5;

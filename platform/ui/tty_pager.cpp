@@ -25,7 +25,8 @@ std::vector<std::vector<Glyph>> ReadLines(const std::string& host_path, bool* re
   size_t start = 0;
   while (start < utf8.size()) {
     size_t end = utf8.find('\n', start);
-    std::string_view line = std::string_view(utf8).substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string_view line =
+        std::string_view(utf8).substr(start, end == std::string::npos ? std::string::npos : end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::vector<Glyph> glyphs;
     int cells = 0;
@@ -76,8 +77,9 @@ void RunPager(Screen& screen, const std::string& host_path) {
       screen.PutGlyphs(1 + r, 0, line, GlyphAtCell(line, shift), screen.Cols(), Look::kScreen);
     }
     char status[160];
-    std::snprintf(status, sizeof status, " %d-%d / %d   Up Down PgUp PgDn Home End Left Right   q, Esc: close",
-                  total ? top + 1 : 0, std::min(top + rows, total), total);
+    std::snprintf(status, sizeof status,
+                  " %d-%d / %d   Up Down PgUp PgDn Home End Left Right   q, Esc: close", total ? top + 1 : 0,
+                  std::min(top + rows, total), total);
     screen.Fill(screen.Rows() - 1, 0, 1, screen.Cols(), Look::kCaption);
     screen.Put(screen.Rows() - 1, 0, status, screen.Cols(), Look::kCaption);
     screen.Cursor(-1, -1);
@@ -89,14 +91,22 @@ void RunPager(Screen& screen, const std::string& host_path) {
     wchar_t ch = key.kind == Key::kChar ? key.ch : 0;
     int code = key.kind == Key::kCode ? key.code : 0;
     if (ch == L'q' || ch == L'Q' || ch == 27) break;
-    if (code == kUp || ch == L'k') --top;
-    else if (code == kDown || ch == L'j' || ch == L'\r' || ch == L'\n') ++top;
-    else if (code == kPageUp || ch == L'b') top -= page();
-    else if (code == kPageDown || ch == L' ') top += page();
-    else if (code == kHome || ch == L'g') top = 0;
-    else if (code == kEnd || ch == L'G') top = total;
-    else if (code == kLeft) shift = std::max(0, shift - kTabCells);
-    else if (code == kRight) shift += kTabCells;
+    if (code == kUp || ch == L'k')
+      --top;
+    else if (code == kDown || ch == L'j' || ch == L'\r' || ch == L'\n')
+      ++top;
+    else if (code == kPageUp || ch == L'b')
+      top -= page();
+    else if (code == kPageDown || ch == L' ')
+      top += page();
+    else if (code == kHome || ch == L'g')
+      top = 0;
+    else if (code == kEnd || ch == L'G')
+      top = total;
+    else if (code == kLeft)
+      shift = std::max(0, shift - kTabCells);
+    else if (code == kRight)
+      shift += kTabCells;
     screen.Redraw();
   }
   screen.Remove(painter);

@@ -41,15 +41,26 @@ bool SetModifiers(int parameter, Key* key) {
 // The key of "CSI n ~" (VT220 and xterm).
 int TildeKey(int n) {
   switch (n) {
-    case 1: case 7: return kHome;
+    case 1:
+    case 7: return kHome;
     case 2: return kInsert;
     case 3: return kDelete;
-    case 4: case 8: return kEnd;
+    case 4:
+    case 8: return kEnd;
     case 5: return kPageUp;
     case 6: return kPageDown;
-    case 11: case 12: case 13: case 14: case 15: return FunctionKey(n - 10);
-    case 17: case 18: case 19: case 20: case 21: return FunctionKey(n - 11);
-    case 23: case 24: return FunctionKey(n - 12);
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 15: return FunctionKey(n - 10);
+    case 17:
+    case 18:
+    case 19:
+    case 20:
+    case 21: return FunctionKey(n - 11);
+    case 23:
+    case 24: return FunctionKey(n - 12);
     default: return 0;
   }
 }
@@ -236,7 +247,8 @@ void Screen::PutOne(int row, int col, const Glyph& glyph, Look look, bool underl
   terminal_.Put(row, col, glyph.ch, glyph.cells, look, underline);
 }
 
-int Screen::PutGlyphs(int row, int col, const std::vector<Glyph>& glyphs, size_t from, int max_cells, Look look) {
+int Screen::PutGlyphs(int row, int col, const std::vector<Glyph>& glyphs, size_t from, int max_cells,
+                      Look look) {
   if (row < 0 || row >= Rows() || col < 0) return 0;
   if (max_cells > Cols() - col) max_cells = Cols() - col;
   int used = 0;
@@ -257,7 +269,8 @@ int Screen::PutLabel(int row, int col, std::string_view utf8, int max_cells, Loo
   size_t start = 0;
   while (start <= utf8.size()) {
     size_t amp = utf8.find('&', start);
-    std::string_view plain = utf8.substr(start, amp == std::string_view::npos ? std::string_view::npos : amp - start);
+    std::string_view plain =
+        utf8.substr(start, amp == std::string_view::npos ? std::string_view::npos : amp - start);
     used += Put(row, col + used, plain, max_cells - used, look);
     if (amp == std::string_view::npos || amp + 1 >= utf8.size()) break;
     // The character after "&": shown underlined, or a plain "&" for "&&".

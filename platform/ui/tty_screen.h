@@ -38,17 +38,27 @@ std::string LabelText(std::string_view utf8);
 // ---- Keys --------------------------------------------------------------------------
 // Keys that are not characters.
 enum KeyCode {
-  kUp = 1, kDown, kLeft, kRight, kHome, kEnd, kPageUp, kPageDown, kInsert, kDelete, kBackspace,
+  kUp = 1,
+  kDown,
+  kLeft,
+  kRight,
+  kHome,
+  kEnd,
+  kPageUp,
+  kPageDown,
+  kInsert,
+  kDelete,
+  kBackspace,
   kF1 = 0x101,  // F1 to F12 follow in order
 };
 constexpr int FunctionKey(int n) { return kF1 + n - 1; }
 
 struct Key {
   enum Kind {
-    kNone,     // no more input will come
-    kChar,     // ch: the character (control characters included)
-    kCode,     // code: a KeyCode
-    kResize,   // the terminal changed its size
+    kNone,    // no more input will come
+    kChar,    // ch: the character (control characters included)
+    kCode,    // code: a KeyCode
+    kResize,  // the terminal changed its size
   } kind = kNone;
   wchar_t ch = 0;
   int code = 0;
@@ -62,13 +72,13 @@ bool DecodeEscape(std::string_view sequence, Key* key);
 
 // ---- Drawing ---------------------------------------------------------------------------
 enum class Look {
-  kScreen,      // behind everything
-  kWindow,      // a dialog's or box's face
-  kCaption,     // a title bar
+  kScreen,   // behind everything
+  kWindow,   // a dialog's or box's face
+  kCaption,  // a title bar
   kButton,
   kButtonFocus,
-  kField,       // an edit's inside
-  kSelection,   // selected text in a focused edit, the current line of a list
+  kField,      // an edit's inside
+  kSelection,  // selected text in a focused edit, the current line of a list
 };
 
 // Line-drawing characters; a terminal draws them in its own way.

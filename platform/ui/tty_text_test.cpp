@@ -54,7 +54,7 @@ TEST(ScreenTest, DrawingIsClippedAtTheEdgesWithoutSplittingACharacter) {
   FakeTerminal term(3, 5);
   Screen screen(term);
   screen.Push([&] {
-    screen.Frame(-1, -1, 5, 7, Look::kWindow);   // larger than the screen
+    screen.Frame(-1, -1, 5, 7, Look::kWindow);                    // larger than the screen
     EXPECT_EQ(screen.Put(0, 0, "あいう", 99, Look::kWindow), 4);  // the third does not fit whole
     EXPECT_EQ(screen.Put(1, 4, "あ", 99, Look::kWindow), 0);
     EXPECT_EQ(screen.Put(1, 0, "abc", 2, Look::kWindow), 2);
@@ -124,8 +124,8 @@ TEST(EscapeTest, KeysThatTheTerminalDescriptionMayNotName) {
 
   // Sequences that name no key: dropped, never typed.
   Key none;
-  for (std::string_view seq : {"[99~", "[25~", "[200~", "[P", "[1;9A", "[5;5;5~", "[2A", "[x", "O", "Ox",
-                               "[", "x", "[1;5", "[;~"})
+  for (std::string_view seq :
+       {"[99~", "[25~", "[200~", "[P", "[1;9A", "[5;5;5~", "[2A", "[x", "O", "Ox", "[", "x", "[1;5", "[;~"})
     EXPECT_FALSE(DecodeEscape(seq, &none)) << seq;
 }
 

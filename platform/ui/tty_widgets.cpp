@@ -64,14 +64,16 @@ void DrawEdit(Screen& screen, int row, int col, int cols, const CDialog::Control
     int at = static_cast<int>(glyphs[i].at);
     bool selected = focused && at >= sel_a && at < sel_b;
     std::vector<Glyph> one = {glyphs[i]};
-    int drawn = screen.PutGlyphs(row, col + used, one, 0, cols - used, selected ? Look::kSelection : Look::kField);
+    int drawn =
+        screen.PutGlyphs(row, col + used, one, 0, cols - used, selected ? Look::kSelection : Look::kField);
     if (drawn == 0) break;
     used += drawn;
   }
   if (focused) screen.Cursor(row, col + CellsBetween(glyphs, first, caret_i));
 }
 
-void DrawButton(Screen& screen, int row, int col, int cols, std::string_view label, bool focused, bool enabled) {
+void DrawButton(Screen& screen, int row, int col, int cols, std::string_view label, bool focused,
+                bool enabled) {
   Look look = !enabled ? Look::kWindow : focused ? Look::kButtonFocus : Look::kButton;
   screen.Fill(row, col, 1, cols, look);
   std::string text = Utf8(label);
@@ -99,7 +101,8 @@ bool DeliverKey(CDialog& dialog, const Key& key) {
       case kDelete: vk = VK_DELETE; break;
       case kBackspace: vk = VK_BACK; break;
       default:
-        if (key.code >= FunctionKey(1) && key.code <= FunctionKey(12)) vk = 0x70 + (key.code - kF1);  // VK_F1...
+        if (key.code >= FunctionKey(1) && key.code <= FunctionKey(12))
+          vk = 0x70 + (key.code - kF1);  // VK_F1...
         break;
     }
     if (vk == 0x73 && alt && !ctrl && !shift) {  // Alt+F4: the window's close command
@@ -125,7 +128,8 @@ bool DeliverKey(CDialog& dialog, const Key& key) {
     // Windows; it types nothing.
     wchar_t c = key.ch;
     if (c >= L'a' && c <= L'z') c = c - L'a' + L'A';
-    if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')) dialog.KeyDown(static_cast<int>(c), shift, ctrl, alt);
+    if ((c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9'))
+      dialog.KeyDown(static_cast<int>(c), shift, ctrl, alt);
     return true;
   }
   char buffer[MB_LEN_MAX];

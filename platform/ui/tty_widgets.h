@@ -35,7 +35,8 @@ void DrawEdit(Screen& screen, int row, int col, int cols, const CDialog::Control
               int* scroll);
 // A push button of cols cells; its label (CP932, "&" marks the mnemonic) is
 // centred. A focused button takes the cursor to its label.
-void DrawButton(Screen& screen, int row, int col, int cols, std::string_view label, bool focused, bool enabled);
+void DrawButton(Screen& screen, int row, int col, int cols, std::string_view label, bool focused,
+                bool enabled);
 
 // Delivers a key to a dialog through its input calls, as a person's key
 // reaches a dialog on Windows: key-down through the routing, typed

@@ -68,7 +68,9 @@ TEST(TtyMessageBox, LayoutFocusAndTheKeysOfEachStyle) {
       {{FakeTerminal::Char(L'N')}, MB_YESNO, IDNO},
       {{FakeTerminal::Char(27)}, MB_YESNO, IDNO},  // Esc: No when there is no Cancel
       {{FakeTerminal::Char(L'\t'), FakeTerminal::Char(L'\r')}, MB_YESNO, IDNO},
-      {{FakeTerminal::Char(L'\t'), FakeTerminal::Char(L' ')}, MB_YESNO | 0x100u, IDYES},  // from No, the default
+      {{FakeTerminal::Char(L'\t'), FakeTerminal::Char(L' ')},
+       MB_YESNO | 0x100u,
+       IDYES},  // from No, the default
       {{FakeTerminal::Char(L'x'), FakeTerminal::Char(27)}, MB_OK | MB_ICONEXCLAMATION, IDOK},
       {{FakeTerminal::Char(27)}, MB_OKCANCEL, IDCANCEL},
       {{FakeTerminal::ShiftTab(), FakeTerminal::Char(L'\r')}, MB_OKCANCEL, IDCANCEL},
@@ -138,7 +140,7 @@ TEST_F(TtyFiles, ThePagerShowsTheLogConvertedAndScrolls) {
   EXPECT_EQ(p.Find("＜WARNING＞").row, 1);
   EXPECT_EQ(p.Find("行 1").col, 16);  // the tab reaches the next stop of 8
   EXPECT_TRUE(p.Shows(" 1-10 / 40"));
-  EXPECT_EQ(term.seen[1].Find("行 2").row, 1);  // Down
+  EXPECT_EQ(term.seen[1].Find("行 2").row, 1);     // Down
   EXPECT_TRUE(term.seen[2].Shows(" 12-21 / 40"));  // Space: a page on
   EXPECT_TRUE(term.seen[3].Shows(" 31-40 / 40"));  // End
   EXPECT_EQ(term.seen[3].Find("行 40").row, 10);
@@ -157,11 +159,15 @@ TEST_F(TtyFiles, TheFileDialogListsWalksAndChecksAsItsOptionsAsk) {
   WriteFile(dir_.Host("out/assets.csv"), "old\n");
   WriteFile(dir_.Host("out/notes.txt"), "");
   WriteFile(dir_.Host("out/ア.csv"), "");
-  FileDialogRequest request{Sjis("保存ファイルを指定"), "E:\\out\\", "*.csv", "CSV", "CSV Files (*.csv)|*.csv||",
+  FileDialogRequest request{Sjis("保存ファイルを指定"),
+                            "E:\\out\\",
+                            "*.csv",
+                            "CSV",
+                            "CSV Files (*.csv)|*.csv||",
                             OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST};
   FakeTerminal term(24, 80);
   auto& k = term.keys;
-  k.push_back(FakeTerminal::Code(kUp));  // 1: onto ".."
+  k.push_back(FakeTerminal::Code(kUp));    // 1: onto ".."
   k.push_back(FakeTerminal::Char(L'\r'));  // 2: up to E:\ .
   term.Type("out");
   k.push_back(FakeTerminal::Char(L'\r'));  // back into "out"
@@ -185,7 +191,8 @@ TEST_F(TtyFiles, TheFileDialogListsWalksAndChecksAsItsOptionsAsk) {
   EXPECT_TRUE(first.Shows("保存ファイルを指定")) << first.Text();
   EXPECT_TRUE(first.Shows("保存する場所: E:\\out\\"));
   EXPECT_TRUE(first.Shows("CSV Files (*.csv)"));
-  auto up = first.Find("[..]"), sub = first.Find("[sub\\]"), assets = first.Find("assets.csv"), a = first.Find("ア.csv");
+  auto up = first.Find("[..]"), sub = first.Find("[sub\\]"), assets = first.Find("assets.csv"),
+       a = first.Find("ア.csv");
   ASSERT_GE(up.row, 0);
   EXPECT_EQ(sub.row, up.row + 1);  // folders first, then the files
   EXPECT_EQ(assets.row, up.row + 2);
@@ -204,9 +211,9 @@ TEST_F(TtyFiles, TheFileDialogListsWalksAndChecksAsItsOptionsAsk) {
   EXPECT_FALSE(term.Now().Shows("保存ファイルを指定"));
 
   // Esc and the cancel button give nothing back.
-  for (std::vector<Key> keys : {std::vector<Key>{FakeTerminal::Char(27)},
-                                std::vector<Key>{FakeTerminal::Char(L'\t'), FakeTerminal::Char(L'\t'),
-                                                 FakeTerminal::Char(L'\r')}}) {
+  for (std::vector<Key> keys :
+       {std::vector<Key>{FakeTerminal::Char(27)},
+        std::vector<Key>{FakeTerminal::Char(L'\t'), FakeTerminal::Char(L'\t'), FakeTerminal::Char(L'\r')}}) {
     FakeTerminal t(24, 80);
     t.keys.assign(keys.begin(), keys.end());
     Screen s(t);

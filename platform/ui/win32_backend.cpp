@@ -57,18 +57,10 @@ class TemplateWriter {
 
 DWORD KindStyle(ControlKind kind, WORD* window_class) {
   switch (kind) {
-    case ControlKind::Static:
-      *window_class = 0x0082;
-      return SS_LEFT;
-    case ControlKind::GroupBox:
-      *window_class = 0x0080;
-      return BS_GROUPBOX;
-    case ControlKind::Edit:
-      *window_class = 0x0081;
-      return ES_LEFT;
-    case ControlKind::PushButton:
-      *window_class = 0x0080;
-      return BS_PUSHBUTTON;
+    case ControlKind::Static: *window_class = 0x0082; return SS_LEFT;
+    case ControlKind::GroupBox: *window_class = 0x0080; return BS_GROUPBOX;
+    case ControlKind::Edit: *window_class = 0x0081; return ES_LEFT;
+    case ControlKind::PushButton: *window_class = 0x0080; return BS_PUSHBUTTON;
   }
   return 0;
 }
@@ -145,17 +137,20 @@ class Win32Backend : public Backend {
     WriteTemplate(dialog, &writer);
     dialog_ = &dialog;
     running = this;
-    HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(MessageFilter)), nullptr, GetCurrentThreadId());
-    INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), writer.data(), nullptr,
-                                             reinterpret_cast<DLGPROC>(reinterpret_cast<void (*)()>(DialogProc)),
-                                             reinterpret_cast<LPARAM>(this));
+    HHOOK hook = SetWindowsHookExW(WH_MSGFILTER,
+                                   reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(MessageFilter)),
+                                   nullptr, GetCurrentThreadId());
+    INT_PTR result = DialogBoxIndirectParamW(
+        GetModuleHandleW(nullptr), writer.data(), nullptr,
+        reinterpret_cast<DLGPROC>(reinterpret_cast<void (*)()>(DialogProc)), reinterpret_cast<LPARAM>(this));
     DWORD error = GetLastError();
     if (hook) UnhookWindowsHookEx(hook);
     running = nullptr;
     hwnd_ = nullptr;
     controls_.clear();
     if (result == -1 && !dialog.IsEnded()) {
-      std::fprintf(stderr, "the dialog cannot be shown (Windows error %lu); the dialog counts as quit\n", error);
+      std::fprintf(stderr, "the dialog cannot be shown (Windows error %lu); the dialog counts as quit\n",
+                   error);
       throw RunAborted{kEarlyEndStatus};
     }
   }
@@ -172,7 +167,8 @@ class Win32Backend : public Backend {
     for (wchar_t& c : filter)
       if (c == L'|') c = L'\0';
     filter.push_back(L'\0');
-    std::wstring title = win::Wide(request.title), folder = win::Wide(request.folder), ext = win::Wide(request.ext);
+    std::wstring title = win::Wide(request.title), folder = win::Wide(request.folder),
+                 ext = win::Wide(request.ext);
     for (std::wstring initial : {win::Wide(request.file), std::wstring()}) {
       std::vector<wchar_t> file(1024, L'\0');
       initial.copy(file.data(), file.size() - 1);
@@ -225,9 +221,7 @@ class Win32Backend : public Backend {
     Win32Backend* self = running;
     if (!self) return FALSE;
     switch (message) {
-      case WM_INITDIALOG:
-        self->Attach(hwnd);
-        return FALSE;  // the focus is set already
+      case WM_INITDIALOG: self->Attach(hwnd); return FALSE;  // the focus is set already
       case WM_COMMAND:
         if (HIWORD(wparam) == BN_CLICKED && lparam != 0) {
           self->Route([&] { self->dialog_->Click(static_cast<short>(LOWORD(wparam))); });
@@ -235,11 +229,8 @@ class Win32Backend : public Backend {
         }
         if (HIWORD(wparam) == EN_CHANGE && !self->pushing_) self->Pull();
         return FALSE;
-      case WM_CLOSE:
-        self->Route([&] { self->dialog_->Close(); });
-        return TRUE;
-      default:
-        return FALSE;
+      case WM_CLOSE: self->Route([&] { self->dialog_->Close(); }); return TRUE;
+      default: return FALSE;
     }
   }
 
@@ -313,10 +304,8 @@ class Win32Backend : public Backend {
         Route([&] { dialog_->TypeChars(win::Narrow(typed)); });
         return true;
       }
-      case WM_SYSCHAR:
-        return msg->wParam != L' ';  // Alt with a letter was a mnemonic key
-      default:
-        return false;
+      case WM_SYSCHAR: return msg->wParam != L' ';  // Alt with a letter was a mnemonic key
+      default: return false;
     }
   }
 
@@ -383,7 +372,7 @@ class Win32Backend : public Backend {
 
   CDialog* dialog_ = nullptr;
   HWND hwnd_ = nullptr;
-  std::vector<HWND> controls_;      // in template order
+  std::vector<HWND> controls_;       // in template order
   std::vector<std::wstring> shown_;  // the text each control shows
   bool pushing_ = false;
   wchar_t high_surrogate_ = 0;

@@ -42,7 +42,11 @@ class TestDialog : public CDialog {
   TestDialog() : CDialog(kTemplate, nullptr) {}
   std::vector<int> keys;  // every key-down PreTranslateMessage saw
   std::string chosen;
-  FileDialogRequest request = {"保存先", "", "", "CSV", "CSV Files (*.csv)|*.csv||",
+  FileDialogRequest request = {"保存先",
+                               "",
+                               "",
+                               "CSV",
+                               "CSV Files (*.csv)|*.csv||",
                                OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST};
 
  protected:
@@ -98,7 +102,8 @@ bool WaitFor(const std::function<bool()>& ready) {
 
 HWND Window(const std::wstring& caption) {
   HWND found = nullptr;
-  WaitFor([&] { return (found = FindWindowW(nullptr, caption.c_str())) != nullptr && IsWindowVisible(found); });
+  WaitFor(
+      [&] { return (found = FindWindowW(nullptr, caption.c_str())) != nullptr && IsWindowVisible(found); });
   return found;
 }
 
@@ -123,7 +128,8 @@ class Win32BackendTest : public ::testing::Test {
     // Wine without an X display has no windows to drive (make test-windows
     // gives it one).
     bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-    if (wine && GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) == 0) GTEST_SKIP() << "Wine without a display";
+    if (wine && GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) == 0)
+      GTEST_SKIP() << "Wine without a display";
     std::string why;
     backend_ = MakeWin32Backend(&why);
     ASSERT_TRUE(backend_) << why;
