@@ -47,29 +47,51 @@ uint32_t CodeRegister::Store(std::string_view code) {
   return reference;
 }
 
+CodeRegister::Slot CodeRegister::Key(std::string_view code, uint64_t hash) {
+  constexpr size_t kInline = 7;
+  if (code.size() > kInline) return 1 | ((hash >> 32) & 0xFFFFFF) << 8;
+  Slot key = 0x80 | code.size();
+  for (size_t i = 0; i < code.size(); ++i) key |= Slot{static_cast<unsigned char>(code[i])} << (8 * (i + 1));
+  return key;
+}
+
+std::string_view CodeRegister::CodeOf(Slot slot, char (&buffer)[8]) const {
+  if ((slot & 0x80) == 0) return Text(static_cast<uint32_t>(slot >> 32));
+  size_t n = slot & 0x7F;
+  for (size_t i = 0; i < n; ++i) buffer[i] = static_cast<char>(slot >> (8 * (i + 1)));
+  return std::string_view(buffer, n);
+}
+
 bool CodeRegister::Contains(std::string_view code, uint64_t hash) const {
   const Shard& shard = shards_[ShardOf(hash)];
+  const Slot key = Key(code, hash);
+  const bool inline_key = (key & 0x80) != 0;
   size_t mask = shard.slots.size() - 1;
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
-    uint32_t slot = shard.slots[i];
+    Slot slot = shard.slots[i];
     if (slot == 0) return false;
-    if (Text(slot - 1) == code) return true;
+    if (inline_key) {
+      if (slot == key) return true;
+    } else if ((slot & 0xFFFFFFFF) == key && Text(static_cast<uint32_t>(slot >> 32)) == code) {
+      return true;
+    }
   }
 }
 
-void CodeRegister::Insert(Shard& shard, uint32_t reference, uint64_t hash) {
+void CodeRegister::Insert(Shard& shard, Slot slot, uint64_t hash) {
   size_t mask = shard.slots.size() - 1;
   size_t i = hash & mask;
   while (shard.slots[i] != 0) i = (i + 1) & mask;
-  shard.slots[i] = reference + 1;
+  shard.slots[i] = slot;
 }
 
 void CodeRegister::Grow(Shard& shard) {
-  std::vector<uint32_t> old;
+  std::vector<Slot> old;
   old.swap(shard.slots);
   shard.slots.assign(old.size() * 2, 0);
-  for (uint32_t slot : old) {
-    if (slot != 0) Insert(shard, slot - 1, Hash(Text(slot - 1)));
+  char buffer[8];
+  for (Slot slot : old) {
+    if (slot != 0) Insert(shard, slot, Hash(CodeOf(slot, buffer)));
   }
 }
 
@@ -83,7 +105,9 @@ CodeRegister::Result CodeRegister::RegisterCode(std::string_view code) {
   Shard& shard = shards_[ShardOf(hash)];
   // Keep each table at most 5/8 full.
   if ((shard.count + 1) * 8 > shard.slots.size() * 5) Grow(shard);
-  Insert(shard, Store(code), hash);
+  Slot slot = Key(code, hash);
+  if ((slot & 0x80) == 0) slot |= Slot{Store(code)} << 32;
+  Insert(shard, slot, hash);
   ++shard.count;
   ++size_;
   return kAdded;

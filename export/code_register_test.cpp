@@ -28,14 +28,30 @@ TEST(CodeRegisterTest, ResultsOfTheWalk) {
   EXPECT_EQ(r.RegisterCode(""), CodeRegister::kAdded);
   EXPECT_EQ(r.RegisterCode(""), CodeRegister::kDuplicate);
   EXPECT_EQ(r.size(), 7u);
+  // Seven bytes, the longest code kept in its slot, and eight, the shortest
+  // kept in a block: each compared whole, never by a part of it.
+  EXPECT_EQ(r.RegisterCode("XYZ7890"), CodeRegister::kAdded);
+  EXPECT_EQ(r.RegisterCode("XYZ789"), CodeRegister::kAdded);
+  EXPECT_EQ(r.RegisterCode("XYZ7891"), CodeRegister::kPrefixDuplicate);
+  EXPECT_EQ(r.RegisterCode("XYZ7890"), CodeRegister::kDuplicate);
+  EXPECT_EQ(r.RegisterCode(std::string("XY\0Z", 4)), CodeRegister::kAdded);
+  EXPECT_EQ(r.RegisterCode("XY"), CodeRegister::kAdded);
 }
 
 TEST(CodeRegisterTest, ManyCodesKeepTheirAnswersAcrossGrowth) {
   CodeRegister r;
   char code[16];
+  // Short codes (in their slots) and long ones (in blocks) through every
+  // growth of the tables.
   for (int i = 0; i < 50000; ++i) {
     std::snprintf(code, sizeof code, "%06d", i);
     ASSERT_EQ(r.RegisterCode(code), CodeRegister::kAdded);
+    std::snprintf(code, sizeof code, "L%09d", i);
+    ASSERT_EQ(r.RegisterCode(code), CodeRegister::kAdded);
+  }
+  for (int i = 0; i < 50000; i += 991) {
+    std::snprintf(code, sizeof code, "L%09d", i);
+    EXPECT_EQ(r.RegisterCode(code), CodeRegister::kDuplicate);
   }
   for (int i = 0; i < 50000; i += 997) {
     std::snprintf(code, sizeof code, "%06d", i);
@@ -44,7 +60,7 @@ TEST(CodeRegisterTest, ManyCodesKeepTheirAnswersAcrossGrowth) {
     EXPECT_EQ(r.RegisterCode(code), CodeRegister::kPrefixDuplicate);
   }
   EXPECT_EQ(r.RegisterCode("Z0000001"), CodeRegister::kAdded);
-  EXPECT_EQ(r.size(), 50001u);
+  EXPECT_EQ(r.size(), 100001u);
   // A text longer than the register's blocks is kept whole.
   std::string huge(100000, 'h');
   EXPECT_EQ(r.RegisterCode(huge), CodeRegister::kAdded);
