@@ -70,7 +70,7 @@ format:
 # of 100,000 and 1,000,000 assets made once under $(BUILD)/bench-data).
 bench: build
 	@for b in $(BUILD)/bench-bin/*; do [ -x "$$b" ] && "$$b"; done
-	@$(BUILD)/bench-run/side_by_side --bin $(BUILD)/bin --cache $(BUILD)/bench-data --pairs 3
+	@$(BUILD)/bench-run/side_by_side --bin $(BUILD)/bin --cache $(BUILD)/bench-data --pairs 5
 
 sanitize:
 	$(call install,$(PACKAGES) $(SANITIZE_PACKAGES))

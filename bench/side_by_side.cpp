@@ -138,7 +138,11 @@ int main(int argc, char** argv) {
     Row row{assets, 0, 0, 0, 0};
     for (int p = 0; p < pairs; ++p) {
       for (const auto& entry : fs::directory_iterator(drive + "/out")) fs::remove(entry.path());
+      // Each run starts with the write-back of earlier runs (and of the
+      // benchmarks before) done, so that it does not compete with the next.
+      sync();
       Measure a = Run({bin + "/ZelEna20ToMx13"}, env, "/dev/null", drive + "/program.err");
+      sync();
       Measure b = Run({"sqlite3", "-csv", store, "SELECT * FROM assets"}, base_env, drive + "/dump.csv",
                       drive + "/dump.err");
       if (a.status != 0 || b.status != 0) {
