@@ -10,19 +10,11 @@
 #include "platform/test_env.h"
 #include "textio/TextFile.h"
 #include "textio/textaccessor.h"
+#include "textio/textio_test_util.h"
 
 namespace {
 
-StTAFORMAT Column(int32_t width, int32_t decimals, int32_t offset, int32_t size, int32_t type) {
-  StTAFORMAT f{};
-  std::strcpy(f.name, "col");
-  f.width = width;
-  f.decimals = decimals;
-  f.offset = offset;
-  f.size = size;
-  f.type = type;
-  return f;
-}
+using textio_test::Column;
 
 // A table of `columns` columns cycling through a 16-byte string, a currency
 // with 0 to 3 decimals and a 4-byte integer, each in 24 record bytes, with
@@ -35,17 +27,17 @@ struct Row {
       char* at = record.data() + i * 24;
       switch (i % 3) {
         case 0:
-          table.push_back(Column(16, 0, i * 24, 17, 0));
+          table.push_back(Column("col", 16, 0, i * 24, 17, 0));
           std::strcpy(at, "ABCDEFGHIJKL");
           break;
         case 1: {
-          table.push_back(Column(16, i % 4, i * 24, 8, 1));
+          table.push_back(Column("col", 16, i % 4, i * 24, 8, 1));
           int64_t v = -1234567890123LL + i;
           std::memcpy(at, &v, 8);
           break;
         }
         default: {
-          table.push_back(Column(11, 0, i * 24, 4, 1));
+          table.push_back(Column("col", 11, 0, i * 24, 4, 1));
           int32_t v = 20240331 + i;
           std::memcpy(at, &v, 4);
           break;

@@ -15,28 +15,19 @@
 
 #include "fuzz/support.h"
 #include "textio/textaccessor.h"
+#include "textio/textio_test_util.h"
 
 namespace {
 
-StTAFORMAT Column(const char* name, int32_t width, int32_t decimals, int32_t size, int32_t type,
-                  int32_t required = 0) {
-  StTAFORMAT f{};
-  std::strncpy(f.name, name, sizeof(f.name) - 1);
-  f.width = width;
-  f.decimals = decimals;
-  f.size = size;
-  f.type = type;
-  f.required = required;
-  return f;
-}
+using textio_test::Column;
 
 // Strings, signed numbers of 1, 2, 4 and 8 bytes, unsigned numbers (the one
 // of 8 bytes stores nothing) and two required columns, back to back.
 StTAFORMAT g_columns[] = {
-    Column("S8", 6, 0, 8, 0),  Column("S1", 1, 0, 1, 0),     Column("I1", 4, 0, 1, 1),
-    Column("I2", 6, 0, 2, 1),  Column("I4", 11, 2, 4, 1),    Column("I8", 20, 4, 8, 1),
-    Column("U4", 10, 3, 4, 2), Column("U2R", 5, 0, 2, 2, 1), Column("SR", 3, 0, 16, 0, 1),
-    Column("U8", 3, 0, 8, 2),
+    Column("S8", 6, 0, 0, 8, 0),  Column("S1", 1, 0, 0, 1, 0),     Column("I1", 4, 0, 0, 1, 1),
+    Column("I2", 6, 0, 0, 2, 1),  Column("I4", 11, 2, 0, 4, 1),    Column("I8", 20, 4, 0, 8, 1),
+    Column("U4", 10, 3, 0, 4, 2), Column("U2R", 5, 0, 0, 2, 2, 1), Column("SR", 3, 0, 0, 16, 0, 1),
+    Column("U8", 3, 0, 0, 8, 2),
 };
 constexpr long kColumns = sizeof(g_columns) / sizeof(g_columns[0]);
 
