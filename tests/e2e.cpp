@@ -1,15 +1,9 @@
 // The end-to-end fixture: per-test folders and stores, running a program.
 #include "tests/e2e.h"
 
-#include <fcntl.h>
 #include <iconv.h>
-#include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,6 +43,16 @@ std::vector<std::string> RunResult::Messages() const {
   std::vector<std::string> out;
   for (const auto& e : Of("message")) out.push_back(e["text"].get<std::string>());
   return out;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
 }
 
 bool Exists(const std::string& path) {
@@ -107,76 +111,35 @@ void E2eTest::SetUp() {
   program_dir_ = BinDir();
 }
 
-static pid_t SpawnNoWait(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                         const std::string& cwd, const std::string& out, const std::string& err,
-                         long file_size_limit = 0) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (file_size_limit > 0) {
-      // Writes beyond the limit fail with EFBIG instead of ending the program.
-      signal(SIGXFSZ, SIG_IGN);
-      struct rlimit limit = {static_cast<rlim_t>(file_size_limit), static_cast<rlim_t>(file_size_limit)};
-      setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    if (chdir(cwd.c_str()) != 0) _exit(127);
-    int in = open("/dev/null", O_RDONLY);
-    int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(in, 0);
-    dup2(o, 1);
-    dup2(e, 2);
-    std::vector<char*> a, v;
-    for (const auto& s : argv) a.push_back(const_cast<char*>(s.c_str()));
-    for (const auto& s : env) v.push_back(const_cast<char*>(s.c_str()));
-    a.push_back(nullptr);
-    v.push_back(nullptr);
-    execve(a[0], a.data(), v.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-// The exit status of a child; 128 + the signal for one that was killed.
-static int WaitFor(pid_t pid) {
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-static int Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-                 const std::string& cwd, const std::string& out, const std::string& err) {
-  return WaitFor(SpawnNoWait(argv, env, cwd, out, err));
-}
-
-static std::vector<std::string> BaseEnv() {
+testenv::Program E2eTest::Tool(std::vector<std::string> argv) const {
   const char* path = std::getenv("PATH");
-  return {std::string("PATH=") + (path ? path : "/usr/bin:/bin"), "LANG=C.UTF-8"};
+  return {.argv = std::move(argv),
+          .env = {std::string("PATH=") + (path ? path : "/usr/bin:/bin"), "LANG=C.UTF-8"},
+          .clean_env = true,
+          .folder = dir_};
 }
 
 void E2eTest::MakeStore(int assets) {
-  std::string db = dir_ + "/package.db";
-  int rc = Spawn({BinDir() + "/zelpkg", "sample", db, "--assets", std::to_string(assets)}, BaseEnv(), dir_,
-                 dir_ + "/zelpkg.out", dir_ + "/zelpkg.err");
-  ASSERT_EQ(rc, 0) << ReadFile(dir_ + "/zelpkg.err");
+  testenv::ProgramResult r = testenv::RunProgram(
+      Tool({BinDir() + "/zelpkg", "sample", dir_ + "/package.db", "--assets", std::to_string(assets)}));
+  ASSERT_EQ(r.status, 0) << r.err;
   Sql("UPDATE package SET output_folder = 'E:\\out\\', env_folder = 'E:\\env\\';");
 }
 
 void E2eTest::Sql(const std::string& statements, const std::string& db) {
-  std::string file = dir_ + "/statements.sql";
-  WriteFile(file, statements);
-  int rc = Spawn({"/bin/sh", "-c", "sqlite3 \"$0\" < statements.sql", db}, BaseEnv(), dir_, dir_ + "/sql.out",
-                 dir_ + "/sql.err");
-  ASSERT_EQ(rc, 0) << ReadFile(dir_ + "/sql.err");
+  testenv::Program sqlite = Tool({"sqlite3", db});
+  sqlite.input = statements;
+  testenv::ProgramResult r = testenv::RunProgram(sqlite);
+  ASSERT_EQ(r.status, 0) << r.err;
 }
 
 int E2eTest::Zelpkg(const std::vector<std::string>& args, std::string* out, std::string* err) {
   std::vector<std::string> argv = {BinDir() + "/zelpkg"};
   argv.insert(argv.end(), args.begin(), args.end());
-  int rc = Spawn(argv, BaseEnv(), dir_, dir_ + "/zelpkg.out", dir_ + "/zelpkg.err");
-  if (out) *out = ReadFile(dir_ + "/zelpkg.out");
-  if (err) *err = ReadFile(dir_ + "/zelpkg.err");
-  return rc;
+  testenv::ProgramResult r = testenv::RunProgram(Tool(argv));
+  if (out) *out = r.out;
+  if (err) *err = r.err;
+  return r.status;
 }
 
 void E2eTest::UseProgramCopy(const std::string& program, const char* orvik_ini, const std::string& folder) {
@@ -189,44 +152,34 @@ void E2eTest::UseProgramCopy(const std::string& program, const char* orvik_ini, 
 
 RunResult E2eTest::Run(const std::string& script, const std::string& program,
                        const std::vector<std::string>& env) {
-  return Finish(Start(script, program, env));
+  return Result(testenv::RunProgram(Prepare(script, program, env)));
 }
 
-E2eTest::Started E2eTest::Start(const std::string& script, const std::string& program,
-                                const std::vector<std::string>& env, const std::string& tag) {
-  Started run;
-  run.tag = tag;
+testenv::Program E2eTest::Prepare(const std::string& script, const std::string& program,
+                                  const std::vector<std::string>& env, const std::string& tag) {
   std::string script_file = dir_ + "/script" + tag + ".txt";
   WriteFile(script_file, script);
-  std::vector<std::string> vars = BaseEnv();
-  vars.push_back("ZEL_UI=script");
-  vars.push_back("ZEL_UI_SCRIPT=" + script_file);
-  vars.push_back("ZEL_PACKAGE=" + dir_ + "/package.db");
-  vars.push_back("ZEL_DRIVES=Z:fixed=/;E:fixed=" + e_ + drives_);
-  // An extra entry replaces the one of its name; a bare name removes it.
-  for (const std::string& entry : env) {
-    std::string name = entry.substr(0, entry.find('='));
-    std::erase_if(vars, [&](const std::string& v) { return v.compare(0, name.size() + 1, name + "=") == 0; });
-    if (entry.find('=') != std::string::npos) vars.push_back(entry);
-  }
-  run.start = std::chrono::steady_clock::now();
   std::vector<std::string> argv = {program_dir_ + "/" + program};
   argv.insert(argv.end(), args_.begin(), args_.end());
-  run.pid = SpawnNoWait(argv, vars, dir_, dir_ + "/transcript" + tag + ".jsonl",
-                        dir_ + "/stderr" + tag + ".txt", file_size_limit_);
+  testenv::Program run = Tool(argv);
+  run.env.insert(run.env.end(),
+                 {"ZEL_UI=script", "ZEL_UI_SCRIPT=" + script_file, "ZEL_PACKAGE=" + dir_ + "/package.db",
+                  "ZEL_DRIVES=Z:fixed=/;E:fixed=" + e_ + drives_});
+  run.env.insert(run.env.end(), env.begin(), env.end());
+  if (file_size_limit_ > 0) run.limits = {{RLIMIT_FSIZE, file_size_limit_}};
   return run;
 }
 
-RunResult E2eTest::Finish(const Started& run) {
+RunResult E2eTest::Result(const testenv::ProgramResult& ran) {
   RunResult r;
-  r.status = WaitFor(run.pid);
-  r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - run.start).count();
-  std::istringstream transcript(ReadFile(dir_ + "/transcript" + run.tag + ".jsonl"));
+  r.status = ran.status;
+  r.seconds = ran.seconds;
+  std::istringstream transcript(ran.out);
   for (std::string line; std::getline(transcript, line);) {
     r.lines.push_back(line);
     r.events.push_back(nlohmann::json::parse(line, nullptr, false));
   }
-  r.errors = ReadFile(dir_ + "/stderr" + run.tag + ".txt");
+  r.errors = ran.err;
   return r;
 }
 

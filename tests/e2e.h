@@ -9,12 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/types.h>
-
-#include <chrono>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
+
+#include "platform/test_env.h"
 
 namespace e2e {
 
@@ -48,17 +47,16 @@ class E2eTest : public ::testing::Test {
   // ZEL_DRIVES is "Z:fixed=/;E:fixed=<E folder>" followed by drives_.
   RunResult Run(const std::string& script, const std::string& program = "ZelEna20ToMx13",
                 const std::vector<std::string>& env = {});
-  // The same in two steps, so that runs can overlap or be killed: Start
-  // returns at once; runs started together need tags of their own, which
-  // name their script, transcript and standard error files.
-  struct Started {
-    pid_t pid = -1;
-    std::string tag;
-    std::chrono::steady_clock::time_point start;
-  };
-  Started Start(const std::string& script, const std::string& program = "ZelEna20ToMx13",
-                const std::vector<std::string>& env = {}, const std::string& tag = "");
-  RunResult Finish(const Started& run);
+  // The same in two steps, for a test that runs it itself (beside another
+  // run, or with a condition to kill it): the run as Run makes it, and what
+  // its end says. Runs at once need tags of their own, which name their
+  // script files.
+  testenv::Program Prepare(const std::string& script, const std::string& program = "ZelEna20ToMx13",
+                           const std::vector<std::string>& env = {}, const std::string& tag = "");
+  static RunResult Result(const testenv::ProgramResult& ran);
+  // A tool run in the test's folder, with PATH and LANG=C.UTF-8 its only
+  // variables.
+  testenv::Program Tool(std::vector<std::string> argv) const;
 
   // Makes a copy of the program in its own folder (named folder, under the
   // test's folder) with the given OrvikDef.ini content (nullptr: none), and
@@ -77,6 +75,8 @@ class E2eTest : public ::testing::Test {
 };
 
 // File helpers (host paths).
+// The lines of a text, without their line ends (LF or CR LF).
+std::vector<std::string> Lines(const std::string& text);
 bool Exists(const std::string& path);
 bool IsDir(const std::string& path);
 std::string ReadFile(const std::string& path);

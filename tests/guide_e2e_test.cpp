@@ -3,10 +3,7 @@
 // through docs/example.script, read and verified. Each output that the guide
 // quotes is checked twice: the programs still print it, and the guide still
 // quotes it (as an indented code block).
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -26,16 +23,6 @@ std::string Indented(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) out += (line.empty() ? "" : "    ") + line + "\n";
   return out;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
 }
 
 std::vector<std::string> Fields(const std::string& line) {
@@ -74,18 +61,6 @@ class GuideTest : public E2eTest {
     return Run(
         ReadFile(kDocs + "/example.script"), "ZelEna20ToMx13",
         {"ZEL_PACKAGE=" + dir_ + "/" + store, "ZEL_DRIVES=Z:fixed=/;E:fixed=" + dir_ + "/build/guide/e"});
-  }
-
-  // The output of a command run in the test's folder, standard error
-  // included, and its exit status.
-  std::string Command(const std::string& command, int* status) {
-    std::string out;
-    FILE* pipe = popen(("cd '" + dir_ + "' && " + command + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    int rc = pipe ? pclose(pipe) : -1;
-    *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
   }
 
   // Step 2 of the guide: the example CSV files into build/guide/mine.db,
@@ -145,9 +120,13 @@ TEST_F(GuideTest, CsvFilesImportExportReadAndVerifyAsTheGuideShows) {
   ExpectQuoted("$ iconv -f CP932 -t UTF-8 build/guide/e/out/ZelEnaMx13SysErr.txt\n" +
                log.substr(0, log.size() - 2) + "\n");
 
-  int status = -1;
-  std::string verified = Command("'" + program_dir_ + "/zelverify' build/guide/e/out/sakura.csv", &status);
-  EXPECT_EQ(status, 0);
+  // Its output as the terminal shows it, standard error included.
+  testenv::ProgramResult run =
+      testenv::RunProgram({.argv = {program_dir_ + "/zelverify", "build/guide/e/out/sakura.csv"},
+                           .folder = dir_,
+                           .merge_error = true});
+  const std::string& verified = run.out;
+  EXPECT_EQ(run.status, 0);
   EXPECT_EQ(verified,
             "build/guide/e/out/sakura.csv: 8 rows, 3 of them breakdown rows\n"
             "build/guide/e/out/syurui.SSC: 6 asset types\n"
