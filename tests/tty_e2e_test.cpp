@@ -6,7 +6,6 @@
 // keys of each part are tested on a fake terminal beside the back end.
 // Stores are made per test as for the other end-to-end tests. This file is
 // compiled as UTF-8.
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,6 +14,7 @@
 #include <cwchar>
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -36,16 +36,12 @@ std::string Quote(const std::string& text) {
   return q + "'";
 }
 
-// Output of a shell command.
-std::string Output(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-  pclose(p);
-  return out;
+// The words of a text, split at blanks.
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::istringstream in(text);
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
 }
 
 // Cells that the first bytes of a UTF-8 line take on the screen.
@@ -71,7 +67,7 @@ class TtyTest : public E2eTest {
  protected:
   void SetUp() override {
     E2eTest::SetUp();
-    if (std::system("command -v tmux >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+    if (testenv::RunProgram({.argv = {"tmux", "-V"}}).status != 0) GTEST_SKIP() << "tmux is not installed";
     std::setlocale(LC_CTYPE, "C.UTF-8");
     fs::create_directories(e_ + "/out");
   }
@@ -81,17 +77,21 @@ class TtyTest : public E2eTest {
     const char* tmp = std::getenv("TMUX_TMPDIR");
     std::string folder = std::string(tmp && tmp[0] ? tmp : "/tmp") + "/tmux-" + std::to_string(getuid());
     for (const std::string& socket : sockets_) {
-      Output(TmuxCommand(socket, "kill-server 2>/dev/null"));
+      testenv::RunProgram(TmuxCommand(socket, {"kill-server"}));
       std::error_code ec;
       fs::remove(folder + "/" + socket, ec);
     }
   }
 
-  static std::string TmuxCommand(const std::string& socket, const std::string& args) {
-    return "LANG=C.UTF-8 tmux -u -L " + socket + " -f /dev/null " + args;
+  static testenv::Program TmuxCommand(const std::string& socket, const std::vector<std::string>& args) {
+    testenv::Program tmux = {.argv = {"tmux", "-u", "-L", socket, "-f", "/dev/null"},
+                             .env = {"LANG=C.UTF-8"}};
+    tmux.argv.insert(tmux.argv.end(), args.begin(), args.end());
+    return tmux;
   }
-  std::string Tmux(const std::string& args) {
-    return sockets_.empty() ? std::string() : Output(TmuxCommand(sockets_.back(), args));
+  // What a tmux command prints (its standard error is dropped).
+  std::string Tmux(const std::vector<std::string>& args) {
+    return sockets_.empty() ? std::string() : testenv::RunProgram(TmuxCommand(sockets_.back(), args)).out;
   }
 
   // A pane of cols x rows running command, on a tmux server of its own (a
@@ -99,8 +99,7 @@ class TtyTest : public E2eTest {
   void NewPane(const std::string& command, int rows, int cols) {
     static int count = 0;
     sockets_.push_back("zeltty-" + std::to_string(getpid()) + "-" + std::to_string(++count));
-    Tmux("new-session -d -s t -x " + std::to_string(cols) + " -y " + std::to_string(rows) + " " +
-         Quote(command));
+    Tmux({"new-session", "-d", "-s", "t", "-x", std::to_string(cols), "-y", std::to_string(rows), command});
   }
 
   // Starts the program in a pane; its exit status lands in the file
@@ -123,7 +122,7 @@ class TtyTest : public E2eTest {
 
   std::vector<std::string> Screen() {
     std::vector<std::string> lines;
-    std::string text = Tmux("capture-pane -p -t t 2>/dev/null");
+    std::string text = Tmux({"capture-pane", "-p", "-t", "t"});
     size_t start = 0;
     while (start < text.size()) {
       size_t end = text.find('\n', start);
@@ -191,13 +190,13 @@ class TtyTest : public E2eTest {
   // Named keys (tmux names), typed text, raw bytes (hex). An Esc must be
   // followed by a wait for what it does before the next key, or the two
   // arrive together as an Alt key.
-  void Keys(const std::string& keys) { Tmux("send-keys -t t " + keys); }
-  void Type(const std::string& text) { Tmux("send-keys -t t -l " + Quote(text)); }
-  void Bytes(const std::string& hex) { Tmux("send-keys -t t -H " + hex); }
+  void Keys(const std::string& keys) { Tmux(Words("send-keys -t t " + keys)); }
+  void Type(const std::string& text) { Tmux({"send-keys", "-t", "t", "-l", text}); }
+  void Bytes(const std::string& hex) { Tmux(Words("send-keys -t t -H " + hex)); }
 
   Place Cursor() {
     Place p;
-    std::string xy = Tmux("display -p -t t '#{cursor_y} #{cursor_x}' 2>/dev/null");
+    std::string xy = Tmux({"display", "-p", "-t", "t", "#{cursor_y} #{cursor_x}"});
     if (std::sscanf(xy.c_str(), "%d %d", &p.row, &p.col) != 2) p = {};
     return p;
   }
@@ -310,7 +309,7 @@ TEST_F(TtyTest, TheDialogFollowsTheTerminalsSizeAndItsKeys) {
   // Too small: what it needs, until the terminal grows.
   ASSERT_TRUE(WaitFor("端末が小さすぎてダイアログを表示できません。"));
   EXPECT_TRUE(WaitFor("必要な大きさ: 66 x 16  (今は 60 x 20)"));
-  Tmux("resize-window -t t -x " + std::to_string(kCols) + " -y " + std::to_string(kRows));
+  Tmux(Words("resize-window -t t -x " + std::to_string(kCols) + " -y " + std::to_string(kRows)));
   ASSERT_TRUE(WaitFor("E:\\out\\*.csv"));
   EXPECT_TRUE(WaitGone("小さすぎ"));
   std::vector<std::string> lines = SettledScreen();
@@ -385,7 +384,7 @@ TEST_F(TtyTest, TheDialogFollowsTheTerminalsSizeAndItsKeys) {
   EXPECT_NE(row.find("E:\\out\\aaa"), std::string::npos) << row;
 
   // A resize redraws the dialog in the middle of the new size.
-  Tmux("resize-window -t t -x 80 -y 24");
+  Tmux(Words("resize-window -t t -x 80 -y 24"));
   ASSERT_TRUE(WaitAt(FromCp932(t.caption), (24 - 15) / 2));
   Keys("Escape");
   ASSERT_TRUE(WaitFor("｢減価償却｣の集計を中止します。"));
@@ -497,13 +496,13 @@ TEST_F(TtyTest, MakeRunKeepsItsDemoFolderAndSaysWhereDriveEIs) {
   std::error_code ec;
   std::string build = fs::read_symlink("/proc/self/exe", ec).parent_path().parent_path().string();
   std::string demo = dir_ + "/demo";
-  std::string run =
-      "sh " + Quote(std::string(ZEL_SOURCE_ROOT) + "/app/run.sh") + " " + Quote(build) + " " + Quote(demo);
+  const std::string script = std::string(ZEL_SOURCE_ROOT) + "/app/run.sh";
+  std::string run = "sh " + Quote(script) + " " + Quote(build) + " " + Quote(demo);
 
   // Without a terminal: the demo script, drive E: named before it runs;
   // a second run finds the store and the export of the first.
   for (int i = 0; i < 2; ++i) {
-    std::string out = Output(run + " </dev/null 2>&1");
+    std::string out = testenv::RunProgram({.argv = {"sh", script, build, demo}, .merge_error = true}).out;
     size_t drive = out.find("Drive E: is " + demo + " ");
     EXPECT_NE(drive, std::string::npos) << out;
     EXPECT_LT(drive, out.find("Running ")) << out;
