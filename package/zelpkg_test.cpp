@@ -1,6 +1,5 @@
 // zelpkg makes stores that sqlite3 reads and the component walks.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include "package/store.h"
 #include "package/test_store.h"
 #include "platform/cp932.h"
+#include "platform/test_env.h"
 #include "platform/win.h"
 
 namespace {
@@ -24,10 +24,8 @@ std::string Zelpkg() {
   return std::string(bin ? bin : ".") + "/zelpkg";
 }
 
-int RunTool(const std::string& args) {
-  int status = std::system((Zelpkg() + " " + args + " 2>/dev/null").c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+// Whether sqlite3 is there to read stores with.
+bool HaveSqlite3() { return testenv::RunProgram({.argv = {"sqlite3", "-version"}}).status == 0; }
 
 std::string Contents(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -38,19 +36,13 @@ std::string Contents(const std::string& path) {
 
 class ZelpkgTest : public StoreTest {
  protected:
-  struct Output {
-    int status = -1;
-    std::string out, err;
-  };
-  // Runs zelpkg with args (for the shell, UTF-8) in the test's folder.
+  using Output = testenv::ProgramResult;
+  // Runs zelpkg with args (UTF-8, split at blanks) in the test's folder.
   Output Tool(const std::string& args) {
-    std::string out = dir_.Host("stdout.txt"), err = dir_.Host("stderr.txt");
-    int status = std::system(
-        ("cd " + dir_.path() + " && " + Zelpkg() + " " + args + " >" + out + " 2>" + err).c_str());
-    Output o{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Contents(out), Contents(err)};
-    std::remove(out.c_str());
-    std::remove(err.c_str());
-    return o;
+    testenv::Program zelpkg = {.argv = {Zelpkg()}, .folder = dir_.path()};
+    std::istringstream words(args);
+    for (std::string word; words >> word;) zelpkg.argv.push_back(word);
+    return testenv::RunProgram(zelpkg);
   }
   void Write(const std::string& name, const std::string& text) {
     std::ofstream(dir_.Host(name), std::ios::binary) << text;
@@ -71,20 +63,20 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 TEST_F(ZelpkgTest, WrongArgumentsGiveTheUsageAndStatus2) {
-  EXPECT_EQ(RunTool(""), 2);
-  EXPECT_EQ(RunTool("init"), 2);
-  EXPECT_EQ(RunTool("init " + path_ + " extra"), 2);
-  EXPECT_EQ(RunTool("sample " + path_ + " --assets"), 2);
-  EXPECT_EQ(RunTool("sample " + path_ + " --assets -1"), 2);
-  EXPECT_EQ(RunTool("sample " + path_ + " --assets 12x"), 2);
-  EXPECT_EQ(RunTool("sample " + path_ + " --colour red"), 2);
-  EXPECT_EQ(RunTool("make " + path_), 2);
+  EXPECT_EQ(Tool("").status, 2);
+  EXPECT_EQ(Tool("init").status, 2);
+  EXPECT_EQ(Tool("init " + path_ + " extra").status, 2);
+  EXPECT_EQ(Tool("sample " + path_ + " --assets").status, 2);
+  EXPECT_EQ(Tool("sample " + path_ + " --assets -1").status, 2);
+  EXPECT_EQ(Tool("sample " + path_ + " --assets 12x").status, 2);
+  EXPECT_EQ(Tool("sample " + path_ + " --colour red").status, 2);
+  EXPECT_EQ(Tool("make " + path_).status, 2);
   EXPECT_EQ(Contents(path_), "");  // nothing made
-  EXPECT_EQ(RunTool("init /nonexistent-folder/x.db"), 1);
+  EXPECT_EQ(Tool("init /nonexistent-folder/x.db").status, 1);
 }
 
 TEST_F(ZelpkgTest, InitMakesAnEmptyStoreTheComponentAccepts) {
-  ASSERT_EQ(RunTool("init " + path_), 0);
+  ASSERT_EQ(Tool("init " + path_).status, 0);
   EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   ClRuleGenkashokyaku rule;
   rule.SetCurDataID("D0001");
@@ -95,23 +87,20 @@ TEST_F(ZelpkgTest, InitMakesAnEmptyStoreTheComponentAccepts) {
 }
 
 TEST_F(ZelpkgTest, SampleIsDeterministicReadableAndCoversTheCases) {
-  ASSERT_EQ(RunTool("sample " + path_ + " --assets 60 --seed 5"), 0);
+  ASSERT_EQ(Tool("sample " + path_ + " --assets 60 --seed 5").status, 0);
   std::string again = dir_.Host("again.db"), other = dir_.Host("other.db");
-  ASSERT_EQ(RunTool("sample " + again + " --assets 60 --seed 5"), 0);
-  ASSERT_EQ(RunTool("sample " + other + " --assets 60 --seed 6"), 0);
+  ASSERT_EQ(Tool("sample " + again + " --assets 60 --seed 5").status, 0);
+  ASSERT_EQ(Tool("sample " + other + " --assets 60 --seed 6").status, 0);
   EXPECT_EQ(Contents(path_), Contents(again));
   EXPECT_NE(Contents(path_), Contents(other));
   std::remove(again.c_str());
   std::remove(other.c_str());
   // sqlite3 itself reads it.
-  if (std::system("command -v sqlite3 >/dev/null") == 0) {
-    std::string out = dir_.Host("out.txt");
-    ASSERT_EQ(
-        std::system(("sqlite3 " + path_ + " \"SELECT count(*) FROM assets WHERE data_id = 'D0001'\" > " + out)
-                        .c_str()),
-        0);
-    EXPECT_EQ(Contents(out), "60\n");
-    std::remove(out.c_str());
+  if (HaveSqlite3()) {
+    Output count = testenv::RunProgram(
+        {.argv = {"sqlite3", path_, "SELECT count(*) FROM assets WHERE data_id = 'D0001'"}});
+    ASSERT_EQ(count.status, 0) << count.err;
+    EXPECT_EQ(count.out, "60\n");
   }
   // The component walks it.
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
@@ -194,10 +183,11 @@ TEST_F(ZelpkgTest, HelpVersionAndSchemaGoToStandardOutput) {
   o = Tool("schema");
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out, package::kSchemaSql + 1);
-  if (std::system("command -v sqlite3 >/dev/null") == 0) {
-    ASSERT_EQ(
-        Tool("schema | sqlite3 package.db && sqlite3 package.db 'INSERT INTO package DEFAULT VALUES'").status,
-        0);
+  if (HaveSqlite3()) {
+    ASSERT_EQ(testenv::RunProgram(
+                  {.argv = {"sqlite3", path_}, .input = o.out + "INSERT INTO package DEFAULT VALUES;"})
+                  .status,
+              0);
     EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   }
   EXPECT_EQ(Tool("schema extra").status, 2);
@@ -317,7 +307,7 @@ TEST_F(ZelpkgTest, ImportMakesAStoreTheProgramsExport) {
   Write("c.csv", U8(kCategoriesCsv));
   Output o =
       Tool(U8(u8"import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 "
-              u8"--company 'テスト商事' --period 2024-04-01 20250331"));
+              u8"--company テスト商事 --period 2024-04-01 20250331"));
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(
       o.out,
@@ -453,7 +443,7 @@ TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {
   ClZelConnect::Inst()->Release();
 
   // The data set exists: made again only with --replace, keeping its number.
-  const std::string remake = U8(u8" --data-set D0002 --company '新会社' --period 20250101 20251231");
+  const std::string remake = U8(u8" --data-set D0002 --company 新会社 --period 20250101 20251231");
   o = Tool("import package.db --assets a.csv" + remake);
   EXPECT_EQ(o.status, 1);
   EXPECT_NE(o.err.find("data set D0002 is in the store already; --replace remakes it"), std::string::npos)

@@ -2,8 +2,6 @@
 // tests, over what the export programs write for the sample company, and on
 // its command line.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -46,23 +44,15 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-struct Output {
-  int status = -1;
-  std::string out, err;
-};
+using Output = testenv::ProgramResult;
 
 class ProgramTest : public ::testing::Test {
  protected:
-  // Runs a shell command line with standard output and error to files.
-  Output Run(const std::string& command) {
-    Output o;
-    const int status = std::system((command + " >'" + dir_ + "/out' 2>'" + dir_ + "/err'").c_str());
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    o.out = ReadFile(dir_ + "/out");
-    o.err = ReadFile(dir_ + "/err");
-    return o;
+  // Runs zelverify with args in the test's folder.
+  Output Verify(std::vector<std::string> args) {
+    args.insert(args.begin(), BinDir() + "/zelverify");
+    return testenv::RunProgram({.argv = args, .folder = dir_});
   }
-  Output Verify(const std::string& args) { return Run("'" + BinDir() + "/zelverify' " + args); }
 
   // The sample company as `zelpkg sample` makes it, in a store whose output
   // folder is E:\out\; sql runs on it after.
@@ -77,9 +67,10 @@ class ProgramTest : public ::testing::Test {
   void Export(const std::string& program) {
     fs::create_directories(dir_ + "/e");
     std::ofstream(dir_ + "/script") << "set 1007 E:\\out\\assets.csv\nkey F12\nanswer yes\nanswer ok\n";
-    const Output o =
-        Run("env -u ZEL_VIEWER ZEL_PACKAGE='" + Store() + "' ZEL_DRIVES='Z:fixed=/;E:fixed=" + dir_ +
-            "/e' ZEL_UI=script ZEL_UI_SCRIPT='" + dir_ + "/script' '" + BinDir() + "/" + program + "'");
+    const Output o = testenv::RunProgram(
+        {.argv = {BinDir() + "/" + program},
+         .env = {"ZEL_VIEWER", "ZEL_PACKAGE=" + Store(), "ZEL_DRIVES=Z:fixed=/;E:fixed=" + dir_ + "/e",
+                 "ZEL_UI=script", "ZEL_UI_SCRIPT=" + dir_ + "/script"}});
     ASSERT_EQ(o.status, 0) << o.out << o.err;
   }
   std::string Store() const { return dir_ + "/package.db"; }
@@ -101,7 +92,7 @@ TEST_F(ProgramTest, TheGoldenOutputsHoldOnlyWhatTheWriterRemarkedOn) {
   fs::copy_file(kGolden + "/golden_assets.csv", dir_ + "/assets.csv");
   fs::copy_file(kGolden + "/golden_syurui.SSC", dir_ + "/syurui.SSC");
   fs::copy_file(kGolden + "/golden_errors.txt", dir_ + "/ZelEnaMx13SysErr.txt");
-  const Output o = Verify("'" + dir_ + "/assets.csv'");
+  const Output o = Verify({dir_ + "/assets.csv"});
   // The golden company holds duplicate codes and codes with symbols, which
   // the writer writes and logs as errors.
   EXPECT_EQ(o.status, 1) << o.out << o.err;
@@ -132,7 +123,7 @@ TEST_F(ProgramTest, TheGoldenOutputsHoldOnlyWhatTheWriterRemarkedOn) {
 TEST_F(ProgramTest, WhatTheProgramsWriteForTheSampleCompanyVerifies) {
   MakeSampleStore("");
   Export("ZelEna20ToMx13");
-  Output o = Verify("'" + dir_ + "/e/out/assets.csv'");
+  Output o = Verify({dir_ + "/e/out/assets.csv"});
   // The sample holds a duplicate code and a code with a symbol on purpose.
   EXPECT_EQ(o.status, 1) << o.out << o.err;
   EXPECT_EQ(Problems(o.out).size(), 2u) << o.out;
@@ -146,7 +137,7 @@ TEST_F(ProgramTest, WhatTheProgramsWriteForTheSampleCompanyVerifies) {
       "DELETE FROM assets WHERE code GLOB '*[^0-9A-Za-z]*' OR rowid NOT IN "
       "(SELECT MIN(rowid) FROM assets GROUP BY data_id, code);");
   Export("ZelDio20ToMx13");
-  o = Verify("'" + dir_ + "/e/out/assets.csv'");
+  o = Verify({dir_ + "/e/out/assets.csv"});
   EXPECT_EQ(o.status, 0) << o.out << o.err;
   EXPECT_TRUE(Problems(o.out).empty()) << o.out;
   EXPECT_TRUE(Contains(o.out, "/out/ZelDioMx13SysErr.txt: ")) << o.out;
@@ -154,27 +145,28 @@ TEST_F(ProgramTest, WhatTheProgramsWriteForTheSampleCompanyVerifies) {
 }
 
 TEST_F(ProgramTest, CommandLine) {
-  Output o = Verify("--help");
+  Output o = Verify({"--help"});
   EXPECT_EQ(o.status, 0);
   EXPECT_TRUE(Contains(o.out, "Usage: zelverify")) << o.out;
   EXPECT_EQ(o.err, "");
-  o = Verify("--version");
+  o = Verify({"--version"});
   EXPECT_EQ(o.status, 0);
   EXPECT_TRUE(Contains(o.out, "zelverify ")) << o.out;
 
-  for (const std::string& wrong : {std::string(""), std::string("-x a.csv"), std::string("a.csv b.csv")}) {
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{}, {"-x", "a.csv"}, {"a.csv", "b.csv"}}) {
     o = Verify(wrong);
-    EXPECT_EQ(o.status, 2) << wrong;
-    EXPECT_EQ(o.out, "") << wrong;
-    EXPECT_TRUE(Contains(o.err, "Usage: zelverify")) << wrong;
+    EXPECT_EQ(o.status, 2) << ::testing::PrintToString(wrong);
+    EXPECT_EQ(o.out, "") << ::testing::PrintToString(wrong);
+    EXPECT_TRUE(Contains(o.err, "Usage: zelverify")) << ::testing::PrintToString(wrong);
   }
-  o = Verify("'" + dir_ + "/none.csv'");
+  o = Verify({dir_ + "/none.csv"});
   EXPECT_EQ(o.status, 2);
   EXPECT_TRUE(Contains(o.err, "none.csv cannot be read")) << o.err;
 
   // "--" ends the options: a file may start with "-".
   std::ofstream(dir_ + "/-a.csv") << "";
-  o = Run("cd '" + dir_ + "' && '" + BinDir() + "/zelverify' -- -a.csv");
+  o = Verify({"--", "-a.csv"});
   EXPECT_EQ(o.status, 1) << o.err;
   EXPECT_TRUE(Contains(o.out, "-a.csv: problem: the file ends after 0 lines")) << o.out;
 }
