@@ -4,7 +4,6 @@
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -134,25 +133,21 @@ TEST_F(EnvFileTest, AFifoInPlaceOfTheFileIsNeverOpened) {
 }
 
 TEST_F(EnvFileTest, SavesOfProgramsAtOnceKeepEveryEntry) {
-  // Each process stores entries of its own keys, all at the same time; an
-  // entry read and rewritten by one process must not be lost by another.
+  // Each process (this test run again) stores entries of its own keys, all
+  // at the same time; an entry read and rewritten by one process must not
+  // be lost by another.
   constexpr int kProcesses = 6, kKeys = 15;
-  for (int p = 0; p < kProcesses; ++p) {
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      for (int k = 0; k < kKeys; ++k) {
-        std::string key = "u" + std::to_string(p) + "/1/" + std::to_string(k) + ":";
-        if (envfile::SaveEntry(file_, key, "C:\\out\\" + std::to_string(k) + ".csv") != 1) _exit(1);
-      }
-      _exit(0);
+  const char* worker = std::getenv("ZEL_TEST_WORKER");
+  if (const char* file = std::getenv("ZEL_TEST_ENV_FILE"); file && worker) {
+    for (int k = 0; k < kKeys; ++k) {
+      std::string key = "u" + std::string(worker) + "/1/" + std::to_string(k) + ":";
+      ASSERT_EQ(envfile::SaveEntry(file, key, "C:\\out\\" + std::to_string(k) + ".csv"), 1);
     }
+    return;
   }
-  for (int p = 0; p < kProcesses; ++p) {
-    int status = 0;
-    wait(&status);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  }
+  for (const testenv::ProgramResult& r : testenv::RunWorkers(
+           "EnvFileTest.SavesOfProgramsAtOnceKeepEveryEntry", kProcesses, {"ZEL_TEST_ENV_FILE=" + file_}))
+    EXPECT_EQ(r.status, 0) << r.out;
   char buf[kPathBufferSize];
   int found = 0;
   for (int p = 0; p < kProcesses; ++p) {

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -29,12 +29,9 @@ class HostFile : public ::testing::Test {
   }
   // Names in the folder other than the given one.
   int OtherEntries(const std::string& name) const {
-    std::string out;
-    FILE* p = popen(("ls -A " + dir_.path()).c_str(), "r");
-    char line[512];
     int n = 0;
-    while (fgets(line, sizeof line, p)) n += std::string(line) != name + "\n";
-    pclose(p);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+      n += entry.path().filename() != name;
     return n;
   }
   testenv::ScratchDir dir_{"zel-hostfile"};
@@ -112,30 +109,26 @@ TEST_F(HostFile, SameFileGoesByIdentityNotBySpelling) {
 }
 
 TEST_F(HostFile, TheFolderLockSerializesReadModifyReplace) {
-  // Four processes each add 1 to a counter 25 times; without the lock some
-  // additions are lost between the read and the replace.
-  ASSERT_TRUE(hostfile::WriteWhole(Path("count"), "0"));
+  // Four processes (this test run again) each add 1 to a counter 25 times;
+  // without the lock some additions are lost between the read and the
+  // replace.
   constexpr int kProcesses = 4, kRounds = 25;
-  for (int p = 0; p < kProcesses; ++p) {
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      for (int r = 0; r < kRounds; ++r) {
-        hostfile::FolderLock lock(Path("count"));
-        if (!lock.held()) _exit(2);
-        std::string content;
-        if (hostfile::ReadRegular(Path("count"), &content) != hostfile::ReadStatus::kOk) _exit(3);
-        usleep(200);
-        if (!hostfile::WriteWhole(Path("count"), std::to_string(std::atoi(content.c_str()) + 1))) _exit(4);
-      }
-      _exit(0);
+  if (const char* count = std::getenv("ZEL_TEST_COUNTER")) {
+    for (int r = 0; r < kRounds; ++r) {
+      hostfile::FolderLock lock(count);
+      ASSERT_TRUE(lock.held());
+      std::string content;
+      ASSERT_EQ(hostfile::ReadRegular(count, &content), hostfile::ReadStatus::kOk);
+      usleep(200);
+      ASSERT_TRUE(hostfile::WriteWhole(count, std::to_string(std::atoi(content.c_str()) + 1)));
     }
+    return;
   }
-  for (int p = 0; p < kProcesses; ++p) {
-    int status = 0;
-    wait(&status);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  }
+  ASSERT_TRUE(hostfile::WriteWhole(Path("count"), "0"));
+  for (const testenv::ProgramResult& r :
+       testenv::RunWorkers("HostFile.TheFolderLockSerializesReadModifyReplace", kProcesses,
+                           {"ZEL_TEST_COUNTER=" + Path("count")}))
+    EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_EQ(Read(Path("count")), std::to_string(kProcesses * kRounds));
 }
 

@@ -241,4 +241,14 @@ std::vector<ProgramResult> RunPrograms(const std::vector<Program>& programs) {
   return results;
 }
 
+std::vector<ProgramResult> RunWorkers(const std::string& test, int count,
+                                      const std::vector<std::string>& env) {
+  std::vector<Program> workers(count, {.argv = {"/proc/self/exe", "--gtest_filter=" + test}, .env = env});
+  for (int i = 0; i < count; ++i) {
+    // A report file of the test run would be written over by each copy.
+    workers[i].env.insert(workers[i].env.end(), {"GTEST_OUTPUT", "ZEL_TEST_WORKER=" + std::to_string(i)});
+  }
+  return RunPrograms(workers);
+}
+
 }  // namespace testenv

@@ -91,6 +91,13 @@ ProgramResult RunProgram(const Program& program);
 
 // Runs the programs at the same time; their results in the same order.
 std::vector<ProgramResult> RunPrograms(const std::vector<Program>& programs);
+
+// For a test that needs processes side by side: runs this test program
+// count times at once for only the test named ("Suite.Name"), with env and
+// ZEL_TEST_WORKER set to the copy's number (from 0). The test, seeing that
+// variable, does a worker's part and returns.
+std::vector<ProgramResult> RunWorkers(const std::string& test, int count,
+                                      const std::vector<std::string>& env);
 #endif
 
 }  // namespace testenv

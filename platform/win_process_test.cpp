@@ -47,6 +47,11 @@ class Processes : public ::testing::Test {
     win::CloseHandle(process.hProcess);
     return true;
   }
+  // A shell script that can be run.
+  static void WriteScript(const std::string& path, const std::string& body) {
+    std::ofstream(path) << "#!/bin/sh\n" << body;
+    ASSERT_EQ(chmod(path.c_str(), 0755), 0);
+  }
   testenv::ScratchDir dir_{"zel-proc"};
   win::RecordingLogViewer viewer_;
 };
@@ -85,9 +90,8 @@ TEST_F(Processes, OtherProgramsNeedTheirFileAndFolder) {
   ASSERT_EQ(viewer_.starts.size(), 1u);
   EXPECT_FALSE(viewer_.starts[0].started);
   // A program with a blank in its unquoted path is found as Windows finds it.
-  std::system(("mkdir -p '" + dir_.path() + "/my tools' && printf '#!/bin/sh\\npwd > \"$1\"\\n' > '" +
-               dir_.path() + "/my tools/where' && chmod +x '" + dir_.path() + "/my tools/where'")
-                  .c_str());
+  ASSERT_EQ(mkdir(dir_.Host("my tools").c_str(), 0755), 0);
+  WriteScript(dir_.Host("my tools/where"), "pwd > \"$1\"\n");
   EXPECT_FALSE(Exec("C:\\my tools\\where C:\\out.txt", "C:\\no-such-folder", true));
   ASSERT_TRUE(Exec("C:\\my tools\\where " + dir_.Host("out.txt"), "C:\\my tools", true));
   std::ifstream in(dir_.Host("out.txt"));
@@ -102,9 +106,7 @@ TEST_F(Processes, OtherProgramsNeedTheirFileAndFolder) {
 }
 
 TEST_F(Processes, AWaitWithATimeoutReturnsWhenTheProcessEnds) {
-  std::system(
-      ("printf '#!/bin/sh\\nsleep 0.3\\n' > " + dir_.Host("slow") + " && chmod +x " + dir_.Host("slow"))
-          .c_str());
+  WriteScript(dir_.Host("slow"), "sleep 0.3\n");
   win::PROCESS_INFORMATION process;
   char command[] = "C:\\slow";
   ASSERT_TRUE(
