@@ -7,14 +7,9 @@
 //   side_by_side --bin BUILD/bin --cache DIR [--pairs N] [--sizes 100000,1000000]
 //
 // Exit status 0 when every run worked (whatever the figures), 1 otherwise.
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,47 +18,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/test_env.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Measure {
-  double seconds = 0;
-  long peak_kb = 0;  // peak resident set of the child
-  int status = -1;
-};
-
-// Runs argv with env (added to PATH), stdout to out, stderr to err; waits.
-Measure Run(const std::vector<std::string>& argv, const std::vector<std::string>& env, const std::string& out,
-            const std::string& err) {
-  Measure m;
-  auto start = std::chrono::steady_clock::now();
-  pid_t pid = fork();
-  if (pid < 0) return m;
-  if (pid == 0) {
-    int in = open("/dev/null", O_RDONLY);
-    int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || o < 0 || e < 0) _exit(127);
-    dup2(in, 0);
-    dup2(o, 1);
-    dup2(e, 2);
-    std::vector<char*> a, v;
-    for (const auto& s : argv) a.push_back(const_cast<char*>(s.c_str()));
-    for (const auto& s : env) v.push_back(const_cast<char*>(s.c_str()));
-    a.push_back(nullptr);
-    v.push_back(nullptr);
-    execvpe(a[0], a.data(), v.data());
-    _exit(127);
-  }
-  int status = 0;
-  struct rusage usage {};
-  while (wait4(pid, &status, 0, &usage) < 0) {
-  }
-  m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  m.peak_kb = usage.ru_maxrss;
-  m.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return m;
+// Runs argv with env as its only variables, standard input empty, standard
+// output to out and error to err; waits.
+testenv::ProgramResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                           const std::string& out, const std::string& err) {
+  return testenv::RunProgram(
+      {.argv = argv, .env = env, .clean_env = true, .output_file = out, .error_file = err});
 }
 
 double Median(std::vector<double> v) {
@@ -115,8 +81,8 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       const std::string part = store + ".part";
       fs::remove(part);
-      Measure made = Run({bin + "/zelpkg", "sample", part, "--assets", std::to_string(assets)}, base_env,
-                         "/dev/null", cache + "/zelpkg.err");
+      testenv::ProgramResult made = Run({bin + "/zelpkg", "sample", part, "--assets", std::to_string(assets)},
+                                        base_env, "/dev/null", cache + "/zelpkg.err");
       if (made.status != 0) {
         std::fprintf(stderr, "zelpkg sample failed (status %d)\n", made.status);
         return 1;
@@ -141,10 +107,10 @@ int main(int argc, char** argv) {
       // Each run starts with the write-back of earlier runs (and of the
       // benchmarks before) done, so that it does not compete with the next.
       sync();
-      Measure a = Run({bin + "/ZelEna20ToMx13"}, env, "/dev/null", drive + "/program.err");
+      testenv::ProgramResult a = Run({bin + "/ZelEna20ToMx13"}, env, "/dev/null", drive + "/program.err");
       sync();
-      Measure b = Run({"sqlite3", "-csv", store, "SELECT * FROM assets"}, base_env, drive + "/dump.csv",
-                      drive + "/dump.err");
+      testenv::ProgramResult b = Run({"sqlite3", "-csv", store, "SELECT * FROM assets"}, base_env,
+                                     drive + "/dump.csv", drive + "/dump.err");
       if (a.status != 0 || b.status != 0) {
         std::fprintf(stderr, "a run failed: program %d (see %s/program.err), dump %d\n", a.status,
                      drive.c_str(), b.status);
