@@ -108,13 +108,7 @@ void AssetChecker::HeaderLine(long number, std::string_view line, size_t length)
       }
       break;
     case 4:
-      if (line.empty()) {
-        file_->Warning(0, {},
-                       "the corporation/individual line is empty: the data set is neither a corporation "
-                       "nor an individual");
-      } else {
-        file_->ExpectLine(line, {"法人個人区分=法人", "法人個人区分=個人"});
-      }
+      file_->ExpectKindLine(line, "corporation/individual", "法人個人区分=法人", "法人個人区分=個人");
       break;
     default: {  // 5 and 6: the period's start and end
       const std::string_view key = number == 5 ? kStart : kEnd;

@@ -20,6 +20,17 @@ void CheckedFile::ExpectLine(std::string_view line, std::initializer_list<std::s
   Problem(0, {}, why);
 }
 
+void CheckedFile::ExpectKindLine(std::string_view line, std::string_view what, std::string_view corporation,
+                                 std::string_view individual) {
+  if (line.empty()) {
+    Warning(0, {},
+            "the " + std::string(what) +
+                " line is empty: the data set is neither a corporation nor an individual");
+  } else {
+    ExpectLine(line, {corporation, individual});
+  }
+}
+
 void CheckedFile::ReportVerdict(long column, std::string_view name, const Verdict& verdict,
                                 std::string_view note) {
   switch (verdict.kind) {

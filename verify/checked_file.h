@@ -41,6 +41,11 @@ class CheckedFile {
 
   // A header line that must be one of texts: reports it otherwise.
   void ExpectLine(std::string_view line, std::initializer_list<std::string_view> texts);
+  // A header line that names the data set's kind: corporation or
+  // individual, or empty for a data set that is neither (a warning that
+  // names the line as what).
+  void ExpectKindLine(std::string_view line, std::string_view what, std::string_view corporation,
+                      std::string_view individual);
 
   // Reports the verdict on a field; note is added to an over-width or
   // over-limit verdict (where the writer may have remarked on it).

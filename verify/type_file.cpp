@@ -38,13 +38,8 @@ void CheckHeaderLine(CheckedFile* file, long number, std::string_view line) {
     case 7: file->ExpectLine(line, {kRule}); break;
     case 2: file->ExpectLine(line, {";減価償却 資産種類ファイル"}); break;
     case 3:
-      if (line.empty()) {
-        file->Warning(0, {},
-                      "the client kind line is empty: the data set is neither a corporation nor an "
-                      "individual");
-      } else {
-        file->ExpectLine(line, {";顧問先\t\t：[0004 法人関与先]", ";顧問先\t\t：[0004 個人関与先]"});
-      }
+      file->ExpectKindLine(line, "client kind", ";顧問先\t\t：[0004 法人関与先]",
+                           ";顧問先\t\t：[0004 個人関与先]");
       break;
     case 4:
       if (!IsDateLine(line))
@@ -55,13 +50,7 @@ void CheckHeaderLine(CheckedFile* file, long number, std::string_view line) {
     case 9: file->ExpectLine(line, {"[Commonlnf]"}); break;
     case 10: file->ExpectLine(line, {"SisanSyuruiCDKetasuu=2"}); break;
     case 11:
-      if (line.empty()) {
-        file->Warning(0, {},
-                      "the corporation/individual line is empty: the data set is neither a corporation "
-                      "nor an individual");
-      } else {
-        file->ExpectLine(line, {"HoujinKojinKubun=1", "HoujinKojinKubun=2"});
-      }
+      file->ExpectKindLine(line, "corporation/individual", "HoujinKojinKubun=1", "HoujinKojinKubun=2");
       break;
     case 12: file->ExpectLine(line, {"Version=20. 0. 1. 0(FILEVERSION=1.1)"}); break;
     case 14: file->ExpectLine(line, {"[Datalnf]"}); break;

@@ -416,6 +416,21 @@ TEST_F(VerifierTest, SyuruiIsCheckedToo) {
   types_ = Join(lines);
   Run();
   ExpectOneProblem(19, 0, "3 fields, 16 expected");
+
+  // The two lines of the data set's kind: empty, a warning that names the
+  // line; anything else but the two texts, a problem.
+  for (size_t at : {2u, 10u}) {
+    lines = TypeLines();
+    lines[at] = "";
+    types_ = Join(lines);
+    EXPECT_EQ(Run(), kClean);
+    ExpectOneWarning(static_cast<long>(at) + 1, 0,
+                     at == 2 ? "the client kind line is empty" : "the corporation/individual line is empty");
+    lines[at] = "HoujinKojinKubun=3";
+    types_ = Join(lines);
+    Run();
+    ExpectOneProblem(static_cast<long>(at) + 1, 0, "\"HoujinKojinKubun=3\" in place of");
+  }
 }
 
 TEST_F(VerifierTest, TheNewestErrorLogIsRead) {
