@@ -2,17 +2,16 @@
 // file, and the asset code register's cost per code as it grows (constant,
 // not linear in the number of codes already registered).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "app/build_constants.h"
+#include "bench/sample_store.h"
 #include "component/component.h"
 #include "export/asset_exporter.h"
 #include "export/code_register.h"
-#include "package/test_store_builder.h"
 #include "platform/test_env.h"
 
 namespace {
@@ -37,54 +36,49 @@ StKOTEISHISANINFO TypicalAsset() {
   return m;
 }
 
-// One ordinary row per iteration, each with a new code.
-void BM_WriteAssetRow(benchmark::State& state) {
+// One row of m, y and item per iteration into a real file; number(i, &m,
+// &item) gives the i-th row its code (and breakdown number).
+template <class Number>
+void WriteRows(benchmark::State& state, StKOTEISHISANINFO m, StKOTEINENINFO y, StIKKATSUINFO item,
+               Number number) {
   testenv::ScratchDir dir("zel_export_bench");
   AssetExporter exporter(build::kErrorLogName);
   exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
   StDATAINFO info{};
   exporter.OpenAssetFile(&info);
-  StKOTEISHISANINFO m = TypicalAsset();
-  StKOTEINENINFO y{};
-  y.cyComputedDepreciation.int64 = 480000LL * 10000;
   StKOTEITSUKIINFO month{};
-  StIKKATSUINFO item{};
   long i = 0;
   for (auto _ : state) {
-    std::snprintf(m.szCode, sizeof m.szCode, "%06ld", i++ % 1000000);
+    number(i++, &m, &item);
     exporter.WriteRow(&m, &y, &month, &item);
   }
   exporter.CloseOutput(0);
   exporter.CloseOutput(2);
   state.SetItemsProcessed(state.iterations());
 }
+
+// One ordinary row per iteration, each with a new code.
+void BM_WriteAssetRow(benchmark::State& state) {
+  StKOTEINENINFO y{};
+  y.cyComputedDepreciation.int64 = 480000LL * 10000;
+  WriteRows(state, TypicalAsset(), y, StIKKATSUINFO{}, [](long i, StKOTEISHISANINFO* m, StIKKATSUINFO*) {
+    std::snprintf(m->szCode, sizeof m->szCode, "%06ld", i % 1000000);
+  });
+}
 BENCHMARK(BM_WriteAssetRow);
 
 // One breakdown row per iteration.
 void BM_WriteBreakdownRow(benchmark::State& state) {
-  testenv::ScratchDir dir("zel_export_bench");
-  AssetExporter exporter(build::kErrorLogName);
-  exporter.SetOutputPath(dir.Windows("assets.csv").c_str());
-  StDATAINFO info{};
-  exporter.OpenAssetFile(&info);
   StKOTEISHISANINFO m = TypicalAsset();
   m.sMethodCode = 4;
-  StKOTEINENINFO y{};
-  StKOTEITSUKIINFO month{};
   StIKKATSUINFO item{};
   std::strcpy(item.szName, "事務机");
   item.lQuantity = 300;
   item.cyAcquisitionCost.int64 = 120000LL * 10000;
-  long i = 0;
-  for (auto _ : state) {
-    std::snprintf(m.szCode, sizeof m.szCode, "%06ld", (i / 99) % 1000000);
-    std::snprintf(item.szBreakdownNo, sizeof item.szBreakdownNo, "%ld", i % 99 + 1);
-    ++i;
-    exporter.WriteRow(&m, &y, &month, &item);
-  }
-  exporter.CloseOutput(0);
-  exporter.CloseOutput(2);
-  state.SetItemsProcessed(state.iterations());
+  WriteRows(state, m, StKOTEINENINFO{}, item, [](long i, StKOTEISHISANINFO* m, StIKKATSUINFO* item) {
+    std::snprintf(m->szCode, sizeof m->szCode, "%06ld", (i / 99) % 1000000);
+    std::snprintf(item->szBreakdownNo, sizeof item->szBreakdownNo, "%ld", i % 99 + 1);
+  });
 }
 BENCHMARK(BM_WriteBreakdownRow);
 
@@ -113,14 +107,7 @@ BENCHMARK(BM_RegisterCode)->Arg(1000)->Arg(10000)->Arg(100000)->Arg(500000);
 // runs it: the time per asset stays flat as the company grows.
 void BM_ExportCompany(benchmark::State& state) {
   testenv::ScratchDir dir("zel_export_bench");
-  std::string store = dir.Host("package.db");
-  std::string error;
-  if (!teststore::MakeSample(store, state.range(0), &error)) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  setenv("ZEL_PACKAGE", store.c_str(), 1);
-  ClZelConnect::Inst()->Initiate();
+  if (!bench::OpenSampleStore(state, dir)) return;
   StDATAINFO record = *ClDataMgr::Inst()->GetSetObject(5, 1)->GetSelectedInfo();
   for (auto _ : state) {
     AssetExporter exporter(build::kErrorLogName);

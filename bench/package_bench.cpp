@@ -2,12 +2,12 @@
 // well under a minute) and walking assets through the rule object (one
 // statement stepped along, no query per asset).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "bench/sample_store.h"
 #include "component/component.h"
 #include "package/test_store_builder.h"
 #include "platform/test_env.h"
@@ -30,14 +30,7 @@ BENCHMARK(BM_SampleStore)->Arg(1000000)->Iterations(1)->Unit(benchmark::kSecond)
 
 void BM_WalkAssets(benchmark::State& state) {
   testenv::ScratchDir dir("zel-bench");
-  std::string path = dir.Host("package.db");
-  std::string error;
-  if (!teststore::MakeSample(path, state.range(0), &error)) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  setenv("ZEL_PACKAGE", path.c_str(), 1);
-  ClZelConnect::Inst()->Initiate();
+  if (!bench::OpenSampleStore(state, dir)) return;
   StKOTEISHISANINFO master;
   StKOTEINENINFO year;
   StKOTEITSUKIINFO month;
