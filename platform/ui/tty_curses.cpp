@@ -79,58 +79,46 @@ const LookStyle kStyles[] = {
 // Ctrl+Left, ...) brought back to the plain key and its modifiers. A key
 // this program has no use for gives kind kNone.
 Key FromCode(int code) {
+  // The keys that come as a code of their own: the plain key, and whether
+  // Shift is held.
+  static const struct {
+    int curses, code;
+    bool shift;
+  } kCodes[] = {
+      {KEY_UP, kUp, false},
+      {KEY_DOWN, kDown, false},
+      {KEY_LEFT, kLeft, false},
+      {KEY_RIGHT, kRight, false},
+      {KEY_HOME, kHome, false},
+      {KEY_END, kEnd, false},
+      {KEY_PPAGE, kPageUp, false},
+      {KEY_NPAGE, kPageDown, false},
+      {KEY_IC, kInsert, false},
+      {KEY_DC, kDelete, false},
+      {KEY_BACKSPACE, kBackspace, false},
+      {KEY_SLEFT, kLeft, true},
+      {KEY_SRIGHT, kRight, true},
+      {KEY_SHOME, kHome, true},
+      {KEY_SEND, kEnd, true},
+      {KEY_SDC, kDelete, true},
+      {KEY_SR, kUp, true},
+      {KEY_SF, kDown, true},
+  };
   Key k;
   k.kind = Key::kCode;
-  switch (code) {
-    case KEY_UP: k.code = kUp; return k;
-    case KEY_DOWN: k.code = kDown; return k;
-    case KEY_LEFT: k.code = kLeft; return k;
-    case KEY_RIGHT: k.code = kRight; return k;
-    case KEY_HOME: k.code = kHome; return k;
-    case KEY_END: k.code = kEnd; return k;
-    case KEY_PPAGE: k.code = kPageUp; return k;
-    case KEY_NPAGE: k.code = kPageDown; return k;
-    case KEY_IC: k.code = kInsert; return k;
-    case KEY_DC: k.code = kDelete; return k;
-    case KEY_BACKSPACE: k.code = kBackspace; return k;
-    case KEY_BTAB:
-      k.kind = Key::kChar;
-      k.ch = L'\t';
-      k.shift = true;
+  for (const auto& c : kCodes) {
+    if (c.curses == code) {
+      k.code = c.code;
+      k.shift = c.shift;
       return k;
-    case KEY_ENTER:
-      k.kind = Key::kChar;
-      k.ch = L'\r';
-      return k;
-    case KEY_SLEFT:
-      k.code = kLeft;
-      k.shift = true;
-      return k;
-    case KEY_SRIGHT:
-      k.code = kRight;
-      k.shift = true;
-      return k;
-    case KEY_SHOME:
-      k.code = kHome;
-      k.shift = true;
-      return k;
-    case KEY_SEND:
-      k.code = kEnd;
-      k.shift = true;
-      return k;
-    case KEY_SDC:
-      k.code = kDelete;
-      k.shift = true;
-      return k;
-    case KEY_SR:
-      k.code = kUp;
-      k.shift = true;
-      return k;
-    case KEY_SF:
-      k.code = kDown;
-      k.shift = true;
-      return k;
-    default: break;
+    }
+  }
+  // Shift+Tab and the keypad's Enter are characters to the dialog.
+  if (code == KEY_BTAB || code == KEY_ENTER) {
+    k.kind = Key::kChar;
+    k.ch = code == KEY_BTAB ? L'\t' : L'\r';
+    k.shift = code == KEY_BTAB;
+    return k;
   }
   if (code >= KEY_F(1) && code <= KEY_F(60)) {
     int n = code - KEY_F(1);  // 0-based
