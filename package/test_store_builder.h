@@ -11,7 +11,7 @@
 #include <system_error>
 
 #include "package/sample.h"
-#include "package/store.h"
+#include "package/schema.h"
 #include "platform/win.h"
 
 namespace teststore {

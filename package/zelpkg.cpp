@@ -17,6 +17,7 @@
 
 #include "package/import.h"
 #include "package/sample.h"
+#include "package/schema.h"
 #include "package/store.h"
 #include "package/store_check.h"
 #include "platform/host_file.h"
