@@ -11,6 +11,7 @@
 
 #include "package/columns.h"
 #include "package/csv.h"
+#include "package/selection.h"
 #include "package/statement.h"
 #include "package/store.h"
 #include "package/store_check.h"
