@@ -12,8 +12,8 @@
 #include "component/component.h"
 #include "export/asset_exporter.h"
 #include "export/code_register.h"
-#include "package/test_store_builder.h"
 #include "platform/test_env.h"
+#include "zelpkg/test_sample_store.h"
 
 namespace {
 

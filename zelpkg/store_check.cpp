@@ -1,4 +1,4 @@
-#include "package/store_check.h"
+#include "zelpkg/store_check.h"
 
 #include <algorithm>
 #include <cstdio>
