@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "package/columns.h"
-#include "package/import.h"
 #include "package/store.h"
-#include "package/store_check.h"
 #include "package/test_store_builder.h"
 #include "platform/test_env.h"
+#include "zelpkg/import.h"
+#include "zelpkg/store_check.h"
 
 namespace {
 

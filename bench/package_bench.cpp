@@ -9,8 +9,8 @@
 
 #include "bench/sample_store.h"
 #include "component/component.h"
-#include "package/test_store_builder.h"
 #include "platform/test_env.h"
+#include "zelpkg/test_sample_store.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 
 #include "component/component.h"
 #include "fuzz/support.h"
-#include "package/store.h"
+#include "package/schema.h"
 #include "platform/win.h"
 
 namespace {

@@ -15,6 +15,20 @@ namespace {
 
 class WalkAllocationTest : public StoreTest {};
 
+// 5000 assets, every tenth a lump-sum asset of three items, and the eleven
+// categories; double-byte names to convert into their fields, memos longer
+// than theirs to cut.
+const char8_t kCompany[] =
+    u8"INSERT INTO datasets (data_no, data_id) VALUES (1, 'D0001');"
+    u8"WITH RECURSIVE n(i) AS (VALUES (1) UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
+    u8" INSERT INTO assets (data_id, seq, code, name, memo, method_code)"
+    u8" SELECT 'D0001', i, 'A' || i, '建物附属設備' || i, replace(hex(zeroblob(50)), '00', '備考'),"
+    u8" CASE WHEN i % 10 = 0 THEN 4 ELSE 1 END FROM n;"
+    u8"INSERT INTO lump_items (data_id, asset_seq, seq, name) SELECT 'D0001', a.seq, k.column1,"
+    u8" '器具' || k.column1 FROM assets a, (VALUES (1), (2), (3)) k WHERE a.method_code = 4;"
+    u8"WITH RECURSIVE n(i) AS (VALUES (1) UNION ALL SELECT i + 1 FROM n WHERE i < 11)"
+    u8" INSERT INTO categories (data_id, seq, code, name) SELECT 'D0001', i, i, '区分' || i FROM n;";
+
 // Walks everything as the exporter does; returns the rows delivered.
 long WalkAll(ClRuleGenkashokyaku& rule) {
   StKOTEISHISANINFO master;
@@ -45,7 +59,7 @@ long WalkAll(ClRuleGenkashokyaku& rule) {
 }
 
 TEST_F(WalkAllocationTest, AWalkOfManyAssetsAllocatesNothing) {
-  MakeSample(5000);
+  MakeStore(U8(kCompany));
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   ClRuleGenkashokyaku rule;
   rule.SetCurDataID("D0001");

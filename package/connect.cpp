@@ -7,8 +7,8 @@
 
 #include "component/component.h"
 #include "package/columns.h"
+#include "package/selection.h"
 #include "package/store.h"
-#include "package/store_check.h"
 #include "platform/cp932.h"
 #include "platform/message_box.h"
 

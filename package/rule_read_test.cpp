@@ -63,7 +63,11 @@ class RuleReadTest : public StoreTest {
 };
 
 TEST_F(RuleReadTest, ADamagedAssetPageFailsTheWalkAtItsFirstAssetAndStaysFailed) {
-  MakeSample(3000);
+  MakeStore(
+      "INSERT INTO datasets (data_no, data_id) VALUES (1, 'D0001');"
+      "WITH RECURSIVE n(seq) AS (VALUES (1) UNION ALL SELECT seq + 1 FROM n WHERE seq < 3000)"
+      " INSERT INTO assets (data_id, seq, code, name)"
+      " SELECT 'D0001', seq, 'A' || seq, 'asset ' || seq FROM n;");
   // The assets table's leaves in key order, each with its cell count: the
   // rows of a leaf are the next ncell rows in rowid order.
   sqlite3* db = Other();
@@ -121,7 +125,7 @@ TEST_F(RuleReadTest, ADamagedAssetPageFailsTheWalkAtItsFirstAssetAndStaysFailed)
     if (Move(i) != 0)
       failed_at = i;
     else
-      ASSERT_EQ(MasterSeq(), i + 1) << i;  // the sample's seqs run from 1
+      ASSERT_EQ(MasterSeq(), i + 1) << i;  // the seqs run from 1
   }
   // Later calls fail at once: no statement runs again.
   long steps = 0;

@@ -18,9 +18,6 @@
 
 namespace package {
 
-// The schema of a store, as `zelpkg init` creates it.
-extern const char kSchemaSql[];
-
 // The lock of the store's connection between the program's thread and the
 // thread that reads an asset walk ahead. That thread holds it for one row
 // at a time, again and again; a thread that asks for it in between (the
@@ -116,9 +113,6 @@ Store& TheStore();
 
 // The store's file: ZEL_PACKAGE, else package.db in the program's folder.
 std::string StorePath();
-
-// Creates the schema and the one package row in an empty database.
-bool CreateSchema(sqlite3* db, std::string* error);
 
 // Column col of the current row as CP932 text (see above).
 std::string ColumnText(sqlite3_stmt* stmt, int col);

@@ -25,11 +25,6 @@ class StoreTest : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(teststore::Make(path_, sql, &error)) << error;
   }
-  // Creates the store with the sample company of `assets` assets.
-  void MakeSample(long assets) {
-    std::string error;
-    ASSERT_TRUE(teststore::MakeSample(path_, assets, &error)) << error;
-  }
   // Runs sql in the store file (outside the component's connection).
   void Run(const std::string& sql) {
     std::string error;

@@ -1,7 +1,8 @@
 // How the tests and benchmarks make package stores, outside the component's
-// connection: a new store file as zelpkg makes one (the schema, then SQL or
-// the sample company), and SQL run in a store file. Host paths (UTF-8); each
-// gives false with SQLite's reason in *error.
+// connection: a new store file as zelpkg makes one (the schema, then SQL),
+// and SQL run in a store file. Host paths (UTF-8); each gives false with
+// SQLite's reason in *error. zelpkg/test_sample_store.h adds the sample
+// company.
 #pragma once
 
 #include <sqlite3.h>
@@ -10,8 +11,7 @@
 #include <string>
 #include <system_error>
 
-#include "package/sample.h"
-#include "package/store.h"
+#include "package/schema.h"
 #include "platform/win.h"
 
 namespace teststore {
@@ -58,13 +58,6 @@ bool MakeWith(const std::string& path, std::string* error, Fill fill) {
 // A new store with the schema and sql run in it.
 inline bool Make(const std::string& path, const std::string& sql, std::string* error) {
   return MakeWith(path, error, [&](sqlite3* db) { return Exec(db, sql, error); });
-}
-
-// A new store with the sample company of `assets` assets.
-inline bool MakeSample(const std::string& path, long assets, std::string* error) {
-  package::SampleOptions options;
-  options.assets = assets;
-  return MakeWith(path, error, [&](sqlite3* db) { return package::WriteSample(db, options, error); });
 }
 
 }  // namespace teststore

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "package/test_store_builder.h"
 #include "platform/test_env.h"
+#include "zelpkg/test_sample_store.h"
 
 namespace {
 

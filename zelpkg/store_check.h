@@ -1,11 +1,11 @@
 // Checks of what a store holds against what the component can deliver from
 // it: the current user and the selected data set, and every value of the
-// tables that fill records against its column rule (columns.h). A check is
+// tables that fill records against its column rule (package/columns.h). A check is
 // stricter than a read, which cuts and replaces to deliver what it can: here
 // a value must come through whole, so a text must convert to Shift_JIS
 // without loss and fit its field uncut, and a date must be a calendar day
-// (yyyymmdd) or 0 for none. Run by `zelpkg check`, `zelpkg import` and the
-// start of a run (the selection only).
+// (yyyymmdd) or 0 for none. Run by `zelpkg check` and `zelpkg import`; a run
+// checks only the selection at its start (package/selection.h).
 #pragma once
 
 #include <sqlite3.h>
@@ -28,12 +28,6 @@ using ProblemSink = std::function<void(const Problem&)>;
 
 // One line: "assets (data_id D0001, seq 12), column name: WHY".
 std::string Describe(const Problem& problem);
-
-// The current user as GetCurUserID gives it, that user's row in users, and
-// the data set of its second selection number in datasets. False with one
-// line in *why when one of them is missing; else *data_no (when given) is
-// the selected data set's number.
-bool CheckSelection(sqlite3* db, int64_t* data_no, std::string* why);
 
 // The tables whose rows fill records.
 enum class RecordTable { kDataSets, kAssets, kItems, kCategories };

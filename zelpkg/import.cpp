@@ -1,4 +1,4 @@
-#include "package/import.h"
+#include "zelpkg/import.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,11 +10,12 @@
 #include <string_view>
 
 #include "package/columns.h"
-#include "package/csv.h"
+#include "package/selection.h"
 #include "package/statement.h"
 #include "package/store.h"
-#include "package/store_check.h"
 #include "platform/cp932.h"
+#include "zelpkg/csv.h"
+#include "zelpkg/store_check.h"
 
 namespace package {
 

@@ -1,4 +1,4 @@
-#include "package/csv.h"
+#include "zelpkg/csv.h"
 
 #include <cerrno>
 #include <cstring>

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "package/schema.h"
 #include "package/store.h"
 #include "package/test_store.h"
 #include "platform/cp932.h"

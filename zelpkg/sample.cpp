@@ -1,4 +1,4 @@
-#include "package/sample.h"
+#include "zelpkg/sample.h"
 
 #include <cstdio>
 #include <random>

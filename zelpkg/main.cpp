@@ -15,12 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "package/import.h"
-#include "package/sample.h"
+#include "package/schema.h"
 #include "package/store.h"
-#include "package/store_check.h"
 #include "platform/host_file.h"
 #include "platform/win.h"
+#include "zelpkg/import.h"
+#include "zelpkg/sample.h"
+#include "zelpkg/store_check.h"
 
 namespace {
 
