@@ -290,15 +290,8 @@ class AheadRows : public package::AssetRows {
  public:
   explicit AheadRows(Walk& walk) : walk_(walk) {}
   bool Read(long index, StKOTEISHISANINFO* master, StKOTEINENINFO* year) override {
-#ifdef ZEL_PLAIN_CONNECTION_LOCK
-    Locked lock(TheStore().connection_lock());
+    Locked lock(TheStore().connection_lock(), &package::ConnectionLock::LockAfterWaiters);
     return walk_.Seek(index) && FillAsset(walk_, master, year);
-#else
-    TheStore().connection_lock().LockAfterWaiters();
-    bool ok = walk_.Seek(index) && FillAsset(walk_, master, year);
-    TheStore().connection_lock().unlock();
-    return ok;
-#endif
   }
 
  private:
