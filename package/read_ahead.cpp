@@ -39,10 +39,7 @@ ReadAhead::ReadAhead(AssetRows& rows, long slots)
     : rows_source_(rows),
       slots_count_(std::max(slots, 1L)),
       batch_(std::min(kBatch, slots_count_)),
-      slots_(new Slot[static_cast<size_t>(slots_count_)]) {
-  produced_.Reset(0);
-  consumed_.Reset(0);
-}
+      slots_(new Slot[static_cast<size_t>(slots_count_)]) {}
 
 ReadAhead::~ReadAhead() {
   Stop();
