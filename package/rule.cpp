@@ -4,18 +4,12 @@
 // Every failed read and every value that does not fit its field is said on
 // standard error (one line) and makes the call fail; a walk whose read
 // failed stays failed until it is started again.
-#include <algorithm>
-#include <atomic>
-#include <climits>
-#include <condition_variable>
-#include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "component/component.h"
 #include "package/columns.h"
+#include "package/read_ahead.h"
 #include "package/store.h"
 #include "platform/cp932.h"
 #include "platform/win.h"
@@ -23,7 +17,12 @@
 namespace {
 
 using package::ColumnRule;
+using package::Locked;
 using package::TheStore;
+
+// Every use of the store's connection, by either thread, holds its lock.
+#define REQUIRES_CONNECTION REQUIRES(TheStore().connection_lock())
+#define GUARDED_BY_CONNECTION GUARDED_BY(TheStore().connection_lock())
 
 // A data set's rows in seq order. The data ID is matched as TEXT (?1) and as
 // a BLOB (?2); each half is one ordered range of the primary key, and SQLite
@@ -134,7 +133,8 @@ class Walk {
   // Joins the read snapshot, counts the rows and readies the statement;
   // false when any of it failed (said on standard error). The items of an
   // asset get its seq, and the asset delivered last, to name it.
-  bool Start(const char* data_id, int64_t asset_seq = -1, const DeliveredAsset* owner = nullptr) {
+  bool Start(const char* data_id, int64_t asset_seq = -1,
+             const DeliveredAsset* owner = nullptr) REQUIRES_CONNECTION {
     Finish();
     asset_seq_ = asset_seq;
     owner_ = owner;
@@ -163,7 +163,7 @@ class Walk {
   // Steps to row index; true when the statement holds it. False for an index
   // outside the count, for a walk that failed before (not said again), and
   // for a read that fails now (said; the walk stays failed).
-  bool Seek(long index) {
+  bool Seek(long index) REQUIRES_CONNECTION {
     if (failed_) return false;
     if (generation_ != TheStore().generation()) {
       failed_ = true;
@@ -192,20 +192,21 @@ class Walk {
 
   // Fills record from the current row, column first onwards in rule order.
   // False at the first value that does not fit, said with the row's name
-  // (made by name_of only then: a sound row costs no text).
+  // (made by name_of from the statement only then: a sound row costs no
+  // text).
   template <class NameOf>
-  bool Fill(std::span<const ColumnRule> rules, int first, void* record, NameOf name_of) {
+  bool Fill(std::span<const ColumnRule> rules, int first, void* record, NameOf name_of) REQUIRES_CONNECTION {
     for (size_t i = 0; i < rules.size(); ++i) {
       int col = first + static_cast<int>(i);
       if (!package::FillField(stmt_, col, rules[i], record)) {
-        Say(name_of() + ", column " + rules[i].column, package::Misfit(stmt_, col, rules[i]));
+        Say(name_of(stmt_) + ", column " + rules[i].column, package::Misfit(stmt_, col, rules[i]));
         return false;
       }
     }
     return true;
   }
 
-  void Finish() {
+  void Finish() REQUIRES_CONNECTION {
     if (stmt_) sqlite3_reset(stmt_);
     next_ = 0;
     rows_ = 0;
@@ -214,11 +215,10 @@ class Walk {
     in_snapshot_ = false;
   }
 
-  sqlite3_stmt* stmt() const { return stmt_; }
   // True while the statement holds a row.
-  bool HasRow() const { return !failed_ && next_ > 0; }
+  bool HasRow() const REQUIRES_CONNECTION { return !failed_ && next_ > 0; }
   // The count; false when the walk is not sound.
-  bool Count(long* count) const {
+  bool Count(long* count) const REQUIRES_CONNECTION {
     *count = failed_ ? 0 : rows_;
     return !failed_;
   }
@@ -226,7 +226,7 @@ class Walk {
  private:
   // Prepares the statements once per opening of the store and binds the
   // data ID when it changed.
-  bool Prepare() {
+  bool Prepare() REQUIRES_CONNECTION {
     if (generation_ != TheStore().generation() || !count_ || !stmt_) {
       sqlite3_finalize(count_);
       sqlite3_finalize(stmt_);
@@ -245,13 +245,13 @@ class Walk {
     return true;
   }
   // The asset whose items these are, as messages name it.
-  std::string Owner() const {
+  std::string Owner() const REQUIRES_CONNECTION {
     if (asset_seq_ < 0) return "";
     if (owner_ && owner_->seq == asset_seq_)
       return "asset " + cp932::ToUtf8(cp932::FieldText(owner_->code, sizeof owner_->code)) + ", ";
     return "asset with seq " + std::to_string(asset_seq_) + ", ";
   }
-  bool Say(const std::string& what, const std::string& why) const {
+  bool Say(const std::string& what, const std::string& why) const REQUIRES_CONNECTION {
     package::SayFailure(data_id_, Owner() + what, why);
     return false;
   }
@@ -259,218 +259,43 @@ class Walk {
   const WalkKind& kind_;
   const char* count_sql_;
   const char* rows_sql_;
-  char data_id_[16] = {};
-  bool bound_ = false;
-  int64_t asset_seq_ = -1;
-  const DeliveredAsset* owner_ = nullptr;
-  sqlite3_stmt* count_ = nullptr;
-  sqlite3_stmt* stmt_ = nullptr;
-  uint64_t generation_ = 0;  // of the statements
-  uint64_t snapshot_generation_ = 0;
-  bool in_snapshot_ = false;
-  bool failed_ = true;
-  long next_ = 0;
-  long rows_ = 0;
+  // The asset walk is stepped on the reading thread while it reads ahead,
+  // on the program's thread else: all it holds is the connection's.
+  char data_id_[16] GUARDED_BY_CONNECTION = {};
+  bool bound_ GUARDED_BY_CONNECTION = false;
+  int64_t asset_seq_ GUARDED_BY_CONNECTION = -1;
+  const DeliveredAsset* owner_ GUARDED_BY_CONNECTION = nullptr;
+  sqlite3_stmt* count_ GUARDED_BY_CONNECTION = nullptr;
+  sqlite3_stmt* stmt_ GUARDED_BY_CONNECTION = nullptr;
+  uint64_t generation_ GUARDED_BY_CONNECTION = 0;  // of the statements
+  uint64_t snapshot_generation_ GUARDED_BY_CONNECTION = 0;
+  bool in_snapshot_ GUARDED_BY_CONNECTION = false;
+  bool failed_ GUARDED_BY_CONNECTION = true;
+  long next_ GUARDED_BY_CONNECTION = 0;
+  long rows_ GUARDED_BY_CONNECTION = 0;
 };
 
 // Fills an asset's master and year records from the walk's current row.
-bool FillAsset(Walk& walk, StKOTEISHISANINFO* master, StKOTEINENINFO* year) {
-  auto name = [&walk] { return AssetName(walk.stmt()); };
+bool FillAsset(Walk& walk, StKOTEISHISANINFO* master, StKOTEINENINFO* year) REQUIRES_CONNECTION {
   const int year_first = static_cast<int>(package::kAssetMasterColumns.size());
-  if (master && !walk.Fill(package::kAssetMasterColumns, 0, master, name)) return false;
-  if (year && !walk.Fill(package::kAssetYearColumns, year_first, year, name)) return false;
+  if (master && !walk.Fill(package::kAssetMasterColumns, 0, master, AssetName)) return false;
+  if (year && !walk.Fill(package::kAssetYearColumns, year_first, year, AssetName)) return false;
   return true;
 }
 
-// A count that one thread raises and the other waits on. The waiter sleeps
-// on a condition variable; a raise wakes it only once the count reaches what
-// it waits for, so the faster thread does not wake the slower one for every
-// row, and when nobody waits a raise costs no system call.
-class Progress {
+// The asset walk as the reading thread reads it: a row at a time under the
+// connection lock, which it takes only once the program's thread does not
+// wait for it.
+class AheadRows : public package::AssetRows {
  public:
-  long Load() const { return value_.load(std::memory_order_acquire); }
-  void Reset(long value) { value_.store(value); }
-  void Raise(long value) {
-    value_.store(value);  // sequentially consistent with the waiter's wanted_
-    if (value >= wanted_.load()) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      raised_.notify_one();
-    }
-  }
-  // Returns once the count is at least target.
-  void WaitFor(long target) {
-    if (Load() >= target) return;
-    std::unique_lock<std::mutex> lock(mutex_);
-    wanted_.store(target);
-    raised_.wait(lock, [&] { return value_.load() >= target; });
-    wanted_.store(LONG_MAX);
+  explicit AheadRows(Walk& walk) : walk_(walk) {}
+  bool Read(long index, StKOTEISHISANINFO* master, StKOTEINENINFO* year) override {
+    Locked lock(TheStore().connection_lock(), &package::ConnectionLock::LockAfterWaiters);
+    return walk_.Seek(index) && FillAsset(walk_, master, year);
   }
 
  private:
-  std::atomic<long> value_{0};
-  std::atomic<long> wanted_{LONG_MAX};  // what the waiter waits for; LONG_MAX: nobody
-  std::mutex mutex_;
-  std::condition_variable raised_;
-};
-
-// Reads the asset walk ahead on a thread of its own: while the program turns
-// one asset into a row, the store already steps to and fills the next ones,
-// so that the two cores share a long export. The rows pass through a ring of
-// slots; the reading thread fills a slot only once the calling thread has
-// taken what was in it. Both threads use the store's connection only under
-// its lock. The thread is made once per rule object and waits between walks,
-// so a walk allocates nothing.
-//
-// Nothing changes for the caller: rows come in order, a row that cannot be
-// read fails the Move that asks for it (its line said then, not before), and
-// any other order of calls ends the reading ahead and goes on as a plain walk.
-class ReadAhead {
- public:
-  explicit ReadAhead(Walk& walk) : walk_(walk) {}
-  ~ReadAhead() {
-    Stop();
-    if (thread_.joinable()) {
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        command_ = Command::kQuit;
-      }
-      changed_.notify_all();
-      thread_.join();
-    }
-  }
-  ReadAhead(const ReadAhead&) = delete;
-  ReadAhead& operator=(const ReadAhead&) = delete;
-
-  // Starts reading rows 0 to rows - 1 of the started walk ahead.
-  void Start(long rows) {
-    Stop();
-    if (rows <= 0) return;
-    rows_ = rows;
-    taken_ = 0;
-    generation_ = TheStore().generation();
-    produced_.Reset(0);
-    consumed_.Reset(0);
-    stop_.store(false);
-    if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      command_ = Command::kRead;
-    }
-    changed_.notify_all();
-    reading_ = true;
-  }
-
-  // Ends the reading ahead: when it returns, the walk is the caller's again,
-  // at whatever row the reading thread had reached.
-  void Stop() {
-    if (!reading_) return;
-    reading_ = false;
-    stop_.store(true);
-    consumed_.Raise(kWake);  // wakes the thread if it waits for room
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return command_ == Command::kIdle; });
-  }
-
-  // True when the next Move may take row index from here.
-  bool Serves(long index) const { return reading_ && index == taken_; }
-
-  // Takes the next row into master and year; false (its line said, the
-  // reading ahead ended) when it could not be read.
-  bool Take(StKOTEISHISANINFO* master, StKOTEINENINFO* year, DeliveredAsset* delivered) {
-    const long index = taken_;
-    if (generation_ != TheStore().generation()) {
-      Stop();
-      package::SayFailure(walk_data_id(), "assets", "cannot be read: the store was closed");
-      return false;
-    }
-    // An empty ring waits for a few rows at once, so that a slower reading
-    // thread is not woken for each row; it ends the count when it stops.
-    if (produced_.Load() <= index) produced_.WaitFor(std::min(index + kBatch, rows_));
-    Slot& slot = slots_[index % kSlots];
-    const bool ok = slot.ok;
-    if (!slot.lines.empty()) std::fputs(slot.lines.c_str(), stderr);
-    if (ok) {
-      if (master) std::memcpy(master, &slot.master, sizeof slot.master);
-      if (year) std::memcpy(year, &slot.year, sizeof slot.year);
-      delivered->From(slot.master);
-    }
-    consumed_.Raise(++taken_);
-    if (!ok) Stop();
-    return ok;
-  }
-
-  void SetDataId(const char* data_id) { data_id_ = data_id; }
-
- private:
-  enum class Command { kIdle, kRead, kQuit };
-  static constexpr long kSlots = 256;
-  static constexpr long kBatch = 32;
-  static constexpr long kWake = LONG_MAX / 2;
-  struct Slot {
-    StKOTEISHISANINFO master;
-    StKOTEINENINFO year;
-    bool ok = false;
-    std::string lines;  // said when the row is taken: why it could not be read, lost characters
-  };
-
-  std::string_view walk_data_id() const { return data_id_ ? std::string_view(data_id_) : std::string_view(); }
-
-  // The reading thread: waits for a walk, reads it ahead, waits again.
-  void Run() {
-    for (;;) {
-      {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return command_ != Command::kIdle; });
-        if (command_ == Command::kQuit) return;
-      }
-      ReadRows();
-      produced_.Raise(kWake);  // no more rows: a waiting Take goes on
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        command_ = Command::kIdle;
-      }
-      changed_.notify_all();
-    }
-  }
-
-  void ReadRows() {
-    for (long i = 0; i < rows_; ++i) {
-      // Room: the slot's previous row must have been taken. A full ring
-      // waits until half of it is free again.
-      if (i - consumed_.Load() >= kSlots) consumed_.WaitFor(i - kSlots / 2);
-      if (stop_.load()) return;
-      Slot& slot = slots_[i % kSlots];
-      {
-        package::ConnectionLock& connection = TheStore().connection_lock();
-        connection.LockAfterWaiters();
-        std::lock_guard lock(connection, std::adopt_lock);
-        std::memset(&slot.master, 0, sizeof slot.master);
-        std::memset(&slot.year, 0, sizeof slot.year);
-        slot.lines.clear();
-        package::CaptureLines(&slot.lines);
-        slot.ok = walk_.Seek(i) && FillAsset(walk_, &slot.master, &slot.year);
-        package::CaptureLines(nullptr);
-      }
-      produced_.Raise(i + 1);
-      if (!slot.ok) return;
-    }
-  }
-
   Walk& walk_;
-  const char* data_id_ = nullptr;
-  std::thread thread_;
-  std::mutex mutex_;  // guards command_
-  std::condition_variable changed_;
-  Command command_ = Command::kIdle;
-  Progress produced_;  // rows [0, produced_) are in their slots
-  Progress consumed_;  // rows [0, consumed_) have been taken
-  std::atomic<bool> stop_{false};
-  // The calling thread's own state.
-  bool reading_ = false;
-  long rows_ = 0;
-  long taken_ = 0;
-  uint64_t generation_ = 0;
-  Slot slots_[kSlots];
 };
 
 }  // namespace
@@ -479,7 +304,10 @@ struct ClRuleGenkashokyaku::Impl {
   Walk assets{kAssets, AssetCountSql().c_str(), AssetSql().c_str()};
   Walk items{kItems, ItemCountSql().c_str(), ItemSql().c_str()};
   Walk categories{kCategories, CategoryCountSql().c_str(), CategorySql().c_str()};
-  ReadAhead ahead{assets};
+  AheadRows ahead_rows{assets};
+  package::ReadAhead ahead{ahead_rows};
+  uint64_t ahead_generation = 0;      // of the store when the reading ahead began
+  StKOTEISHISANINFO unwanted_master;  // taken for a Move that wants no master, to name its items
   DeliveredAsset delivered;
 };
 
@@ -493,30 +321,48 @@ long ClRuleGenkashokyaku::AttachOptLink(ClOptLink* link) {
 
 long ClRuleGenkashokyaku::MoveReady(void* /*filter*/, long /*a*/, long /*b*/) {
   impl_->ahead.Stop();
-  std::lock_guard lock(TheStore().connection_lock());
+  Locked lock(TheStore().connection_lock());
   impl_->items.Finish();
   impl_->delivered = DeliveredAsset();
   if (!impl_->assets.Start(data_id_)) return 1;
   long rows = 0;
   impl_->assets.Count(&rows);
-  impl_->ahead.SetDataId(data_id_);
+  impl_->ahead_generation = TheStore().generation();
   impl_->ahead.Start(rows);
   return 0;
 }
 
 long ClRuleGenkashokyaku::GetCount(long* count) {
   long n = 0;
-  bool sound = impl_->assets.Count(&n);
+  bool sound = true;
+  // While the rows are read ahead, the count is the one the walk began
+  // with: the reading thread may have met a failure that no Move has
+  // delivered yet, and it is not the caller's before that Move.
+  if (!impl_->ahead.Counted(&n)) {
+    Locked lock(TheStore().connection_lock());
+    sound = impl_->assets.Count(&n);
+  }
   if (count) *count = n;
   return sound && count ? 0 : 1;
 }
 
 long ClRuleGenkashokyaku::Move(long index, StKOTEISHISANINFO* master, StKOTEINENINFO* year,
                                StKOTEITSUKIINFO* /*month*/) {
-  if (impl_->ahead.Serves(index)) return impl_->ahead.Take(master, year, &impl_->delivered) ? 0 : 1;
+  if (impl_->ahead.Serves(index)) {
+    // Rows read before the store was closed are not delivered after it.
+    if (impl_->ahead_generation != TheStore().generation()) {
+      impl_->ahead.Stop();
+      package::SayFailure(data_id_, "assets", "cannot be read: the store was closed");
+      return 1;
+    }
+    StKOTEISHISANINFO* taken = master ? master : &impl_->unwanted_master;
+    if (!impl_->ahead.Take(taken, year)) return 1;
+    impl_->delivered.From(*taken);
+    return 0;
+  }
   // Any other order: a plain walk from here on.
   impl_->ahead.Stop();
-  std::lock_guard lock(TheStore().connection_lock());
+  Locked lock(TheStore().connection_lock());
   Walk& walk = impl_->assets;
   if (!walk.Seek(index) || !FillAsset(walk, master, year)) return 1;
   if (master) {
@@ -529,13 +375,13 @@ long ClRuleGenkashokyaku::Move(long index, StKOTEISHISANINFO* master, StKOTEINEN
 
 long ClRuleGenkashokyaku::MoveFinish() {
   impl_->ahead.Stop();
-  std::lock_guard lock(TheStore().connection_lock());
+  Locked lock(TheStore().connection_lock());
   impl_->assets.Finish();
   return 0;
 }
 
 long ClRuleGenkashokyaku::MoveReadyIkkatsu(const uint8_t* key) {
-  std::lock_guard lock(TheStore().connection_lock());
+  Locked lock(TheStore().connection_lock());
   int64_t seq = 0;
   impl_->items.Finish();
   if (!package::ReadAssetKey(key, &seq)) {
@@ -546,6 +392,7 @@ long ClRuleGenkashokyaku::MoveReadyIkkatsu(const uint8_t* key) {
 }
 
 long ClRuleGenkashokyaku::GetIkkatsuCount(long* count) {
+  Locked lock(TheStore().connection_lock());
   long n = 0;
   bool sound = impl_->items.Count(&n);
   if (count) *count = n;
@@ -553,17 +400,17 @@ long ClRuleGenkashokyaku::GetIkkatsuCount(long* count) {
 }
 
 long ClRuleGenkashokyaku::MoveIkkatsu(long index, StIKKATSUINFO* item) {
-  std::lock_guard lock(TheStore().connection_lock());
+  Locked lock(TheStore().connection_lock());
   Walk& walk = impl_->items;
   if (!walk.Seek(index)) return 1;
-  auto name = [&walk] {
-    return SeqName("lump-sum item", walk.stmt(), static_cast<int>(package::kItemColumns.size()));
+  auto name = [](sqlite3_stmt* s) {
+    return SeqName("lump-sum item", s, static_cast<int>(package::kItemColumns.size()));
   };
   return item && !walk.Fill(package::kItemColumns, 0, item, name) ? 1 : 0;
 }
 
 long ClRuleGenkashokyaku::MoveFinishIkkatsu() {
-  std::lock_guard lock(TheStore().connection_lock());
+  Locked lock(TheStore().connection_lock());
   impl_->items.Finish();
   return 0;
 }
@@ -572,7 +419,7 @@ long ClRuleGenkashokyaku::LoadShisanKubunInfo(StSHISANKUBUNINFO** array, long* c
   if (array) *array = nullptr;
   if (count) *count = 0;
   if (!array || !count) return 1;
-  std::lock_guard lock(TheStore().connection_lock());
+  Locked lock(TheStore().connection_lock());
   // Inside an open asset walk this joins its snapshot; alone, it is its own.
   Walk& walk = impl_->categories;
   struct Finisher {
@@ -588,8 +435,8 @@ long ClRuleGenkashokyaku::LoadShisanKubunInfo(StSHISANKUBUNINFO** array, long* c
     return 1;
   }
   std::memset(out, 0, bytes);
-  auto name = [&walk] {
-    return SeqName("category", walk.stmt(), static_cast<int>(package::kCategoryColumns.size()));
+  auto name = [](sqlite3_stmt* s) {
+    return SeqName("category", s, static_cast<int>(package::kCategoryColumns.size()));
   };
   for (long i = 0; i < n; ++i) {
     if (!walk.Seek(i) || !walk.Fill(package::kCategoryColumns, 0, &out[i], name)) {

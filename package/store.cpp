@@ -76,7 +76,7 @@ bool Store::Open(const std::string& host_path, std::string* error) {
     return false;
   }
   sqlite3* db = nullptr;
-  // The program uses the store from its one thread: no connection mutex.
+  // Its users hold our connection lock, on whichever thread: no SQLite connection mutex.
   int rc = sqlite3_open_v2(host_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_close_v2(db);
@@ -93,15 +93,18 @@ bool Store::Open(const std::string& host_path, std::string* error) {
     sqlite3_close_v2(db);
     return false;
   }
-  db_ = db;
-  ++generation_;
+  {
+    Locked lock(lock_);
+    db_ = db;
+    ++generation_;
+    readers_ = 0;
+  }
   complained_ = false;
-  readers_ = 0;
   return true;
 }
 
 void Store::Close() {
-  std::lock_guard lock(lock_);
+  Locked lock(lock_);
   if (!db_) return;
   // Statements still held by component objects keep the connection until
   // they are finalized.
@@ -134,10 +137,10 @@ void Store::EndRead(uint64_t generation) {
 }
 
 sqlite3_stmt* Store::Prepare(const char* sql) const {
-  if (!db_) return nullptr;
+  if (!db()) return nullptr;
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr) != SQLITE_OK) {
-    std::fprintf(stderr, "package store: %s\n", sqlite3_errmsg(db_));
+  if (sqlite3_prepare_v2(db(), sql, -1, &stmt, nullptr) != SQLITE_OK) {
+    std::fprintf(stderr, "package store: %s\n", sqlite3_errmsg(db()));
     sqlite3_finalize(stmt);
     return nullptr;
   }
@@ -148,9 +151,9 @@ bool Store::Step(sqlite3_stmt* stmt) {
   if (!stmt) return false;
   int rc = sqlite3_step(stmt);
   if (rc == SQLITE_ROW) return true;
-  if (rc != SQLITE_DONE && !complained_ && db_) {
+  if (rc != SQLITE_DONE && !complained_ && db()) {
     complained_ = true;
-    std::fprintf(stderr, "package store: %s; the data read may be incomplete\n", sqlite3_errmsg(db_));
+    std::fprintf(stderr, "package store: %s; the data read may be incomplete\n", sqlite3_errmsg(db()));
   }
   return false;
 }

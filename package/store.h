@@ -8,59 +8,15 @@
 
 #include <sqlite3.h>
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
+
+#include "package/read_ahead.h"
 
 namespace package {
 
-// The lock of the store's connection between the program's thread and the
-// thread that reads an asset walk ahead. That thread holds it for one row
-// at a time, again and again; a thread that asks for it in between (the
-// program reading the lump-sum items of an asset) must not wait for a
-// series of rows, nor sleep and wake for the few microseconds of one. So a
-// waiter spins briefly before it sleeps, and the reading thread takes the
-// lock only once nobody waits (LockAfterWaiters). Meets BasicLockable.
-class ConnectionLock {
- public:
-  void lock() {
-    waiting_.fetch_add(1);
-    Acquire();
-    waiting_.fetch_sub(1);
-  }
-  void unlock() { mutex_.unlock(); }
-  // Locks once no other thread waits for the lock.
-  void LockAfterWaiters() {
-    for (int spins = 0; waiting_.load() != 0; spins = spins < kSpins ? spins + 1 : spins) Pause(spins);
-    Acquire();
-  }
-
- private:
-  static constexpr int kSpins = 4000;  // about as long as one row takes
-  void Acquire() {
-    for (int spins = 0; spins < kSpins; ++spins) {
-      if (mutex_.try_lock()) return;
-      Pause(spins);
-    }
-    mutex_.lock();
-  }
-  static void Pause(int spins) {
-#if defined(__x86_64__) || defined(__i386__)
-    if (spins < kSpins) {
-      __builtin_ia32_pause();
-      return;
-    }
-#endif
-    (void)spins;
-    std::this_thread::yield();
-  }
-  std::mutex mutex_;
-  std::atomic<int> waiting_{0};
-};
 
 class Store {
  public:
@@ -68,11 +24,15 @@ class Store {
   // reason in *error and leaves the store closed.
   bool Open(const std::string& host_path, std::string* error);
   void Close();
-  bool IsOpen() const { return db_ != nullptr; }
-  sqlite3* db() const { return db_; }
+  // The connection and its generation are written only under the
+  // connection lock, and only by the program's thread, which opens and
+  // closes the store: that thread reads them without the lock, any other
+  // thread (the one that reads ahead) only under it.
+  bool IsOpen() const NO_THREAD_SAFETY_ANALYSIS { return db_ != nullptr; }
+  sqlite3* db() const NO_THREAD_SAFETY_ANALYSIS { return db_; }
   // Counts Open/Close: statements prepared under another generation belong
   // to a connection that is gone and are only finalized.
-  uint64_t generation() const { return generation_; }
+  uint64_t generation() const NO_THREAD_SAFETY_ANALYSIS { return generation_; }
 
   // Prepares a statement; null (with the reason on standard error) when the
   // store is closed or the statement fails.
@@ -90,22 +50,23 @@ class Store {
   // and the snapshot simply keeps reading the state it began with (the WAL
   // cannot be checkpointed past it meanwhile). The journal mode is the
   // store's own; we never change it. False with SQLite's reason in *why.
-  bool BeginRead(std::string* why);
+  bool BeginRead(std::string* why) REQUIRES(lock_);
   // Ends one BeginRead made under generation (none after a reopening).
-  void EndRead(uint64_t generation);
+  void EndRead(uint64_t generation) REQUIRES(lock_);
 
   // The connection is opened without SQLite's own locking. While an asset
   // walk reads ahead on a thread of its own, the rule object holds this lock
-  // around every use of the connection, on either thread; Close takes it too.
-  // The program makes no other component call during an asset walk.
-  ConnectionLock& connection_lock() { return lock_; }
+  // around every use of the connection, on either thread; Open and Close
+  // take it too. The program makes no other component call during an asset
+  // walk.
+  ConnectionLock& connection_lock() LOCK_RETURNED(lock_) { return lock_; }
 
  private:
   ConnectionLock lock_;
-  sqlite3* db_ = nullptr;
-  uint64_t generation_ = 0;
-  bool complained_ = false;
-  int readers_ = 0;
+  sqlite3* db_ GUARDED_BY(lock_) = nullptr;
+  uint64_t generation_ GUARDED_BY(lock_) = 0;
+  int readers_ GUARDED_BY(lock_) = 0;
+  bool complained_ = false;  // the program's thread's own (Step)
 };
 
 // The process's store.
