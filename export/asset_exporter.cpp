@@ -53,7 +53,8 @@ AssetExporter::AssetExporter(const char* error_log_name)
     : error_log_name_(error_log_name), date_source_(TodayFromClock) {}
 
 AssetExporter::~AssetExporter() {
-  // The writer, then the rule object, then the path go with the members.
+  // The builder, the writer, the rule object and the path go with the
+  // members, in this order.
   if (rule_ != nullptr) rule_->MoveFinish();
 }
 
@@ -131,6 +132,9 @@ int AssetExporter::ExportAssets() {
   StIKKATSUINFO item;
   uint8_t key[16];
   std::memset(&item, 0, sizeof item);
+  // A row that could not be written fails the run: nothing of it will be
+  // kept, so the walk stops there.
+  bool row_failed = false;
   if (progress_ != nullptr) progress_(0, count);
   for (long i = 0; i < count; ++i) {
     std::memset(&master, 0, sizeof master);
@@ -157,10 +161,13 @@ int AssetExporter::ExportAssets() {
         MakeTextsValid(item);
         std::memset(item.szBreakdownNo, 0, sizeof item.szBreakdownNo);
         std::snprintf(item.szBreakdownNo, sizeof item.szBreakdownNo, "%ld", j + 1);
-        if (WriteRow(&master.record, &year, &month, &item) == 0) break;
+        if (WriteRow(&master.record, &year, &month, &item) == 0) {
+          row_failed = true;
+          break;
+        }
       }
       rule_->MoveFinishIkkatsu();
-      if (read_failed_) break;
+      if (read_failed_ || row_failed) break;
     } else if (WriteRow(&master.record, &year, &month, &item) == 0) {
       break;
     }
@@ -248,4 +255,21 @@ const char* AssetExporter::OutputPath(int16_t kind) const {
     case kErrorLogFile: return error_log_path_;
     default: return "";
   }
+}
+
+int32_t AssetExporter::WriteRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year, StKOTEITSUKIINFO*,
+                                StIKKATSUINFO* item) {
+  ClTextAccessor& accessor = writer_.asset_row;
+  writer_.files[kAssetDataFile].Attach(&accessor);
+  accessor.SetMode(ClTextAccessor::DELIM_COMMA, ClTextAccessor::QUOTE_NONE);
+  if (master == nullptr || year == nullptr || item == nullptr) return 1;
+  AssetRow row(writer_.asset_row.record);
+  if (!rows_.Build(*master, *year, *item, &row)) return 1;
+  row.ApplyMask(&accessor);
+  return writer_.WriteLine(kAssetDataFile, &accessor) ? 1 : 0;
+}
+
+int AssetExporter::WriteErrorLog(const char* text) {
+  writer_.Remark(text);
+  return 1;
 }

@@ -6,7 +6,9 @@
 // the output path, and calls
 // OpenAssetFile, ExportAssets and ExportAssetTypes in this order. The
 // exporter owns the component's rule object (created by the first walk),
-// the output writer (accessors, files, code register) and the path.
+// the output writer (accessors, files), the row builder (with the code
+// register) and the path. It walks the assets, has the builder make each
+// row, and hands the row to the writer and the remarks to the error log.
 //
 // Failures of single values become remarks in the error log. A read of the
 // component that fails stops the export at once. The files are written to
@@ -22,6 +24,7 @@
 #include <memory>
 
 #include "component/records.h"
+#include "export/asset_row_builder.h"
 #include "export/output_writer.h"
 
 class ClRuleGenkashokyaku;
@@ -60,6 +63,10 @@ class AssetExporter {
   int CreateRule();
 
   int WriteHeader(StDATAINFO* record);
+  // Writes the row of an ordinary asset, or of one item of a lump-sum asset
+  // (the month record is read by no column). 0 when the row could not be
+  // written to the asset data file, which fails the run; 1 otherwise, also
+  // when the records give no row (the 100th item, a null record).
   int32_t WriteRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year, StKOTEITSUKIINFO* month,
                    StIKKATSUINFO* item);
   int WriteTypeHeader(StDATAINFO* record);
@@ -90,33 +97,15 @@ class AssetExporter {
   void SetProgressSink(ProgressSink sink) { progress_ = sink; }
 
  private:
-  // The row of an ordinary asset, filled by column groups.
-  void WriteAssetRow(const StKOTEISHISANINFO& master, const StKOTEINENINFO& year);
-  void CodeColumn(AssetRow& row, const StKOTEISHISANINFO& master);
-  void KindColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void QuantityColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void BasisColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void DepreciationColumns(AssetRow& row, const StKOTEISHISANINFO& master, const StKOTEINENINFO& year);
-  void DisposalColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void BookColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void MemoColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void WriteBreakdownRow(const StKOTEISHISANINFO& master, const StIKKATSUINFO& item);
-  void AmountColumn(AssetRow& row, int column, int64_t amount);
-  void RealColumn(AssetRow& row, int column, double value);
-  void CurrentDepreciationColumn(AssetRow& row, const StKOTEINENINFO& year);
-  void RatioColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void NameColumn(AssetRow& row, std::string_view name, const char* label);
-  void LogCutText(const char* label, std::string_view text);
-  void Remarkf(const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-  // Declared in reverse order of destruction: the writer goes first, then
-  // the rule object, then the path.
+  // Declared in reverse order of destruction: the builder (and its code
+  // register) goes first, then the writer, the rule object and the path.
   const char* const error_log_name_;
   char output_path_[kPathBufferSize] = {};
   char type_file_path_[kPathBufferSize] = {};  // empty when it has no sound form
   char error_log_path_[kPathBufferSize] = {};
   std::unique_ptr<ClRuleGenkashokyaku> rule_;  // deleted through its virtual destructor
   OutputWriter writer_;
+  AssetRowBuilder rows_{&writer_};  // its remarks go to the error log
   DateSource date_source_ = nullptr;
   ProgressSink progress_ = nullptr;
   bool read_failed_ = false;

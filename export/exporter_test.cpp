@@ -220,6 +220,7 @@ TEST(TypeFileTest, CategoryRows) {
 // What the exporter keeps about its files.
 struct StatusRun {
   AssetExporter exporter{kErrorLogName};
+  int failed_rows = 0;  // WriteRow said the row was not written
   explicit StatusRun(const std::string& path) {
     exporter.SetDateSource(FixedDate);
     exporter.SetOutputPath(path.c_str());
@@ -231,8 +232,14 @@ struct StatusRun {
       StKOTEINENINFO y{};
       StKOTEITSUKIINFO month{};
       StIKKATSUINFO item{};
-      exporter.WriteRow(&m, &y, &month, &item);
+      failed_rows += exporter.WriteRow(&m, &y, &month, &item) == 0;
     }
+    // The 100th item of a lump-sum asset gives no row, which is no failure.
+    StKOTEISHISANINFO lump = Asset("2", 4);
+    StKOTEINENINFO y{};
+    StKOTEITSUKIINFO month{};
+    StIKKATSUINFO item = Item(100);
+    failed_rows += exporter.WriteRow(&lump, &y, &month, &item) == 0;
     exporter.CloseOutput(0);
     exporter.CloseOutput(2);
     exporter.OpenOutput(1, path.c_str());
@@ -247,6 +254,7 @@ TEST(FileStatusTest, ASoundRunSucceeds) {
   StatusRun run(dir.Windows("out.csv"));
   EXPECT_TRUE(run.exporter.Succeeded());
   EXPECT_EQ(run.exporter.FailedOutput(), -1);
+  EXPECT_EQ(run.failed_rows, 0);
   EXPECT_EQ(run.exporter.OutputPath(0), dir.Windows("out.csv"));
   EXPECT_EQ(run.exporter.OutputPath(1), dir.Windows("syurui.SSC"));
   EXPECT_EQ(run.exporter.OutputPath(2), dir.Windows(kErrorLogName));
@@ -260,6 +268,7 @@ TEST(FileStatusTest, FilesThatCannotBeOpenedOrWritten) {
     StatusRun run(dir.Windows("missing\\out.csv"));
     EXPECT_FALSE(run.exporter.Succeeded());
     EXPECT_EQ(run.exporter.FailedOutput(), 0);
+    EXPECT_EQ(run.failed_rows, 3000);
   }
   {
     // The error log's name is taken by a folder: the log cannot take its
@@ -282,6 +291,7 @@ TEST(FileStatusTest, FilesThatCannotBeOpenedOrWritten) {
     StatusRun run(dir.Windows("full.csv"));
     EXPECT_FALSE(run.exporter.Succeeded());
     EXPECT_EQ(run.exporter.FailedOutputs(), 1u << 0);
+    EXPECT_GT(run.failed_rows, 0);
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Host("full.csv")));
   }
 #endif

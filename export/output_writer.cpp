@@ -108,10 +108,12 @@ void OutputWriter::Discard(OutputKind kind) {
   s.created_in_place = false;
 }
 
-void OutputWriter::WriteLine(OutputKind kind, ClTextAccessor* accessor) {
-  if (!files[kind].IsOpen()) return;
+bool OutputWriter::WriteLine(OutputKind kind, ClTextAccessor* accessor) {
+  if (!files[kind].IsOpen()) return false;
   files[kind].Attach(accessor);
-  if (accessor->Write() != 0) status_[kind].write_failed = true;
+  if (accessor->Write() == 0) return true;
+  status_[kind].write_failed = true;
+  return false;
 }
 
 void OutputWriter::WriteHeaderLine(OutputKind kind, std::string_view text) {

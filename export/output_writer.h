@@ -1,14 +1,12 @@
 // What the writers of the asset export work on: the four text accessors with
-// their records, the three output files with what became of each, and the
-// asset code register. Owned by the asset exporter for the length of a run.
+// their records and the three output files with what became of each. Owned
+// by the asset exporter for the length of a run.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
-#include "export/asset_row_record.h"
-#include "export/code_register.h"
 #include "export/format_tables.h"
 #include "export/output_paths.h"
 #include "export/value_format.h"
@@ -66,8 +64,9 @@ class OutputWriter : public RemarkSink {
   bool Sound(OutputKind kind) const;
 
   // Attaches accessor to file kind, writes its record as one line and notes
-  // a failed write. A file that is not open receives nothing.
-  void WriteLine(OutputKind kind, ClTextAccessor* accessor);
+  // a failed write. A file that is not open receives nothing. False when the
+  // line did not reach the file.
+  bool WriteLine(OutputKind kind, ClTextAccessor* accessor);
   // One line of the header-line accessor: text cut at 152 bytes without
   // splitting a double-byte character.
   void WriteHeaderLine(OutputKind kind, std::string_view text);
@@ -77,15 +76,14 @@ class OutputWriter : public RemarkSink {
 
   const OutputFileStatus& Status(OutputKind kind) const { return status_[kind]; }
 
-  // Destroyed from the last to the first: the register, then the files
-  // (each closing its stream if still open; temporary files that were not
-  // committed are removed before), then the accessors.
+  // Destroyed from the last to the first: the files (each closing its
+  // stream if still open; temporary files that were not committed are
+  // removed before), then the accessors.
   AccessorWithRecord<kAssetRowRecordSize> asset_row;       // "G_INFO"
   AccessorWithRecord<kColumnNameRecordSize> column_names;  // "G_HEAD"
   AccessorWithRecord<kHeaderLineRecordSize> header_line;   // "G_HEADER"
   AccessorWithRecord<kTypeRowRecordSize> type_row;         // "G_SSC"
   ClTextFile files[kOutputKinds];
-  CodeRegister codes;
 
  private:
   // Opens a new temporary file beside path; false when none can be made.
