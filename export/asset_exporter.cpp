@@ -53,35 +53,23 @@ AssetExporter::AssetExporter(const char* error_log_name)
     : error_log_name_(error_log_name), date_source_(TodayFromClock) {}
 
 AssetExporter::~AssetExporter() {
-  // The builder, the writer, the rule object and the path go with the
+  // The builder, the writer, the rule object and the paths go with the
   // members, in this order.
   if (rule_ != nullptr) rule_->MoveFinish();
 }
 
-void AssetExporter::SetOutputPath(const char* path) {
-  output_path_[0] = '\0';
-  type_file_path_[0] = '\0';
-  error_log_path_[0] = '\0';
-  // A path over 260 bytes stays empty: it is never shortened into another
-  // file's name, and nothing is opened.
-  size_t n = path == nullptr ? 0 : cp932::FieldLength(path, kPathBufferSize);
-  if (n >= kPathBufferSize) return;
-  std::memcpy(output_path_, path, n);
-  output_path_[n] = '\0';
-  DeriveOutputPath(output_path_, kAssetTypeFileName, type_file_path_);
-  DeriveOutputPath(output_path_, error_log_name_, error_log_path_);
+void AssetExporter::SetOutputPaths(const OutputPaths& paths) {
+  // The writer refers to the paths of its files: none of them may be
+  // renamed or removed under a name the exporter no longer holds.
+  for (int k = 0; k < kOutputKinds; ++k) writer_.Discard(static_cast<OutputKind>(k));
+  paths_ = paths;
 }
 
-int AssetExporter::OpenOutput(int16_t kind, const char* path) {
-  char derived[kPathBufferSize] = {};
-  const char* target = derived;
-  switch (kind) {
-    case kAssetDataFile: target = path; break;
-    case kTypeFile: DeriveOutputPath(path, kAssetTypeFileName, derived); break;
-    case kErrorLogFile: DeriveOutputPath(path, error_log_name_, derived); break;
-    default: return 1;
-  }
-  return writer_.Open(static_cast<OutputKind>(kind), target) ? 1 : 0;
+void AssetExporter::SetOutputPath(const char* path) { SetOutputPaths(OutputPaths(path, error_log_name_)); }
+
+int AssetExporter::OpenOutput(int16_t kind) {
+  if (kind < 0 || kind >= kOutputKinds) return 1;
+  return writer_.Open(static_cast<OutputKind>(kind), paths_.Path(kind)) ? 1 : 0;
 }
 
 int AssetExporter::CloseOutput(int16_t kind) {
@@ -90,10 +78,8 @@ int AssetExporter::CloseOutput(int16_t kind) {
 }
 
 int AssetExporter::OpenAssetFile(StDATAINFO* record) {
-  char path[kPathBufferSize];
-  std::memcpy(path, output_path_, sizeof path);
-  OpenOutput(kErrorLogFile, path);
-  OpenOutput(kAssetDataFile, path);
+  OpenOutput(kErrorLogFile);
+  OpenOutput(kAssetDataFile);
   WriteHeader(record);
   return 1;
 }
@@ -185,9 +171,7 @@ int AssetExporter::ExportAssetTypes(StDATAINFO* record) {
     CommitOutputs();
     return 0;
   }
-  char path[kPathBufferSize];
-  std::memcpy(path, output_path_, sizeof path);
-  OpenOutput(kTypeFile, path);
+  OpenOutput(kTypeFile);
   WriteTypeHeader(record);
   if (!rule_ && !CreateRule()) {
     read_failed_ = true;
@@ -246,15 +230,6 @@ int AssetExporter::FailedOutput() const {
     if (FailedOutputs() & (1u << k)) return k;
   }
   return -1;
-}
-
-const char* AssetExporter::OutputPath(int16_t kind) const {
-  switch (kind) {
-    case kAssetDataFile: return output_path_;
-    case kTypeFile: return type_file_path_;
-    case kErrorLogFile: return error_log_path_;
-    default: return "";
-  }
 }
 
 int32_t AssetExporter::WriteRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year, StKOTEITSUKIINFO*,

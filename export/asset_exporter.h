@@ -3,11 +3,11 @@
 // and asset categories of the selected data set.
 //
 // Run control creates one per run with the program's error log name, sets
-// the output path, and calls
+// the output paths, and calls
 // OpenAssetFile, ExportAssets and ExportAssetTypes in this order. The
 // exporter owns the component's rule object (created by the first walk),
 // the output writer (accessors, files), the row builder (with the code
-// register) and the path. It walks the assets, has the builder make each
+// register) and the paths. It walks the assets, has the builder make each
 // row, and hands the row to the writer and the remarks to the error log.
 //
 // Failures of single values become remarks in the error log. A read of the
@@ -25,6 +25,7 @@
 
 #include "component/records.h"
 #include "export/asset_row_builder.h"
+#include "export/output_paths.h"
 #include "export/output_writer.h"
 
 class ClRuleGenkashokyaku;
@@ -38,10 +39,14 @@ class AssetExporter {
   AssetExporter(const AssetExporter&) = delete;
   AssetExporter& operator=(const AssetExporter&) = delete;
 
-  // The full Windows path of the asset data file (at most 260 bytes; a
-  // longer path is kept empty, so nothing is written).
+  // The files of the run, derived from the asset data file's path. Files of
+  // an earlier path that were not committed are discarded.
+  void SetOutputPaths(const OutputPaths& paths);
+  // The same from the full Windows path of the asset data file (at most 260
+  // bytes; a longer path is kept empty, so nothing is written).
   void SetOutputPath(const char* path);
-  const char* GetOutputPath() const { return output_path_; }
+  // Each file's Windows path; empty when it has no sound form.
+  const OutputPaths& Paths() const { return paths_; }
 
   // Opens the error log and the asset data file and writes the header.
   int OpenAssetFile(StDATAINFO* record);
@@ -58,7 +63,9 @@ class AssetExporter {
   // themselves. Returns Succeeded().
   bool CommitOutputs();
 
-  int OpenOutput(int16_t kind, const char* path);
+  // Opens output file kind (OutputKind) under its path; 0 when it cannot be
+  // opened, 1 when it is open or kind names no file.
+  int OpenOutput(int16_t kind);
   int CloseOutput(int16_t kind);
   int CreateRule();
 
@@ -84,8 +91,6 @@ class AssetExporter {
   unsigned FailedOutputs() const;
   // The first of them (OutputKind), or -1.
   int FailedOutput() const;
-  // The Windows path of output file kind; empty when it has no sound form.
-  const char* OutputPath(int16_t kind) const;
 
   // Today's date for the asset type file; tests fix it.
   using DateSource = void (*)(int* year, int* month, int* day);
@@ -98,11 +103,10 @@ class AssetExporter {
 
  private:
   // Declared in reverse order of destruction: the builder (and its code
-  // register) goes first, then the writer, the rule object and the path.
+  // register) goes first, then the writer, the rule object and the paths,
+  // which the writer's files refer to until they are committed or discarded.
   const char* const error_log_name_;
-  char output_path_[kPathBufferSize] = {};
-  char type_file_path_[kPathBufferSize] = {};  // empty when it has no sound form
-  char error_log_path_[kPathBufferSize] = {};
+  OutputPaths paths_;
   std::unique_ptr<ClRuleGenkashokyaku> rule_;  // deleted through its virtual destructor
   OutputWriter writer_;
   AssetRowBuilder rows_{&writer_};  // its remarks go to the error log

@@ -22,9 +22,6 @@ class AccessorWithRecord : public ClTextAccessor {
   unsigned char record[N] = {};
 };
 
-// The output files, numbered as OpenOutput and CloseOutput take them.
-enum OutputKind : int16_t { kAssetDataFile = 0, kTypeFile = 1, kErrorLogFile = 2, kOutputKinds = 3 };
-
 // What became of one output file.
 struct OutputFileStatus {
   bool requested = false;         // Open was called: the file is part of the run
@@ -42,7 +39,8 @@ class OutputWriter : public RemarkSink {
   OutputWriter(const OutputWriter&) = delete;
   OutputWriter& operator=(const OutputWriter&) = delete;
 
-  // Opens file kind for path (already derived). The lines go to a new
+  // Opens file kind for path (already derived; kept by pointer, so it must
+  // stay as it is until the file is committed or discarded). The lines go to a new
   // temporary file in the same folder, which takes the final name only at
   // Commit, so a failed or cut-short run leaves the previous file as it
   // was, and two runs writing the same path never mix their lines. Where no
@@ -90,6 +88,6 @@ class OutputWriter : public RemarkSink {
   bool OpenTemporary(OutputKind kind, const char* path);
 
   OutputFileStatus status_[kOutputKinds];
-  char final_path_[kOutputKinds][kPathBufferSize] = {};
+  const char* final_path_[kOutputKinds] = {"", "", ""};
   char temp_path_[kOutputKinds][kPathBufferSize] = {};  // empty: written in place
 };
