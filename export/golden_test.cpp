@@ -34,9 +34,9 @@ struct ExportedFiles {
 std::vector<std::pair<long, long>> reported;
 void RecordProgress(long done, long total) { reported.emplace_back(done, total); }
 
-// Connects to the store and runs the export the way run control does; what
-// it wrote is left unread.
-ExportedFiles RunExport(const testenv::ScratchDir& dir, const std::string& store) {
+// Connects to the store and runs the export the way run control does; reads
+// the three files unless told not to.
+ExportedFiles Export(const testenv::ScratchDir& dir, const std::string& store, bool read = true) {
   testenv::SetEnv("ZEL_PACKAGE", store);
   ExportedFiles files;
   EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
@@ -56,12 +56,7 @@ ExportedFiles RunExport(const testenv::ScratchDir& dir, const std::string& store
   ClZelConnect::Inst()->LogOut();
   ClZelConnect::Inst()->Terminate();
   ClZelConnect::Inst()->Release();
-  return files;
-}
-
-// The same, with the three files read.
-ExportedFiles Export(const testenv::ScratchDir& dir, const std::string& store) {
-  ExportedFiles files = RunExport(dir, store);
+  if (!read) return files;
   files.assets = ReadFile(dir.Host("assets.csv"));
   files.types = ReadFile(dir.Host("syurui.SSC"));
   files.errors = ReadFile(dir.Host(kErrorLogName));
@@ -144,7 +139,7 @@ TEST(GoldenTest, TheWalkStopsAtARowThatCannotBeWritten) {
   ASSERT_TRUE(teststore::MakeSample(dir.Host("package.db"), 2000, &error)) << error;
   // A device without room: the rows fail once the stream's buffer is full.
   ASSERT_EQ(symlink("/dev/full", dir.Host("assets.csv").c_str()), 0);
-  ExportedFiles files = RunExport(dir, dir.Host("package.db"));
+  ExportedFiles files = Export(dir, dir.Host("package.db"), false);
   EXPECT_FALSE(files.succeeded);
   ASSERT_FALSE(files.progress.empty());
   EXPECT_EQ(files.progress[0].second, 2000);

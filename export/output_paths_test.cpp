@@ -7,55 +7,52 @@
 namespace {
 
 constexpr char kLog[] = "ZelEnaMx13SysErr.txt";
-using pathname::SiblingResult;
 
-TEST(OutputPathsTest, TheThreeFilesOfAnOutputPath) {
-  const std::string folder250 = "C:\\" + std::string(246, 'a') + "\\";  // 250 bytes
-  const std::string fits = "C:\\" + std::string(236, 'a') + "\\x";      // 240 + 20 = 260 bytes of log path
-  struct Case {
-    std::string path, types, log;  // "" for a file without a sound path
-    SiblingResult derivation;
-  } cases[] = {
-      {"C:\\out\\assets.csv", "C:\\out\\syurui.SSC", "C:\\out\\ZelEnaMx13SysErr.txt", SiblingResult::kOk},
-      // A trail byte of 0x5C ("表" is 0x95 0x5C) is no separator.
-      {"C:\\資料\\表.csv", "C:\\資料\\syurui.SSC", "C:\\資料\\ZelEnaMx13SysErr.txt", SiblingResult::kOk},
-      {"C:\\表", "C:\\syurui.SSC", "C:\\ZelEnaMx13SysErr.txt", SiblingResult::kOk},
-      {fits, fits.substr(0, 240) + "syurui.SSC", fits.substr(0, 240) + kLog, SiblingResult::kOk},
-      // No folder: both files would be the asset data file itself.
-      {"N:out.csv", "", "", SiblingResult::kNoFolder},
-      {"表", "", "", SiblingResult::kNoFolder},
-      {"", "", "", SiblingResult::kNoFolder},
-      // The asset data file named like a sibling, in any case: that sibling
-      // alone has no path, and the error log's failure is told first.
-      {"C:\\out\\SYURUI.ssc", "", "C:\\out\\ZelEnaMx13SysErr.txt", SiblingResult::kSameAsFile},
-      {"C:\\out\\zelenamx13syserr.TXT", "C:\\out\\syurui.SSC", "", SiblingResult::kSameAsFile},
-      {folder250 + "syurui.SSC", "", "", SiblingResult::kTooLong},
-      // A long folder with a short file name: the log's path would exceed
-      // 260 bytes, the asset type file's still fits.
-      {folder250 + "x", folder250 + "syurui.SSC", "", SiblingResult::kTooLong},
-  };
-  for (const Case& c : cases) {
-    OutputPaths paths(c.path.c_str(), kLog);
-    EXPECT_EQ(paths.Derivation(), c.derivation) << c.path;
-    EXPECT_EQ(paths.Path(kAssetDataFile), c.path);
-    EXPECT_EQ(paths.Path(kTypeFile), c.types) << c.path;
-    EXPECT_EQ(paths.Path(kErrorLogFile), c.log) << c.path;
-    // A message names the asset data file in place of a file without a path.
-    EXPECT_EQ(paths.Shown(kErrorLogFile), c.log.empty() ? c.path : c.log);
-    EXPECT_STREQ(paths.Path(kOutputKinds), "");
-  }
+std::string Derive(const char* name, const std::string& path) {
+  const char* out =
+      OutputPaths(path.c_str(), kLog).Path(std::string(name) == kLog ? kErrorLogFile : kTypeFile);
+  return out[0] != '\0' ? out : "<none>";
 }
 
-TEST(OutputPathsTest, APathOver260BytesIsNeverCut) {
-  for (size_t length : {261u, 300u}) {
-    std::string path = "C:\\out\\" + std::string(length - 7, 'p');
-    OutputPaths paths(path.c_str(), kLog);
-    EXPECT_EQ(paths.Derivation(), SiblingResult::kTooLong);
-    for (int kind = 0; kind < kOutputKinds; ++kind) EXPECT_STREQ(paths.Path(kind), "") << kind;
-  }
-  OutputPaths none;
-  EXPECT_NE(none.Derivation(), SiblingResult::kOk);
-  EXPECT_STREQ(none.Shown(kTypeFile), "");
+TEST(OutputPathsTest, SiblingsOfTheAssetDataFile) {
+  EXPECT_EQ(Derive(kAssetTypeFileName, "C:\\out\\assets.csv"), "C:\\out\\syurui.SSC");
+  EXPECT_EQ(Derive(kLog, "C:\\out\\assets.csv"), "C:\\out\\ZelEnaMx13SysErr.txt");
+  // A trail byte of 0x5C ("表" is 0x95 0x5C) is no separator.
+  EXPECT_EQ(Derive(kAssetTypeFileName, "C:\\資料\\表.csv"), "C:\\資料\\syurui.SSC");
+  EXPECT_EQ(Derive(kAssetTypeFileName, "C:\\表"), "C:\\syurui.SSC");
+}
+
+TEST(OutputPathsTest, NoSoundResult) {
+  // No folder: both files would be the asset data file itself.
+  EXPECT_EQ(Derive(kAssetTypeFileName, "N:out.csv"), "<none>");
+  EXPECT_EQ(Derive(kLog, "表"), "<none>");
+  // The asset data file named like a sibling, in any case.
+  EXPECT_EQ(Derive(kAssetTypeFileName, "C:\\out\\SYURUI.ssc"), "<none>");
+  EXPECT_EQ(Derive(kLog, "C:\\out\\zelenamx13syserr.TXT"), "<none>");
+  // A long folder with a short file name: the derived path exceeds 260 bytes.
+  std::string folder = "C:\\" + std::string(250, 'a') + "\\";
+  EXPECT_EQ(Derive(kAssetTypeFileName, folder + "x"), "<none>");
+  EXPECT_EQ(Derive(kLog, folder + "x"), "<none>");
+  std::string ok = "C:\\" + std::string(236, 'a') + "\\x";  // 240 + 20 = 260 bytes of log path
+  EXPECT_EQ(Derive(kLog, ok).size(), 260u);
+  EXPECT_EQ(Derive(kAssetTypeFileName, ok).size(), 250u);
+}
+
+TEST(OutputPathsTest, TheDerivationSaysWhyAndMessagesNameTheFileAskedFor) {
+  using pathname::SiblingResult;
+  EXPECT_EQ(OutputPaths("C:\\out\\a.csv", kLog).Derivation(), SiblingResult::kOk);
+  EXPECT_EQ(OutputPaths("N:out.csv", kLog).Derivation(), SiblingResult::kNoFolder);
+  // The error log's failure is told first.
+  std::string folder = "C:\\" + std::string(246, 'a') + "\\";
+  EXPECT_EQ(OutputPaths((folder + "syurui.SSC").c_str(), kLog).Derivation(), SiblingResult::kTooLong);
+  OutputPaths same("C:\\out\\SYURUI.ssc", kLog);
+  EXPECT_EQ(same.Derivation(), SiblingResult::kSameAsFile);
+  EXPECT_STREQ(same.Shown(kTypeFile), "C:\\out\\SYURUI.ssc");
+  EXPECT_STREQ(same.Shown(kErrorLogFile), "C:\\out\\ZelEnaMx13SysErr.txt");
+  // Over 260 bytes: no file at all, not even the asset data file.
+  OutputPaths too_long(("C:\\out\\" + std::string(254, 'p')).c_str(), kLog);
+  EXPECT_EQ(too_long.Derivation(), SiblingResult::kTooLong);
+  EXPECT_STREQ(too_long.Path(kAssetDataFile), "");
 }
 
 }  // namespace
