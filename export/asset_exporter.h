@@ -50,7 +50,8 @@ class AssetExporter {
 
   // Opens the error log and the asset data file and writes the header.
   int OpenAssetFile(StDATAINFO* record);
-  // Walks the assets into rows; closes both files. 0 when the rule object
+  // Walks the assets into rows; closes both files. A row that cannot be
+  // written stops the walk (the run has failed). 0 when the rule object
   // cannot be created or a read of the component failed.
   int ExportAssets();
   // Writes the asset type file, then commits the three files. 0 when the
