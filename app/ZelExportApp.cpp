@@ -69,21 +69,19 @@ BOOL CZelExportApp::InitInstance() {
   // dialog that could not be shown all end the run here.
   if (dialog.DoModal() != kExportCode) return FALSE;
 
-  char output_path[kPathBufferSize] = {};
-  cp932::CopyCut(output_path, sizeof output_path,
-                 cp932::FieldText(dialog.m_szOutputPath, sizeof dialog.m_szOutputPath));
-
+  // The files as the dialog derived and checked them.
+  const OutputPaths& files = dialog.m_outputFiles;
   BeginWaitCursor();
   {
     AssetExporter exporter(build::kErrorLogName);
-    exporter.SetOutputPath(output_path);
+    exporter.SetOutputPaths(files);
     exporter.SetProgressSink(ui::ShowProgress);
     exporter.OpenAssetFile(&record);
     exporter.ExportAssets();
     exporter.ExportAssetTypes(&record);
     RestoreWaitCursor();
-    dialog.SaveRememberedPath(output_path);
-    ReportEnd(output_path, exporter);
+    dialog.SaveRememberedPath(files.Path(kAssetDataFile));
+    ReportEnd(files, exporter);
   }
   EndWaitCursor();
   return TRUE;
@@ -108,7 +106,7 @@ void CZelExportApp::EnterProgramFolder() {
 }
 
 // ---- End report -------------------------------------------------------------------------------
-void CZelExportApp::ReportEnd(const char* output_path, const AssetExporter& exporter) {
+void CZelExportApp::ReportEnd(const OutputPaths& files, const AssetExporter& exporter) {
   if (!exporter.Succeeded()) {
     // Data that could not be read, or a file that was not fully written, is
     // never reported as a success; every file that failed is named.
@@ -118,8 +116,7 @@ void CZelExportApp::ReportEnd(const char* output_path, const AssetExporter& expo
     } else {
       for (int16_t kind = 0; kind < kOutputKinds; ++kind) {
         if ((exporter.FailedOutputs() & (1u << kind)) == 0) continue;
-        const char* file = exporter.OutputPath(kind);
-        text += std::string("書き込めなかったファイル ⇒ ") + (file[0] ? file : output_path) + "\n";
+        text += std::string("書き込めなかったファイル ⇒ ") + files.Shown(kind) + "\n";
       }
     }
     text += "\nアプリケーションを終了します。";
@@ -129,8 +126,7 @@ void CZelExportApp::ReportEnd(const char* output_path, const AssetExporter& expo
   }
   SetExitStatus(0);
 
-  // The exporter's own derivation, so that the report names its files.
-  const char* log_path = exporter.OutputPath(kErrorLogFile);
+  const char* log_path = files.Path(kErrorLogFile);
   if (log_path[0] && FileSize(log_path) > 0) {
     char windows[kPathBufferSize] = {};
     win::GetWindowsDirectoryA(windows, sizeof windows);
@@ -149,13 +145,12 @@ void CZelExportApp::ReportEnd(const char* output_path, const AssetExporter& expo
   }
 
   if (log_path[0]) win::DeleteFileA(log_path);
-  const char* type_path = exporter.OutputPath(kTypeFile);
   char text[1024];
   std::snprintf(
       text, sizeof text,
       "減価償却情報の出力が正常に終了しました。\n\n償却資産データ ⇒ %s    \n資産種類データ ⇒ %s    \n\n"
       "アプリケーションを終了します。",
-      output_path, type_path);
+      files.Path(kAssetDataFile), files.Path(kTypeFile));
   ShowEndMessage(text, MB_ICONINFORMATION);
 }
 

@@ -13,6 +13,7 @@
 #include "platform/ui/dialog.h"
 
 class AssetExporter;
+class OutputPaths;
 
 class CZelExportApp : public ui::CWinApp {
  public:
@@ -40,9 +41,10 @@ class CZelExportApp : public ui::CWinApp {
   static constexpr int kExportFailedStatus = 2;
 
  private:
-  // The end report: the viewer on a non-empty error log, then one of the
-  // two end messages; or the failure message when a file was not written.
-  void ReportEnd(const char* output_path, const AssetExporter& exporter);
+  // The end report on the files of the run: the viewer on a non-empty error
+  // log, then one of the two end messages; or the failure message when a
+  // file was not written.
+  void ReportEnd(const OutputPaths& files, const AssetExporter& exporter);
   // Makes the folder of the program file the current directory.
   void EnterProgramFolder();
 

@@ -182,29 +182,24 @@ bool CExportConditionsDlg::Ask(const char* question) {
   return MessageBox(question, kCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-const char* CExportConditionsDlg::SiblingRefusal(const char* path) const {
+const char* CExportConditionsDlg::SiblingRefusal(const OutputPaths& files) {
   // The error log and the asset type file are written beside the output
   // file; a path from which they cannot be derived soundly is not accepted.
-  for (const char* name : {m_pszErrorLogName, kAssetTypeFileName}) {
-    char sibling[kPathBufferSize];
-    switch (pathname::SiblingPath(path, name, sibling, sizeof sibling)) {
-      case pathname::SiblingResult::kOk: break;
-      case pathname::SiblingResult::kNoFolder: return "出力先のフォルダを指定してください。";
-      case pathname::SiblingResult::kTooLong: return kPathTooLong;
-      case pathname::SiblingResult::kSameAsFile:
-        return "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。";
-    }
+  switch (files.Derivation()) {
+    case pathname::SiblingResult::kOk: return nullptr;
+    case pathname::SiblingResult::kNoFolder: return "出力先のフォルダを指定してください。";
+    case pathname::SiblingResult::kTooLong: return kPathTooLong;
+    case pathname::SiblingResult::kSameAsFile:
+      return "指定されたファイル名は使用できません。\n\n別のファイル名を指定してください。";
   }
   return nullptr;
 }
 
-std::string CExportConditionsDlg::OutputOverUsedFile(const char* path) const {
+std::string CExportConditionsDlg::OutputOverUsedFile(const OutputPaths& files) const {
   std::string used[3] = {m_strStoreFile, hostfile::ProgramFile(), ""};
   if (!EnvFileHostPath(AppFolder(1).c_str(), &used[2])) used[2].clear();
-  char log[kPathBufferSize], types[kPathBufferSize];
-  pathname::SiblingPath(path, m_pszErrorLogName, log, sizeof log);
-  pathname::SiblingPath(path, kAssetTypeFileName, types, sizeof types);
-  for (const char* output : {path, static_cast<const char*>(log), static_cast<const char*>(types)}) {
+  for (OutputKind kind : {kAssetDataFile, kErrorLogFile, kTypeFile}) {
+    const char* output = files.Path(kind);
     std::string host;
     if (output[0] == '\0' || !win::ToHostPath(output, &host)) continue;
     for (const std::string& file : used) {
@@ -228,7 +223,8 @@ void CExportConditionsDlg::OnExecute() {
     return Refuse("ドライブ名が有効でありません。\n\n有効なドライブを指定してください。");
   }
   if (*outpath::FilePart(path) == '\0') return Refuse("ファイル名が指定されていません。");
-  if (const char* refusal = SiblingRefusal(path)) return Refuse(refusal);
+  m_outputFiles = OutputPaths(path, m_pszErrorLogName);
+  if (const char* refusal = SiblingRefusal(m_outputFiles)) return Refuse(refusal);
 
   std::string folder(path, outpath::FolderPartLength(path));
   if (!folder.empty() && win::_access(folder.c_str(), 0) != 0) {
@@ -240,7 +236,7 @@ void CExportConditionsDlg::OnExecute() {
 
   // Checked once the folder exists, so that a file not made yet (an
   // environment file before its first save) is recognised too.
-  std::string used = OutputOverUsedFile(path);
+  std::string used = OutputOverUsedFile(m_outputFiles);
   if (!used.empty()) {
     char text[1024];
     std::snprintf(text, sizeof text,

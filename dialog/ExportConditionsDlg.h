@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "export/output_paths.h"
 #include "platform/ui/dialog.h"
 
 #define IDD_EXPORT_CONDITIONS 130
@@ -42,6 +43,9 @@ class CExportConditionsDlg : public ui::CDialog {
   // The output path exchanged with the edit 1007; read by run control after
   // the dialog ended with 1005.
   char m_szOutputPath[kPathBufferSize] = {};
+  // The export's files, derived from the output path by the export command;
+  // read by run control after the dialog ended with 1005.
+  OutputPaths m_outputFiles;
 
   // Stores the output path for this user and data set; 1 when stored.
   int SaveRememberedPath(const char* path);
@@ -76,11 +80,11 @@ class CExportConditionsDlg : public ui::CDialog {
   bool Ask(const char* question);
   // The refusal text for an output path beside which the error log or the
   // asset type file cannot be placed soundly; null when they can.
-  const char* SiblingRefusal(const char* path) const;
+  static const char* SiblingRefusal(const OutputPaths& files);
   // The first of the export's files (the output path, the error log, the
   // asset type file) that is, by host identity, a file the run itself uses:
   // the package store, the environment file or the program. Empty when none.
-  std::string OutputOverUsedFile(const char* path) const;
+  std::string OutputOverUsedFile(const OutputPaths& files) const;
   // Host path of the environment file in folder (Windows form, ending
   // with ""); false when it is too long or cannot be reached.
   bool EnvFileHostPath(const char* folder, std::string* host) const;

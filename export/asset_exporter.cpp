@@ -53,34 +53,23 @@ AssetExporter::AssetExporter(const char* error_log_name)
     : error_log_name_(error_log_name), date_source_(TodayFromClock) {}
 
 AssetExporter::~AssetExporter() {
-  // The writer, then the rule object, then the path go with the members.
+  // The builder, the writer, the rule object and the paths go with the
+  // members, in this order.
   if (rule_ != nullptr) rule_->MoveFinish();
 }
 
-void AssetExporter::SetOutputPath(const char* path) {
-  output_path_[0] = '\0';
-  type_file_path_[0] = '\0';
-  error_log_path_[0] = '\0';
-  // A path over 260 bytes stays empty: it is never shortened into another
-  // file's name, and nothing is opened.
-  size_t n = path == nullptr ? 0 : cp932::FieldLength(path, kPathBufferSize);
-  if (n >= kPathBufferSize) return;
-  std::memcpy(output_path_, path, n);
-  output_path_[n] = '\0';
-  DeriveOutputPath(output_path_, kAssetTypeFileName, type_file_path_);
-  DeriveOutputPath(output_path_, error_log_name_, error_log_path_);
+void AssetExporter::SetOutputPaths(const OutputPaths& paths) {
+  // The writer refers to the paths of its files: none of them may be
+  // renamed or removed under a name the exporter no longer holds.
+  for (int k = 0; k < kOutputKinds; ++k) writer_.Discard(static_cast<OutputKind>(k));
+  paths_ = paths;
 }
 
-int AssetExporter::OpenOutput(int16_t kind, const char* path) {
-  char derived[kPathBufferSize] = {};
-  const char* target = derived;
-  switch (kind) {
-    case kAssetDataFile: target = path; break;
-    case kTypeFile: DeriveOutputPath(path, kAssetTypeFileName, derived); break;
-    case kErrorLogFile: DeriveOutputPath(path, error_log_name_, derived); break;
-    default: return 1;
-  }
-  return writer_.Open(static_cast<OutputKind>(kind), target) ? 1 : 0;
+void AssetExporter::SetOutputPath(const char* path) { SetOutputPaths(OutputPaths(path, error_log_name_)); }
+
+int AssetExporter::OpenOutput(int16_t kind) {
+  if (kind < 0 || kind >= kOutputKinds) return 1;
+  return writer_.Open(static_cast<OutputKind>(kind), paths_.Path(kind)) ? 1 : 0;
 }
 
 int AssetExporter::CloseOutput(int16_t kind) {
@@ -89,10 +78,8 @@ int AssetExporter::CloseOutput(int16_t kind) {
 }
 
 int AssetExporter::OpenAssetFile(StDATAINFO* record) {
-  char path[kPathBufferSize];
-  std::memcpy(path, output_path_, sizeof path);
-  OpenOutput(kErrorLogFile, path);
-  OpenOutput(kAssetDataFile, path);
+  OpenOutput(kErrorLogFile);
+  OpenOutput(kAssetDataFile);
   WriteHeader(record);
   return 1;
 }
@@ -131,6 +118,9 @@ int AssetExporter::ExportAssets() {
   StIKKATSUINFO item;
   uint8_t key[16];
   std::memset(&item, 0, sizeof item);
+  // A row that could not be written fails the run: nothing of it will be
+  // kept, so the walk stops there.
+  bool row_failed = false;
   if (progress_ != nullptr) progress_(0, count);
   for (long i = 0; i < count; ++i) {
     std::memset(&master, 0, sizeof master);
@@ -157,10 +147,13 @@ int AssetExporter::ExportAssets() {
         MakeTextsValid(item);
         std::memset(item.szBreakdownNo, 0, sizeof item.szBreakdownNo);
         std::snprintf(item.szBreakdownNo, sizeof item.szBreakdownNo, "%ld", j + 1);
-        if (WriteRow(&master.record, &year, &month, &item) == 0) break;
+        if (WriteRow(&master.record, &year, &month, &item) == 0) {
+          row_failed = true;
+          break;
+        }
       }
       rule_->MoveFinishIkkatsu();
-      if (read_failed_) break;
+      if (read_failed_ || row_failed) break;
     } else if (WriteRow(&master.record, &year, &month, &item) == 0) {
       break;
     }
@@ -178,9 +171,7 @@ int AssetExporter::ExportAssetTypes(StDATAINFO* record) {
     CommitOutputs();
     return 0;
   }
-  char path[kPathBufferSize];
-  std::memcpy(path, output_path_, sizeof path);
-  OpenOutput(kTypeFile, path);
+  OpenOutput(kTypeFile);
   WriteTypeHeader(record);
   if (!rule_ && !CreateRule()) {
     read_failed_ = true;
@@ -241,11 +232,19 @@ int AssetExporter::FailedOutput() const {
   return -1;
 }
 
-const char* AssetExporter::OutputPath(int16_t kind) const {
-  switch (kind) {
-    case kAssetDataFile: return output_path_;
-    case kTypeFile: return type_file_path_;
-    case kErrorLogFile: return error_log_path_;
-    default: return "";
-  }
+int32_t AssetExporter::WriteRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year, StKOTEITSUKIINFO*,
+                                StIKKATSUINFO* item) {
+  ClTextAccessor& accessor = writer_.asset_row;
+  writer_.files[kAssetDataFile].Attach(&accessor);
+  accessor.SetMode(ClTextAccessor::DELIM_COMMA, ClTextAccessor::QUOTE_NONE);
+  if (master == nullptr || year == nullptr || item == nullptr) return 1;
+  AssetRow row(writer_.asset_row.record);
+  if (!rows_.Build(*master, *year, *item, &row)) return 1;
+  row.ApplyMask(&accessor);
+  return writer_.WriteLine(kAssetDataFile, &accessor) ? 1 : 0;
+}
+
+int AssetExporter::WriteErrorLog(const char* text) {
+  writer_.Remark(text);
+  return 1;
 }

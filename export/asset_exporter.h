@@ -3,10 +3,12 @@
 // and asset categories of the selected data set.
 //
 // Run control creates one per run with the program's error log name, sets
-// the output path, and calls
+// the output paths, and calls
 // OpenAssetFile, ExportAssets and ExportAssetTypes in this order. The
 // exporter owns the component's rule object (created by the first walk),
-// the output writer (accessors, files, code register) and the path.
+// the output writer (accessors, files), the row builder (with the code
+// register) and the paths. It walks the assets, has the builder make each
+// row, and hands the row to the writer and the remarks to the error log.
 //
 // Failures of single values become remarks in the error log. A read of the
 // component that fails stops the export at once. The files are written to
@@ -22,6 +24,8 @@
 #include <memory>
 
 #include "component/records.h"
+#include "export/asset_row_builder.h"
+#include "export/output_paths.h"
 #include "export/output_writer.h"
 
 class ClRuleGenkashokyaku;
@@ -35,14 +39,19 @@ class AssetExporter {
   AssetExporter(const AssetExporter&) = delete;
   AssetExporter& operator=(const AssetExporter&) = delete;
 
-  // The full Windows path of the asset data file (at most 260 bytes; a
-  // longer path is kept empty, so nothing is written).
+  // The files of the run, derived from the asset data file's path. Files of
+  // an earlier path that were not committed are discarded.
+  void SetOutputPaths(const OutputPaths& paths);
+  // The same from the full Windows path of the asset data file (at most 260
+  // bytes; a longer path is kept empty, so nothing is written).
   void SetOutputPath(const char* path);
-  const char* GetOutputPath() const { return output_path_; }
+  // Each file's Windows path; empty when it has no sound form.
+  const OutputPaths& Paths() const { return paths_; }
 
   // Opens the error log and the asset data file and writes the header.
   int OpenAssetFile(StDATAINFO* record);
-  // Walks the assets into rows; closes both files. 0 when the rule object
+  // Walks the assets into rows; closes both files. A row that cannot be
+  // written stops the walk (the run has failed). 0 when the rule object
   // cannot be created or a read of the component failed.
   int ExportAssets();
   // Writes the asset type file, then commits the three files. 0 when the
@@ -55,11 +64,17 @@ class AssetExporter {
   // themselves. Returns Succeeded().
   bool CommitOutputs();
 
-  int OpenOutput(int16_t kind, const char* path);
+  // Opens output file kind (OutputKind) under its path; 0 when it cannot be
+  // opened, 1 when it is open or kind names no file.
+  int OpenOutput(int16_t kind);
   int CloseOutput(int16_t kind);
   int CreateRule();
 
   int WriteHeader(StDATAINFO* record);
+  // Writes the row of an ordinary asset, or of one item of a lump-sum asset
+  // (the month record is read by no column). 0 when the row could not be
+  // written to the asset data file, which fails the run; 1 otherwise, also
+  // when the records give no row (the 100th item, a null record).
   int32_t WriteRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year, StKOTEITSUKIINFO* month,
                    StIKKATSUINFO* item);
   int WriteTypeHeader(StDATAINFO* record);
@@ -77,8 +92,6 @@ class AssetExporter {
   unsigned FailedOutputs() const;
   // The first of them (OutputKind), or -1.
   int FailedOutput() const;
-  // The Windows path of output file kind; empty when it has no sound form.
-  const char* OutputPath(int16_t kind) const;
 
   // Today's date for the asset type file; tests fix it.
   using DateSource = void (*)(int* year, int* month, int* day);
@@ -90,33 +103,14 @@ class AssetExporter {
   void SetProgressSink(ProgressSink sink) { progress_ = sink; }
 
  private:
-  // The row of an ordinary asset, filled by column groups.
-  void WriteAssetRow(const StKOTEISHISANINFO& master, const StKOTEINENINFO& year);
-  void CodeColumn(AssetRow& row, const StKOTEISHISANINFO& master);
-  void KindColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void QuantityColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void BasisColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void DepreciationColumns(AssetRow& row, const StKOTEISHISANINFO& master, const StKOTEINENINFO& year);
-  void DisposalColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void BookColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void MemoColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void WriteBreakdownRow(const StKOTEISHISANINFO& master, const StIKKATSUINFO& item);
-  void AmountColumn(AssetRow& row, int column, int64_t amount);
-  void RealColumn(AssetRow& row, int column, double value);
-  void CurrentDepreciationColumn(AssetRow& row, const StKOTEINENINFO& year);
-  void RatioColumns(AssetRow& row, const StKOTEISHISANINFO& master);
-  void NameColumn(AssetRow& row, std::string_view name, const char* label);
-  void LogCutText(const char* label, std::string_view text);
-  void Remarkf(const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-  // Declared in reverse order of destruction: the writer goes first, then
-  // the rule object, then the path.
+  // Declared in reverse order of destruction: the builder (and its code
+  // register) goes first, then the writer, the rule object and the paths,
+  // which the writer's files refer to until they are committed or discarded.
   const char* const error_log_name_;
-  char output_path_[kPathBufferSize] = {};
-  char type_file_path_[kPathBufferSize] = {};  // empty when it has no sound form
-  char error_log_path_[kPathBufferSize] = {};
+  OutputPaths paths_;
   std::unique_ptr<ClRuleGenkashokyaku> rule_;  // deleted through its virtual destructor
   OutputWriter writer_;
+  AssetRowBuilder rows_{&writer_};  // its remarks go to the error log
   DateSource date_source_ = nullptr;
   ProgressSink progress_ = nullptr;
   bool read_failed_ = false;

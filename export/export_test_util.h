@@ -77,8 +77,9 @@ inline StIKKATSUINFO Item(int number, const char* name = "") {
 
 inline CY Yen(int64_t yen) { return CY{yen * 10000}; }
 
-// Runs the asset part of an export over hand-made records and keeps what
-// was written: the data rows split into fields and the log's entries.
+// Runs the asset part of an export over hand-made records through the
+// exporter into a scratch folder, and keeps what was written: the data rows
+// split into fields and the error log.
 class RowRun {
  public:
   RowRun() {
@@ -86,63 +87,32 @@ class RowRun {
     StDATAINFO info{};
     exporter_.OpenAssetFile(&info);
   }
-  void Row(StKOTEISHISANINFO m, StKOTEINENINFO y = {}) {
-    StKOTEITSUKIINFO month{};
-    StIKKATSUINFO item{};
-    exporter_.WriteRow(&m, &y, &month, &item);
-  }
-  void Items(StKOTEISHISANINFO m, std::vector<StIKKATSUINFO> items) {
-    StKOTEINENINFO y{};
-    StKOTEITSUKIINFO month{};
-    for (StIKKATSUINFO& item : items) exporter_.WriteRow(&m, &y, &month, &item);
-  }
   void Finish() {
     if (finished_) return;
     finished_ = true;
     exporter_.CloseOutput(0);
     exporter_.CloseOutput(2);
     exporter_.CommitOutputs();
-    data_ = ReadFile(dir_.Host("out.csv"));
-    log_ = ReadFile(dir_.Host(kErrorLogName));
-    std::vector<std::string> lines = Split(data_, "\r\n");
+    std::vector<std::string> lines = Split(ReadFile(dir_.Host("out.csv")), "\r\n");
     for (size_t i = 7; i < lines.size(); ++i) rows_.push_back(Fields(lines[i]));
-    entries_ = Split(log_, "\r\n");
-  }
-  // Field `column` (numbered from 1) of data row `row`.
-  std::string Col(size_t row, int column) {
-    Finish();
-    if (row >= rows_.size() || column < 1 || static_cast<size_t>(column) > rows_[row].size()) {
-      ADD_FAILURE() << "no row " << row << " column " << column;
-      return "<missing>";
-    }
-    return rows_[row][column - 1];
+    log_ = ReadFile(dir_.Host(kErrorLogName));
   }
   const std::vector<std::vector<std::string>>& rows() {
     Finish();
     return rows_;
-  }
-  const std::vector<std::string>& entries() {
-    Finish();
-    return entries_;
-  }
-  const std::string& data() {
-    Finish();
-    return data_;
   }
   const std::string& log() {
     Finish();
     return log_;
   }
   AssetExporter& exporter() { return exporter_; }
-  const testenv::ScratchDir& dir() const { return dir_; }
 
  private:
   testenv::ScratchDir dir_{"zel_export"};
   AssetExporter exporter_{kErrorLogName};
   bool finished_ = false;
-  std::string data_, log_;
+  std::string log_;
   std::vector<std::vector<std::string>> rows_;
-  std::vector<std::string> entries_;
 };
 
 }  // namespace export_test

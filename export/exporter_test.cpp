@@ -132,7 +132,7 @@ std::vector<std::string> TypeFile(StDATAINFO info, std::vector<StSHISANKUBUNINFO
   exporter.OpenAssetFile(&info);
   exporter.CloseOutput(0);
   exporter.CloseOutput(2);
-  exporter.OpenOutput(1, path.c_str());
+  exporter.OpenOutput(1);
   exporter.WriteTypeHeader(&info);
   for (StSHISANKUBUNINFO& c : categories) exporter.WriteTypeRow(&c);
   exporter.CloseOutput(1);
@@ -220,6 +220,7 @@ TEST(TypeFileTest, CategoryRows) {
 // What the exporter keeps about its files.
 struct StatusRun {
   AssetExporter exporter{kErrorLogName};
+  int failed_rows = 0;  // WriteRow said the row was not written
   explicit StatusRun(const std::string& path) {
     exporter.SetDateSource(FixedDate);
     exporter.SetOutputPath(path.c_str());
@@ -231,11 +232,17 @@ struct StatusRun {
       StKOTEINENINFO y{};
       StKOTEITSUKIINFO month{};
       StIKKATSUINFO item{};
-      exporter.WriteRow(&m, &y, &month, &item);
+      failed_rows += exporter.WriteRow(&m, &y, &month, &item) == 0;
     }
+    // The 100th item of a lump-sum asset gives no row, which is no failure.
+    StKOTEISHISANINFO lump = Asset("2", 4);
+    StKOTEINENINFO y{};
+    StKOTEITSUKIINFO month{};
+    StIKKATSUINFO item = Item(100);
+    failed_rows += exporter.WriteRow(&lump, &y, &month, &item) == 0;
     exporter.CloseOutput(0);
     exporter.CloseOutput(2);
-    exporter.OpenOutput(1, path.c_str());
+    exporter.OpenOutput(1);
     exporter.WriteTypeHeader(&info);
     exporter.CloseOutput(1);
     exporter.CommitOutputs();
@@ -247,10 +254,11 @@ TEST(FileStatusTest, ASoundRunSucceeds) {
   StatusRun run(dir.Windows("out.csv"));
   EXPECT_TRUE(run.exporter.Succeeded());
   EXPECT_EQ(run.exporter.FailedOutput(), -1);
-  EXPECT_EQ(run.exporter.OutputPath(0), dir.Windows("out.csv"));
-  EXPECT_EQ(run.exporter.OutputPath(1), dir.Windows("syurui.SSC"));
-  EXPECT_EQ(run.exporter.OutputPath(2), dir.Windows(kErrorLogName));
-  EXPECT_STREQ(run.exporter.OutputPath(3), "");
+  EXPECT_EQ(run.failed_rows, 0);
+  EXPECT_EQ(run.exporter.Paths().Path(0), dir.Windows("out.csv"));
+  EXPECT_EQ(run.exporter.Paths().Path(1), dir.Windows("syurui.SSC"));
+  EXPECT_EQ(run.exporter.Paths().Path(2), dir.Windows(kErrorLogName));
+  EXPECT_STREQ(run.exporter.Paths().Path(3), "");
 }
 
 TEST(FileStatusTest, FilesThatCannotBeOpenedOrWritten) {
@@ -260,6 +268,7 @@ TEST(FileStatusTest, FilesThatCannotBeOpenedOrWritten) {
     StatusRun run(dir.Windows("missing\\out.csv"));
     EXPECT_FALSE(run.exporter.Succeeded());
     EXPECT_EQ(run.exporter.FailedOutput(), 0);
+    EXPECT_EQ(run.failed_rows, 3000);
   }
   {
     // The error log's name is taken by a folder: the log cannot take its
@@ -269,7 +278,7 @@ TEST(FileStatusTest, FilesThatCannotBeOpenedOrWritten) {
     StatusRun run(dir.Windows("out.csv"));
     EXPECT_EQ(run.exporter.FailedOutput(), 2);
     EXPECT_EQ(run.exporter.FailedOutputs(), 1u << 2);
-    EXPECT_EQ(run.exporter.OutputPath(2), dir.Windows(kErrorLogName));
+    EXPECT_EQ(run.exporter.Paths().Path(2), dir.Windows(kErrorLogName));
     EXPECT_EQ(ReadFile(dir.Host("out.csv")), "earlier");
     EXPECT_FALSE(std::filesystem::exists(dir.Host("syurui.SSC")));
     std::filesystem::remove(dir.Host(kErrorLogName));
@@ -282,6 +291,7 @@ TEST(FileStatusTest, FilesThatCannotBeOpenedOrWritten) {
     StatusRun run(dir.Windows("full.csv"));
     EXPECT_FALSE(run.exporter.Succeeded());
     EXPECT_EQ(run.exporter.FailedOutputs(), 1u << 0);
+    EXPECT_GT(run.failed_rows, 0);
     EXPECT_TRUE(std::filesystem::is_symlink(dir.Host("full.csv")));
   }
 #endif
@@ -333,6 +343,18 @@ TEST(FileStatusTest, FilesAreReplacedWholeAndKeepTheirPermissions) {
 
 #endif
 
+TEST(FileStatusTest, ANewPathDiscardsTheFilesOfTheEarlierOne) {
+  testenv::ScratchDir dir("zel_export");
+  AssetExporter exporter(kErrorLogName);
+  exporter.SetOutputPath(dir.Windows("a.csv").c_str());
+  StDATAINFO info{};
+  exporter.OpenAssetFile(&info);
+  // The writer's files refer to the paths: none of the first may outlive them.
+  exporter.SetOutputPath(dir.Windows("b.csv").c_str());
+  EXPECT_EQ(exporter.Paths().Path(kErrorLogFile), dir.Windows(kErrorLogName));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
 TEST(FileStatusTest, DerivedFilesWithoutASoundPathAreNeverWritten) {
   testenv::ScratchDir dir("zel_export");
   {
@@ -343,8 +365,8 @@ TEST(FileStatusTest, DerivedFilesWithoutASoundPathAreNeverWritten) {
     StatusRun run("out.csv");
     ASSERT_EQ(chdir(cwd), 0);
     EXPECT_EQ(run.exporter.FailedOutputs(), (1u << 1) | (1u << 2));
-    EXPECT_STREQ(run.exporter.OutputPath(1), "");
-    EXPECT_STREQ(run.exporter.OutputPath(2), "");
+    EXPECT_STREQ(run.exporter.Paths().Path(1), "");
+    EXPECT_STREQ(run.exporter.Paths().Path(2), "");
     // The run failed as a whole: not even the asset data file is written.
     EXPECT_FALSE(std::filesystem::exists(dir.Host("out.csv")));
     EXPECT_FALSE(std::filesystem::exists(dir.Host("syurui.SSC")));
@@ -373,7 +395,7 @@ TEST(FileStatusTest, DerivedFilesWithoutASoundPathAreNeverWritten) {
     std::string path = dir.Windows(std::string(300, 'p'));
     StatusRun run(path);
     EXPECT_EQ(run.exporter.FailedOutput(), 0);
-    EXPECT_STREQ(run.exporter.OutputPath(0), "");
+    EXPECT_STREQ(run.exporter.Paths().Path(0), "");
   }
 }
 

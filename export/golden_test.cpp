@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "component/component.h"
 #include "export/export_test_util.h"
@@ -31,8 +34,9 @@ struct ExportedFiles {
 std::vector<std::pair<long, long>> reported;
 void RecordProgress(long done, long total) { reported.emplace_back(done, total); }
 
-// Connects to the store and runs the export the way run control does.
-ExportedFiles Export(const testenv::ScratchDir& dir, const std::string& store) {
+// Connects to the store and runs the export the way run control does; reads
+// the three files unless told not to.
+ExportedFiles Export(const testenv::ScratchDir& dir, const std::string& store, bool read = true) {
   testenv::SetEnv("ZEL_PACKAGE", store);
   ExportedFiles files;
   EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
@@ -52,6 +56,7 @@ ExportedFiles Export(const testenv::ScratchDir& dir, const std::string& store) {
   ClZelConnect::Inst()->LogOut();
   ClZelConnect::Inst()->Terminate();
   ClZelConnect::Inst()->Release();
+  if (!read) return files;
   files.assets = ReadFile(dir.Host("assets.csv"));
   files.types = ReadFile(dir.Host("syurui.SSC"));
   files.errors = ReadFile(dir.Host(kErrorLogName));
@@ -126,5 +131,20 @@ TEST(GoldenTest, CompanyWithoutAssetsOrCategories) {
   EXPECT_EQ(lines[16], "[SisanSyurui]");
   EXPECT_EQ(files.progress, (std::vector<std::pair<long, long>>{{0, 0}}));
 }
+
+#ifndef _WIN32
+TEST(GoldenTest, TheWalkStopsAtARowThatCannotBeWritten) {
+  testenv::ScratchDir dir("zel_export");
+  std::string error;
+  ASSERT_TRUE(teststore::MakeSample(dir.Host("package.db"), 2000, &error)) << error;
+  // A device without room: the rows fail once the stream's buffer is full.
+  ASSERT_EQ(symlink("/dev/full", dir.Host("assets.csv").c_str()), 0);
+  ExportedFiles files = Export(dir, dir.Host("package.db"), false);
+  EXPECT_FALSE(files.succeeded);
+  ASSERT_FALSE(files.progress.empty());
+  EXPECT_EQ(files.progress[0].second, 2000);
+  EXPECT_LT(files.progress.back().first, 1000);
+}
+#endif
 
 }  // namespace

@@ -9,12 +9,9 @@ namespace {
 constexpr char kLog[] = "ZelEnaMx13SysErr.txt";
 
 std::string Derive(const char* name, const std::string& path) {
-  char out[kPathBufferSize];
-  if (!DeriveOutputPath(path.c_str(), name, out)) {
-    EXPECT_STREQ(out, "");
-    return "<none>";
-  }
-  return out;
+  const char* out =
+      OutputPaths(path.c_str(), kLog).Path(std::string(name) == kLog ? kErrorLogFile : kTypeFile);
+  return out[0] != '\0' ? out : "<none>";
 }
 
 TEST(OutputPathsTest, SiblingsOfTheAssetDataFile) {
@@ -39,6 +36,23 @@ TEST(OutputPathsTest, NoSoundResult) {
   std::string ok = "C:\\" + std::string(236, 'a') + "\\x";  // 240 + 20 = 260 bytes of log path
   EXPECT_EQ(Derive(kLog, ok).size(), 260u);
   EXPECT_EQ(Derive(kAssetTypeFileName, ok).size(), 250u);
+}
+
+TEST(OutputPathsTest, TheDerivationSaysWhyAndMessagesNameTheFileAskedFor) {
+  using pathname::SiblingResult;
+  EXPECT_EQ(OutputPaths("C:\\out\\a.csv", kLog).Derivation(), SiblingResult::kOk);
+  EXPECT_EQ(OutputPaths("N:out.csv", kLog).Derivation(), SiblingResult::kNoFolder);
+  // The error log's failure is told first.
+  std::string folder = "C:\\" + std::string(246, 'a') + "\\";
+  EXPECT_EQ(OutputPaths((folder + "syurui.SSC").c_str(), kLog).Derivation(), SiblingResult::kTooLong);
+  OutputPaths same("C:\\out\\SYURUI.ssc", kLog);
+  EXPECT_EQ(same.Derivation(), SiblingResult::kSameAsFile);
+  EXPECT_STREQ(same.Shown(kTypeFile), "C:\\out\\SYURUI.ssc");
+  EXPECT_STREQ(same.Shown(kErrorLogFile), "C:\\out\\ZelEnaMx13SysErr.txt");
+  // Over 260 bytes: no file at all, not even the asset data file.
+  OutputPaths too_long(("C:\\out\\" + std::string(254, 'p')).c_str(), kLog);
+  EXPECT_EQ(too_long.Derivation(), SiblingResult::kTooLong);
+  EXPECT_STREQ(too_long.Path(kAssetDataFile), "");
 }
 
 }  // namespace

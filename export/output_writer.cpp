@@ -44,11 +44,11 @@ bool OutputWriter::Open(OutputKind kind, const char* path) {
   Discard(kind);
   s = OutputFileStatus();
   s.requested = true;
-  final_path_[kind][0] = '\0';
+  final_path_[kind] = "";
   // A path is never shortened: that would name another file.
   size_t n = path == nullptr ? 0 : cp932::FieldLength(path, kPathBufferSize);
   if (n == 0 || n >= kPathBufferSize) return false;
-  std::memcpy(final_path_[kind], path, n + 1);
+  final_path_[kind] = path;
   // Only a regular file is replaced; a link or a device at the name is
   // written through, in place, so that it stays what it is.
   DWORD attributes = win::GetFileAttributesA(path);
@@ -108,10 +108,12 @@ void OutputWriter::Discard(OutputKind kind) {
   s.created_in_place = false;
 }
 
-void OutputWriter::WriteLine(OutputKind kind, ClTextAccessor* accessor) {
-  if (!files[kind].IsOpen()) return;
+bool OutputWriter::WriteLine(OutputKind kind, ClTextAccessor* accessor) {
+  if (!files[kind].IsOpen()) return false;
   files[kind].Attach(accessor);
-  if (accessor->Write() != 0) status_[kind].write_failed = true;
+  if (accessor->Write() == 0) return true;
+  status_[kind].write_failed = true;
+  return false;
 }
 
 void OutputWriter::WriteHeaderLine(OutputKind kind, std::string_view text) {

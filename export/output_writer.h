@@ -1,14 +1,12 @@
 // What the writers of the asset export work on: the four text accessors with
-// their records, the three output files with what became of each, and the
-// asset code register. Owned by the asset exporter for the length of a run.
+// their records and the three output files with what became of each. Owned
+// by the asset exporter for the length of a run.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
-#include "export/asset_row_record.h"
-#include "export/code_register.h"
 #include "export/format_tables.h"
 #include "export/output_paths.h"
 #include "export/value_format.h"
@@ -23,9 +21,6 @@ class AccessorWithRecord : public ClTextAccessor {
       : ClTextAccessor(const_cast<char*>(name), format, count, record) {}
   unsigned char record[N] = {};
 };
-
-// The output files, numbered as OpenOutput and CloseOutput take them.
-enum OutputKind : int16_t { kAssetDataFile = 0, kTypeFile = 1, kErrorLogFile = 2, kOutputKinds = 3 };
 
 // What became of one output file.
 struct OutputFileStatus {
@@ -44,7 +39,8 @@ class OutputWriter : public RemarkSink {
   OutputWriter(const OutputWriter&) = delete;
   OutputWriter& operator=(const OutputWriter&) = delete;
 
-  // Opens file kind for path (already derived). The lines go to a new
+  // Opens file kind for path (already derived; kept by pointer, so it must
+  // stay as it is until the file is committed or discarded). The lines go to a new
   // temporary file in the same folder, which takes the final name only at
   // Commit, so a failed or cut-short run leaves the previous file as it
   // was, and two runs writing the same path never mix their lines. Where no
@@ -66,8 +62,9 @@ class OutputWriter : public RemarkSink {
   bool Sound(OutputKind kind) const;
 
   // Attaches accessor to file kind, writes its record as one line and notes
-  // a failed write. A file that is not open receives nothing.
-  void WriteLine(OutputKind kind, ClTextAccessor* accessor);
+  // a failed write. A file that is not open receives nothing. False when the
+  // line did not reach the file.
+  bool WriteLine(OutputKind kind, ClTextAccessor* accessor);
   // One line of the header-line accessor: text cut at 152 bytes without
   // splitting a double-byte character.
   void WriteHeaderLine(OutputKind kind, std::string_view text);
@@ -77,21 +74,20 @@ class OutputWriter : public RemarkSink {
 
   const OutputFileStatus& Status(OutputKind kind) const { return status_[kind]; }
 
-  // Destroyed from the last to the first: the register, then the files
-  // (each closing its stream if still open; temporary files that were not
-  // committed are removed before), then the accessors.
+  // Destroyed from the last to the first: the files (each closing its
+  // stream if still open; temporary files that were not committed are
+  // removed before), then the accessors.
   AccessorWithRecord<kAssetRowRecordSize> asset_row;       // "G_INFO"
   AccessorWithRecord<kColumnNameRecordSize> column_names;  // "G_HEAD"
   AccessorWithRecord<kHeaderLineRecordSize> header_line;   // "G_HEADER"
   AccessorWithRecord<kTypeRowRecordSize> type_row;         // "G_SSC"
   ClTextFile files[kOutputKinds];
-  CodeRegister codes;
 
  private:
   // Opens a new temporary file beside path; false when none can be made.
   bool OpenTemporary(OutputKind kind, const char* path);
 
   OutputFileStatus status_[kOutputKinds];
-  char final_path_[kOutputKinds][kPathBufferSize] = {};
+  const char* final_path_[kOutputKinds] = {"", "", ""};
   char temp_path_[kOutputKinds][kPathBufferSize] = {};  // empty: written in place
 };

@@ -1,12 +1,60 @@
-// Ordinary asset rows: every column rule and remark, through the exporter
-// into a real file.
+// The rows of ordinary assets and the breakdown rows of lump-sum assets:
+// every column rule and remark, from the builder alone.
+#include "export/asset_row_builder.h"
+
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "export/export_test_util.h"
+#include "export/output_writer.h"
 
 namespace {
 
 using namespace export_test;
+
+// Builds rows from hand-made records and keeps them as the asset data file
+// would hold them (each written by the asset row accessor), split into
+// fields, and the remarks in the order raised, whole.
+class BuiltRows : public RemarkSink {
+ public:
+  BuiltRows() {
+    accessor_.SetMode(ClTextAccessor::DELIM_COMMA, ClTextAccessor::QUOTE_NONE);
+    accessor_.Attach(&lines_);
+  }
+  void Remark(const char* text) override { entries_.push_back(text); }
+  void Row(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y = {}) { Build(m, y, StIKKATSUINFO{}); }
+  void Items(const StKOTEISHISANINFO& m, const std::vector<StIKKATSUINFO>& items) {
+    for (const StIKKATSUINFO& item : items) Build(m, StKOTEINENINFO{}, item);
+  }
+  // Field `column` (numbered from 1) of row `row`.
+  std::string Col(size_t row, int column) {
+    if (row >= rows().size() || column < 1 || static_cast<size_t>(column) > rows_[row].size()) {
+      ADD_FAILURE() << "no row " << row << " column " << column;
+      return "<missing>";
+    }
+    return rows_[row][column - 1];
+  }
+  const std::vector<std::vector<std::string>>& rows() {
+    rows_.clear();
+    for (const std::string& line : Split(lines_.str(), "\r\n")) rows_.push_back(Fields(line));
+    return rows_;
+  }
+  const std::vector<std::string>& entries() const { return entries_; }
+
+ private:
+  void Build(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y, const StIKKATSUINFO& item) {
+    AssetRow row(accessor_.record);
+    if (!builder_.Build(m, y, item, &row)) return;
+    row.ApplyMask(&accessor_);
+    ASSERT_EQ(accessor_.Write(), 0);
+  }
+  AssetRowBuilder builder_{this};
+  AccessorWithRecord<kAssetRowRecordSize> accessor_{"G_INFO", AssetRowFormat(), kAssetColumnCount};
+  std::stringstream lines_;
+  std::vector<std::vector<std::string>> rows_;
+  std::vector<std::string> entries_;
+};
 
 std::string W1(const std::string& code) {
   return "\n＜WARNING＞\n資産コード｢" + code +
@@ -23,7 +71,7 @@ std::string AmountError(const std::string& digits) {
 }
 
 TEST(AssetRowTest, AssetCodesAndTheirRemarks) {
-  RowRun run;
+  BuiltRows run;
   run.Row(Asset("123"));
   run.Row(Asset("1234567"));
   run.Row(Asset("234567"));
@@ -53,7 +101,7 @@ TEST(AssetRowTest, AssetCodesAndTheirRemarks) {
 }
 
 TEST(AssetRowTest, TypeCodeMethodAndTaxReturnType) {
-  RowRun run;
+  BuiltRows run;
   StKOTEISHISANINFO m = Asset("1", 6);
   m.lTypeCode = 7;
   run.Row(m);
@@ -100,7 +148,7 @@ TEST(AssetRowTest, TypeCodeMethodAndTaxReturnType) {
 }
 
 TEST(AssetRowTest, NamesAndMemosAreCutWithoutSplittingCharacters) {
-  RowRun run;
+  BuiltRows run;
   // 31 single bytes and a double-byte character: 33 bytes.
   std::string name = std::string(31, 'N') + "名";
   StKOTEISHISANINFO m = Asset("1");
@@ -132,21 +180,16 @@ TEST(AssetRowTest, NamesAndMemosAreCutWithoutSplittingCharacters) {
   std::vector<std::string> expected = {
       "\n＜WARNING＞\n資産名称｢" + name +
           "｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。",
-      ("\n＜WARNING＞\nメモ欄｢" + memo +
-       "｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。")
-          .substr(0, 152),
+      "\n＜WARNING＞\nメモ欄｢" + memo +
+          "｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。",
       "\n＜WARNING＞\nメモ欄｢" + memo40 +
           "｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。",
   };
-  ASSERT_EQ(run.entries().size(), 3u);
-  EXPECT_EQ(run.entries()[0], expected[0]);
-  EXPECT_EQ(run.entries()[1].size(), 152u);
-  EXPECT_EQ(run.entries()[1], expected[1]);
-  EXPECT_EQ(run.entries()[2], expected[2]);
+  EXPECT_EQ(run.entries(), expected);
 }
 
 TEST(AssetRowTest, SmallAmountAssetsLeaveTheDepreciationColumnsEmpty) {
-  RowRun run;
+  BuiltRows run;
   StKOTEISHISANINFO m = Asset("7", 7);
   m.lDepreciationRate = 250;
   m.cyCompressedAmount = Yen(1);
@@ -177,7 +220,7 @@ TEST(AssetRowTest, SmallAmountAssetsLeaveTheDepreciationColumnsEmpty) {
 }
 
 TEST(AssetRowTest, RatesLimitsMonthsAndShares) {
-  RowRun run;
+  BuiltRows run;
   StKOTEISHISANINFO m = Asset("1", 1);
   m.lDepreciationRate = 250;
   m.lResidualRate = 10;
@@ -260,7 +303,7 @@ TEST(AssetRowTest, RatesLimitsMonthsAndShares) {
 }
 
 TEST(AssetRowTest, TransitionalDecliningBalanceAndDisposals) {
-  RowRun run;
+  BuiltRows run;
   for (int32_t date : {20120401, 20130331, 20120331, 20130401}) {
     StKOTEISHISANINFO m = Asset("1", 5);
     m.lMethodRefDate = date;
@@ -298,7 +341,7 @@ TEST(AssetRowTest, TransitionalDecliningBalanceAndDisposals) {
 }
 
 TEST(AssetRowTest, CurrentPeriodRule) {
-  RowRun run;
+  BuiltRows run;
   struct Case {
     int16_t method;
     int32_t acquired, reference;
@@ -329,7 +372,7 @@ TEST(AssetRowTest, CurrentPeriodRule) {
 }
 
 TEST(AssetRowTest, CurrentDepreciationSum) {
-  RowRun run;
+  BuiltRows run;
   auto row = [&](int64_t computed, int64_t special, int64_t increased) {
     StKOTEISHISANINFO m = Asset("1", 5);
     m.lMethodRefDate = 20130401;
@@ -378,7 +421,7 @@ TEST(AssetRowTest, CurrentDepreciationSum) {
 }
 
 TEST(AssetRowTest, AmountColumnsAndQuantity) {
-  RowRun run;
+  BuiltRows run;
   StKOTEISHISANINFO m = Asset("1", 2);
   m.cyAcquisitionCost = Yen(100000000000LL);  // over the limit
   m.cyResidualValue = CY{-123456000};         // -12345.6 yen
@@ -411,7 +454,7 @@ TEST(AssetRowTest, AmountColumnsAndQuantity) {
 }
 
 TEST(AssetRowTest, TextsAreReadWithinTheirFields) {
-  RowRun run;
+  BuiltRows run;
   StKOTEISHISANINFO m = Asset("", 6);
   std::memset(m.szCode, 'C', sizeof m.szCode);
   std::memset(m.szName, 'N', sizeof m.szName);
@@ -425,12 +468,14 @@ TEST(AssetRowTest, TextsAreReadWithinTheirFields) {
   EXPECT_EQ(run.Col(0, 6), "台帳＋申告書");
   ASSERT_GE(run.entries().size(), 3u);
   EXPECT_EQ(run.entries()[0], W1(std::string(16, 'C')));
-  // The whole name of 193 bytes is in the remark, cut at the entry's 152.
-  EXPECT_EQ(run.entries()[1], ("\n＜WARNING＞\n資産名称｢" + std::string(193, 'N')).substr(0, 152));
+  // The whole name of 193 bytes is in the remark (the log keeps 152 bytes of it).
+  EXPECT_EQ(run.entries()[1], "\n＜WARNING＞\n資産名称｢" + std::string(193, 'N') +
+                                  "｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に"
+                                  "切り捨てられます。");
 }
 
 TEST(AssetRowTest, SeparatorsAndLineEndsNeverSplitARow) {
-  RowRun run;
+  BuiltRows run;
   StKOTEISHISANINFO m = Asset("1,2");
   std::strcpy(m.szName, "机,椅子");
   std::strcpy(m.szMemo, "一行目\r\n二行目,");
@@ -451,12 +496,142 @@ TEST(AssetRowTest, SeparatorsAndLineEndsNeverSplitARow) {
 }
 
 TEST(AssetRowTest, EveryRowHas151Fields) {
-  RowRun run;
+  BuiltRows run;
   run.Row(Asset("1"));
   StKOTEISHISANINFO m = Asset("2", 5);
   m.lMethodRefDate = 20130401;
   run.Row(m);
   for (const auto& row : run.rows()) EXPECT_EQ(row.size(), 151u);
+}
+
+const std::string kW5 =
+    "\n＜WARNING＞\n連携可能な最大内訳件数は99件です。\n100件目から後の内訳は出力されません。";
+std::string W6(const std::string& code, const std::string& number) {
+  return "\n＜WARNING＞\n資産コード+内訳付番｢" + code + number +
+         "｣は、連携可能最大桁数をオーバーしています。\nデータが、正しく連携されない可能性があります。";
+}
+std::string E3(const std::string& column1) {
+  return "\n＜ERROR＞\n資産コード｢" + column1 + "｣には、半角英数以外の文字が使用されています。";
+}
+std::string E4(const std::string& code, const std::string& number, const std::string& column1) {
+  return "\n＜ERROR＞\n資産コード｢" + code + "｣と内訳付番｢" + number + "｣から構成される\n資産・内訳コード｢" +
+         column1 + "｣は、\n他の資産･内訳コードと重複しています。";
+}
+std::string E5(const std::string& column1, const std::string& code) {
+  return "\n＜ERROR＞\n資産コード+内訳付番｢" + column1 + "｣は、\n資産コード｢" + code +
+         "｣が他の資産コードと重複してしまいます。";
+}
+
+std::vector<StIKKATSUINFO> Numbered(int from, int to) {
+  std::vector<StIKKATSUINFO> items;
+  for (int i = from; i <= to; ++i) items.push_back(Item(i));
+  return items;
+}
+
+TEST(BreakdownRowTest, CodesAndTheNumberingLimit) {
+  BuiltRows run;
+  StKOTEISHISANINFO m = Asset("123", 4);
+  m.sBusinessRatio = 5000;
+  m.sSgaShare = 30;
+  m.lTypeCode = 5;
+  std::strcpy(m.szMemo, "memo");
+  std::strcpy(m.szQuantity, "3台");
+  m.cyResidualValue = Yen(10);
+  m.cySgaAmount = Yen(20);
+  std::vector<StIKKATSUINFO> items = Numbered(1, 3);
+  items[0].lQuantity = 150;
+  items[0].lAcquisitionDate = 20200401;
+  items[0].cyAcquisitionCost = Yen(5000);
+  std::strcpy(items[0].szName, "机");
+  items[2].lQuantity = 100000000;  // one million
+  run.Items(m, items);
+  StKOTEISHISANINFO many = Asset("X9", 4);
+  run.Items(many, Numbered(1, 100));  // the exporter passes no more than 100
+
+  ASSERT_EQ(run.rows().size(), 3u + 99u);
+  EXPECT_EQ(run.Col(0, 1), "00012301");
+  EXPECT_EQ(run.Col(1, 1), "00012302");
+  EXPECT_EQ(run.Col(2, 1), "00012303");
+  EXPECT_EQ(run.Col(3, 1), "0000X901");
+  EXPECT_EQ(run.Col(101, 1), "0000X999");
+  EXPECT_EQ(run.Col(0, 5), "一括決算");
+  EXPECT_EQ(run.Col(0, 10), "机");
+  EXPECT_EQ(run.Col(0, 13), "20200401");
+  EXPECT_EQ(run.Col(0, 14), "1.50");
+  EXPECT_EQ(run.Col(1, 14), "0.00");
+  EXPECT_EQ(run.Col(2, 14), "1000000.00");
+  EXPECT_EQ(run.Col(0, 23), "5000");
+  EXPECT_EQ(run.Col(1, 23), "");
+  EXPECT_EQ(run.Col(0, 70), "50.00");
+  EXPECT_EQ(run.Col(0, 71), "100.00");
+  EXPECT_EQ(run.Col(0, 84), "30.00");
+  EXPECT_EQ(run.Col(0, 85), "100.00");
+  EXPECT_EQ(run.Col(0, 87), "70.00");
+  EXPECT_EQ(run.Col(0, 88), "100.00");
+  // Nothing of the master's own columns.
+  for (int c : {3, 15, 31, 69, 81, 86, 89, 93, 150, 151}) EXPECT_EQ(run.Col(0, c), "") << c;
+  for (const auto& row : run.rows()) EXPECT_EQ(row.size(), 151u);
+
+  std::vector<std::string> expected = {
+      "\n＜WARNING＞\n数量｢1000000.00｣は、連携可能最大桁数をオーバーしています。\n"
+      "減価償却データが、正しく連携されない可能性があります。",
+      kW5,
+  };
+  EXPECT_EQ(run.entries(), expected);
+}
+
+TEST(BreakdownRowTest, LongCodesAndDuplicates) {
+  BuiltRows run;
+  run.Items(Asset("1234567", 4), {Item(5), Item(12)});
+  run.Items(Asset("12345678", 4), {Item(1)});
+  run.Row(Asset("000777"));  // an ordinary asset first
+  run.Items(Asset("777", 4), {Item(1), Item(2)});
+  run.Items(Asset("A888", 4), {Item(1), Item(2)});  // same six characters as below
+  run.Items(Asset("B00A888", 4), {Item(1), Item(2), Item(3)});
+  run.Items(Asset("12-4", 4), {Item(1), Item(2)});
+  run.Items(Asset("12-4", 4), {Item(1)});
+  EXPECT_EQ(run.Col(0, 1), "23456705");
+  EXPECT_EQ(run.Col(1, 1), "23456712");
+  EXPECT_EQ(run.Col(2, 1), "34567801");
+  EXPECT_EQ(run.Col(4, 1), "00077701");
+  EXPECT_EQ(run.Col(10, 1), "00A88803");
+  EXPECT_EQ(run.Col(11, 1), "0012-401");
+  EXPECT_EQ(run.rows().size(), 14u);
+  std::vector<std::string> expected = {
+      W6("1234567", "12"),
+      W6("12345678", "1"),
+      E5("00077701", "777"),
+      E5("00077702", "777"),
+  };
+  // 7 + 1 bytes: no W6; items 1 and 2 repeat the codes of "A888".
+  expected.push_back(E4("B00A888", "1", "00A88801"));
+  expected.push_back(E4("B00A888", "2", "00A88802"));
+  expected.push_back(E3("0012-401"));
+  expected.push_back(E3("0012-402"));
+  expected.push_back(E3("0012-401"));
+  EXPECT_EQ(run.entries(), expected);
+}
+
+TEST(BreakdownRowTest, ItemNamesAreCutWithoutSplittingCharacters) {
+  BuiltRows run;
+  std::string name = std::string(31, 'i') + "品名品名";  // 39 bytes; byte 32 starts a character
+  std::string forty = std::string(40, 'j');
+  StIKKATSUINFO a = Item(1, name.c_str());
+  StIKKATSUINFO b = Item(2, forty.c_str());
+  StIKKATSUINFO c = Item(3);
+  std::memset(c.szName, 'k', sizeof c.szName);  // no terminator in the field
+  run.Items(Asset("55", 4), {a, b, c});
+  EXPECT_EQ(run.Col(0, 10), std::string(31, 'i'));
+  EXPECT_EQ(run.Col(1, 10), std::string(32, 'j'));
+  EXPECT_EQ(run.Col(2, 10), std::string(32, 'k'));
+  auto w7 = [](const std::string& n) {
+    return ("\n＜WARNING＞\n内訳名称｢" + n +
+            "｣は、\n連携可能最大文字数をオーバーしています。\n超過した文字は、自動的に切り捨てられます。");
+  };
+  ASSERT_EQ(run.entries().size(), 3u);
+  EXPECT_EQ(run.entries()[0], w7(name));
+  EXPECT_EQ(run.entries()[1], w7(forty));
+  EXPECT_EQ(run.entries()[2], w7(std::string(83, 'k')));
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
-// The row of an ordinary asset, and what the breakdown rows share with it.
-#include <cstdio>
-#include <cstring>
+#include "export/asset_row_builder.h"
 
-#include "export/asset_exporter.h"
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
 #include "export/asset_types.h"
 #include "platform/cp932.h"
 
@@ -50,57 +51,51 @@ bool CurrentPeriodRule(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
 
 }  // namespace
 
-int32_t AssetExporter::WriteRow(StKOTEISHISANINFO* master, StKOTEINENINFO* year, StKOTEITSUKIINFO*,
-                                StIKKATSUINFO* item) {
-  ClTextAccessor& accessor = writer_.asset_row;
-  writer_.files[kAssetDataFile].Attach(&accessor);
-  accessor.SetMode(ClTextAccessor::DELIM_COMMA, ClTextAccessor::QUOTE_NONE);
-  if (master == nullptr) return 1;
-  if (master->sMethodCode == kMethodLumpSum) {
-    if (item != nullptr) WriteBreakdownRow(*master, *item);
-  } else if (year != nullptr) {
-    WriteAssetRow(*master, *year);
-  }
-  return 1;
+bool AssetRowBuilder::Build(const StKOTEISHISANINFO& master, const StKOTEINENINFO& year,
+                            const StIKKATSUINFO& item, AssetRow* row) {
+  row->Clear();
+  if (master.sMethodCode == kMethodLumpSum) return BreakdownColumns(*row, master, item);
+  AssetColumns(*row, master, year);
+  return true;
 }
 
 // Column 10 holds at most 32 bytes of whole characters; a longer name is cut
 // and the cut is remarked with the name as delivered.
-void AssetExporter::NameColumn(AssetRow& row, std::string_view name, const char* label) {
+void AssetRowBuilder::NameColumn(AssetRow& row, std::string_view name, const char* label) {
   constexpr size_t kNameBytes = 32;
   row.Text(kColName, name.substr(0, cp932::CutLength(name, kNameBytes)));
   if (name.size() > kNameBytes) LogCutText(label, name);
 }
 
 // The warning for a text that was cut to fit its columns.
-void AssetExporter::LogCutText(const char* label, std::string_view text) {
+void AssetRowBuilder::LogCutText(const char* label, std::string_view text) {
   Remarkf(
       "\n＜WARNING＞\n%s｢%.*s｣は、\n連携可能最大文字数をオーバーしています。\n"
       "超過した文字は、自動的に切り捨てられます。",
       label, PrintLength(text), text.data());
 }
 
-void AssetExporter::AmountColumn(AssetRow& row, int column, int64_t amount) {
+void AssetRowBuilder::AmountColumn(AssetRow& row, int column, int64_t amount) {
   char text[kAmountTextSize];
-  FormatAmount(amount, text, &writer_);
+  FormatAmount(amount, text, remarks_);
   row.OwnText(column, text);
 }
 
 // A real value in a currency column. A value beyond the decimal range is
 // treated like an amount over the digit limit: the amount error, and the
 // column stays empty.
-void AssetExporter::RealColumn(AssetRow& row, int column, double value) {
+void AssetRowBuilder::RealColumn(AssetRow& row, int column, double value) {
   int64_t amount = 0;
   if (AmountFromReal(value, &amount)) {
     row.Currency(column, amount);
     return;
   }
-  LogRealOutOfRange(value, &writer_);
+  LogRealOutOfRange(value, remarks_);
 }
 
 // The business-use ratio and the shares of the selling-and-administration
 // and manufacturing costs, each over 100.
-void AssetExporter::RatioColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+void AssetRowBuilder::RatioColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   Decimal ratio;
   if (Decimal::Divide(Decimal::FromAmount(m.sBusinessRatio * kYen), Decimal::FromAmount(100 * kYen),
                       &ratio)) {
@@ -117,7 +112,7 @@ void AssetExporter::RatioColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
 // toward zero, "0" for zero. A text that does not fit the column's 12 bytes
 // (or a sum beyond the decimal range) becomes asterisks with the amount
 // error, never a cut number.
-void AssetExporter::CurrentDepreciationColumn(AssetRow& row, const StKOTEINENINFO& y) {
+void AssetRowBuilder::CurrentDepreciationColumn(AssetRow& row, const StKOTEINENINFO& y) {
   const int64_t parts[3] = {y.cyComputedDepreciation.int64, y.cySpecialDepreciation.int64,
                             y.cyIncreasedDepreciation.int64};
   Decimal sum = Decimal::FromAmount(parts[0]);
@@ -127,16 +122,14 @@ void AssetExporter::CurrentDepreciationColumn(AssetRow& row, const StKOTEINENINF
   char text[42];
   size_t n = WholeYenText(in_range ? sum.Value() : exact, text);
   if (!in_range || n > 12) {
-    LogAmountError(std::string_view(text, n), &writer_);
+    LogAmountError(std::string_view(text, n), remarks_);
     row.OwnText(kColCurrent, kAmountOverflowText);
     return;
   }
   row.OwnText(kColCurrent, text);
 }
 
-void AssetExporter::WriteAssetRow(const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
-  AssetRow row(writer_.asset_row.record);
-  row.Clear();
+void AssetRowBuilder::AssetColumns(AssetRow& row, const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
   CodeColumn(row, m);
   KindColumns(row, m);
   NameColumn(row, cp932::FieldText(m.szName, sizeof m.szName), "資産名称");
@@ -147,13 +140,11 @@ void AssetExporter::WriteAssetRow(const StKOTEISHISANINFO& m, const StKOTEINENIN
   DisposalColumns(row, m);
   BookColumns(row, m);
   MemoColumns(row, m);
-  row.ApplyMask(&writer_.asset_row);
-  writer_.WriteLine(kAssetDataFile, &writer_.asset_row);
 }
 
 // Column 1: the last six bytes of whole characters of the asset code,
 // zero-filled; checked and registered.
-void AssetExporter::CodeColumn(AssetRow& row, const StKOTEISHISANINFO& m) {
+void AssetRowBuilder::CodeColumn(AssetRow& row, const StKOTEISHISANINFO& m) {
   constexpr size_t kCodeBytes = 6;
   std::string_view code = cp932::FieldText(m.szCode, sizeof m.szCode);
   char column1[kCodeBytes + 2];
@@ -167,7 +158,7 @@ void AssetExporter::CodeColumn(AssetRow& row, const StKOTEISHISANINFO& m) {
   }
   if (!CheckChars(column1)) {
     Remarkf("\n＜ERROR＞\n資産コード｢%s｣には、半角英数以外の文字が使用されています。", column1);
-  } else if (writer_.codes.RegisterCode(column1) != CodeRegister::kAdded) {
+  } else if (codes_.RegisterCode(column1) != CodeRegister::kAdded) {
     Remarkf("\n＜ERROR＞\n資産コード｢%.*s｣は、他の資産コードと重複してしまいます。", PrintLength(code),
             code.data());
   }
@@ -175,7 +166,7 @@ void AssetExporter::CodeColumn(AssetRow& row, const StKOTEISHISANINFO& m) {
 
 // The asset type code (two characters are kept), the method and the
 // capital expenditure.
-void AssetExporter::KindColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+void AssetRowBuilder::KindColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   const int32_t type_code = m.lTypeCode;
   char text[16];
   if (type_code >= 0 && type_code < 100) {
@@ -200,16 +191,16 @@ void AssetExporter::KindColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
 }
 
 // The acquisition date and the quantity text split into quantity and unit.
-void AssetExporter::QuantityColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+void AssetRowBuilder::QuantityColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   row.Int32(kColAcquisitionDate, m.lAcquisitionDate);
-  QuantitySplit quantity = SplitQuantity(cp932::FieldText(m.szQuantity, sizeof m.szQuantity), &writer_);
+  QuantitySplit quantity = SplitQuantity(cp932::FieldText(m.szQuantity, sizeof m.szQuantity), remarks_);
   if (quantity.in_range) row.Currency(kColQuantity, quantity.quantity);
   row.Text(kColUnit, quantity.unit);
 }
 
 // What the depreciation is computed from: life, rate, cost, residual value,
 // limit, months, book values.
-void AssetExporter::BasisColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+void AssetRowBuilder::BasisColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   const int16_t method = m.sMethodCode;
   const bool small = method == kMethodSmallAmount;
   char text[16];
@@ -250,7 +241,8 @@ void AssetExporter::BasisColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
 
 // The depreciation of the period: revised cost, base, computed, increased,
 // special and current depreciation.
-void AssetExporter::DepreciationColumns(AssetRow& row, const StKOTEISHISANINFO& m, const StKOTEINENINFO& y) {
+void AssetRowBuilder::DepreciationColumns(AssetRow& row, const StKOTEISHISANINFO& m,
+                                          const StKOTEINENINFO& y) {
   const int16_t method = m.sMethodCode;
   const bool small = method == kMethodSmallAmount;
   if (method == kMethodDecliningBalance1 || method == kMethodDecliningBalance2) {
@@ -280,7 +272,7 @@ void AssetExporter::DepreciationColumns(AssetRow& row, const StKOTEISHISANINFO& 
 }
 
 // A sold or retired asset: the date, the method, the kind and the price.
-void AssetExporter::DisposalColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+void AssetRowBuilder::DisposalColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   const bool small = m.sMethodCode == kMethodSmallAmount;
   const bool sold = m.sDisposalKind == kDisposalSold;
   const bool retired = m.sDisposalKind == kDisposalRetired;
@@ -297,7 +289,7 @@ void AssetExporter::DisposalColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
 
 // The closing book value, the accumulated depreciation, the cost shares and
 // the tax-return asset type.
-void AssetExporter::BookColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+void AssetRowBuilder::BookColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   AmountColumn(row, kColClosingBookValue, m.cyClosingBookValue.int64);
   if (m.sMethodCode != kMethodSmallAmount)
     AmountColumn(row, kColAccumulated, m.cyAccumulatedDepreciation.int64);
@@ -307,7 +299,7 @@ void AssetExporter::BookColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
 }
 
 // The memo: two columns of 20 bytes, each cut without splitting a character.
-void AssetExporter::MemoColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
+void AssetRowBuilder::MemoColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   constexpr size_t kMemoColumnBytes = 20;
   std::string_view memo = cp932::FieldText(m.szMemo, sizeof m.szMemo);
   std::string_view upper = memo.substr(0, cp932::CutLength(memo, kMemoColumnBytes));
@@ -317,3 +309,122 @@ void AssetExporter::MemoColumns(AssetRow& row, const StKOTEISHISANINFO& m) {
   row.Text(kColMemoLower, lower);
   if (upper.size() + lower.size() < memo.size()) LogCutText("メモ欄", memo);
 }
+
+// The breakdown row: one row per item under an 8-byte code made of the asset
+// code part and the item's breakdown part.
+bool AssetRowBuilder::BreakdownColumns(AssetRow& row, const StKOTEISHISANINFO& m, const StIKKATSUINFO& item) {
+  std::string_view code = cp932::FieldText(m.szCode, sizeof m.szCode);
+  std::string_view number = cp932::FieldText(item.szBreakdownNo, sizeof item.szBreakdownNo);
+  constexpr size_t kCodeBytes = 6, kNumberBytes = 2;
+  char column1[16];
+  size_t n = CodePart(code, kCodeBytes, column1);
+  CodePart(number, kNumberBytes, column1 + n);
+  // Only 99 items fit the two digits: the 100th gives "00" and no row.
+  if (std::atoi(column1 + n) == 0) {
+    remarks_->Remark(
+        "\n＜WARNING＞\n連携可能な最大内訳件数は99件です。\n100件目から後の内訳は出力されません。");
+    return false;
+  }
+  row.Text(kColCode, column1);
+  if (code.size() + number.size() > kCodeBytes + kNumberBytes) {
+    Remarkf(
+        "\n＜WARNING＞\n資産コード+内訳付番｢%.*s%.*s｣は、連携可能最大桁数をオーバーしています。\n"
+        "データが、正しく連携されない可能性があります。",
+        PrintLength(code), code.data(), PrintLength(number), number.data());
+  }
+  // Column 1 shown as "%08s" would show it: zero-filled to eight bytes.
+  char shown[16];
+  ZeroPadLeft(column1, kCodeBytes + kNumberBytes, shown);
+  if (!CheckChars(column1)) {
+    Remarkf("\n＜ERROR＞\n資産コード｢%s｣には、半角英数以外の文字が使用されています。", shown);
+  } else {
+    switch (codes_.RegisterCode(column1)) {
+      case CodeRegister::kDuplicate:
+        Remarkf(
+            "\n＜ERROR＞\n資産コード｢%.*s｣と内訳付番｢%.*s｣から構成される\n資産・内訳コード｢%s｣は、\n"
+            "他の資産･内訳コードと重複しています。",
+            PrintLength(code), code.data(), PrintLength(number), number.data(), shown);
+        break;
+      case CodeRegister::kPrefixDuplicate:
+        Remarkf(
+            "\n＜ERROR＞\n資産コード+内訳付番｢%s｣は、\n資産コード｢%.*"
+            "s｣が他の資産コードと重複してしまいます。",
+            shown, PrintLength(code), code.data());
+        break;
+      case CodeRegister::kAdded: break;
+    }
+  }
+
+  row.OwnText(kColMethod, "一括決算");
+  NameColumn(row, cp932::FieldText(item.szName, sizeof item.szName), "内訳名称");
+  row.Int32(kColAcquisitionDate, item.lAcquisitionDate);
+  const double quantity = item.lQuantity * 0.01;
+  RealColumn(row, kColQuantity, quantity);
+  if (static_cast<float>(quantity) >= 1000000.0f) LogQuantityWarning(quantity, remarks_);
+  AmountColumn(row, kColAcquisitionCost, item.cyAcquisitionCost.int64);
+  RatioColumns(row, m);
+  return true;
+}
+
+void AssetRowBuilder::Remarkf(const char* format, ...) {
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  remarks_->Remark(text);
+}
+
+void AssetRow::Clear() {
+  std::memset(record_, 0, kAssetRowRecordSize);
+  std::memset(masks_, 1, sizeof masks_);
+}
+
+const StTAFORMAT& AssetRow::Column(int column, bool* ok) {
+  const StTAFORMAT* table = AssetRowFormat();
+  *ok = column >= 1 && column <= kAssetColumnCount;
+  if (!*ok) return table[0];
+  masks_[column - 1] = 0;
+  return table[column - 1];
+}
+
+char* AssetRow::PutText(int column, std::string_view text, size_t* n) {
+  bool ok;
+  const StTAFORMAT& f = Column(column, &ok);
+  if (!ok) return nullptr;
+  *n = text.size() < static_cast<size_t>(f.width) ? text.size() : static_cast<size_t>(f.width);
+  char* field = reinterpret_cast<char*>(record_ + f.offset);
+  std::memcpy(field, text.data(), *n);
+  field[*n] = '\0';
+  return field;
+}
+
+void AssetRow::Text(int column, std::string_view text) {
+  size_t n = 0;
+  if (char* field = PutText(column, text, &n)) OneField(field, n);
+}
+
+void AssetRow::OwnText(int column, std::string_view text) {
+  size_t n = 0;
+  PutText(column, text, &n);
+}
+
+void AssetRow::Int16(int column, int16_t value) {
+  bool ok;
+  const StTAFORMAT& f = Column(column, &ok);
+  if (ok) std::memcpy(record_ + f.offset, &value, sizeof value);
+}
+
+void AssetRow::Int32(int column, int32_t value) {
+  bool ok;
+  const StTAFORMAT& f = Column(column, &ok);
+  if (ok) std::memcpy(record_ + f.offset, &value, sizeof value);
+}
+
+void AssetRow::Currency(int column, int64_t amount) {
+  bool ok;
+  const StTAFORMAT& f = Column(column, &ok);
+  if (ok) std::memcpy(record_ + f.offset, &amount, sizeof amount);
+}
+
+void AssetRow::ApplyMask(ClTextAccessor* accessor) const { accessor->SetMasks(masks_, kAssetColumnCount); }
