@@ -10,7 +10,6 @@
 #include "dialog/PathChecks.h"
 #include "export/output_paths.h"
 #include "platform/cp932.h"
-#include "platform/host_file.h"
 #include "platform/sibling_path.h"
 #include "platform/win.h"
 
@@ -199,16 +198,19 @@ const char* CExportConditionsDlg::SiblingRefusal(const char* path) const {
 }
 
 std::string CExportConditionsDlg::OutputOverUsedFile(const char* path) const {
-  std::string used[3] = {m_strStoreFile, hostfile::ProgramFile(), ""};
-  if (!EnvFileHostPath(AppFolder(1).c_str(), &used[2])) used[2].clear();
+  char program[kPathBufferSize] = {};
+  DWORD length = win::GetModuleFileNameA(nullptr, program, sizeof program);
+  if (length >= sizeof program) program[0] = '\0';  // cut, it would name another file
+  std::string env;
+  if (!EnvFilePath(AppFolder(1).c_str(), &env)) env.clear();
   char log[kPathBufferSize], types[kPathBufferSize];
   pathname::SiblingPath(path, m_pszErrorLogName, log, sizeof log);
   pathname::SiblingPath(path, kAssetTypeFileName, types, sizeof types);
   for (const char* output : {path, static_cast<const char*>(log), static_cast<const char*>(types)}) {
-    std::string host;
-    if (output[0] == '\0' || !win::ToHostPath(output, &host)) continue;
-    for (const std::string& file : used) {
-      if (!file.empty() && hostfile::SameFile(host, file)) return output;
+    if (output[0] == '\0') continue;
+    if (ClFileMgr::Inst()->IsPackageFile(output)) return output;
+    for (const char* file : {static_cast<const char*>(program), env.c_str()}) {
+      if (file[0] != '\0' && win::PathIsSameFileA(output, file)) return output;
     }
   }
   return "";
@@ -258,9 +260,9 @@ void CExportConditionsDlg::OnExecute() {
   EndDialog(IDC_EXECUTE);
 }
 
-bool CExportConditionsDlg::EnvFileHostPath(const char* folder, std::string* host) const {
-  std::string path = std::string(folder) + m_pszEnvFileName;
-  return path.size() < kPathBufferSize && win::ToHostPath(path.c_str(), host);
+bool CExportConditionsDlg::EnvFilePath(const char* folder, std::string* path) const {
+  *path = std::string(folder) + m_pszEnvFileName;
+  return path->size() < kPathBufferSize;
 }
 
 std::string CExportConditionsDlg::EnvKey() const {
@@ -269,9 +271,9 @@ std::string CExportConditionsDlg::EnvKey() const {
 
 int CExportConditionsDlg::LoadRememberedPath(char* buffer) {
   buffer[0] = '\0';
-  std::string host;
-  if (!EnvFileHostPath(AppFolder(1).c_str(), &host)) return 0;
-  return envfile::LoadEntry(host, EnvKey(), buffer, kPathBufferSize);
+  std::string file;
+  if (!EnvFilePath(AppFolder(1).c_str(), &file)) return 0;
+  return envfile::LoadEntry(file, EnvKey(), buffer, kPathBufferSize);
 }
 
 int CExportConditionsDlg::SaveRememberedPath(const char* path) {
@@ -281,9 +283,8 @@ int CExportConditionsDlg::SaveRememberedPath(const char* path) {
   // A folder that cannot be written to (a CD-ROM) keeps nothing, nor does
   // an environment file that cannot be read and written.
   if (win::_access(folder.c_str(), 2) != 0) return 0;
-  std::string file = folder + m_pszEnvFileName;
+  std::string file;
+  if (!EnvFilePath(folder.c_str(), &file)) return 0;
   if (win::_access(file.c_str(), 0) == 0 && win::_access(file.c_str(), 6) != 0) return 0;
-  std::string host;
-  if (!EnvFileHostPath(folder.c_str(), &host)) return 0;
-  return envfile::SaveEntry(host, EnvKey(), cp932::FieldText(path, kPathBufferSize - 1));
+  return envfile::SaveEntry(file, EnvKey(), cp932::FieldText(path, kPathBufferSize - 1));
 }
