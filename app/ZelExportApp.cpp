@@ -11,9 +11,7 @@
 #include "app/build_constants.h"
 #include "dialog/ExportConditionsDlg.h"
 #include "export/asset_exporter.h"
-#include "package/store.h"
 #include "platform/cp932.h"
-#include "platform/host_file.h"
 #include "platform/message_box.h"
 #include "platform/ui/backend.h"
 #include "platform/win.h"
@@ -42,9 +40,6 @@ BOOL CZelExportApp::InitInstance() {
   connect->SetUseDataType(3);
   // A refused connection ends the run; the component has said why.
   if (connect->Initiate() != 0) return FALSE;
-  // The store as it was opened, before the current directory changes: the
-  // dialog refuses an output path that would write over it.
-  std::string store_file = hostfile::AbsolutePath(package::StorePath());
   EnterProgramFolder();
   if (!CheckProgramLevel(1)) return FALSE;
   if (connect->ExpSysLink() != 0) return FALSE;
@@ -61,7 +56,6 @@ BOOL CZelExportApp::InitInstance() {
     user->GetSelectedNo(dialog.m_szUserID, &dialog.m_lFirstNo, &dialog.m_lSecondNo);
   }
   dialog.m_nPastResults = record.sDataKind == kDataKindPastResults ? 1 : 0;
-  dialog.m_strStoreFile = store_file;
   cp932::CopyCut(dialog.m_szCompany, sizeof dialog.m_szCompany, GetInfoText(0, &record));
   cp932::CopyCut(dialog.m_szPeriod, sizeof dialog.m_szPeriod, GetInfoText(1, &record));
 

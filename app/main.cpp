@@ -11,7 +11,6 @@
 
 #include "app/ZelExportApp.h"
 #include "app/build_constants.h"
-#include "platform/host_map.h"
 #include "platform/ui/backend.h"
 
 CZelExportApp theApp;
@@ -66,10 +65,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s [--help | --version]\n", name);
     return ui::kEarlyEndStatus;
   }
-#ifndef _WIN32
-  std::vector<std::string> problems = win::HostMapProblems();
+  std::vector<std::string> problems = ui::StartUpProblems();
   for (const std::string& problem : problems) std::fprintf(stderr, "%s: %s\n", name, problem.c_str());
   if (!problems.empty()) return ui::kEarlyEndStatus;
-#endif
   return ui::RunApplication(theApp);
 }

@@ -163,6 +163,12 @@ class ClFileMgr {
   // 0 the default output folder, 1 the folder of the environment file.
   // The text is the component's and stays valid until Release.
   const char* GetAppFolderPath(long type);
+  // TRUE when the Windows path names a file the package keeps its data in:
+  // its store, or a journal file of the store (also before that exists),
+  // however the path reaches it (another drive, "..", a symbolic or hard
+  // link), also where the store lies on no drive of the program. Nothing
+  // of the program may write over these files.
+  BOOL IsPackageFile(const char* path);
   long Release();
 };
 

@@ -3,9 +3,89 @@
 #include <cstdio>
 
 #include "platform/cp932.h"
-#include "platform/host_file.h"
+#include "platform/sibling_path.h"
+#include "platform/win.h"
 
 namespace envfile {
+namespace {
+
+enum class ReadStatus { kOk, kMissing, kFailed };
+
+// Reads the whole file at path into *content. Only a regular file is read:
+// a FIFO in its place could block the program, a device feed it anything.
+ReadStatus ReadRegular(const std::string& path, std::string* content) {
+  content->clear();
+  HANDLE file =
+      win::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    DWORD error = win::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadStatus::kMissing
+                                                                          : ReadStatus::kFailed;
+  }
+  bool ok = win::GetFileType(file) == FILE_TYPE_DISK;
+  char chunk[8192];
+  while (ok) {
+    DWORD n = 0;
+    ok = win::ReadFile(file, chunk, sizeof chunk, &n, nullptr) != FALSE;
+    if (!ok || n == 0) break;
+    content->append(chunk, n);
+  }
+  win::CloseHandle(file);
+  if (!ok) content->clear();
+  return ok ? ReadStatus::kOk : ReadStatus::kFailed;
+}
+
+// Gives path the content in one step: written to a new temporary file in
+// folder (path's), its data on the disk, then renamed over path, whose
+// permissions it takes over. On failure the previous file stays as it was
+// and no temporary file is left behind.
+bool WriteWhole(const std::string& folder, const std::string& path, std::string_view content) {
+  char temp[kPathBufferSize];
+  if (content.size() > 0xFFFFFFFFu || win::GetTempFileNameA(folder.c_str(), "zel", 0, temp) == 0)
+    return false;
+  HANDLE file =
+      win::CreateFileA(temp, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool ok = file != INVALID_HANDLE_VALUE;
+  if (ok) {
+    DWORD written = 0;
+    ok = win::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+         win::FlushFileBuffers(file);
+    ok = win::CloseHandle(file) && ok;
+  }
+  ok = ok && win::MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) win::DeleteFileA(temp);
+  return ok;
+}
+
+// The lock of a folder, held from construction to destruction. A folder
+// that cannot be locked leaves the caller to go on unlocked.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& folder)
+      : folder_(win::CreateFileA(folder.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {
+    if (folder_ != INVALID_HANDLE_VALUE &&
+        !win::LockFileEx(folder_, LOCKFILE_EXCLUSIVE_LOCK, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, &range_)) {
+      win::CloseHandle(folder_);
+      folder_ = INVALID_HANDLE_VALUE;
+    }
+  }
+  ~FolderLock() {
+    if (folder_ == INVALID_HANDLE_VALUE) return;
+    win::UnlockFileEx(folder_, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, &range_);
+    win::CloseHandle(folder_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  win::OVERLAPPED range_ = {};
+  HANDLE folder_;
+};
+
+}  // namespace
 
 std::string MakeKey(std::string_view user_id, int32_t first, int32_t second) {
   char numbers[32];
@@ -50,10 +130,10 @@ std::string ReplaceEntry(std::string_view content, std::string_view key, std::st
   return out;
 }
 
-int LoadEntry(const std::string& host_path, std::string_view key, char* buffer, size_t capacity) {
+int LoadEntry(const std::string& path, std::string_view key, char* buffer, size_t capacity) {
   if (capacity > 0) buffer[0] = '\0';
   std::string content;
-  if (capacity == 0 || hostfile::ReadRegular(host_path, &content) != hostfile::ReadStatus::kOk) return 0;
+  if (capacity == 0 || ReadRegular(path, &content) != ReadStatus::kOk) return 0;
   EntrySpan span;
   if (!FindEntry(content, key, &span)) return 0;
   std::string_view value(content.data() + span.value_start, span.value_end - span.value_start);
@@ -63,19 +143,18 @@ int LoadEntry(const std::string& host_path, std::string_view key, char* buffer, 
   return 1;
 }
 
-int SaveEntry(const std::string& host_path, std::string_view key, std::string_view path) {
+int SaveEntry(const std::string& path, std::string_view key, std::string_view value) {
   // Two runs saving at once would each rewrite what they read and lose the
   // other's entry; the lock makes the read, the change and the replacement
-  // one step. Without it (a folder that cannot be locked) the save goes on.
-  hostfile::FolderLock lock(host_path);
+  // one step. Locking the folder rather than the file keeps the lock valid
+  // across the rename that replaces the file. Without it (a folder that
+  // cannot be locked) the save goes on.
+  std::string folder = path.substr(0, pathname::FolderPartLength(path.c_str()));
+  if (folder.empty()) folder = ".";
+  FolderLock lock(folder);
   std::string content;
-  switch (hostfile::ReadRegular(host_path, &content)) {
-    case hostfile::ReadStatus::kOk:
-    case hostfile::ReadStatus::kMissing: break;
-    case hostfile::ReadStatus::kNotRegular:
-    case hostfile::ReadStatus::kFailed: return 0;
-  }
-  return hostfile::WriteWhole(host_path, ReplaceEntry(content, key, path)) ? 1 : 0;
+  if (ReadRegular(path, &content) == ReadStatus::kFailed) return 0;
+  return WriteWhole(folder, path, ReplaceEntry(content, key, value)) ? 1 : 0;
 }
 
 }  // namespace envfile

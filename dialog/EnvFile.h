@@ -3,7 +3,7 @@
 // a single LF; nothing else is in the file. A key counts only at the start of
 // a line, so "ab/1/2:" is never found inside "xab/1/2:...".
 //
-// The file is addressed by its host path; the dialog maps the Windows path.
+// The file is addressed by its Windows path.
 #pragma once
 
 #include <cstddef>
@@ -35,13 +35,13 @@ std::string ReplaceEntry(std::string_view content, std::string_view key, std::st
 // found; 0 when the file or entry is missing, when the path does not fit
 // (it is never cut into another path), or when the file is not a regular
 // file (a FIFO is never opened).
-int LoadEntry(const std::string& host_path, std::string_view key, char* buffer, size_t capacity);
+int LoadEntry(const std::string& path, std::string_view key, char* buffer, size_t capacity);
 
-// Stores key + path. The read, the change and the replacement of the file
-// (written whole beside it, then renamed over it) run under the folder's
-// lock, so saves of two programs at once keep both entries and a failure
-// leaves the old file whole. 1 when stored; 0, with nothing changed, when
-// the file cannot be read or is not a regular file.
-int SaveEntry(const std::string& host_path, std::string_view key, std::string_view path);
+// Stores key + value (a path). The read, the change and the replacement of
+// the file (written whole beside it, then renamed over it) run under the
+// folder's lock, so saves of two programs at once keep both entries and a
+// failure leaves the old file whole. 1 when stored; 0, with nothing changed,
+// when the file cannot be read or is not a regular file.
+int SaveEntry(const std::string& path, std::string_view key, std::string_view value);
 
 }  // namespace envfile

@@ -33,24 +33,25 @@ class EnvFileTest : public ::testing::Test {
   void Write(const std::string& content) const { std::ofstream(file_, std::ios::binary) << content; }
   testenv::ScratchDir dir_{"zel_envfile"};
   std::string file_ = dir_.Host("ZelEna20ToMx13.env");
+  std::string path_ = dir_.Windows("ZelEna20ToMx13.env");  // as the dialog names it
 };
 
 TEST_F(EnvFileTest, FirstSaveCreatesOneLineAndReSaveMovesTheEntryToTheEnd) {
-  ASSERT_EQ(envfile::SaveEntry(file_, "a/1/2:", "C:\\out\\x.csv"), 1);
+  ASSERT_EQ(envfile::SaveEntry(path_, "a/1/2:", "C:\\out\\x.csv"), 1);
   EXPECT_EQ(Read(), "a/1/2:C:\\out\\x.csv\n");
 
-  ASSERT_EQ(envfile::SaveEntry(file_, "b/1/2:", "D:\\b.csv"), 1);
-  ASSERT_EQ(envfile::SaveEntry(file_, "c/1/3:", "E:\\c.csv"), 1);
-  ASSERT_EQ(envfile::SaveEntry(file_, "a/1/2:", "C:\\new.csv"), 1);
+  ASSERT_EQ(envfile::SaveEntry(path_, "b/1/2:", "D:\\b.csv"), 1);
+  ASSERT_EQ(envfile::SaveEntry(path_, "c/1/3:", "E:\\c.csv"), 1);
+  ASSERT_EQ(envfile::SaveEntry(path_, "a/1/2:", "C:\\new.csv"), 1);
   EXPECT_EQ(Read(), "b/1/2:D:\\b.csv\nc/1/3:E:\\c.csv\na/1/2:C:\\new.csv\n");
 
   char buf[kPathBufferSize];
-  ASSERT_EQ(envfile::LoadEntry(file_, "a/1/2:", buf, sizeof buf), 1);
+  ASSERT_EQ(envfile::LoadEntry(path_, "a/1/2:", buf, sizeof buf), 1);
   EXPECT_STREQ(buf, "C:\\new.csv");
-  ASSERT_EQ(envfile::LoadEntry(file_, "c/1/3:", buf, sizeof buf), 1);
+  ASSERT_EQ(envfile::LoadEntry(path_, "c/1/3:", buf, sizeof buf), 1);
   EXPECT_STREQ(buf, "E:\\c.csv");
   // Another data set of the same user has no entry.
-  EXPECT_EQ(envfile::LoadEntry(file_, "a/1/3:", buf, sizeof buf), 0);
+  EXPECT_EQ(envfile::LoadEntry(path_, "a/1/3:", buf, sizeof buf), 0);
   EXPECT_STREQ(buf, "");
   // No temporary file is left beside the environment file.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 1);
@@ -60,58 +61,58 @@ TEST_F(EnvFileTest, KeyMatchesOnlyAtTheStartOfALine) {
   // "ab/1/2:" ends with "b/1/2:"; the shorter key must not find it.
   Write("ab/1/2:C:\\ab.csv\n");
   char buf[kPathBufferSize];
-  EXPECT_EQ(envfile::LoadEntry(file_, "b/1/2:", buf, sizeof buf), 0);
+  EXPECT_EQ(envfile::LoadEntry(path_, "b/1/2:", buf, sizeof buf), 0);
 
-  ASSERT_EQ(envfile::SaveEntry(file_, "b/1/2:", "C:\\b.csv"), 1);
+  ASSERT_EQ(envfile::SaveEntry(path_, "b/1/2:", "C:\\b.csv"), 1);
   EXPECT_EQ(Read(), "ab/1/2:C:\\ab.csv\nb/1/2:C:\\b.csv\n");
-  ASSERT_EQ(envfile::SaveEntry(file_, "b/1/2:", "C:\\b2.csv"), 1);
+  ASSERT_EQ(envfile::SaveEntry(path_, "b/1/2:", "C:\\b2.csv"), 1);
   EXPECT_EQ(Read(), "ab/1/2:C:\\ab.csv\nb/1/2:C:\\b2.csv\n");
-  ASSERT_EQ(envfile::LoadEntry(file_, "ab/1/2:", buf, sizeof buf), 1);
+  ASSERT_EQ(envfile::LoadEntry(path_, "ab/1/2:", buf, sizeof buf), 1);
   EXPECT_STREQ(buf, "C:\\ab.csv");
-  ASSERT_EQ(envfile::LoadEntry(file_, "b/1/2:", buf, sizeof buf), 1);
+  ASSERT_EQ(envfile::LoadEntry(path_, "b/1/2:", buf, sizeof buf), 1);
   EXPECT_STREQ(buf, "C:\\b2.csv");
 
   // A key text inside a path is not an entry either.
   Write("x/1/1:C:\\y/1/1:z\n");
-  EXPECT_EQ(envfile::LoadEntry(file_, "y/1/1:", buf, sizeof buf), 0);
+  EXPECT_EQ(envfile::LoadEntry(path_, "y/1/1:", buf, sizeof buf), 0);
 }
 
 TEST_F(EnvFileTest, EmptyPathAndEdgesOfTheContent) {
   Write("u/0/0:\nv/0/0:C:\\last.csv");  // last line without its LF
   char buf[kPathBufferSize] = "junk";
-  ASSERT_EQ(envfile::LoadEntry(file_, "u/0/0:", buf, sizeof buf), 1);
+  ASSERT_EQ(envfile::LoadEntry(path_, "u/0/0:", buf, sizeof buf), 1);
   EXPECT_STREQ(buf, "");
-  ASSERT_EQ(envfile::LoadEntry(file_, "v/0/0:", buf, sizeof buf), 1);
+  ASSERT_EQ(envfile::LoadEntry(path_, "v/0/0:", buf, sizeof buf), 1);
   EXPECT_STREQ(buf, "C:\\last.csv");
   // A new entry after an unterminated line starts a line of its own.
-  ASSERT_EQ(envfile::SaveEntry(file_, "w/0/0:", "C:\\w.csv"), 1);
+  ASSERT_EQ(envfile::SaveEntry(path_, "w/0/0:", "C:\\w.csv"), 1);
   EXPECT_EQ(Read(), "u/0/0:\nv/0/0:C:\\last.csv\nw/0/0:C:\\w.csv\n");
-  ASSERT_EQ(envfile::SaveEntry(file_, "w/0/0:", "C:\\w.csv"), 1);
+  ASSERT_EQ(envfile::SaveEntry(path_, "w/0/0:", "C:\\w.csv"), 1);
   EXPECT_EQ(Read(), "u/0/0:\nv/0/0:C:\\last.csv\nw/0/0:C:\\w.csv\n");
 
   // A path that does not fit the buffer is no entry: cut short it would
   // name another file. 259 bytes of "a" and one double-byte character need
   // 261 bytes; 258 and one fit.
   Write("k/0/0:" + std::string(259, 'a') + "\x95\x5c" + "\n");
-  EXPECT_EQ(envfile::LoadEntry(file_, "k/0/0:", buf, sizeof buf), 0);
+  EXPECT_EQ(envfile::LoadEntry(path_, "k/0/0:", buf, sizeof buf), 0);
   EXPECT_STREQ(buf, "");
   Write("k/0/0:" + std::string(258, 'a') + "\x95\x5c" + "\n");
-  ASSERT_EQ(envfile::LoadEntry(file_, "k/0/0:", buf, sizeof buf), 1);
+  ASSERT_EQ(envfile::LoadEntry(path_, "k/0/0:", buf, sizeof buf), 1);
   EXPECT_EQ(std::string(buf), std::string(258, 'a') + "\x95\x5c");
 
-  EXPECT_EQ(envfile::LoadEntry(dir_.Host("missing.env"), "k/0/0:", buf, sizeof buf), 0);
+  EXPECT_EQ(envfile::LoadEntry(dir_.Windows("missing.env"), "k/0/0:", buf, sizeof buf), 0);
 }
 
 TEST_F(EnvFileTest, EveryLineOfTheKeyGoesSoTheSavedPathIsTheOneLoaded) {
   Write("a/1/2:C:\\first.csv\nb/1/2:C:\\b.csv\na/1/2:C:\\second.csv\n");
-  ASSERT_EQ(envfile::SaveEntry(file_, "a/1/2:", "C:\\new.csv"), 1);
+  ASSERT_EQ(envfile::SaveEntry(path_, "a/1/2:", "C:\\new.csv"), 1);
   EXPECT_EQ(Read(), "b/1/2:C:\\b.csv\na/1/2:C:\\new.csv\n");
   char buf[kPathBufferSize];
-  ASSERT_EQ(envfile::LoadEntry(file_, "a/1/2:", buf, sizeof buf), 1);
+  ASSERT_EQ(envfile::LoadEntry(path_, "a/1/2:", buf, sizeof buf), 1);
   EXPECT_STREQ(buf, "C:\\new.csv");
   // Adjacent duplicates, the last without its LF.
   Write("a/1/2:x\na/1/2:y\na/1/2:z");
-  ASSERT_EQ(envfile::SaveEntry(file_, "a/1/2:", "w"), 1);
+  ASSERT_EQ(envfile::SaveEntry(path_, "a/1/2:", "w"), 1);
   EXPECT_EQ(Read(), "a/1/2:w\n");
 }
 
@@ -122,9 +123,9 @@ TEST_F(EnvFileTest, AFifoInPlaceOfTheFileIsNeverOpened) {
   // Opening a FIFO without a writer blocks; let a hang fail the test.
   alarm(10);
   char buf[kPathBufferSize] = "junk";
-  EXPECT_EQ(envfile::LoadEntry(file_, "a/1/2:", buf, sizeof buf), 0);
+  EXPECT_EQ(envfile::LoadEntry(path_, "a/1/2:", buf, sizeof buf), 0);
   EXPECT_STREQ(buf, "");
-  EXPECT_EQ(envfile::SaveEntry(file_, "a/1/2:", "C:\\a.csv"), 0);
+  EXPECT_EQ(envfile::SaveEntry(path_, "a/1/2:", "C:\\a.csv"), 0);
   alarm(0);
   struct stat st;
   ASSERT_EQ(lstat(file_.c_str(), &st), 0);
@@ -146,14 +147,14 @@ TEST_F(EnvFileTest, SavesOfProgramsAtOnceKeepEveryEntry) {
     return;
   }
   for (const testenv::ProgramResult& r : testenv::RunWorkers(
-           "EnvFileTest.SavesOfProgramsAtOnceKeepEveryEntry", kProcesses, {"ZEL_TEST_ENV_FILE=" + file_}))
+           "EnvFileTest.SavesOfProgramsAtOnceKeepEveryEntry", kProcesses, {"ZEL_TEST_ENV_FILE=" + path_}))
     EXPECT_EQ(r.status, 0) << r.out;
   char buf[kPathBufferSize];
   int found = 0;
   for (int p = 0; p < kProcesses; ++p) {
     for (int k = 0; k < kKeys; ++k) {
       std::string key = "u" + std::to_string(p) + "/1/" + std::to_string(k) + ":";
-      found += envfile::LoadEntry(file_, key, buf, sizeof buf);
+      found += envfile::LoadEntry(path_, key, buf, sizeof buf);
     }
   }
   EXPECT_EQ(found, kProcesses * kKeys);
@@ -172,7 +173,7 @@ TEST_F(EnvFileTest, FailedRewriteLeavesTheOldFileWhole) {
   struct rlimit small = saved;
   small.rlim_cur = 8;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  int stored = envfile::SaveEntry(file_, "c/1/1:", "C:\\c.csv");
+  int stored = envfile::SaveEntry(path_, "c/1/1:", "C:\\c.csv");
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, previous);
 

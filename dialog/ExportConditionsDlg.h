@@ -36,9 +36,6 @@ class CExportConditionsDlg : public ui::CDialog {
   int32_t m_lFirstNo = 0;      // first selection number
   int32_t m_lSecondNo = 0;     // second selection number (data number)
   int m_nPastResults = 0;      // 1: past-results data, refused
-  // Host path of the package store, which the export must never write over
-  // (nor the environment file, nor the program itself).
-  std::string m_strStoreFile;
 
   // The output path exchanged with the edit 1007; read by run control after
   // the dialog ended with 1005.
@@ -82,12 +79,13 @@ class CExportConditionsDlg : public ui::CDialog {
   // asset type file cannot be placed soundly; null when they can.
   static const char* SiblingRefusal(const OutputPaths& files);
   // The first of the export's files (the output path, the error log, the
-  // asset type file) that is, by host identity, a file the run itself uses:
-  // the package store, the environment file or the program. Empty when none.
+  // asset type file) that is, however it is named, a file the run itself
+  // uses: one of the package's data files, the environment file or the
+  // program. Empty when none.
   std::string OutputOverUsedFile(const OutputPaths& files) const;
-  // Host path of the environment file in folder (Windows form, ending
-  // with ""); false when it is too long or cannot be reached.
-  bool EnvFileHostPath(const char* folder, std::string* host) const;
+  // The environment file in folder (Windows form, ending with "\");
+  // false when the path is too long.
+  bool EnvFilePath(const char* folder, std::string* path) const;
   // This user's and data set's key in the environment file.
   std::string EnvKey() const;
 

@@ -20,7 +20,6 @@
 
 #include "package/store.h"
 #include "package/test_store_builder.h"
-#include "platform/host_file.h"
 #include "platform/test_env.h"
 #include "platform/ui/backend.h"
 #include "platform/win.h"
@@ -113,10 +112,8 @@ class FlowApp : public ui::CWinApp {
  public:
   std::string user = "user01";
   int past_results = 0;
-  std::string store_file;
   BOOL InitInstance() override {
     CExportConditionsDlg dlg(kErrorLogName, kEnvFileName);
-    dlg.m_strStoreFile = store_file;
     std::strcpy(dlg.m_szUserID, user.c_str());
     dlg.m_lFirstNo = 1;
     dlg.m_lSecondNo = 7;
@@ -146,6 +143,10 @@ Action SetWhole(const std::string& text) {
 }
 
 const char* const kCaption = "減価償却";
+std::string UsedFileMessage(const std::string& file) {
+  return "次のファイルは会計データまたはプログラムが使用しているため、出力先にできません。\n\n" + file +
+         "\n\n出力先を再入力してください。";
+}
 const UINT kWarn = MB_OK | MB_ICONEXCLAMATION;
 const UINT kQuestion = MB_YESNO | MB_ICONQUESTION;
 
@@ -185,7 +186,6 @@ class DialogFlowTest : public ::testing::Test {
     Outcome out;
     FlowBackend backend(&out, std::move(actions), std::move(answers), std::move(saves));
     FlowApp app;
-    app.store_file = root_ + "/package.db";
     app.user = user;
     app.past_results = past_results;
     ui::RunApplicationWith(app, &backend);
@@ -428,21 +428,22 @@ TEST_F(DialogFlowTest, RemembersThePathPerUserAndDataSet) {
 
 TEST_F(DialogFlowTest, NoExportFileMayBeAFileTheRunUses) {
   // Drive F over the folder of the store, so that the same files have other
-  // names; links in C:\out lead to the store and to the program.
-  setenv("ZEL_DRIVES", ("C:fixed=" + root_ + "/c;F:fixed=" + root_).c_str(), 1);
+  // names, and drive P over the program's folder (a program that no drive
+  // reaches does not start); links in C:\out lead to the store and to the
+  // program.
+  const fs::path program = fs::read_symlink("/proc/self/exe");
+  setenv("ZEL_DRIVES",
+         ("C:fixed=" + root_ + "/c;F:fixed=" + root_ + ";P:fixed=" + program.parent_path().string()).c_str(),
+         1);
   win::ReloadMappings();
   fs::create_symlink(root_ + "/package.db", root_ + "/c/out/store.csv");
-  fs::create_symlink(hostfile::ProgramFile(), root_ + "/c/out/program.csv");
+  fs::create_symlink(program, root_ + "/c/out/program.csv");
   const auto store_size = fs::file_size(root_ + "/package.db");
-  auto used = [](const std::string& file) {
-    return "次のファイルは会計データまたはプログラムが使用しているため、出力先にできません。\n\n" + file +
-           "\n\n出力先を再入力してください。";
-  };
   const std::string env = std::string("C:\\cfg\\env\\") + kEnvFileName;
   // The environment file before it exists: its folder is made on Yes, and
   // the name in it is refused all the same.
   Outcome out = Run({Type(env), Key(VK_F12)}, {IDYES});
-  ExpectRefusal(out, used(env).c_str(), 1);
+  ExpectRefusal(out, UsedFileMessage(env).c_str(), 1);
   EXPECT_TRUE(fs::is_directory(root_ + "/c/cfg/env"));
   {
     CExportConditionsDlg dlg(kErrorLogName, kEnvFileName);
@@ -456,17 +457,32 @@ TEST_F(DialogFlowTest, NoExportFileMayBeAFileTheRunUses) {
         "F:\\c\\cfg\\env\\" + std::string(kEnvFileName)}) {
     SCOPED_TRACE(path);
     out = Run({Type(path), Key(VK_F12)}, {IDYES});
-    ExpectRefusal(out, used(path).c_str());
+    ExpectRefusal(out, UsedFileMessage(path).c_str());
     EXPECT_EQ(out.text, path);
   }
   // A derived file: the asset type file beside the output is the store.
   fs::create_symlink(root_ + "/package.db", root_ + "/c/out/syurui.SSC");
-  ExpectRefusal(Run({Type("C:\\out\\a.csv"), Key(VK_F12)}), used("C:\\out\\syurui.SSC").c_str());
+  ExpectRefusal(Run({Type("C:\\out\\a.csv"), Key(VK_F12)}), UsedFileMessage("C:\\out\\syurui.SSC").c_str());
   fs::remove(root_ + "/c/out/syurui.SSC");
 
   EXPECT_EQ(EnvFile(), env_file);
   EXPECT_EQ(fs::file_size(root_ + "/package.db"), store_size);
   EXPECT_EQ(Run({Type("C:\\out\\a.csv"), Key(VK_F12)}).code, IDC_EXECUTE);
+}
+
+TEST_F(DialogFlowTest, ThePackageFilesAreRefusedAlsoWhereTheStoreIsOnNoDrive) {
+  // The store beside drive C's folder is on no drive; links in C:\out lead
+  // to it and to its folder, where its journal files are not made yet.
+  fs::create_symlink(root_ + "/package.db", root_ + "/c/out/store.csv");
+  fs::create_hard_link(root_ + "/package.db", root_ + "/c/out/hard.csv");
+  fs::create_directory_symlink(root_, root_ + "/c/out/db");
+  for (const char* path :
+       {"C:\\out\\store.csv", "C:\\out\\hard.csv", "C:\\out\\db\\package.db",
+        "C:\\out\\db\\package.db-journal", "C:\\out\\db\\package.db-wal", "C:\\out\\db\\package.db-shm"}) {
+    SCOPED_TRACE(path);
+    ExpectRefusal(Run({Type(path), Key(VK_F12)}), UsedFileMessage(path).c_str());
+  }
+  EXPECT_EQ(Run({Type("C:\\out\\db\\package.db-old"), Key(VK_F12)}).code, IDC_EXECUTE);
 }
 
 TEST_F(DialogFlowTest, APathThatWouldBeCutIsRefusedNotShortened) {

@@ -12,7 +12,7 @@
 
 #include "dialog/EnvFile.h"
 #include "fuzz/support.h"
-#include "platform/wintypes.h"
+#include "platform/win.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 8) return 0;
@@ -47,9 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::ClearScratch();
   const std::string file = fuzz::ScratchDir() + "/fuzz.env";
   if (!content.empty()) fuzz::WriteFile(file, content);
-  fuzz::Check(envfile::SaveEntry(file, key, path) == 1, "an entry is stored in a writable folder");
+  const std::string windows_file = win::FromHostPath(file);
+  fuzz::Check(envfile::SaveEntry(windows_file, key, path) == 1, "an entry is stored in a writable folder");
   std::unique_ptr<char[]> buffer(new char[kPathBufferSize]);
-  int found = envfile::LoadEntry(file, key, buffer.get(), kPathBufferSize);
+  int found = envfile::LoadEntry(windows_file, key, buffer.get(), kPathBufferSize);
   if (key.find('\n') == std::string::npos && path.size() < kPathBufferSize) {
     fuzz::Check(found == 1, "a stored entry is found");
     fuzz::Check(std::memcmp(buffer.get(), path.data(), path.size()) == 0 && buffer[path.size()] == '\0',

@@ -1,12 +1,10 @@
 #include "platform/host_file.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 
 namespace hostfile {
 namespace {
@@ -16,18 +14,6 @@ std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool WriteFull(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
 }
 
 // Flushes what the folder knows about its entries; a rename is durable only
@@ -70,57 +56,6 @@ bool SameFile(const std::string& a, const std::string& b) {
   return Identify(a, &ia) && Identify(b, &ib) && ia == ib;
 }
 
-std::string ProgramFile() {
-  char path[PATH_MAX];
-  ssize_t n = ::readlink("/proc/self/exe", path, sizeof path);
-  if (n <= 0 || static_cast<size_t>(n) >= sizeof path) return "";
-  return std::string(path, static_cast<size_t>(n));
-}
-
-std::string AbsolutePath(const std::string& path) {
-  if (path.empty() || path[0] == '/') return path;
-  char cwd[PATH_MAX];
-  if (!::getcwd(cwd, sizeof cwd)) return path;
-  std::string base(cwd);
-  return base + (base.back() == '/' ? "" : "/") + path;
-}
-
-ReadStatus ReadRegular(const std::string& path, std::string* content) {
-  content->clear();
-  // O_NONBLOCK: opening a FIFO without a writer would otherwise wait forever;
-  // the file is refused below before anything is read from it.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return ReadStatus::kMissing;
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return ReadStatus::kNotRegular;
-    return ReadStatus::kFailed;
-  }
-  struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    ::close(fd);
-    return ReadStatus::kFailed;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return ReadStatus::kNotRegular;
-  }
-  char chunk[8192];
-  for (;;) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      content->clear();
-      return ReadStatus::kFailed;
-    }
-    content->append(chunk, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return ReadStatus::kOk;
-}
-
 bool Replace(const std::string& temp, const std::string& path) {
   int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -132,38 +67,6 @@ bool Replace(const std::string& temp, const std::string& path) {
   if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) return false;
   SyncFolder(path);
   return true;
-}
-
-bool WriteWhole(const std::string& path, std::string_view content) {
-  std::string temp = path + ".XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  // mkstemp makes the file private; a new file gets what creating it
-  // directly would give (an existing one's permissions are kept by Replace).
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && WriteFull(fd, content);
-  ok = ::close(fd) == 0 && ok;
-  if (ok) ok = Replace(temp, path);
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
-}
-
-FolderLock::FolderLock(const std::string& file_path) {
-  fd_ = ::open(FolderOf(file_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd_ < 0) return;
-  int rc;
-  do {
-    rc = ::flock(fd_, LOCK_EX);
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0) {
-    ::close(fd_);
-    fd_ = -1;
-  }
-}
-
-FolderLock::~FolderLock() {
-  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
 }
 
 }  // namespace hostfile

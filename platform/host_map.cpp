@@ -214,6 +214,12 @@ const DriveEntry* FindDrive(char letter) {
   return d.mapped ? &d : nullptr;
 }
 
+bool OnCdrom(const char* path) {
+  if (!path || !path[0] || path[1] != ':') return false;
+  const DriveEntry* d = FindDrive(path[0]);
+  return d && d->type == DRIVE_CDROM;
+}
+
 const ShareEntry* FindShare(std::string_view server, std::string_view share) {
   return FindIn(Loaded().shares, server, share);
 }

@@ -23,6 +23,9 @@ struct ShareEntry {
 
 // The mapped drive of a letter (either case), or null when it is not mapped.
 const DriveEntry* FindDrive(char letter);
+// True when path is on a mapped CD-ROM drive: nothing is made, changed or
+// removed there, whatever the host folder allows.
+bool OnCdrom(const char* path);
 // The listed share (names compared without regard to case), or null.
 const ShareEntry* FindShare(std::string_view server, std::string_view share);
 // What keeps the map from serving the program, one line each (UTF-8): every

@@ -66,6 +66,17 @@ DWORD GetFileAttributesA(const char* path);
 #define MOVEFILE_REPLACE_EXISTING 0x00000001u
 #define MOVEFILE_WRITE_THROUGH 0x00000008u
 BOOL MoveFileExA(const char* existing, const char* new_name, DWORD flags);
+// Makes a new empty file "<first three bytes of prefix><four hex digits>.TMP"
+// in folder, under a number no file there has yet (unique 0), and writes its
+// path to buffer (MAX_PATH bytes at least). Returns the number; 0 on failure.
+UINT GetTempFileNameA(const char* folder, const char* prefix, UINT unique, char* buffer);
+// Not a Windows call: what a program finds by comparing the volume serial
+// numbers and file indexes that GetFileInformationByHandle gives. TRUE when
+// the two paths name one file however they are spelled (another drive or
+// share over the same folder, "..", a symbolic or hard link). A file that
+// does not exist yet is the same as another only when both are the same
+// name in the same folder, which is where either would be created.
+BOOL PathIsSameFileA(const char* path1, const char* path2);
 DWORD GetTempPathA(DWORD size, char* buffer);
 DWORD GetCurrentDirectoryA(DWORD size, char* buffer);
 BOOL SetCurrentDirectoryA(const char* path);
@@ -100,6 +111,60 @@ struct SYSTEMTIME {
   uint16_t wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds;
 };
 void GetLocalTime(SYSTEMTIME* now);
+
+// ---- File handles -----------------------------------------------------------
+// A file's handle from CreateFileA (CREATE_NEW or OPEN_EXISTING),
+// INVALID_HANDLE_VALUE on failure with the reason in GetLastError;
+// CloseHandle closes it. A folder opens with FILE_FLAG_BACKUP_SEMANTICS only.
+// Nothing waits for a FIFO in a file's place: it opens at once, GetFileType
+// tells it apart, and a read of it comes back at once. On Linux the share
+// mode is not enforced. The handles are synchronous: overlapped is null for
+// ReadFile and WriteFile.
+#define GENERIC_READ 0x80000000u
+#define GENERIC_WRITE 0x40000000u
+#define FILE_SHARE_READ 0x00000001u
+#define FILE_SHARE_WRITE 0x00000002u
+#define FILE_SHARE_DELETE 0x00000004u
+#define CREATE_NEW 1u
+#define OPEN_EXISTING 3u
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000u
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+#define FILE_TYPE_UNKNOWN 0u
+#define FILE_TYPE_DISK 1u
+#define FILE_TYPE_CHAR 2u
+#define FILE_TYPE_PIPE 3u
+#define LOCKFILE_FAIL_IMMEDIATELY 0x00000001u
+#define LOCKFILE_EXCLUSIVE_LOCK 0x00000002u
+#define ERROR_FILE_NOT_FOUND 2u
+#define ERROR_PATH_NOT_FOUND 3u
+#define ERROR_ACCESS_DENIED 5u
+#define ERROR_LOCK_VIOLATION 33u
+#define ERROR_FILE_EXISTS 80u
+#define ERROR_INVALID_PARAMETER 87u
+struct OVERLAPPED {
+  uintptr_t Internal;
+  uintptr_t InternalHigh;
+  DWORD Offset;
+  DWORD OffsetHigh;
+  HANDLE hEvent;
+};
+HANDLE CreateFileA(const char* path, DWORD access, DWORD share_mode, void* security, DWORD disposition,
+                   DWORD flags, HANDLE template_file);
+DWORD GetFileType(HANDLE file);
+BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, OVERLAPPED* overlapped);
+BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, OVERLAPPED* overlapped);
+BOOL FlushFileBuffers(HANDLE file);
+// A lock held until UnlockFileEx, waiting for it unless
+// LOCKFILE_FAIL_IMMEDIATELY. On a folder's handle it locks the folder (a
+// lock Windows itself does not have; the Windows build keeps one per folder
+// among processes): it keeps read-modify-replace cycles on the folder's files
+// apart, stays valid across a rename that replaces a file, and leaves no
+// file behind. On Linux it is a lock of the whole file or folder.
+BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytes_low, DWORD bytes_high,
+                OVERLAPPED* overlapped);
+BOOL UnlockFileEx(HANDLE file, DWORD reserved, DWORD bytes_low, DWORD bytes_high, OVERLAPPED* overlapped);
+// Why the last file call of this thread failed (ERROR_...).
+DWORD GetLastError();
 
 // ---- Memory ---------------------------------------------------------------
 void* CoTaskMemAlloc(size_t size);

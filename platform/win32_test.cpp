@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/cp932.h"
-#include "platform/host_file.h"
 #include "platform/recording_viewer.h"
 #include "platform/test_env.h"
 #include "platform/wide.h"
@@ -193,45 +192,50 @@ TEST_F(Win32Layer, HostPathsAreTheWindowsPathsInUtf8) {
   EXPECT_FALSE(win::CreateNewHostFile(cp932::ToUtf8(Path("new.txt"))));
 }
 
-TEST_F(Win32Layer, HostFilesAreReadWhenRegularAndReplacedWhole) {
-  std::string folder = cp932::ToUtf8(dir_);
-  std::string env = folder + "\\env";
-  std::string content = "stale";
-  EXPECT_EQ(hostfile::ReadRegular(env, &content), hostfile::ReadStatus::kMissing);
-  EXPECT_EQ(content, "");
-  EXPECT_EQ(hostfile::ReadRegular(folder + "\\none\\below", &content), hostfile::ReadStatus::kMissing);
-  EXPECT_EQ(hostfile::ReadRegular(folder, &content), hostfile::ReadStatus::kNotRegular);
-  ASSERT_TRUE(hostfile::WriteWhole(env, std::string("a\0b\n", 4)));
-  ASSERT_EQ(hostfile::ReadRegular(env, &content), hostfile::ReadStatus::kOk);
-  EXPECT_EQ(content, std::string("a\0b\n", 4));
-  ASSERT_TRUE(hostfile::WriteWhole(env, "two\n"));
-  ASSERT_EQ(hostfile::ReadRegular(env, &content), hostfile::ReadStatus::kOk);
-  EXPECT_EQ(content, "two\n");
-  // Nothing but the file is left in the folder.
-  int entries = 0;
-  for (const auto& e : std::filesystem::directory_iterator(win::HostFsPath(folder)))
-    entries += e.path() != "";
-  EXPECT_EQ(entries, 1);
-
-  // Four threads each add 1 to a counter 25 times, each holding the
-  // folder's lock from the read to the replace: no addition is lost.
-  ASSERT_TRUE(hostfile::WriteWhole(env, "0"));
+// Four threads each add 1 to a counter 25 times, each holding the lock of
+// the counter's folder from the read to the replace: no addition is lost.
+TEST_F(Win32Layer, AFolderLockKeepsReadModifyReplaceCyclesApart) {
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  EXPECT_EQ(win::CreateFileA(Path("none").c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(win::GetLastError(), ERROR_FILE_NOT_FOUND);
+  const std::string counter = Path("count");
+  Write(counter, "0");
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&] {
       for (int r = 0; r < 25; ++r) {
-        hostfile::FolderLock lock(env);
-        ASSERT_TRUE(lock.held());
-        std::string count;
-        ASSERT_EQ(hostfile::ReadRegular(env, &count), hostfile::ReadStatus::kOk);
+        HANDLE folder = win::CreateFileA(dir_.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        win::OVERLAPPED range = {};
+        ASSERT_TRUE(win::LockFileEx(folder, LOCKFILE_EXCLUSIVE_LOCK, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, &range));
+        HANDLE in =
+            win::CreateFileA(counter.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+        char digits[16] = {};
+        DWORD n = 0;
+        ASSERT_EQ(win::GetFileType(in), FILE_TYPE_DISK);
+        ASSERT_TRUE(win::ReadFile(in, digits, sizeof digits - 1, &n, nullptr));
+        win::CloseHandle(in);
         Sleep(0);
-        ASSERT_TRUE(hostfile::WriteWhole(env, std::to_string(std::stoi(count) + 1)));
+        char temp[MAX_PATH];
+        ASSERT_NE(win::GetTempFileNameA(dir_.c_str(), "zel", 0, temp), 0u);
+        std::string next = std::to_string(std::stoi(digits) + 1);
+        HANDLE out = win::CreateFileA(temp, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_TRUE(win::WriteFile(out, next.data(), static_cast<DWORD>(next.size()), &n, nullptr));
+        win::CloseHandle(out);
+        ASSERT_TRUE(win::MoveFileExA(temp, counter.c_str(), MOVEFILE_REPLACE_EXISTING));
+        ASSERT_TRUE(win::UnlockFileEx(folder, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, &range));
+        win::CloseHandle(folder);
       }
     });
   }
   for (std::thread& t : threads) t.join();
-  ASSERT_EQ(hostfile::ReadRegular(env, &content), hostfile::ReadStatus::kOk);
-  EXPECT_EQ(content, "100");
+  std::string host;
+  ASSERT_TRUE(win::ToHostPath(counter.c_str(), &host));
+  std::ifstream in(win::HostFsPath(host));
+  int count = 0;
+  in >> count;
+  EXPECT_EQ(count, 100);
 }
 
 }  // namespace

@@ -22,12 +22,6 @@ bool HostStat(const char* path, struct ::stat* st) {
   return ToHostPath(path, &host) && ::stat(host.c_str(), st) == 0;
 }
 
-bool OnCdrom(const char* path) {
-  if (!path || !path[0] || path[1] != ':') return false;
-  const DriveEntry* d = FindDrive(path[0]);
-  return d && d->type == DRIVE_CDROM;
-}
-
 }  // namespace
 
 BOOL IsDBCSLeadByte(BYTE c) { return cp932::IsLeadByte(c) ? TRUE : FALSE; }

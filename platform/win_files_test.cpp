@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -125,6 +126,108 @@ TEST_F(Files, ARootFolderIsNeverRemoved) {
   EXPECT_TRUE(win::RemoveDirectoryA("E:\\sub\\\\"));
   EXPECT_FALSE(win::PathIsDirectoryA("E:\\sub"));
   unsetenv("ZEL_SHARES");
+}
+
+// Handles: what opens, and what nothing ever waits for.
+TEST_F(Files, FileHandlesOpenReadWriteAndNeverWaitForAFifo) {
+  HANDLE h = win::CreateFileA("C:\\none", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(win::GetLastError(), ERROR_FILE_NOT_FOUND);
+  h = win::CreateFileA("C:\\t.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD n = 0;
+  EXPECT_TRUE(win::WriteFile(h, "a\0b\n", 4, &n, nullptr));
+  EXPECT_EQ(n, 4u);
+  EXPECT_TRUE(win::FlushFileBuffers(h));
+  EXPECT_TRUE(win::CloseHandle(h));
+  EXPECT_EQ(win::CreateFileA("C:\\t.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(win::GetLastError(), ERROR_FILE_EXISTS);
+  h = win::CreateFileA("C:\\t.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  char buffer[8] = {};
+  EXPECT_EQ(win::GetFileType(h), FILE_TYPE_DISK);
+  EXPECT_TRUE(win::ReadFile(h, buffer, sizeof buffer, &n, nullptr));
+  EXPECT_EQ(std::string(buffer, n), std::string("a\0b\n", 4));
+  EXPECT_TRUE(win::ReadFile(h, buffer, sizeof buffer, &n, nullptr));
+  EXPECT_EQ(n, 0u);
+  win::CloseHandle(h);
+  // A folder opens only for its handle's own uses; nothing is made on a
+  // CD-ROM.
+  EXPECT_EQ(win::CreateFileA("C:\\cd", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(win::GetLastError(), ERROR_ACCESS_DENIED);
+  h = win::CreateFileA("C:\\cd", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                       nullptr);
+  EXPECT_NE(h, INVALID_HANDLE_VALUE);
+  win::CloseHandle(h);
+  EXPECT_EQ(win::CreateFileA("D:\\t.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr),
+            INVALID_HANDLE_VALUE);
+  // A FIFO without a writer opens at once, is told apart, and a read of it
+  // comes back at once, empty (alarm ends a test that waits).
+  alarm(10);
+  ASSERT_EQ(mkfifo(dir_.Host("fifo").c_str(), 0600), 0);
+  h = win::CreateFileA("C:\\fifo", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(win::GetFileType(h), FILE_TYPE_PIPE);
+  n = 1;
+  win::ReadFile(h, buffer, sizeof buffer, &n, nullptr);
+  EXPECT_EQ(n, 0u);
+  win::CloseHandle(h);
+  alarm(0);
+}
+
+TEST_F(Files, TempFileNamesAreNewFilesOfTheirOwn) {
+  char first[MAX_PATH], second[MAX_PATH];
+  UINT a = win::GetTempFileNameA("C:\\", "zelpkg", 0, first);
+  UINT b = win::GetTempFileNameA("C:\\", "zel", 0, second);
+  ASSERT_NE(a, 0u);
+  ASSERT_NE(b, 0u);
+  EXPECT_NE(std::string(first), second);
+  char expected[32];
+  std::snprintf(expected, sizeof expected, "C:\\zel%04X.TMP", a);
+  EXPECT_STREQ(first, expected);
+  EXPECT_EQ(win::GetFileAttributesA(first), FILE_ATTRIBUTE_NORMAL);
+  mode_t mask = umask(0);
+  umask(mask);
+  struct stat st;
+  ASSERT_EQ(stat(dir_.Host(first + 3).c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+  EXPECT_EQ(win::GetTempFileNameA("D:\\", "zel", 0, first), 0u);
+  EXPECT_EQ(win::GetTempFileNameA("C:\\none", "zel", 0, first), 0u);
+}
+
+// Four processes (this test run again) each add 1 to a counter 25 times,
+// each holding the lock of the counter's folder from the read to the
+// replace: no addition is lost.
+TEST_F(Files, AFolderLockSerializesReadModifyReplace) {
+  constexpr int kProcesses = 4, kRounds = 25;
+  if (const char* folder_path = std::getenv("ZEL_TEST_COUNTER_DIR")) {
+    setenv("ZEL_DRIVES", ("C:fixed=" + std::string(folder_path)).c_str(), 1);
+    win::ReloadMappings();
+    for (int r = 0; r < kRounds; ++r) {
+      HANDLE folder = win::CreateFileA("C:\\", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      win::OVERLAPPED range = {};
+      ASSERT_TRUE(win::LockFileEx(folder, LOCKFILE_EXCLUSIVE_LOCK, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, &range));
+      std::ifstream in(std::string(folder_path) + "/count");
+      int count = 0;
+      in >> count;
+      usleep(200);
+      std::ofstream(std::string(folder_path) + "/count.new") << count + 1;
+      ASSERT_TRUE(win::MoveFileExA("C:\\count.new", "C:\\count", MOVEFILE_REPLACE_EXISTING));
+      ASSERT_TRUE(win::UnlockFileEx(folder, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, &range));
+      win::CloseHandle(folder);
+    }
+    return;
+  }
+  Write("count", "0");
+  for (const testenv::ProgramResult& r : testenv::RunWorkers(
+           "Files.AFolderLockSerializesReadModifyReplace", kProcesses, {"ZEL_TEST_COUNTER_DIR=" + dir_.path()}))
+    EXPECT_EQ(r.status, 0) << r.out;
+  std::ifstream in(dir_.Host("count"));
+  int count = 0;
+  in >> count;
+  EXPECT_EQ(count, kProcesses * kRounds);
 }
 
 TEST_F(Files, CurrentDirectoryAndProgramPathInWindowsForm) {

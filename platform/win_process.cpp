@@ -19,6 +19,7 @@
 #include "platform/cp932.h"
 #include "platform/viewer.h"
 #include "platform/win.h"
+#include "platform/win_handle.h"
 
 extern char** environ;
 
@@ -35,18 +36,6 @@ class NoteViewer : public LogViewer {
 NoteViewer default_viewer;
 LogViewer* installed_viewer = nullptr;
 bool viewer_text_utf8 = false;
-
-// What a HANDLE of ours points to.
-struct Handle {
-  enum Kind { kProcess, kThread, kViewer };
-  explicit Handle(Kind k) : kind(k) {}
-  Kind kind;
-  pid_t pid = -1;
-  bool ended = false;
-  std::string host_path;  // kViewer: the file to show
-  bool shown = false;
-  int gate = -1;  // a viewer command waits until this is closed
-};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -299,7 +288,8 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms) {
   auto* h = static_cast<Handle*>(handle);
   if (!h) return WAIT_FAILED;
   switch (h->kind) {
-    case Handle::kThread: return WAIT_OBJECT_0;
+    case Handle::kThread:
+    case Handle::kFile: return WAIT_OBJECT_0;
     case Handle::kViewer:
       if (!h->shown) {
         h->shown = true;
@@ -322,9 +312,10 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms) {
 
 BOOL CloseHandle(HANDLE handle) {
   auto* h = static_cast<Handle*>(handle);
-  if (!h) return FALSE;
+  if (!h || handle == INVALID_HANDLE_VALUE) return FALSE;
   if (h->kind == Handle::kViewer && !h->shown) GetLogViewer().Show(h->host_path, false);
   if (h->kind == Handle::kProcess) Reap(h, false);
+  if (h->kind == Handle::kFile) ::close(h->fd);  // which also releases its lock
   delete h;
   return TRUE;
 }

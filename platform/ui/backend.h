@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/ui/dialog.h"
 
@@ -76,6 +77,11 @@ std::unique_ptr<Backend> SelectBackend(std::string* why);
 // Windows; on Linux "tty" when standard input and output are terminals,
 // else none (empty).
 std::string DefaultBackendName();
+// What keeps the platform from serving a program, one line each (UTF-8), for
+// it to say before it ends: on Linux the drive map's problems (malformed
+// entries, the program's own folder on no drive); none on Windows, which
+// has no drive map.
+std::vector<std::string> StartUpProblems();
 
 // The back ends. Null with the reason in *why when they cannot be made (the
 // terminal back end exists only on Linux, the Windows one only on Windows).

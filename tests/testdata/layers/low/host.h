@@ -1,0 +1,1 @@
+// A header of host paths, which only tests of a program folder may include.

@@ -1,0 +1,1 @@
+// A Windows-shaped header, which a program folder may include.

@@ -1,0 +1,2 @@
+// A test beside the code may include the host-path header.
+#include "low/host.h"
