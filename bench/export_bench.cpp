@@ -13,7 +13,6 @@
 #include "export/asset_exporter.h"
 #include "export/code_register.h"
 #include "platform/test_env.h"
-#include "zelpkg/test_sample_store.h"
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include "bench/sample_store.h"
 #include "component/component.h"
 #include "platform/test_env.h"
-#include "zelpkg/test_sample_store.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "component/component.h"
-#include "package/test_store_builder.h"
+#include "zelpkg/test_sample_store.h"
 #include "platform/test_env.h"
 
 namespace bench {

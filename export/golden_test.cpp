@@ -135,8 +135,13 @@ TEST(GoldenTest, CompanyWithoutAssetsOrCategories) {
 #ifndef _WIN32
 TEST(GoldenTest, TheWalkStopsAtARowThatCannotBeWritten) {
   testenv::ScratchDir dir("zel_export");
-  std::string error;
-  ASSERT_TRUE(teststore::MakeSample(dir.Host("package.db"), 2000, &error)) << error;
+  MakeStore(dir.Host("package.db"),
+            "UPDATE package SET current_user = 'u';"
+            "INSERT INTO users VALUES ('u', 0, 1);"
+            "INSERT INTO datasets (data_no, data_id, company_name) VALUES (1, 'D1', 'c');"
+            "WITH RECURSIVE n(i) AS (VALUES (1) UNION ALL SELECT i + 1 FROM n WHERE i < 2000)"
+            " INSERT INTO assets (data_id, seq, code, name, method_code, acquisition_cost)"
+            " SELECT 'D1', i, 'A' || i, 'asset ' || i, 1, 10000000 FROM n;");
   // A device without room: the rows fail once the stream's buffer is full.
   ASSERT_EQ(symlink("/dev/full", dir.Host("assets.csv").c_str()), 0);
   ExportedFiles files = Export(dir, dir.Host("package.db"), false);
