@@ -24,11 +24,13 @@ constexpr size_t kBreakdownCodeBytes = 8;
 
 class AssetChecker {
  public:
-  AssetChecker(CheckedFile* file, const TypeList* types, ErrorLog* log, const std::string& log_name)
+  AssetChecker(CheckedFile* file, const TypeList* types, ErrorLog* log, const std::string& log_name,
+               RowObserver* rows)
       : file_(file),
         types_(types),
         log_(log),
         log_name_(log_name),
+        rows_(rows),
         reader_(AssetRowFormat(), kAssetColumnCount, false) {
     for (const StTAFORMAT& f : reader_.table()) roles_.push_back(RoleOf(f, true));
     for (long i = 0; i < kAssetColumnCount; ++i) {
@@ -52,6 +54,7 @@ class AssetChecker {
   const TypeList* types_;
   ErrorLog* log_;
   std::string log_name_;
+  RowObserver* rows_;
   RecordReader reader_;
   std::vector<Role> roles_;
   std::string column_name_line_;
@@ -156,6 +159,7 @@ void AssetChecker::Row(std::string_view line, size_t length) {
   }
   const bool breakdown = fields_[kMethodColumn] == kBreakdownMethod;
   if (breakdown) ++summary_.breakdown_rows;
+  if (rows_ != nullptr) rows_->Row(file_->line_number(), fields_);
 
   const long problems = file_->report()->problems();
   const std::vector<StTAFORMAT>& table = reader_.table();
@@ -256,8 +260,8 @@ void AssetChecker::TypeWarnings() {
 }  // namespace
 
 AssetSummary CheckAssetFile(CheckedFile* file, const TypeList* types, ErrorLog* log,
-                            const std::string& log_name) {
-  return AssetChecker(file, types, log, log_name).Run();
+                            const std::string& log_name, RowObserver* rows) {
+  return AssetChecker(file, types, log, log_name, rows).Run();
 }
 
 }  // namespace verify
