@@ -14,7 +14,7 @@ constexpr size_t kListedRemarks = 500;
 
 const char kStyle[] = R"(
 @page { size: A4 landscape; margin: 10mm; }
-body { font-family: "IPAexGothic", "IPAGothic", "Noto Sans CJK JP", "Yu Gothic", "Meiryo", sans-serif;
+body { font-family: "IPAexGothic", "IPAPGothic", "IPAGothic", "Noto Sans CJK JP", "Yu Gothic", "Meiryo", sans-serif;
        font-size: 10pt; color: #111; margin: 16px; }
 h1 { font-size: 15pt; margin: 0 0 6px; }
 h2 { font-size: 11pt; margin: 14px 0 4px; border-bottom: 1px solid #888; }
@@ -34,12 +34,19 @@ td.diff { color: #c00; font-weight: bold; background: #fde8e8; }
 #verdict.bad { color: #c00; border-color: #c00; }
 #differences li { color: #c00; }
 .facts th { width: 11em; }
+.pair { display: flex; gap: 16px; align-items: flex-start; }
+.pair > div { flex: 0 1 auto; }
+.pair > div.chart { flex: 1 1 40%; min-width: 40%; }
 .sign { margin-top: 18px; }
 .sign td { width: 16em; height: 2.4em; }
-svg text { font-size: 11px; fill: #111; }
+svg text { font-size: 13px; fill: #111; }
 @media print {
-  body { margin: 0; font-size: 8pt; }
-  h2 { break-after: avoid; }
+  body { margin: 0; font-size: 7pt; }
+  h1 { font-size: 12pt; }
+  h2 { font-size: 8.5pt; margin: 6px 0 2px; break-after: avoid; }
+  th, td { padding: 0 4px; }
+  #verdict { font-size: 9pt; padding: 3px 8px; margin: 6px 0; }
+  .hash { font-size: 6.5pt; }
   tr, li, svg { break-inside: avoid; }
 }
 )";
@@ -82,11 +89,16 @@ class Page {
     html_ = "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n<title>Control sheet: " +
             Esc(s_.files[0].path) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
     html_ += "<h1>Control sheet of an asset data export</h1>\n";
+    html_ += "<div class=\"pair\">\n";
     Facts();
+    html_ += "</div>\n";
     Verdict();
+    html_ += "<div class=\"pair\"><div>\n";
     Figures();
-    Differences();
+    html_ += "</div><div class=\"chart\">\n";
     Chart();
+    html_ += "</div></div>\n";
+    Differences();
     Remarks();
     Findings();
     html_ +=
@@ -109,7 +121,7 @@ class Page {
     Fact("Data set", s_.store_path.empty() ? "" : Cp(s_.data_set) + " in the store " + Esc(s_.store_path));
     Fact("Date of the export", Cp(s_.export_date) + " <span class=\"note\">as syurui.SSC gives it</span>");
     Fact("Sheet made", Esc(s_.made));
-    html_ += "</table>\n<h2>Files</h2>\n<table class=\"files\"><tr><th>File</th><th>Path</th><th>Bytes</th>"
+    html_ += "</table>\n<div>\n<h2>Files</h2>\n<table class=\"files\"><tr><th>File</th><th>Path</th><th>Bytes</th>"
              "<th>SHA-256</th></tr>\n";
     for (const FileFacts& f : s_.files) {
       html_ += "<tr><td>" + Esc(f.role) + "</td><td>" + Esc(f.path) + "</td>";
@@ -117,7 +129,7 @@ class Page {
                       : "<td colspan=\"2\" class=\"differs\">" + Esc(f.why) + "</td>";
       html_ += "</tr>\n";
     }
-    html_ += "</table>\n";
+    html_ += "</table>\n</div>\n";
   }
 
   void Verdict() {
@@ -237,7 +249,7 @@ class Page {
     }
     Yen most = 1;
     for (const auto& [label, v] : types) most = std::max({most, v.first, v.second});
-    constexpr int kLabel = 200, kBars = 640, kRow = 30, kTop = 28;
+    constexpr int kLabel = 150, kBars = 330, kRow = 30, kTop = 28;
     const int height = kTop + kRow * static_cast<int>(types.size()) + 6;
     auto bar = [&](Yen value, int y, const char* colour) {
       const long width = value > 0 ? static_cast<long>(value * kBars / most) : 0;
@@ -247,12 +259,12 @@ class Page {
              "</text>\n";
     };
     html_ += "<h2>" + Cp("取得価額") + " and " + Cp("期末帳簿価額") +
-             " per asset type (the file's figures, yen)</h2>\n<svg id=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" "
-             "width=\"100%\" viewBox=\"0 0 1000 " +
+             " per asset type (the file's, yen)</h2>\n<svg id=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" "
+             "width=\"100%\" viewBox=\"0 0 600 " +
              std::to_string(height) + "\">\n";
-    html_ += "<rect x=\"200\" y=\"4\" width=\"12\" height=\"10\" fill=\"#3a6ea5\"/><text x=\"218\" y=\"13\">" +
-             Cp("取得価額") + "</text><rect x=\"320\" y=\"4\" width=\"12\" height=\"10\" fill=\"#e39b2d\"/>"
-             "<text x=\"338\" y=\"13\">" + Cp("期末帳簿価額") + "</text>\n";
+    html_ += "<rect x=\"150\" y=\"4\" width=\"12\" height=\"10\" fill=\"#3a6ea5\"/><text x=\"168\" y=\"13\">" +
+             Cp("取得価額") + "</text><rect x=\"260\" y=\"4\" width=\"12\" height=\"10\" fill=\"#e39b2d\"/>"
+             "<text x=\"278\" y=\"13\">" + Cp("期末帳簿価額") + "</text>\n";
     int y = kTop;
     for (const auto& [label, v] : types) {
       html_ += "<text x=\"0\" y=\"" + std::to_string(y + 15) + "\">" + Cp(label) + "</text>\n";
