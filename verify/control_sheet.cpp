@@ -146,6 +146,17 @@ int RunControlSheet(const SheetOptions& options, std::ostream& out, std::ostream
   for (int i = 0; i < 3; ++i) sheet.files[i].role = roles[i];
   sheet.files[0].path = options.asset_file;
   sheet.files[1].path = beside(kAssetTypeFileName);
+  // The page and the JSON never replace a file they are made of.
+  std::vector<std::string> inputs = {sheet.files[0].path, sheet.files[1].path, options.store};
+  for (const char* log : kErrorLogNames) inputs.push_back(beside(log));
+  for (const std::string* output : {&options.html, &options.json}) {
+    for (const std::string& input : inputs) {
+      if (!output->empty() && !input.empty() && hostfile::SameFile(*output, input)) {
+        err << "zelverify: " << *output << " is a file the control sheet is made of; it is not written over\n";
+        return kUnreadable;
+      }
+    }
+  }
 
   // The store and the digests are read on a second thread while this one
   // checks the files.

@@ -201,6 +201,9 @@ TEST_F(ControlSheetTest, TheTerminalTableAndTheCommandLine) {
   EXPECT_EQ(Run(verify + "--summary --store '" + dir_ + "/none.db' '" + assets_ + "'"), 2);
   EXPECT_TRUE(Has(out_, "none.db cannot be read")) << out_;
   EXPECT_EQ(Run(verify + "--report '" + dir_ + "/no/such/folder/r.html' '" + assets_ + "'"), 2);
+  const std::string before = ReadFile(assets_);
+  EXPECT_EQ(Run(verify + "--report '" + assets_ + "' '" + assets_ + "'"), 2);
+  EXPECT_EQ(ReadFile(assets_), before);
 }
 
 // Headless Chromium renders the example's sheet to build/report.png and

@@ -3,7 +3,9 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -116,6 +118,12 @@ class StoreReader {
   StoreReader(StoreFigures* out, std::string* why) : out_(out), why_(why) {}
 
   bool Read(const std::string& path, const std::string& folder_name) {
+    // A FIFO or device would block the opening or never end.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+      *why_ = std::filesystem::exists(path, ec) ? "not a regular file" : "missing";
+      return false;
+    }
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     db_.reset(db);
