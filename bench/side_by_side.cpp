@@ -146,9 +146,9 @@ int main(int argc, char** argv) {
       Measure a = Run({bin + "/ZelEna20ToMx13"}, env, "/dev/null", drive + "/program.err");
       sync();
       // Exit status 1: the sample company's problems (duplicate codes on purpose).
-      Measure c = Run({bin + "/zelverify", "--report", drive + "/sheet.html", "--store", store,
-                       drive + "/out/bench.csv"},
-                      base_env, drive + "/sheet.out", drive + "/sheet.err");
+      Measure c = Run(
+          {bin + "/zelverify", "--report", drive + "/sheet.html", "--store", store, drive + "/out/bench.csv"},
+          base_env, drive + "/sheet.out", drive + "/sheet.err");
       if (c.status > 1) {
         std::fprintf(stderr, "zelverify failed with status %d (see %s/sheet.err)\n", c.status, drive.c_str());
         return 1;

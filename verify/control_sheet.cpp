@@ -141,7 +141,9 @@ int RunControlSheet(const SheetOptions& options, std::ostream& out, std::ostream
   sheet.made = Now();
   const fs::path asset_path(options.asset_file);
   const std::string folder = asset_path.parent_path().string();
-  auto beside = [&folder](const char* name) { return folder.empty() ? std::string(name) : folder + "/" + name; };
+  auto beside = [&folder](const char* name) {
+    return folder.empty() ? std::string(name) : folder + "/" + name;
+  };
   const char* const roles[3] = {"asset data file", "asset type file", "error log"};
   for (int i = 0; i < 3; ++i) sheet.files[i].role = roles[i];
   sheet.files[0].path = options.asset_file;
@@ -152,7 +154,8 @@ int RunControlSheet(const SheetOptions& options, std::ostream& out, std::ostream
   for (const std::string* output : {&options.html, &options.json}) {
     for (const std::string& input : inputs) {
       if (!output->empty() && !input.empty() && hostfile::SameFile(*output, input)) {
-        err << "zelverify: " << *output << " is a file the control sheet is made of; it is not written over\n";
+        err << "zelverify: " << *output
+            << " is a file the control sheet is made of; it is not written over\n";
         return kUnreadable;
       }
     }

@@ -20,9 +20,9 @@ namespace verify {
 
 struct SheetOptions {
   std::string asset_file;
-  std::string html;   // --report: the page to write
-  std::string store;  // --store: the store to reconcile with
-  std::string json;   // --json: the figures for a program
+  std::string html;      // --report: the page to write
+  std::string store;     // --store: the store to reconcile with
+  std::string json;      // --json: the figures for a program
   bool summary = false;  // --summary: the table on standard output in place of the findings
 };
 

@@ -53,8 +53,8 @@ class ControlSheetTest : public ::testing::Test {
     ASSERT_TRUE(teststore::Make(store_, sql, &error)) << error;
     fs::create_directories(dir_ + "/e");
     std::ofstream(dir_ + "/script") << "set 1007 E:\\out\\assets.csv\nkey F12\nanswer yes\nanswer ok\n";
-    ASSERT_EQ(Run("ZEL_PACKAGE='" + store_ + "' ZEL_DRIVES='Z:fixed=/;E:fixed=" + dir_ + "/e' ZEL_UI=script " +
-                  "ZEL_UI_SCRIPT='" + dir_ + "/script' '" + kBin + "/ZelEna20ToMx13'"),
+    ASSERT_EQ(Run("ZEL_PACKAGE='" + store_ + "' ZEL_DRIVES='Z:fixed=/;E:fixed=" + dir_ +
+                  "/e' ZEL_UI=script " + "ZEL_UI_SCRIPT='" + dir_ + "/script' '" + kBin + "/ZelEna20ToMx13'"),
               0)
         << out_;
   }
@@ -64,8 +64,8 @@ class ControlSheetTest : public ::testing::Test {
   }
   // zelverify with the store, options before the file; the JSON it wrote.
   int Verify(const std::string& options, json* sheet = nullptr) {
-    const int status = Run("'" + kBin + "/zelverify' --json '" + dir_ + "/sheet.json' --store '" + store_ + "' " +
-                           options + " '" + assets_ + "'");
+    const int status = Run("'" + kBin + "/zelverify' --json '" + dir_ + "/sheet.json' --store '" + store_ +
+                           "' " + options + " '" + assets_ + "'");
     if (sheet != nullptr) *sheet = json::parse(ReadFile(dir_ + "/sheet.json"));
     return status;
   }
@@ -117,13 +117,15 @@ TEST_F(ControlSheetTest, TheExampleReconcilesAndEachLaterChangeIsNamed) {
 
   // Deleted, changed and renamed after the export: each is a difference.
   Change(
-      "DELETE FROM assets WHERE code = '201'; UPDATE assets SET acquisition_cost = acquisition_cost + 12340000 "
+      "DELETE FROM assets WHERE code = '201'; UPDATE assets SET acquisition_cost = acquisition_cost + "
+      "12340000 "
       "WHERE code = '101'; UPDATE categories SET name = '機械装置' WHERE code = 3;");
   ASSERT_EQ(Verify("", &sheet), 1) << out_;
   const std::string differences = sheet["differences"].dump(-1, ' ', false);
-  for (const char* expected : {"asset 000201 (03 機械及び装置 / 定率法) is in the file, not in the store",
-                               "01 建物 / 定額法: 取得価額 50,000,000 in the file, 50,001,234 in the store: -1,234 yen",
-                               "asset type 03: \\\"機械及び装置\\\" in syurui.SSC, \\\"機械装置\\\" in the store"}) {
+  for (const char* expected :
+       {"asset 000201 (03 機械及び装置 / 定率法) is in the file, not in the store",
+        "01 建物 / 定額法: 取得価額 50,000,000 in the file, 50,001,234 in the store: -1,234 yen",
+        "asset type 03: \\\"機械及び装置\\\" in syurui.SSC, \\\"機械装置\\\" in the store"}) {
     EXPECT_TRUE(Has(differences, expected)) << expected << "\n" << differences;
   }
   EXPECT_TRUE(Has(out_, "difference: asset 000201")) << out_;
@@ -221,8 +223,10 @@ TEST_F(ControlSheetTest, BrowserShowsTheSheet) {
   const std::string build = fs::path(kBin).parent_path().string();
   Export(kExample);
   ASSERT_EQ(Verify("--report '" + page + "'"), 0) << out_;
-  ASSERT_EQ(Run(chromium + "--window-size=1400,1900 --screenshot='" + build + "/report.png' " + url), 0) << out_;
-  ASSERT_EQ(Run(chromium + "--no-pdf-header-footer --print-to-pdf='" + build + "/report.pdf' " + url), 0) << out_;
+  ASSERT_EQ(Run(chromium + "--window-size=1400,1900 --screenshot='" + build + "/report.png' " + url), 0)
+      << out_;
+  ASSERT_EQ(Run(chromium + "--no-pdf-header-footer --print-to-pdf='" + build + "/report.pdf' " + url), 0)
+      << out_;
   EXPECT_GT(fs::file_size(build + "/report.png"), 10000u);
   EXPECT_TRUE(Has(ReadFile(build + "/report.pdf").substr(0, 5), "%PDF"));
   ASSERT_EQ(Run(chromium + "--dump-dom " + url), 0);

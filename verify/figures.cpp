@@ -60,7 +60,8 @@ void FileTally::Row(const std::vector<std::string_view>& fields) {
   const std::string_view code = fields[kCodeColumn];
   const bool breakdown = fields[kMethodColumn] == kLumpSumMethod;
   Figures& figures = side_.Count(
-      {breakdown ? std::string() : std::string(fields[kTypeColumn]), std::string(fields[kMethodColumn])}, code);
+      {breakdown ? std::string() : std::string(fields[kTypeColumn]), std::string(fields[kMethodColumn])},
+      code);
   if (breakdown) {
     ++figures.breakdown_rows;
     if (code.size() > kAssetCodeBytes && code.substr(kAssetCodeBytes) == kFirstItem) ++figures.assets;

@@ -59,9 +59,10 @@ class Reconciler {
   void Types() {
     std::map<std::string, std::string> all = file_->type_names;
     all.insert(store_->side.type_names.begin(), store_->side.type_names.end());
-    for (const auto& [type, unused] : all) {
-      const bool in_file = file_->type_names.count(type) > 0, in_store = store_->side.type_names.count(type) > 0;
-      const std::string shown = "asset type " + type + " \"" + unused + "\"";
+    for (const auto& [type, name] : all) {
+      const bool in_file = file_->type_names.count(type) > 0,
+                 in_store = store_->side.type_names.count(type) > 0;
+      const std::string shown = "asset type " + type + " \"" + name + "\"";
       if (!in_file) {
         Say(shown + " is in the store, not in syurui.SSC");
       } else if (!in_store) {
@@ -73,10 +74,10 @@ class Reconciler {
     }
   }
 
-  void Figures() {
+  void Counts() {
     for (const SheetLine& line : out_->lines) {
       const std::string name = LineName(line);
-      const verify::Figures &f = line.file, &s = line.store;
+      const Figures &f = line.file, &s = line.store;
       if (f.assets != s.assets)
         Say(name + ": " + Plural(f.assets, "asset", "assets") + " in the file, " + std::to_string(s.assets) +
             " in the store");
@@ -124,8 +125,9 @@ class Reconciler {
       } else if (in_file == 0) {
         name(code, shown + GroupName(*s[j0].group) + ") is in the store, not in the file");
       } else if (in_file != in_store) {
-        name(code, shown + GroupName(*f[i0].group) + "): " + Plural(static_cast<long>(in_file), "row", "rows") +
-                       " in the file, " + std::to_string(in_store) + " in the store");
+        name(code, shown + GroupName(*f[i0].group) +
+                       "): " + Plural(static_cast<long>(in_file), "row", "rows") + " in the file, " +
+                       std::to_string(in_store) + " in the store");
       } else if (in_file == 1 && *f[i0].group != *s[j0].group) {
         name(code, "asset " + CodeText(code) + ": " + GroupName(*f[i0].group) + " in the file, " +
                        GroupName(*s[j0].group) + " in the store");
@@ -139,13 +141,14 @@ class Reconciler {
     }
     std::sort(named.begin(), named.end());
     for (auto& [code, sentence] : named) Say(std::move(sentence));
-    if (unnamed > 0) Say("and " + Plural(static_cast<long>(unnamed), "asset", "assets") + " more, not named here");
+    if (unnamed > 0)
+      Say("and " + Plural(static_cast<long>(unnamed), "asset", "assets") + " more, not named here");
   }
 
  private:
-  static verify::Figures Find(const FigureTable& table, const GroupKey& key) {
+  static Figures Find(const FigureTable& table, const GroupKey& key) {
     auto it = table.find(key);
-    return it == table.end() ? verify::Figures() : it->second;
+    return it == table.end() ? Figures() : it->second;
   }
   std::string TypeName(const std::string& type) const {
     const std::string& name = NameOf(file_->type_names, type);
@@ -196,7 +199,7 @@ Reconciliation Reconcile(Side* file, const FileHeader& header, StoreFigures* sto
   if (store != nullptr) {
     r.Header(header);
     r.Types();
-    r.Figures();
+    r.Counts();
     r.Codes();
   }
   return out;

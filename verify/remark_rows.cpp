@@ -58,9 +58,10 @@ bool RemarkRows::Matches(const LogEntry& remark, const std::vector<std::string_v
     const std::string value = BracketAfter(m, "資産コード+内訳付番");
     if (Contains(m, "重複")) return value == code;
     // The asset code and the item number, run together: the number ends it.
-    const std::string number = code.size() > kAssetCodeBytes
-                                   ? std::to_string(std::atoi(std::string(code.substr(kAssetCodeBytes)).c_str()))
-                                   : "";
+    const std::string number =
+        code.size() > kAssetCodeBytes
+            ? std::to_string(std::atoi(std::string(code.substr(kAssetCodeBytes)).c_str()))
+            : "";
     return breakdown && value.size() >= number.size() &&
            value.compare(value.size() - number.size(), number.size(), number) == 0;
   }

@@ -102,27 +102,31 @@ class Page {
     Remarks();
     Findings();
     html_ +=
-        "<table class=\"sign\"><tr><th>Checked by</th><td></td><th>Date</th><td></td><th>Signature</th><td></td>"
+        "<table class=\"sign\"><tr><th>Checked "
+        "by</th><td></td><th>Date</th><td></td><th>Signature</th><td></td>"
         "</tr></table>\n</body>\n</html>\n";
     return html_;
   }
 
  private:
   void Fact(const char* name, const std::string& html) {
-    html_ += std::string("<tr><th>") + name + "</th><td>" + (html.empty() ? "&mdash;" : html) + "</td></tr>\n";
+    html_ +=
+        std::string("<tr><th>") + name + "</th><td>" + (html.empty() ? "&mdash;" : html) + "</td></tr>\n";
   }
 
   void Facts() {
     html_ += "<table class=\"facts\">\n";
-    Fact("Program", Esc(s_.program.empty() ? "not known: an export without remarks leaves no error log to tell"
-                                           : s_.program));
+    Fact("Program",
+         Esc(s_.program.empty() ? "not known: an export without remarks leaves no error log to tell"
+                                : s_.program));
     Fact("Company", Cp(s_.header.company));
     Fact("Business year", Esc(s_.header.period_start + " to " + s_.header.period_end));
     Fact("Data set", s_.store_path.empty() ? "" : Cp(s_.data_set) + " in the store " + Esc(s_.store_path));
     Fact("Date of the export", Cp(s_.export_date) + " <span class=\"note\">as syurui.SSC gives it</span>");
     Fact("Sheet made", Esc(s_.made));
-    html_ += "</table>\n<div>\n<h2>Files</h2>\n<table class=\"files\"><tr><th>File</th><th>Path</th><th>Bytes</th>"
-             "<th>SHA-256</th></tr>\n";
+    html_ +=
+        "</table>\n<div>\n<h2>Files</h2>\n<table class=\"files\"><tr><th>File</th><th>Path</th><th>Bytes</th>"
+        "<th>SHA-256</th></tr>\n";
     for (const FileFacts& f : s_.files) {
       html_ += "<tr><td>" + Esc(f.role) + "</td><td>" + Esc(f.path) + "</td>";
       html_ += f.read ? Cell(Num(f.size)) + Cell(f.sha256, "hash")
@@ -143,10 +147,14 @@ class Page {
     } else {
       text = Plural(static_cast<long>(differences), "difference", "differences") + " against the store.";
     }
-    text += " " + Plural(s_.problem_count, "problem", "problems") + " the depreciation application cannot take, " +
-            Plural(s_.warning_count, "warning", "warnings") + ".";
-    html_ += std::string("<p id=\"verdict\" class=\"") + (bad ? "bad" : r_.with_store ? "ok" : "") + "\">" +
-             Esc(text) + "</p>\n";
+    text += " " + Plural(s_.problem_count, "problem", "problems") +
+            " the depreciation application cannot take, " + Plural(s_.warning_count, "warning", "warnings") +
+            ".";
+    html_ += std::string("<p id=\"verdict\" class=\"") +
+             (bad             ? "bad"
+              : r_.with_store ? "ok"
+                              : "") +
+             "\">" + Esc(text) + "</p>\n";
   }
 
   // The notes on a file's figure: amounts over the digit limit and fields
@@ -176,7 +184,8 @@ class Page {
     html_ += std::string("<tr class=\"file") + (total ? " total" : "") + "\"><td rowspan=\"" +
              (r_.with_store ? "3" : "1") + "\">" + name + "</td>" + Cell(r_.with_store ? "file" : "", "side");
     for (int c = 0; c < 2; ++c)
-      html_ += Cell(std::to_string(file_counts[c]), file_counts[c] != store_counts[c] && r_.with_store ? "n differs" : "n",
+      html_ += Cell(std::to_string(file_counts[c]),
+                    file_counts[c] != store_counts[c] && r_.with_store ? "n differs" : "n",
                     cell_id("file", kCountIds[c]));
     for (int f = 0; f < kFigureCount; ++f) {
       html_ += Cell(Num(ShownFileFigure(line, f, r_.with_store)) + FileNotes(line, f),
@@ -186,7 +195,8 @@ class Page {
     html_ += "</tr>\n";
     if (!r_.with_store) return;
     html_ += std::string("<tr") + (total ? " class=\"total\"" : "") + ">" + Cell("store", "side");
-    for (int c = 0; c < 2; ++c) html_ += Cell(std::to_string(store_counts[c]), "n", cell_id("store", kCountIds[c]));
+    for (int c = 0; c < 2; ++c)
+      html_ += Cell(std::to_string(store_counts[c]), "n", cell_id("store", kCountIds[c]));
     for (int f = 0; f < kFigureCount; ++f) {
       const Amount& a = line.store.amounts[f];
       html_ += Cell(Num(a.sum + a.over_limit_sum), "n", cell_id("store", std::to_string(kFigureColumns[f])));
@@ -210,14 +220,16 @@ class Page {
   }
 
   void Figures() {
-    html_ += "<h2>Figures per asset type and method</h2>\n<table id=\"figures\">\n<tr><th>Asset type / method</th>"
-             "<th></th><th>Assets</th><th>Breakdown rows</th>";
+    html_ +=
+        "<h2>Figures per asset type and method</h2>\n<table id=\"figures\">\n<tr><th>Asset type / method</th>"
+        "<th></th><th>Assets</th><th>Breakdown rows</th>";
     for (int f = 0; f < kFigureCount; ++f) html_ += "<th>" + Cp(FigureName(f)) + "</th>";
     html_ += "</tr>\n";
     for (const SheetLine& line : r_.lines) Rows(line, Cp(LineName(line)), "");
     Rows(r_.total, "Total", "total");
     html_ +=
-        "</table>\n<p class=\"note\">Amounts in whole yen as the file holds them (cut toward zero). Breakdown "
+        "</table>\n<p class=\"note\">Amounts in whole yen as the file holds them (cut toward zero). "
+        "Breakdown "
         "rows carry no asset type: the items of lump-sum assets form a line of their own, and its assets are "
         "the lump-sum assets with at least one row.</p>\n";
   }
@@ -262,9 +274,12 @@ class Page {
              " per asset type (the file's, yen)</h2>\n<svg id=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" "
              "width=\"100%\" viewBox=\"0 0 600 " +
              std::to_string(height) + "\">\n";
-    html_ += "<rect x=\"150\" y=\"4\" width=\"12\" height=\"10\" fill=\"#3a6ea5\"/><text x=\"168\" y=\"13\">" +
-             Cp("取得価額") + "</text><rect x=\"260\" y=\"4\" width=\"12\" height=\"10\" fill=\"#e39b2d\"/>"
-             "<text x=\"278\" y=\"13\">" + Cp("期末帳簿価額") + "</text>\n";
+    html_ +=
+        "<rect x=\"150\" y=\"4\" width=\"12\" height=\"10\" fill=\"#3a6ea5\"/><text x=\"168\" y=\"13\">" +
+        Cp("取得価額") +
+        "</text><rect x=\"260\" y=\"4\" width=\"12\" height=\"10\" fill=\"#e39b2d\"/>"
+        "<text x=\"278\" y=\"13\">" +
+        Cp("期末帳簿価額") + "</text>\n";
     int y = kTop;
     for (const auto& [label, v] : types) {
       html_ += "<text x=\"0\" y=\"" + std::to_string(y + 15) + "\">" + Cp(label) + "</text>\n";
@@ -277,8 +292,10 @@ class Page {
   void Remarks() {
     html_ += "<h2>Remarks of the error log</h2>\n";
     if (s_.remarks.empty()) {
-      html_ += "<p>" + Esc(s_.check.log_file.empty() ? "No error log beside the file: the export had no remark."
-                                                     : "The error log holds no remark.") + "</p>\n";
+      html_ += "<p>" +
+               Esc(s_.check.log_file.empty() ? "No error log beside the file: the export had no remark."
+                                             : "The error log holds no remark.") +
+               "</p>\n";
       return;
     }
     html_ += "<table id=\"remarks\"><tr><th>No.</th><th>Kind</th><th>Line</th><th>" + Cp("資産コード") +
@@ -288,7 +305,8 @@ class Page {
       const RemarkRow& row = s_.remark_rows[i];
       std::string message = Cp(e.message);
       for (size_t at; (at = message.find('\n')) != std::string::npos;) message.replace(at, 1, "<br>");
-      html_ += "<tr>" + Cell(std::to_string(i + 1)) + Cell(e.error ? "ERROR" : "WARNING", e.error ? "differs" : "") +
+      html_ += "<tr>" + Cell(std::to_string(i + 1)) +
+               Cell(e.error ? "ERROR" : "WARNING", e.error ? "differs" : "") +
                Cell(row.line > 0 ? std::to_string(row.line) : "&mdash;") + Cell(Cp(row.code), "") +
                Cell(message, "") + "</tr>\n";
     }
@@ -298,14 +316,16 @@ class Page {
   }
 
   void Findings() {
-    html_ += "<h2>Findings of zelverify</h2>\n<div id=\"findings\">\n<p>" +
-             Esc(Plural(s_.problem_count, "problem", "problems") + ", " +
-                 Plural(s_.warning_count, "warning", "warnings") + "; " + std::to_string(s_.check.assets.rows) +
-                 " rows, " + std::to_string(s_.check.assets.breakdown_rows) + " of them breakdown rows") +
-             ".</p>\n";
+    html_ +=
+        "<h2>Findings of zelverify</h2>\n<div id=\"findings\">\n<p>" +
+        Esc(Plural(s_.problem_count, "problem", "problems") + ", " +
+            Plural(s_.warning_count, "warning", "warnings") + "; " + std::to_string(s_.check.assets.rows) +
+            " rows, " + std::to_string(s_.check.assets.breakdown_rows) + " of them breakdown rows") +
+        ".</p>\n";
     if (!s_.problems.empty()) {
       html_ += "<ol class=\"problems\">\n";
-      for (const Finding& f : s_.problems) html_ += "<li class=\"differs\">" + Esc(Report::Format(f)) + "</li>\n";
+      for (const Finding& f : s_.problems)
+        html_ += "<li class=\"differs\">" + Esc(Report::Format(f)) + "</li>\n";
       html_ += "</ol>\n";
       if (s_.problem_count > static_cast<long>(s_.problems.size()))
         html_ += "<p>and " + std::to_string(s_.problem_count - static_cast<long>(s_.problems.size())) +
@@ -313,7 +333,8 @@ class Page {
     }
     if (!s_.warnings.empty()) {
       html_ += "<table class=\"warnings\"><tr><th>Warnings</th><th>The first of them</th></tr>\n";
-      for (const FindingGroup& g : s_.warnings) html_ += "<tr>" + Cell(std::to_string(g.count)) + Cell(Esc(Report::Format(g.first)), "") + "</tr>\n";
+      for (const FindingGroup& g : s_.warnings)
+        html_ += "<tr>" + Cell(std::to_string(g.count)) + Cell(Esc(Report::Format(g.first)), "") + "</tr>\n";
       html_ += "</table>\n";
     }
     html_ += "</div>\n";

@@ -81,8 +81,8 @@ bool CurrentWritten(int64_t method, int64_t acquired, int64_t reference, int64_t
   constexpr int64_t kReformed = 20070401, kRate250To = 20130331;
   return (entered != 0 && method != kSmallAmount) ||
          ((method == 5 || method == 6 || method == 8) && acquired < kReformed) ||
-         ((method == 1 || method == 2) && acquired >= kReformed) || (method == 8 && reference <= kRate250To) ||
-         (method == 5 && reference > kRate250To);
+         ((method == 1 || method == 2) && acquired >= kReformed) ||
+         (method == 8 && reference <= kRate250To) || (method == 5 && reference > kRate250To);
 }
 
 // An amount column's figure: the whole yen, or over the digit limit

@@ -64,8 +64,8 @@ std::string JsonText(const std::string& utf8) {
 }
 std::string Str(const std::string& cp932_text) { return JsonText(cp932::ToUtf8(cp932_text)); }
 
-const char* const kFigureKeys[kFigureCount] = {"acquisition_cost", "opening_book_value", "current_depreciation",
-                                               "closing_book_value"};
+const char* const kFigureKeys[kFigureCount] = {"acquisition_cost", "opening_book_value",
+                                               "current_depreciation", "closing_book_value"};
 
 std::string FiguresJson(const Figures& f, bool store) {
   std::string json = "{\"assets\": " + std::to_string(f.assets) +
@@ -92,11 +92,12 @@ std::string LineJson(const SheetLine& line, bool with_store) {
 
 std::string SummaryTable(const ControlSheet& sheet) {
   const Reconciliation& r = sheet.figures;
-  std::vector<std::vector<std::string>> rows = {{"asset type / method", r.with_store ? "side" : "", "assets",
-                                                 "breakdown rows"}};
+  std::vector<std::vector<std::string>> rows = {
+      {"asset type / method", r.with_store ? "side" : "", "assets", "breakdown rows"}};
   for (int f = 0; f < kFigureCount; ++f) rows[0].push_back(FigureName(f));
   bool marked = false;
-  for (const SheetLine& line : r.lines) marked = AddSides(line, LineName(line), r.with_store, &rows) || marked;
+  for (const SheetLine& line : r.lines)
+    marked = AddSides(line, LineName(line), r.with_store, &rows) || marked;
   marked = AddSides(r.total, "total", r.with_store, &rows) || marked;
   // A CP932 text takes as many columns as it has bytes: a double-byte
   // character is a full-width one.
@@ -115,20 +116,23 @@ std::string SummaryTable(const ControlSheet& sheet) {
     table += cp932::ToUtf8(line.substr(0, line.find_last_not_of(' ') + 1)) + "\n";
   }
   if (marked) {
-    table += r.with_store ? "*: amounts over the digit limit (\"************\"); the store's figures are taken "
-                            "for them, and a difference marks a different number of them\n"
-                          : "*: amounts over the digit limit (\"************\") or fields that hold no amount; "
-                            "they are not in the sum\n";
+    table += r.with_store
+                 ? "*: amounts over the digit limit (\"************\"); the store's figures are taken "
+                   "for them, and a difference marks a different number of them\n"
+                 : "*: amounts over the digit limit (\"************\") or fields that hold no amount; "
+                   "they are not in the sum\n";
   }
   return table;
 }
 
 std::string SheetJson(const ControlSheet& sheet) {
   const Reconciliation& r = sheet.figures;
-  std::string json = "{\n  \"asset_file\": " + JsonText(sheet.files[0].path) + ",\n  \"company\": " +
-                     Str(sheet.header.company) + ",\n  \"period_start\": " + Str(sheet.header.period_start) +
-                     ",\n  \"period_end\": " + Str(sheet.header.period_end) + ",\n  \"program\": " +
-                     Str(sheet.program) + ",\n  \"export_date\": " + Str(sheet.export_date) + ",\n  \"files\": [";
+  std::string json = "{\n  \"asset_file\": " + JsonText(sheet.files[0].path) +
+                     ",\n  \"company\": " + Str(sheet.header.company) +
+                     ",\n  \"period_start\": " + Str(sheet.header.period_start) +
+                     ",\n  \"period_end\": " + Str(sheet.header.period_end) +
+                     ",\n  \"program\": " + Str(sheet.program) +
+                     ",\n  \"export_date\": " + Str(sheet.export_date) + ",\n  \"files\": [";
   for (const FileFacts& f : sheet.files) {
     json += std::string(&f == sheet.files ? "\n" : ",\n") + "    {\"role\": " + JsonText(f.role) +
             ", \"path\": " + JsonText(f.path) + ", \"read\": " + (f.read ? "true" : "false") +

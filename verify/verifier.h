@@ -28,8 +28,8 @@ enum ExitStatus { kClean = 0, kProblems = 1, kUnreadable = 2 };
 
 // What the control sheet takes from a check besides the findings.
 struct CheckDetail {
-  RowObserver* rows = nullptr;     // given: sees every row of the asset data file
-  std::vector<LogEntry> remarks;   // filled: the error log's remarks, before the first row
+  RowObserver* rows = nullptr;                    // given: sees every row of the asset data file
+  std::vector<LogEntry> remarks;                  // filled: the error log's remarks, before the first row
   std::map<std::string, std::string> type_names;  // filled: syurui.SSC's types (code -> name)
 };
 
