@@ -47,10 +47,14 @@ class ControlSheetTest : public ::testing::Test {
     out_ = ReadFile(dir_ + "/out");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
-  // A store made of sql, exported to E:\out\assets.csv.
-  void Export(const std::string& sql) {
+  // A store made of sql (run on the sample company of that many assets, if
+  // any), exported to E:\out\assets.csv.
+  void Export(const std::string& sql, long sample_assets = 0) {
     std::string error;
-    ASSERT_TRUE(teststore::Make(store_, sql, &error)) << error;
+    ASSERT_TRUE(sample_assets > 0 ? teststore::MakeSample(store_, sample_assets, &error) &&
+                                        teststore::Exec(store_, sql, &error)
+                                  : teststore::Make(store_, sql, &error))
+        << error;
     fs::create_directories(dir_ + "/e");
     std::ofstream(dir_ + "/script") << "set 1007 E:\\out\\assets.csv\nkey F12\nanswer yes\nanswer ok\n";
     ASSERT_EQ(Run("ZEL_PACKAGE='" + store_ + "' ZEL_DRIVES='Z:fixed=/;E:fixed=" + dir_ +
@@ -114,6 +118,8 @@ TEST_F(ControlSheetTest, TheExampleReconcilesAndEachLaterChangeIsNamed) {
   EXPECT_EQ(total["file"]["assets"].get<long long>() + total["file"]["breakdown_rows"].get<long long>() - 1,
             sums.back());  // the lump-sum asset counts as an asset and has rows
   EXPECT_EQ(total["file"]["assets"], total["store"]["assets"]);
+  ASSERT_EQ(Run("sha256sum '" + assets_ + "'"), 0);
+  EXPECT_EQ(out_.substr(0, 64), sheet["files"][0]["sha256"]);
 
   // Deleted, changed and renamed after the export: each is a difference.
   Change(
@@ -177,6 +183,20 @@ TEST_F(ControlSheetTest, TheStoreIsCountedAsTheFileIsWritten) {
   EXPECT_EQ(total["current_depreciation"]["over_limit"], 1);
   EXPECT_EQ(sheet["data_set"], "D");
   EXPECT_TRUE(Has(sheet["lines"].dump(), "\"type\":\"12\"")) << sheet["lines"].dump();
+}
+
+// The sample company: amounts over the digit limit, a lump-sum asset of 150
+// items, duplicate codes; every remark of its log is matched to a row.
+TEST_F(ControlSheetTest, TheSampleReconcilesAndItsRemarksFindTheirRows) {
+  Export("UPDATE package SET output_folder = 'E:\\out\\', env_folder = 'E:\\env\\';", 200);
+  json sheet;
+  EXPECT_EQ(Verify("--report '" + dir_ + "/sheet.html'", &sheet), 1) << out_;  // its duplicate codes
+  EXPECT_TRUE(sheet["differences"].empty()) << out_;
+  EXPECT_GT(sheet["total"]["file"]["acquisition_cost"]["over_limit"], 0);
+  const std::string page = ReadFile(dir_ + "/sheet.html");
+  EXPECT_TRUE(Has(page, "over the digit limit (************): the store's ")) << page;
+  EXPECT_TRUE(Has(page, "<table id=\"remarks\">")) << page;
+  EXPECT_FALSE(Has(page, "<td class=\"n\">&mdash;</td>")) << page;
 }
 
 TEST_F(ControlSheetTest, TheTerminalTableAndTheCommandLine) {
