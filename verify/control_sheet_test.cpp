@@ -197,6 +197,8 @@ TEST_F(ControlSheetTest, TheSampleReconcilesAndItsRemarksFindTheirRows) {
   EXPECT_TRUE(Has(page, "over the digit limit (************): the store's ")) << page;
   EXPECT_TRUE(Has(page, "<table id=\"remarks\">")) << page;
   EXPECT_FALSE(Has(page, "<td class=\"n\">&mdash;</td>")) << page;
+  // The warning of more than 99 items stands with the 99th item's row.
+  EXPECT_TRUE(Has(page, "<td>00000999</td><td>連携可能な最大内訳件数は99件です。")) << page;
 }
 
 TEST_F(ControlSheetTest, TheTerminalTableAndTheCommandLine) {

@@ -13,7 +13,7 @@ namespace verify {
 namespace {
 
 constexpr size_t kCode = 0, kType = 2, kMethod = 4, kName = 9, kQuantity = 13, kMemo = 149;
-constexpr size_t kAssetCodeBytes = 6;
+constexpr size_t kAssetCodeBytes = 6, kBreakdownCodeBytes = 8;
 // How far past an unmatched remark a row with an amount over the digit
 // limit looks for its amount remark.
 constexpr size_t kResync = 16;
@@ -83,10 +83,12 @@ bool RemarkRows::Matches(const LogEntry& remark, const std::vector<std::string_v
   return true;  // a remark of another kind stays where it stands
 }
 
-// The warning that a lump-sum asset has more than 99 items comes after its
-// last row.
+// The warning that a lump-sum asset has more than 99 items comes right
+// after its 99th row.
 void RemarkRows::TakeLimitWarnings() {
-  while (rows_.size() < remarks_->size() && IsLimitWarning((*remarks_)[rows_.size()]) && last_.line > 0)
+  const std::string_view code = last_.code;
+  const bool ninety_ninth = code.size() == kBreakdownCodeBytes && code.substr(kAssetCodeBytes) == "99";
+  while (ninety_ninth && rows_.size() < remarks_->size() && IsLimitWarning((*remarks_)[rows_.size()]))
     rows_.push_back(last_);
 }
 
