@@ -182,6 +182,12 @@ TEST_F(ControlSheetTest, TheStoreIsCountedAsTheFileIsWritten) {
   EXPECT_EQ(total["current_depreciation"]["sum"], 120000 - 1);
   EXPECT_EQ(total["current_depreciation"]["over_limit"], 1);
   EXPECT_EQ(sheet["data_set"], "D");
+  // Files in a folder named by a data ID are that data set's export.
+  fs::copy(dir_ + "/e/out", dir_ + "/X");
+  EXPECT_EQ(Run("'" + kBin + "/zelverify' --json '" + dir_ + "/x.json' --store '" + store_ + "' '" + dir_ +
+                "/X/assets.csv'"),
+            1);
+  EXPECT_EQ(json::parse(ReadFile(dir_ + "/x.json"))["data_set"], "X");
   EXPECT_TRUE(Has(sheet["lines"].dump(), "\"type\":\"12\"")) << sheet["lines"].dump();
 }
 
