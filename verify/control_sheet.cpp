@@ -119,12 +119,12 @@ void Digest(FileFacts* facts) {
   facts->read = DigestFile(facts->path, &facts->size, &facts->sha256, &facts->why);
 }
 
+// Called before the second thread starts: std::localtime's one result
+// (the same call on both systems) is shared by nobody.
 std::string Now() {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+  char text[32] = "";
+  if (const std::tm* local = std::localtime(&now)) std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", local);
   return text;
 }
 

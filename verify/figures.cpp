@@ -27,7 +27,9 @@ void Figures::Add(const Figures& other) {
 }
 
 Figures& Side::Count(const GroupKey& key, std::string_view code) {
-  auto it = table.try_emplace(key).first;
+  // Rows of one line often come together: the last line is looked at first.
+  if (last_ == table.end() || last_->first != key) last_ = table.try_emplace(key).first;
+  const auto it = last_;
   if (!code.empty() && code.size() <= sizeof(uint64_t)) codes.push_back({CodeLines::Key(code), &it->first});
   return it->second;
 }

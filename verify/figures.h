@@ -57,12 +57,19 @@ struct CodedRow {
 // What one side holds: the figures, every row's code, and the names of the
 // asset types (type code as column 3 holds it -> name as syurui.SSC holds it).
 struct Side {
+  Side() = default;
+  Side(const Side&) = delete;  // it keeps an iterator into its table
+  Side& operator=(const Side&) = delete;
+
   FigureTable table;
   std::vector<CodedRow> codes;
   std::map<std::string, std::string> type_names;
 
   // The figures of key, made on first use; the row's code is noted with it.
   Figures& Count(const GroupKey& key, std::string_view code);
+
+ private:
+  FigureTable::iterator last_ = table.end();
 };
 
 // The code's text from its key.

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -41,7 +42,9 @@ std::string FieldValue(sqlite3_stmt* s, int col, size_t size) {
                            : reinterpret_cast<const char*>(sqlite3_column_text(s, col));
   std::string_view raw(bytes != nullptr ? bytes : "", bytes != nullptr ? sqlite3_column_bytes(s, col) : 0);
   raw = raw.substr(0, raw.find('\0'));
-  std::string text = blob ? std::string(raw) : cp932::FromUtf8(raw);
+  // ASCII is the same in both; only other text needs converting.
+  const bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) == 0; });
+  std::string text = blob || ascii ? std::string(raw) : cp932::FromUtf8(raw);
   text.resize(cp932::CutLength(text, size - 1));
   return text;
 }
