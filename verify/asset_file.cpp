@@ -9,7 +9,7 @@
 #include "export/value_format.h"
 #include "verify/code_lines.h"
 #include "verify/field_check.h"
-#include "verify/record_reader.h"
+#include "verify/reading_ahead.h"
 
 namespace verify {
 
@@ -31,7 +31,7 @@ class AssetChecker {
         log_(log),
         log_name_(log_name),
         rows_(rows),
-        reader_(AssetRowFormat(), kAssetColumnCount, false) {
+        reader_(file->host(), AssetRowFormat(), kAssetColumnCount, false) {
     for (const StTAFORMAT& f : reader_.table()) roles_.push_back(RoleOf(f, true));
     for (long i = 0; i < kAssetColumnCount; ++i) {
       if (i > 0) column_name_line_ += ',';
@@ -55,7 +55,7 @@ class AssetChecker {
   ErrorLog* log_;
   std::string log_name_;
   RowObserver* rows_;
-  RecordReader reader_;
+  ReadingAhead reader_;
   std::vector<Role> roles_;
   std::string column_name_line_;
   std::vector<std::string_view> fields_;
@@ -184,7 +184,7 @@ void AssetChecker::Row(std::string_view line, size_t length) {
   }
   // What the reading side refuses, the checks above have named; this only
   // guards against a refusal they do not know.
-  if (reader_.Read(line) != 0 && file_->report()->problems() == problems) {
+  if (reader_.Result(file_->line_number()) != 0 && file_->report()->problems() == problems) {
     file_->Problem(0, {}, "the reading side refuses the row");
   }
 }

@@ -1,6 +1,7 @@
 #include "verify/figures.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "verify/code_lines.h"
 
@@ -26,12 +27,19 @@ void Figures::Add(const Figures& other) {
   }
 }
 
-Figures& Side::Count(const GroupKey& key, std::string_view code) {
+Figures& Side::Count(std::string_view type, std::string_view method, std::string_view code) {
   // Rows of one line often come together: the last line is looked at first.
-  if (last_ == table.end() || last_->first != key) last_ = table.try_emplace(key).first;
+  if (last_ == table.end() || last_->first.type != type || last_->first.method != method)
+    last_ = table.try_emplace(GroupKey{std::string(type), std::string(method)}).first;
   const auto it = last_;
   if (!code.empty() && code.size() <= sizeof(uint64_t)) codes.push_back({CodeLines::Key(code), &it->first});
   return it->second;
+}
+
+void Side::SortCodes() {
+  std::sort(codes.begin(), codes.end(), [](const CodedRow& a, const CodedRow& b) {
+    return std::tie(a.code, *a.group) < std::tie(b.code, *b.group);
+  });
 }
 
 std::string CodeText(uint64_t code) {
@@ -61,9 +69,8 @@ void AddAmountText(std::string_view text, Amount* amount) {
 void FileTally::Row(const std::vector<std::string_view>& fields) {
   const std::string_view code = fields[kCodeColumn];
   const bool breakdown = fields[kMethodColumn] == kLumpSumMethod;
-  Figures& figures = side_.Count(
-      {breakdown ? std::string() : std::string(fields[kTypeColumn]), std::string(fields[kMethodColumn])},
-      code);
+  Figures& figures =
+      side_.Count(breakdown ? std::string_view() : fields[kTypeColumn], fields[kMethodColumn], code);
   if (breakdown) {
     ++figures.breakdown_rows;
     if (code.size() > kAssetCodeBytes && code.substr(kAssetCodeBytes) == kFirstItem) ++figures.assets;

@@ -65,8 +65,11 @@ struct Side {
   std::vector<CodedRow> codes;
   std::map<std::string, std::string> type_names;
 
-  // The figures of key, made on first use; the row's code is noted with it.
-  Figures& Count(const GroupKey& key, std::string_view code);
+  // The figures of the line of type and method, made on first use; the
+  // row's code is noted with it.
+  Figures& Count(std::string_view type, std::string_view method, std::string_view code);
+  // Sorts codes by code, then line.
+  void SortCodes();
 
  private:
   FigureTable::iterator last_ = table.end();

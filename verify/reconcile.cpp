@@ -101,13 +101,9 @@ class Reconciler {
   // Each asset by its code: on one side only, more often on one side, or
   // on another line of the sheet.
   void Codes() {
-    auto order = [](const CodedRow& a, const CodedRow& b) {
-      return std::tie(a.code, *a.group) < std::tie(b.code, *b.group);
-    };
-    std::vector<CodedRow>& f = file_->codes;
-    std::vector<CodedRow>& s = store_->side.codes;
-    std::sort(f.begin(), f.end(), order);
-    std::sort(s.begin(), s.end(), order);
+    file_->SortCodes();
+    const std::vector<CodedRow>& f = file_->codes;
+    const std::vector<CodedRow>& s = store_->side.codes;
     std::vector<std::pair<std::string, std::string>> named;  // code text, sentence
     size_t unnamed = 0;
     auto name = [&](uint64_t code, std::string sentence) {

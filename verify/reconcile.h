@@ -44,7 +44,7 @@ Yen ShownFileFigure(const SheetLine& line, int figure, bool with_store);
 bool FigureDiffers(const SheetLine& line, int figure);
 
 // Lines (and their totals) of the file alone, or beside the store's with
-// the differences. Sorts both sides' codes.
+// the differences. Sorts the file's codes; the store's come sorted.
 Reconciliation Reconcile(Side* file, const FileHeader& header, StoreFigures* store);
 
 }  // namespace verify

@@ -1,5 +1,10 @@
 #include "verify/sha256.h"
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -24,6 +29,47 @@ constexpr uint32_t kRound[64] = {
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
 inline uint32_t Rotate(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+
+#if defined(__x86_64__)
+// The processor's SHA instructions, where it has them, hash a file of a
+// million assets (about 300 MB) in a fraction of the time the plain rounds
+// take.
+bool HasShaInstructions() {
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  return __get_cpuid_count(7, 0, &a, &b, &c, &d) && (b & (1u << 29)) != 0;
+}
+
+// State words as the instructions take them: ABEF and CDGH.
+__attribute__((target("sha,sse4.1"))) void ShaBlocks(uint32_t* h, const unsigned char* p, size_t blocks) {
+  const __m128i swap = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+  __m128i cdab = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h)), 0xB1);
+  __m128i efgh = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(h + 4)), 0x1B);
+  __m128i abef = _mm_alignr_epi8(cdab, efgh, 8);
+  __m128i cdgh = _mm_blend_epi16(efgh, cdab, 0xF0);
+  for (; blocks > 0; --blocks, p += 64) {
+    const __m128i abef_before = abef, cdgh_before = cdgh;
+    __m128i w[4];  // the message schedule, four words a group, group g at g % 4
+    for (int g = 0; g < 16; ++g) {
+      if (g < 4) {
+        w[g] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * g)), swap);
+      } else {
+        const __m128i sum = _mm_add_epi32(_mm_sha256msg1_epu32(w[g % 4], w[(g + 1) % 4]),
+                                          _mm_alignr_epi8(w[(g + 3) % 4], w[(g + 2) % 4], 4));
+        w[g % 4] = _mm_sha256msg2_epu32(sum, w[(g + 3) % 4]);
+      }
+      __m128i k = _mm_add_epi32(w[g % 4], _mm_loadu_si128(reinterpret_cast<const __m128i*>(kRound + 4 * g)));
+      cdgh = _mm_sha256rnds2_epu32(cdgh, abef, k);
+      abef = _mm_sha256rnds2_epu32(abef, cdgh, _mm_shuffle_epi32(k, 0x0E));
+    }
+    abef = _mm_add_epi32(abef, abef_before);
+    cdgh = _mm_add_epi32(cdgh, cdgh_before);
+  }
+  const __m128i feba = _mm_shuffle_epi32(abef, 0x1B);
+  const __m128i dchg = _mm_shuffle_epi32(cdgh, 0xB1);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(h), _mm_blend_epi16(feba, dchg, 0xF0));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(h + 4), _mm_alignr_epi8(dchg, feba, 8));
+}
+#endif
 
 }  // namespace
 
@@ -57,6 +103,17 @@ void Sha256::Block(const unsigned char* p) {
   h_[0] += a, h_[1] += b, h_[2] += c, h_[3] += d, h_[4] += e, h_[5] += f, h_[6] += g, h_[7] += h;
 }
 
+void Sha256::Blocks(const unsigned char* p, size_t blocks) {
+#if defined(__x86_64__)
+  static const bool instructions = HasShaInstructions();
+  if (instructions) {
+    ShaBlocks(h_, p, blocks);
+    return;
+  }
+#endif
+  for (; blocks > 0; --blocks, p += 64) Block(p);
+}
+
 void Sha256::Add(std::string_view data) {
   length_ += data.size();
   const auto* p = reinterpret_cast<const unsigned char*>(data.data());
@@ -68,10 +125,12 @@ void Sha256::Add(std::string_view data) {
     p += take;
     n -= take;
     if (buffered_ < sizeof buffer_) return;
-    Block(buffer_);
+    Blocks(buffer_, 1);
     buffered_ = 0;
   }
-  for (; n >= sizeof buffer_; p += sizeof buffer_, n -= sizeof buffer_) Block(p);
+  Blocks(p, n / sizeof buffer_);
+  p += n - n % sizeof buffer_;
+  n %= sizeof buffer_;
   std::memcpy(buffer_, p, n);
   buffered_ = n;
 }

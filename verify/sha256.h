@@ -17,6 +17,8 @@ class Sha256 {
 
  private:
   void Block(const unsigned char* block);
+  // blocks blocks of 64 bytes from p.
+  void Blocks(const unsigned char* p, size_t blocks);
 
   uint32_t h_[8];
   unsigned char buffer_[64];

@@ -128,7 +128,7 @@ class StoreReader {
       return false;
     }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     db_.reset(db);
     if (rc != SQLITE_OK) return Fail();
     // One read transaction: the figures come from one state of the store.
@@ -216,7 +216,7 @@ class StoreReader {
         lump_sums_[value(0)].push_back(column1);
         continue;
       }
-      Figures& f = out_->side.Count({TypeText(type), MethodText(type, method)}, column1);
+      Figures& f = out_->side.Count(TypeText(type), MethodText(type, method), column1);
       ++f.assets;
       AddAmount(value(6), &f.amounts[kAcquisitionCost]);
       if (method != kSmallAmount) AddAmount(value(7), &f.amounts[kOpeningBookValue]);
@@ -236,7 +236,6 @@ class StoreReader {
         "SELECT asset_seq, acquisition_cost, seq FROM lump_items WHERE data_id = ?2 ORDER BY 1, 3",
         true);
     if (!s) return Fail();
-    const GroupKey key{"", std::string(kLumpSumMethod)};
     int64_t asset = 0;
     long number = 0;
     const std::vector<std::string>* owners = nullptr;
@@ -252,7 +251,7 @@ class StoreReader {
       char breakdown[4];
       std::snprintf(breakdown, sizeof breakdown, "%02ld", number);
       for (const std::string& owner : *owners) {
-        Figures& f = out_->side.Count(key, owner + breakdown);
+        Figures& f = out_->side.Count("", kLumpSumMethod, owner + breakdown);
         ++f.breakdown_rows;
         if (number == 1) ++f.assets;
         AddAmount(sqlite3_column_int64(s.get(), 1), &f.amounts[kAcquisitionCost]);
@@ -274,7 +273,9 @@ class StoreReader {
 
 bool ReadStoreFigures(const std::string& path, const std::string& folder_name, StoreFigures* out,
                       std::string* why) {
-  return StoreReader(out, why).Read(path, folder_name);
+  if (!StoreReader(out, why).Read(path, folder_name)) return false;
+  out->side.SortCodes();
+  return true;
 }
 
 }  // namespace verify
