@@ -184,7 +184,7 @@ void AssetChecker::Row(std::string_view line, size_t length) {
   }
   // What the reading side refuses, the checks above have named; this only
   // guards against a refusal they do not know.
-  if (reader_.Result(file_->line_number()) != 0 && file_->report()->problems() == problems) {
+  if (reader_.Result(file_->line_number(), line) != 0 && file_->report()->problems() == problems) {
     file_->Problem(0, {}, "the reading side refuses the row");
   }
 }

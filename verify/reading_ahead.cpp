@@ -1,5 +1,8 @@
 #include "verify/reading_ahead.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "verify/line_reader.h"
 
 namespace verify {
@@ -10,11 +13,15 @@ constexpr long kBatch = 256;
 }  // namespace
 
 ReadingAhead::ReadingAhead(const std::string& path, const StTAFORMAT* table, long count, bool keep_required)
-    : reader_(table, count, keep_required), results_(kRing) {
+    : reader_(table, count, keep_required) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return;
+  results_.resize(kRing);
   thread_ = std::thread([this, path] { Run(path); });
 }
 
 ReadingAhead::~ReadingAhead() {
+  if (!thread_.joinable()) return;
   taken_.store(kEnd);  // room without end: the reading thread goes on to its end or stops
   taken_.notify_all();
   thread_.join();
@@ -43,7 +50,8 @@ void ReadingAhead::Run(const std::string& path) {
   produced_.notify_all();
 }
 
-long ReadingAhead::Result(long line) {
+long ReadingAhead::Result(long line, std::string_view text) {
+  if (!thread_.joinable()) return reader_.Read(text);
   // Everything before line is done with: its slots are free again.
   if (line - 1 > taken_.load()) {
     taken_.store(line - 1);

@@ -24,11 +24,12 @@ class ReadingAhead {
   ReadingAhead(const ReadingAhead&) = delete;
   ReadingAhead& operator=(const ReadingAhead&) = delete;
 
-  // What RecordReader::Read gives for line number line (1-based); waits
-  // until it is known. Lines are asked for in rising order (some may be
-  // passed over). 0 for a line the second reading did not find (the file
-  // changed meanwhile).
-  long Result(long line);
+  // What RecordReader::Read gives for line number number (1-based), whose
+  // text is line; waits until it is known. Lines are asked for in rising
+  // order (some may be passed over). 0 for a line the second reading did not
+  // find (the file changed meanwhile). Something other than a regular file
+  // (a FIFO) cannot be read twice: its lines are read here, one by one.
+  long Result(long number, std::string_view line);
 
   const std::vector<StTAFORMAT>& table() const { return reader_.table(); }
 
