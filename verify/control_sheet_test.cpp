@@ -246,7 +246,10 @@ TEST_F(ControlSheetTest, BrowserShowsTheSheet) {
     if (std::getenv("ZEL_REQUIRE_BROWSER") != nullptr) FAIL() << "chromium is not installed";
     GTEST_SKIP() << "chromium is not installed";
   }
-  const std::string chromium = "chromium --headless --no-sandbox --disable-gpu --hide-scrollbars ";
+  // A profile of its own: nothing of the user's, and no HOME needed.
+  const std::string chromium =
+      "chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --user-data-dir='" + dir_ +
+      "/chromium' ";
   const std::string page = dir_ + "/sheet.html", url = "'file://" + page + "'";
   const std::string build = fs::path(kBin).parent_path().string();
   Export(kExample);
