@@ -6,6 +6,8 @@
 # make windows:      cross-build the Windows programs into build-win/dist/.
 # make test-windows: the Windows build's tests under Wine (after the Linux build).
 # make format: the sources formatted in place as .clang-format says.
+# make test-report: the control sheet of zelverify rendered by headless Chromium
+#   (build/report.png, build/report.pdf) and checked from its DOM.
 BUILD   ?= build
 WIN_BUILD ?= build-win
 JOBS    ?= $(shell nproc)
@@ -19,13 +21,17 @@ WIN_PACKAGES = $(PACKAGES) g++-mingw-w64-x86-64 wine64 dpkg-dev tcl
 WIN_TEST_PACKAGES = $(WIN_PACKAGES) xvfb xdotool x11-apps netpbm fonts-ipafont-gothic
 WINE_ENV = WINEPREFIX=$(abspath $(WIN_BUILD))/wine WINEDEBUG=-all
 SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+# Chromium for the control sheet's browser test, a Japanese font for its
+# texts, poppler-utils to look at the PDF's pages (pdftoppm).
+REPORT_PACKAGES = $(PACKAGES) chromium fonts-ipafont-gothic poppler-utils
 SANITIZE_BUILD ?= build-sanitize
 SANITIZE_PACKAGES = clang libclang-rt-dev
 FUZZ_TIME ?= 30
 # Stop at the first finding, with its stack.
 SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: all deps configure build test run bench format clean sanitize windows-deps windows test-windows-deps test-windows
+.PHONY: all deps configure build test test-report run bench format clean sanitize windows-deps windows \
+        test-windows-deps test-windows
 
 all: build
 
@@ -52,6 +58,11 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-report: build
+	$(call install,$(REPORT_PACKAGES))
+	cd $(BUILD) && ZEL_REQUIRE_BROWSER=1 ctest --output-on-failure -R 'ControlSheetTest\.Browser'
+	@echo "The control sheet as Chromium shows it: $(BUILD)/report.png, $(BUILD)/report.pdf"
 
 # Quiet: what make run needs is built with its output kept in a log, shown
 # only when the build fails.

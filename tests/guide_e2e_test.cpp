@@ -134,6 +134,17 @@ TEST_F(GuideTest, CsvFilesImportExportReadAndVerifyAsTheGuideShows) {
             "0 problems, 0 warnings\n");
   ExpectQuoted("$ build/bin/zelverify build/guide/e/out/sakura.csv\n" + verified);
 
+  // Section 9.1: the control sheet against a store changed after the export.
+  std::filesystem::copy_file(dir_ + "/build/guide/mine.db", dir_ + "/build/guide/later.db");
+  Sql("DELETE FROM assets WHERE code = '701'; "
+      "UPDATE assets SET closing_book_value = closing_book_value - 100000000 WHERE code = '201'",
+      "build/guide/later.db");
+  const std::string sheet =
+      "--report build/guide/sheet.html --store build/guide/later.db build/guide/e/out/sakura.csv";
+  verified = Command("'" + program_dir_ + "/zelverify' " + sheet, &status);
+  EXPECT_EQ(status, 1);
+  ExpectQuoted("$ build/bin/zelverify " + sheet + "\n" + verified);
+
   // A CSV file with a value that does not fit: reported, and nothing is
   // imported.
   WriteFile(dir_ + "/build/guide/bad.csv", "code,name,acquisition_date\nX1,テスト,2024-13-01\n");

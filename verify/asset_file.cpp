@@ -9,7 +9,7 @@
 #include "export/value_format.h"
 #include "verify/code_lines.h"
 #include "verify/field_check.h"
-#include "verify/record_reader.h"
+#include "verify/reading_ahead.h"
 
 namespace verify {
 
@@ -24,12 +24,14 @@ constexpr size_t kBreakdownCodeBytes = 8;
 
 class AssetChecker {
  public:
-  AssetChecker(CheckedFile* file, const TypeList* types, ErrorLog* log, const std::string& log_name)
+  AssetChecker(CheckedFile* file, const TypeList* types, ErrorLog* log, const std::string& log_name,
+               RowObserver* rows)
       : file_(file),
         types_(types),
         log_(log),
         log_name_(log_name),
-        reader_(AssetRowFormat(), kAssetColumnCount, false) {
+        rows_(rows),
+        reader_(file->host(), AssetRowFormat(), kAssetColumnCount, false) {
     for (const StTAFORMAT& f : reader_.table()) roles_.push_back(RoleOf(f, true));
     for (long i = 0; i < kAssetColumnCount; ++i) {
       if (i > 0) column_name_line_ += ',';
@@ -52,7 +54,8 @@ class AssetChecker {
   const TypeList* types_;
   ErrorLog* log_;
   std::string log_name_;
-  RecordReader reader_;
+  RowObserver* rows_;
+  ReadingAhead reader_;
   std::vector<Role> roles_;
   std::string column_name_line_;
   std::vector<std::string_view> fields_;
@@ -150,6 +153,7 @@ void AssetChecker::Row(std::string_view line, size_t length) {
   }
   const bool breakdown = fields_[kMethodColumn] == kBreakdownMethod;
   if (breakdown) ++summary_.breakdown_rows;
+  if (rows_ != nullptr) rows_->Row(file_->line_number(), fields_);
 
   const long problems = file_->report()->problems();
   const std::vector<StTAFORMAT>& table = reader_.table();
@@ -174,7 +178,7 @@ void AssetChecker::Row(std::string_view line, size_t length) {
   }
   // What the reading side refuses, the checks above have named; this only
   // guards against a refusal they do not know.
-  if (reader_.Read(line) != 0 && file_->report()->problems() == problems) {
+  if (reader_.Result(file_->line_number(), line) != 0 && file_->report()->problems() == problems) {
     file_->Problem(0, {}, "the reading side refuses the row");
   }
 }
@@ -250,8 +254,8 @@ void AssetChecker::TypeWarnings() {
 }  // namespace
 
 AssetSummary CheckAssetFile(CheckedFile* file, const TypeList* types, ErrorLog* log,
-                            const std::string& log_name) {
-  return AssetChecker(file, types, log, log_name).Run();
+                            const std::string& log_name, RowObserver* rows) {
+  return AssetChecker(file, types, log, log_name, rows).Run();
 }
 
 }  // namespace verify

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "verify/checked_file.h"
 #include "verify/error_log.h"
@@ -24,11 +26,18 @@ struct AssetSummary {
   long breakdown_rows = 0;  // rows of lump-sum items (method "一括決算")
 };
 
+// Is handed every row of 151 fields as the check reads it.
+class RowObserver {
+ public:
+  virtual ~RowObserver() = default;
+  virtual void Row(long line, const std::vector<std::string_view>& fields) = 0;
+};
+
 // Reads file (opened) to its end, reporting what is wrong. types: the asset
 // types syurui.SSC lists, null when it could not be read (no type is then
 // warned about). log: the error log beside the file (empty when none);
-// log_name names it in the findings.
+// log_name names it in the findings. rows, when given, sees every row.
 AssetSummary CheckAssetFile(CheckedFile* file, const TypeList* types, ErrorLog* log,
-                            const std::string& log_name);
+                            const std::string& log_name, RowObserver* rows = nullptr);
 
 }  // namespace verify

@@ -20,7 +20,11 @@ class CheckedFile {
   // shown: the path as findings name it.
   CheckedFile(std::string shown, Report* report) : shown_(std::move(shown)), report_(report) {}
 
-  bool Open(const std::string& host, std::string* why) { return reader_.Open(host, why); }
+  bool Open(const std::string& host, std::string* why) {
+    host_ = host;
+    return reader_.Open(host, why);
+  }
+  const std::string& host() const { return host_; }
 
   // The next line (without line end; at most LineReader::kKept bytes of it)
   // and its full length; reports a line that does not end with CR LF.
@@ -53,6 +57,7 @@ class CheckedFile {
 
  private:
   std::string shown_;
+  std::string host_;
   Report* report_;
   LineReader reader_;
   long line_ = 0;

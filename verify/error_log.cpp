@@ -20,8 +20,9 @@ bool Contains(std::string_view text, std::string_view part) {
   return cp932::FindText(text, part) != std::string_view::npos;
 }
 
-// The text between the ｢ that follows `after` and the next ｣; empty when
-// there is none. Both brackets are single bytes that may also be the second
+}  // namespace
+
+// Both brackets are single bytes that may also be the second
 // byte of a double-byte character, so the search goes by characters.
 std::string BracketAfter(std::string_view text, std::string_view after) {
   size_t at = cp932::FindText(text, after);
@@ -32,8 +33,6 @@ std::string BracketAfter(std::string_view text, std::string_view after) {
   if (close == std::string_view::npos) return {};
   return std::string(text.substr(open + 1, close - open - 1));
 }
-
-}  // namespace
 
 bool ErrorLog::Load(const std::string& path, std::string* why) {
   LineReader in;
@@ -80,6 +79,7 @@ bool ErrorLog::Load(const std::string& path, std::string* why) {
 }
 
 void ErrorLog::Index(bool error, const std::string& message) {
+  if (keep_entries_) entries_.push_back({error, message});
   const long number = remarks();
   if (!error) {
     if (StartsWith(message, "数量｢")) quantities_.push_back({number, BracketAfter(message, "数量")});

@@ -16,6 +16,17 @@ namespace verify {
 inline constexpr const char* kErrorLogNames[] = {"ZelEnaMx13SysErr.txt", "ZelDioMx13SysErr.txt",
                                                  "ZelTreMx13SysErr.txt"};
 
+// One remark of the log: its tag and its message lines joined by LF (CP932,
+// the first 512 bytes).
+struct LogEntry {
+  bool error = false;
+  std::string message;
+};
+
+// The text between the ｢ that follows `after` in text and the next ｣; empty
+// when there is none.
+std::string BracketAfter(std::string_view text, std::string_view after);
+
 struct Remark {
   long number = 0;    // 1-based place among the log's remarks
   std::string value;  // the value between the first ｢ and ｣ (CP932)
@@ -25,6 +36,10 @@ class ErrorLog {
  public:
   // Reads the log at a host path; false (with why) when it cannot be read.
   bool Load(const std::string& path, std::string* why);
+
+  // Keeps every remark read from now on, for entries().
+  void KeepEntries() { keep_entries_ = true; }
+  std::vector<LogEntry>& entries() { return entries_; }
 
   long remarks() const { return errors_ + warnings_; }
   long errors() const { return errors_; }
@@ -47,6 +62,8 @@ class ErrorLog {
 
   long errors_ = 0;
   long warnings_ = 0;
+  bool keep_entries_ = false;
+  std::vector<LogEntry> entries_;
   std::vector<Remark> amounts_;
   size_t next_amount_ = 0;
   std::vector<Remark> quantities_;

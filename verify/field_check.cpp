@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "platform/cp932.h"
 #include "verify/report.h"
@@ -29,6 +30,28 @@ std::string Printf(const char* format, ...) {
 Verdict Problem(std::string why) { return {Verdict::kProblem, std::move(why)}; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether code page 932 assigns the character (one or two bytes, well
+// formed): a table made once of what the conversion takes without loss,
+// so that a field is not converted to find out.
+bool Assigned(std::string_view character) {
+  static const std::vector<bool> table = [] {
+    std::vector<bool> assigned(1 << 16);
+    for (unsigned code = 0; code < assigned.size(); ++code) {
+      const char bytes[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+      const bool single = code < 0x100;
+      const std::string_view c = single ? std::string_view(bytes + 1, 1) : std::string_view(bytes, 2);
+      if (cp932::CharLength(c, 0) != c.size() || (single && code < 0x80)) continue;
+      bool lossy = false;
+      cp932::ToUtf8(c, &lossy);
+      assigned[code] = !lossy;
+    }
+    return assigned;
+  }();
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(character[i]); };
+  if (character.size() == 1) return byte(0) < 0x80 || table[byte(0)];
+  return table[byte(0) << 8 | byte(1)];
+}
 
 // A number text taken apart: optional "-", whole digits, optional "." and
 // fraction digits. False when the text has any other shape.
@@ -154,9 +177,10 @@ std::string EncodingFault(std::string_view text) {
     return Printf("byte 0x%02X at byte %zu is not part of a Shift_JIS character",
                   static_cast<unsigned char>(text[at]), at + 1);
   }
-  bool lossy = false;
-  cp932::ToUtf8(text, &lossy);
-  if (lossy) return "a double-byte code that code page 932 does not assign";
+  for (size_t i = 0; i < text.size(); i += cp932::CharLength(text, i)) {
+    if (!Assigned(text.substr(i, cp932::CharLength(text, i))))
+      return "a double-byte code that code page 932 does not assign";
+  }
   return {};
 }
 

@@ -1,18 +1,23 @@
 // zelverify: checks an asset data file written by the export programs, and
 // the syurui.SSC and error log beside it. Findings and the summary go to
-// standard output; exit status 0 without problems, 1 with problems, 2 when
-// the file cannot be read or the command line is wrong.
+// standard output; exit status 0 without problems, 1 with problems (or a
+// difference against the store), 2 when a file cannot be read or written or
+// the command line is wrong. --report, --summary and --json make the
+// control sheet of the export (verify/control_sheet.h).
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <utility>
 
+#include "verify/control_sheet.h"
 #include "verify/verifier.h"
 
 namespace {
 
 // The usage is plain ASCII, so it reads the same in CP932 and UTF-8.
 const char kUsage[] =
-    "Usage: zelverify [--help] [--version] [--] PATH.csv\n"
+    "Usage: zelverify [--summary] [--json FILE] [--report FILE.html [--store STORE]] [--] PATH.csv\n"
+    "       zelverify --help | --version\n"
     "\n"
     "Checks an asset data file written by ZelEna20ToMx13, ZelDio20ToMx13 or\n"
     "ZelTre20ToMx13, and the asset type file syurui.SSC and the error log\n"
@@ -27,8 +32,21 @@ const char kUsage[] =
     "log, problems and warnings. A problem is something the depreciation\n"
     "application cannot take; a warning is taken but may not arrive as meant.\n"
     "\n"
-    "Exit status: 0 no problems (warnings allowed), 1 problems, 2 the file cannot\n"
-    "be read or the command line is wrong.\n";
+    "The control sheet: the number of assets and breakdown rows and the sums of\n"
+    "the acquisition cost (column 23), opening book value (42), current\n"
+    "depreciation (67) and closing book value (81), per asset type and method.\n"
+    "  --summary        print it as a table in place of the findings\n"
+    "  --json FILE      write it as JSON to FILE\n"
+    "  --report FILE    write it as an HTML page to print and sign: the files with\n"
+    "                   their SHA-256, the figures, a chart, the error log's\n"
+    "                   remarks with their rows, the findings\n"
+    "  --store STORE    reconcile it with the package store STORE (its data set\n"
+    "                   named by the file's folder, else its selected one): every\n"
+    "                   difference is named, and makes the exit status 1\n"
+    "\n"
+    "Exit status: 0 no problems (warnings allowed), 1 problems or a difference\n"
+    "against the store, 2 a file cannot be read or written, or the command line\n"
+    "is wrong.\n";
 
 const char kVersion[] = "zelverify 1.0 (asset data file FILEVERSION=1.8, syurui.SSC FILEVERSION=1.1)\n";
 
@@ -40,11 +58,22 @@ int UsageError(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  verify::SheetOptions sheet;
   std::string path;
   bool options_end = false;
+  // The options that take a value, and where it goes.
+  const std::pair<const char*, std::string*> valued[] = {
+      {"--report", &sheet.html}, {"--store", &sheet.store}, {"--json", &sheet.json}};
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (!options_end && arg == "--") {
+    std::string* value = nullptr;
+    for (const auto& [name, target] : valued) {
+      if (!options_end && arg == name) value = target;
+    }
+    if (value != nullptr) {
+      if (i + 1 == argc || argv[i + 1][0] == '\0') return UsageError(arg + " needs a file name");
+      *value = argv[++i];
+    } else if (!options_end && arg == "--") {
       options_end = true;
     } else if (!options_end && (arg == "--help" || arg == "-h")) {
       std::cout << kUsage;
@@ -52,6 +81,8 @@ int main(int argc, char** argv) {
     } else if (!options_end && arg == "--version") {
       std::cout << kVersion;
       return 0;
+    } else if (!options_end && arg == "--summary") {
+      sheet.summary = true;
     } else if (!options_end && arg.size() > 1 && arg[0] == '-') {
       return UsageError("unknown option " + arg);
     } else if (!path.empty()) {
@@ -61,6 +92,12 @@ int main(int argc, char** argv) {
     }
   }
   if (path.empty()) return UsageError("no asset data file given");
+  if (!sheet.store.empty() && sheet.html.empty() && sheet.json.empty() && !sheet.summary)
+    return UsageError("--store reconciles the control sheet: give --report, --summary or --json with it");
+  if (!sheet.html.empty() || !sheet.json.empty() || sheet.summary) {
+    sheet.asset_file = path;
+    return verify::RunControlSheet(sheet, std::cout, std::cerr);
+  }
 
   verify::Report report(&std::cout);
   verify::Summary summary;

@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "export/format_tables.h"
+#include "platform/test_env.h"
+#include "verify/reading_ahead.h"
 
 namespace verify {
 namespace {
@@ -40,6 +44,27 @@ TEST(RecordReaderTest, RefusesWhatTheReadingSideRefuses) {
   EXPECT_EQ(reader.Read(RowOf(151, "000001", "O'Brien")), 2);  // a quote in the last field
   EXPECT_EQ(reader.Read(RowOf(151, "123456789", "")), 2);      // 9 bytes in a column of 8
   EXPECT_EQ(reader.Read(RowOf(151, "000001", "A B")), 0);      // blanks inside a name
+}
+
+// Read ahead on its own thread, a file of more lines than it keeps ahead
+// gives each line the result the reader gives it, also when lines are
+// passed over.
+TEST(RecordReaderTest, ReadingAheadGivesEachLineItsResult) {
+  const std::vector<std::string> kinds = {RowOf(151, "000001", "MEMO"), RowOf(150, "000001", "MEMO"),
+                                          RowOf(151, "123456789", ""), std::string(2000, 'A')};
+  testenv::ScratchDir dir("zel_reading_ahead");
+  std::vector<std::string> lines;
+  std::ofstream file(dir.Host("rows.csv"), std::ios::binary);
+  for (size_t i = 0; i < 40000; ++i) {
+    lines.push_back(kinds[(i * 7 + i / 1000) % kinds.size()]);
+    file << lines.back() << "\r\n";
+  }
+  file.close();
+  RecordReader reader(AssetRowFormat(), kAssetColumnCount, false);
+  ReadingAhead ahead(dir.Host("rows.csv"), AssetRowFormat(), kAssetColumnCount, false);
+  for (size_t i = 0; i < lines.size(); i += i % 3 == 0 ? 1 : 2) {
+    ASSERT_EQ(ahead.Result(static_cast<long>(i) + 1, lines[i]), reader.Read(lines[i])) << i;
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@ void Report::Add(Severity severity, const std::string& file, long line, long col
   Finding finding{severity, file, line, column, std::string(name), std::string(why)};
   ++(severity == Severity::kProblem ? problems_ : warnings_);
   if (out_ != nullptr) *out_ << Format(finding) << '\n';
+  if (observer_ != nullptr) observer_->Seen(finding);
   if (keep_) kept_.push_back(std::move(finding));
 }
 

@@ -15,6 +15,15 @@ namespace verify {
 
 enum class Severity { kProblem, kWarning };
 
+struct Finding;
+
+// Is told of every finding as it is added (the control sheet groups them).
+class FindingObserver {
+ public:
+  virtual ~FindingObserver() = default;
+  virtual void Seen(const Finding& finding) = 0;
+};
+
 struct Finding {
   Severity severity = Severity::kProblem;
   std::string file;  // host path, as shown
@@ -39,6 +48,8 @@ class Report {
     Add(Severity::kWarning, file, line, 0, {}, why);
   }
 
+  void Observe(FindingObserver* observer) { observer_ = observer; }
+
   long problems() const { return problems_; }
   long warnings() const { return warnings_; }
   const std::vector<Finding>& kept() const { return kept_; }
@@ -49,6 +60,7 @@ class Report {
  private:
   std::ostream* out_;
   bool keep_;
+  FindingObserver* observer_ = nullptr;
   long problems_ = 0;
   long warnings_ = 0;
   std::vector<Finding> kept_;

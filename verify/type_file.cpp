@@ -100,7 +100,7 @@ TypeList CheckTypeFile(CheckedFile* file) {
     if (!CheckChars(code)) {
       file->Problem(1, ItemName(table[0]),
                     Quoted(code) + " has characters other than half-width letters and digits");
-    } else if (!types.codes.insert(code).second) {
+    } else if (!types.codes.emplace(code, fields[1]).second) {
       file->Warning(1, ItemName(table[0]), "asset type " + Quoted(code) + " is listed twice");
     }
     if (reader.Read(line) != 0 && file->report()->problems() == problems) {

@@ -2,7 +2,7 @@
 // and its rows of 16 fields, read with the export's asset type table.
 #pragma once
 
-#include <set>
+#include <map>
 #include <string>
 
 #include "verify/checked_file.h"
@@ -11,7 +11,9 @@ namespace verify {
 
 struct TypeList {
   long rows = 0;
-  std::set<std::string> codes;  // the type codes of the rows (CP932), as the first field holds them
+  // The type codes of the rows as the first field holds them, each with its
+  // name (the second field) where it is first listed. CP932.
+  std::map<std::string, std::string> codes;
 };
 
 // Reads file (opened) to its end, reporting what is wrong, and returns the

@@ -68,12 +68,14 @@ TypeList ReadTypes(const std::string& shown, Report* report, bool* read) {
 
 }  // namespace
 
-ExitStatus Verify(const std::string& path, Report* report, Summary* summary, std::string* why) {
+ExitStatus Verify(const std::string& path, Report* report, Summary* summary, std::string* why,
+                  CheckDetail* detail) {
   CheckedFile assets(path, report);
   if (!assets.Open(path, why)) return kUnreadable;
   summary->asset_file = path;
 
   ErrorLog log;
+  if (detail != nullptr) log.KeepEntries();
   summary->log_file = FindErrorLog(path, report);
   if (!summary->log_file.empty()) {
     std::string log_why;
@@ -85,13 +87,16 @@ ExitStatus Verify(const std::string& path, Report* report, Summary* summary, std
   summary->remarks = log.remarks();
   summary->errors = log.errors();
   summary->warnings = log.warnings();
+  if (detail != nullptr) detail->remarks = std::move(log.entries());
 
   summary->type_file = Beside(path, kAssetTypeFileName);
   const TypeList types = ReadTypes(summary->type_file, report, &summary->types_read);
   summary->types = types.rows;
+  if (detail != nullptr) detail->type_names = types.codes;
 
   const std::string log_name = fs::path(summary->log_file).filename().string();
-  summary->assets = CheckAssetFile(&assets, summary->types_read ? &types : nullptr, &log, log_name);
+  summary->assets = CheckAssetFile(&assets, summary->types_read ? &types : nullptr, &log, log_name,
+                                   detail != nullptr ? detail->rows : nullptr);
   if (assets.failed()) {
     *why = "a read error at line " + std::to_string(assets.line_number() + 1);
     return kUnreadable;
