@@ -9,6 +9,18 @@
 namespace hostfile {
 namespace {
 
+bool WriteFull(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
 // The folder of a host path ("." for a bare name).
 std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind('/');
@@ -67,6 +79,21 @@ bool Replace(const std::string& temp, const std::string& path) {
   if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) return false;
   SyncFolder(path);
   return true;
+}
+
+bool WriteWhole(const std::string& path, std::string_view content) {
+  std::string temp = path + ".XXXXXX";
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) return false;
+  // mkstemp makes the file private; a new file gets what creating it
+  // directly would give (an existing one's permissions are kept by Replace).
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && WriteFull(fd, content);
+  ok = ::close(fd) == 0 && ok;
+  if (ok) ok = Replace(temp, path);
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
 }
 
 }  // namespace hostfile

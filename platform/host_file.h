@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace hostfile {
 
@@ -22,5 +23,12 @@ bool Replace(const std::string& temp, const std::string& path);
 // exist yet is the same as another only when both are the same name in the
 // same folder, which is where either would be created.
 bool SameFile(const std::string& a, const std::string& b);
+
+// Writes content to a new temporary file beside path and replaces path with
+// it (Replace above), for the tools that write their files whole. A file
+// that did not exist yet gets the permissions that creating it directly
+// would give. On failure the previous file, if any, stays as it was and no
+// temporary file is left behind.
+bool WriteWhole(const std::string& path, std::string_view content);
 
 }  // namespace hostfile

@@ -13,6 +13,15 @@
 namespace hostfile {
 namespace {
 
+bool WriteFull(HANDLE file, std::string_view data) {
+  while (!data.empty()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size(), 1u << 30)), written = 0;
+    if (!WriteFile(file, data.data(), chunk, &written, nullptr) || written == 0) return false;
+    data.remove_prefix(written);
+  }
+  return true;
+}
+
 std::wstring W(const std::string& path) { return win::HostFsPath(path).wstring(); }
 
 // The folder of a host path ("." for a bare name).
@@ -73,6 +82,26 @@ bool Replace(const std::string& temp, const std::string& path) {
   bool ok = FlushFileBuffers(file) != FALSE;
   ok = CloseHandle(file) && ok;
   return ok && MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+bool WriteWhole(const std::string& path, std::string_view content) {
+  // A new name beside path: the process, the time and a counter.
+  static unsigned counter = 0;
+  std::string temp;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int tries = 0; tries < 100 && file == INVALID_HANDLE_VALUE; ++tries) {
+    temp = path + "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount()) + "-" +
+           std::to_string(++counter);
+    file =
+        CreateFileW(W(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = WriteFull(file, content);
+  ok = CloseHandle(file) && ok;
+  if (ok) ok = Replace(temp, path);
+  if (!ok) DeleteFileW(W(temp).c_str());
+  return ok;
 }
 
 }  // namespace hostfile

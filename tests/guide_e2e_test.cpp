@@ -125,7 +125,7 @@ TEST_F(GuideTest, CsvFilesImportExportReadAndVerifyAsTheGuideShows) {
       testenv::RunProgram({.argv = {program_dir_ + "/zelverify", "build/guide/e/out/sakura.csv"},
                            .folder = dir_,
                            .merge_error = true});
-  const std::string& verified = run.out;
+  const std::string verified = run.out;
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(verified,
             "build/guide/e/out/sakura.csv: 8 rows, 3 of them breakdown rows\n"
@@ -139,11 +139,15 @@ TEST_F(GuideTest, CsvFilesImportExportReadAndVerifyAsTheGuideShows) {
   Sql("DELETE FROM assets WHERE code = '701'; "
       "UPDATE assets SET closing_book_value = closing_book_value - 100000000 WHERE code = '201'",
       "build/guide/later.db");
-  const std::string sheet =
-      "--report build/guide/sheet.html --store build/guide/later.db build/guide/e/out/sakura.csv";
-  verified = Command("'" + program_dir_ + "/zelverify' " + sheet, &status);
-  EXPECT_EQ(status, 1);
-  ExpectQuoted("$ build/bin/zelverify " + sheet + "\n" + verified);
+  run = testenv::RunProgram({.argv = {program_dir_ + "/zelverify", "--report", "build/guide/sheet.html", "--store",
+                                      "build/guide/later.db", "build/guide/e/out/sakura.csv"},
+                             .folder = dir_,
+                             .merge_error = true});
+  EXPECT_EQ(run.status, 1);
+  ExpectQuoted(
+      "$ build/bin/zelverify --report build/guide/sheet.html --store build/guide/later.db "
+      "build/guide/e/out/sakura.csv\n" +
+      run.out);
 
   // A CSV file with a value that does not fit: reported, and nothing is
   // imported.

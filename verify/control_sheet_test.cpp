@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "package/test_store_builder.h"
+#include "zelpkg/test_sample_store.h"
 #include "platform/test_env.h"
 
 namespace {
