@@ -9,6 +9,8 @@
 
 #include <ctime>
 #include <filesystem>
+#include <ios>
+#include <iosfwd>
 #include <string>
 
 // <sys/stat.h> makes st_mtime a macro; our _stat below has a member of that
@@ -34,6 +36,11 @@ std::filesystem::path HostFsPath(const std::string& host);
 // Creates an empty file at a host path that must not exist yet; false when
 // it exists or cannot be made.
 bool CreateNewHostFile(const std::string& host);
+// Opens stream on the file named by the Windows path, as a Windows program
+// opens a file stream by name; with create_new the file is made first and
+// must not exist yet (CREATE_NEW). false when the path cannot be reached or
+// the file cannot be made or opened.
+bool OpenFileStream(std::fstream* stream, const char* path, std::ios_base::openmode mode, bool create_new);
 
 // ---- Text -----------------------------------------------------------------
 BOOL IsDBCSLeadByte(BYTE c);

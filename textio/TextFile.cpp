@@ -30,17 +30,15 @@ long ClTextFile::Open(const char* path, TFOpenMode mode) {
       ((mode & TF_APPEND) != 0 && (mode & TF_OVERWRITE) != 0)) {
     return textio::ReportStatus(textio::kInvalidArgument, kSource, __LINE__);
   }
-  std::string host;
-  if (!win::ToHostPath(path, &host)) return textio::ReportStatus(textio::kFileError, kSource, __LINE__);
-
   std::ios_base::openmode request;
+  bool create_new = false;
   if (mode & TF_WRITE) {
     if (mode & TF_APPEND) {
       request = std::ios_base::out | std::ios_base::app;
     } else if (mode & TF_OVERWRITE) {
       request = std::ios_base::out | std::ios_base::trunc;
     } else {
-      if (!win::CreateNewHostFile(host)) return textio::ReportStatus(textio::kFileError, kSource, __LINE__);
+      create_new = true;
       request = std::ios_base::out;
     }
   } else {
@@ -53,8 +51,8 @@ long ClTextFile::Open(const char* path, TFOpenMode mode) {
     if (m_buffer) m_stream.rdbuf()->pubsetbuf(m_buffer.get(), kBufferSize);
   }
   // Lines carry their own CR LF: nothing is translated on any system.
-  m_stream.open(win::HostFsPath(host), request | std::ios_base::binary);
-  if (m_stream.fail()) return textio::ReportStatus(textio::kFileError, kSource, __LINE__);
+  if (!win::OpenFileStream(&m_stream, path, request | std::ios_base::binary, create_new))
+    return textio::ReportStatus(textio::kFileError, kSource, __LINE__);
   return textio::ReportStatus(0, kSource, __LINE__);
 }
 
