@@ -1,6 +1,6 @@
 // A fixture company in a package store, exported as run control does it;
 // the three files are compared byte for byte with expected files worked out
-// by hand (testdata/make_golden.py lays them out).
+// by hand (export/testdata/make_golden.py lays them out).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
