@@ -185,14 +185,6 @@ void ExpectAllThree(ClRuleGenkashokyaku& rule) {
   }
 }
 
-long CategoryCount(ClRuleGenkashokyaku& rule) {
-  StSHISANKUBUNINFO* array = nullptr;
-  long count = -1;
-  EXPECT_EQ(rule.LoadShisanKubunInfo(&array, &count), 0);
-  win::CoTaskMemFree(array);
-  return count;
-}
-
 TEST_F(RuleReadTest, AWalkReadsOneSnapshotWhileAnotherProcessDeletes) {
   // WAL: the other connection commits at once; the walk keeps its snapshot.
   MakeStore(kThreeAssets);
@@ -202,9 +194,9 @@ TEST_F(RuleReadTest, AWalkReadsOneSnapshotWhileAnotherProcessDeletes) {
   Exec(other,
        "DELETE FROM assets WHERE seq >= 2; DELETE FROM lump_items; DELETE FROM categories WHERE seq = 1;");
   ExpectAllThree(rule_);
-  EXPECT_EQ(CategoryCount(rule_), 2);  // read in the walk's snapshot
+  EXPECT_EQ(Categories(rule_).size(), 2u);  // read in the walk's snapshot
   rule_.MoveFinish();
-  EXPECT_EQ(CategoryCount(rule_), 1);  // alone: the store as it is now
+  EXPECT_EQ(Categories(rule_).size(), 1u);  // alone: the store as it is now
   long count = 0;
   ASSERT_EQ(rule_.MoveReady(nullptr, 0, 0), 0);
   ASSERT_EQ(rule_.GetCount(&count), 0);
@@ -220,7 +212,7 @@ TEST_F(RuleReadTest, InRollbackJournalModeAWriterWaitsForTheWalkToFinish) {
   sqlite3* other = Other();
   EXPECT_EQ(sqlite3_exec(other, "DELETE FROM assets WHERE seq = 3", nullptr, nullptr, nullptr), SQLITE_BUSY);
   ExpectAllThree(rule_);
-  EXPECT_EQ(CategoryCount(rule_), 2);
+  EXPECT_EQ(Categories(rule_).size(), 2u);
   rule_.MoveFinish();
   EXPECT_EQ(sqlite3_exec(other, "DELETE FROM assets WHERE seq = 3", nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(other);
