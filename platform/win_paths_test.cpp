@@ -200,25 +200,26 @@ std::string Strip(const std::string& path, BOOL* result) {
 }
 
 TEST(PathStripToRoot, AsWindowsKeepsTheRoot) {
-  BOOL ok;
-  EXPECT_EQ(Strip("C:\\x\\y.txt", &ok), "C:\\");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip("C:\\", &ok), "C:\\");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip("C:x", &ok), "C:");
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(Strip("\\\\server\\share\\x\\y", &ok), "\\\\server\\share");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip("\\\\server", &ok), "\\\\server");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip("name", &ok), "");
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(Strip("\\a\\b", &ok), "\\");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip(std::string("C:\\") + kHyo + "\\" + kHyo, &ok), "C:\\");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip(std::string("\\\\server\\") + kHyo + "\\x", &ok), std::string("\\\\server\\") + kHyo);
-  EXPECT_TRUE(ok);
+  const std::string hyo = kHyo;
+  // Each path, what is left of it, and whether that is a root.
+  struct Case {
+    std::string path, root;
+    bool is_root;
+  };
+  const Case cases[] = {{"C:\\x\\y.txt", "C:\\", true},
+                        {"C:\\", "C:\\", true},
+                        {"C:x", "C:", false},
+                        {"\\\\server\\share\\x\\y", "\\\\server\\share", true},
+                        {"\\\\server", "\\\\server", true},
+                        {"name", "", false},
+                        {"\\a\\b", "\\", true},
+                        {"C:\\" + hyo + "\\" + hyo, "C:\\", true},
+                        {"\\\\server\\" + hyo + "\\x", "\\\\server\\" + hyo, true}};
+  for (const Case& c : cases) {
+    BOOL ok;
+    EXPECT_EQ(Strip(c.path, &ok), c.root) << c.path;
+    EXPECT_EQ(ok != FALSE, c.is_root) << c.path;
+  }
   EXPECT_FALSE(win::PathStripToRootA(nullptr));
 }
 
