@@ -38,10 +38,7 @@ std::vector<std::string> HeaderLines(StDATAINFO info) {
 TEST(HeaderTest, SixLinesAndTheColumnNames) {
   std::vector<std::string> lines = HeaderLines(Company("株式会社テスト", 1, 20240401, 20250331));
   ASSERT_EQ(lines.size(), 7u);
-  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 6),
-            (std::vector<std::string>{"バージョン=20. 0. 1. 0(FILEVERSION=1.8)",
-                                      "顧問先コード=", "顧問先名称=株式会社テスト", "法人個人区分=法人",
-                                      "事業年度開始日=20240401", "事業年度終了日=20250331"}));
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 6), AssetFileHeader());
   std::vector<std::string> names = Fields(lines[6]);
   ASSERT_EQ(names.size(), 152u);
   const std::pair<size_t, const char*> some_names[] = {
@@ -142,27 +139,7 @@ std::vector<std::string> TypeFile(StDATAINFO info, std::vector<StSHISANKUBUNINFO
 }
 
 TEST(TypeFileTest, HeaderBlock) {
-  const std::string rule = ";" + std::string(93, '/');
-  std::vector<std::string> expected = {
-      rule,
-      ";減価償却 資産種類ファイル",
-      ";顧問先\t\t：[0004 法人関与先]",
-      ";日付\t\t：2026/3/9",
-      ";備考\t\t：",
-      ";",
-      rule,
-      "",
-      "[Commonlnf]",
-      "SisanSyuruiCDKetasuu=2",
-      "HoujinKojinKubun=1",
-      "Version=20. 0. 1. 0(FILEVERSION=1.1)",
-      "",
-      "[Datalnf]",
-      "SisanSyurui=1",
-      "",
-      "[SisanSyurui]",
-  };
-  EXPECT_EQ(TypeFile(Company("", 1), {}), expected);
+  EXPECT_EQ(TypeFile(Company("", 1), {}), TypeFileHeader());
   std::vector<std::string> individual = TypeFile(Company("", 4), {});
   EXPECT_EQ(individual[2], ";顧問先\t\t：[0004 個人関与先]");
   EXPECT_EQ(individual[10], "HoujinKojinKubun=2");
