@@ -3,39 +3,37 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 namespace {
 
+// Registers the codes in turn; their answers, a letter each: A added, D
+// duplicate, P prefix duplicate, ? any other answer.
+std::string Walk(CodeRegister& r, std::initializer_list<std::string> codes) {
+  std::string answers;
+  for (const std::string& code : codes) {
+    unsigned answer = r.RegisterCode(code);
+    answers += answer < 3 ? "ADP"[answer] : '?';
+  }
+  return answers;
+}
+
 TEST(CodeRegisterTest, ResultsOfTheWalk) {
   CodeRegister r;
-  EXPECT_EQ(r.RegisterCode("000123"), CodeRegister::kAdded);
-  EXPECT_EQ(r.RegisterCode("000123"), CodeRegister::kDuplicate);
   // An 8-byte code meets the 6-byte code registered before it.
-  EXPECT_EQ(r.RegisterCode("00012301"), CodeRegister::kPrefixDuplicate);
+  EXPECT_EQ(Walk(r, {"000123", "000123", "00012301"}), "ADP");
   EXPECT_EQ(r.size(), 1u);
-  // A 6-byte code after an 8-byte code with the same start is new.
-  EXPECT_EQ(r.RegisterCode("00045601"), CodeRegister::kAdded);
-  EXPECT_EQ(r.RegisterCode("000456"), CodeRegister::kAdded);
-  // Now both an equal entry and a prefix entry exist: the equal entry is
-  // the older one, so the walk answers 1.
-  EXPECT_EQ(r.RegisterCode("00045601"), CodeRegister::kDuplicate);
-  EXPECT_EQ(r.RegisterCode("00045602"), CodeRegister::kPrefixDuplicate);
+  // A 6-byte code after an 8-byte code with the same start is new. Then both
+  // an equal entry and a prefix entry exist: the equal entry is the older
+  // one, so the walk answers 1.
+  EXPECT_EQ(Walk(r, {"00045601", "000456", "00045601", "00045602"}), "AADP");
   // Byte for byte, case-sensitive; a 6-byte code is never cut.
-  EXPECT_EQ(r.RegisterCode("ABC123"), CodeRegister::kAdded);
-  EXPECT_EQ(r.RegisterCode("abc123"), CodeRegister::kAdded);
-  EXPECT_EQ(r.RegisterCode("00012"), CodeRegister::kAdded);
-  EXPECT_EQ(r.RegisterCode(""), CodeRegister::kAdded);
-  EXPECT_EQ(r.RegisterCode(""), CodeRegister::kDuplicate);
+  EXPECT_EQ(Walk(r, {"ABC123", "abc123", "00012", "", ""}), "AAAAD");
   EXPECT_EQ(r.size(), 7u);
   // Seven bytes, the longest code kept in its slot, and eight, the shortest
   // kept in a block: each compared whole, never by a part of it.
-  EXPECT_EQ(r.RegisterCode("XYZ7890"), CodeRegister::kAdded);
-  EXPECT_EQ(r.RegisterCode("XYZ789"), CodeRegister::kAdded);
-  EXPECT_EQ(r.RegisterCode("XYZ7891"), CodeRegister::kPrefixDuplicate);
-  EXPECT_EQ(r.RegisterCode("XYZ7890"), CodeRegister::kDuplicate);
-  EXPECT_EQ(r.RegisterCode(std::string("XY\0Z", 4)), CodeRegister::kAdded);
-  EXPECT_EQ(r.RegisterCode("XY"), CodeRegister::kAdded);
+  EXPECT_EQ(Walk(r, {"XYZ7890", "XYZ789", "XYZ7891", "XYZ7890", std::string("XY\0Z", 4), "XY"}), "AAPDAA");
 }
 
 TEST(CodeRegisterTest, ManyCodesKeepTheirAnswersAcrossGrowth) {

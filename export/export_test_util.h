@@ -1,5 +1,6 @@
 // Helpers of the export tests: the exporter writing into a scratch folder,
-// and the written files split into lines, fields and log entries.
+// the written files split into lines, fields and log entries, and the header
+// lines the tests' company gets (which the verifier's tests read as well).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -58,6 +59,40 @@ inline void FixedDate(int* year, int* month, int* day) {
   *year = 2026;
   *month = 3;
   *day = 9;
+}
+
+// The asset file's six lines before the column names, for 株式会社テスト, a
+// corporation, with the year 2024/4/1 to 2025/3/31.
+inline std::vector<std::string> AssetFileHeader() {
+  return {"バージョン=20. 0. 1. 0(FILEVERSION=1.8)",
+          "顧問先コード=",
+          "顧問先名称=株式会社テスト",
+          "法人個人区分=法人",
+          "事業年度開始日=20240401",
+          "事業年度終了日=20250331"};
+}
+
+// The type file's lines before its rows, for the corporation 0004 法人関与先
+// on FixedDate's day.
+inline std::vector<std::string> TypeFileHeader() {
+  const std::string rule = ";" + std::string(93, '/');
+  return {rule,
+          ";減価償却 資産種類ファイル",
+          ";顧問先\t\t：[0004 法人関与先]",
+          ";日付\t\t：2026/3/9",
+          ";備考\t\t：",
+          ";",
+          rule,
+          "",
+          "[Commonlnf]",
+          "SisanSyuruiCDKetasuu=2",
+          "HoujinKojinKubun=1",
+          "Version=20. 0. 1. 0(FILEVERSION=1.1)",
+          "",
+          "[Datalnf]",
+          "SisanSyurui=1",
+          "",
+          "[SisanSyurui]"};
 }
 
 inline StKOTEISHISANINFO Asset(const char* code, int16_t method = 6) {

@@ -38,22 +38,19 @@ std::vector<std::string> HeaderLines(StDATAINFO info) {
 TEST(HeaderTest, SixLinesAndTheColumnNames) {
   std::vector<std::string> lines = HeaderLines(Company("株式会社テスト", 1, 20240401, 20250331));
   ASSERT_EQ(lines.size(), 7u);
-  EXPECT_EQ(lines[0], "バージョン=20. 0. 1. 0(FILEVERSION=1.8)");
-  EXPECT_EQ(lines[1], "顧問先コード=");
-  EXPECT_EQ(lines[2], "顧問先名称=株式会社テスト");
-  EXPECT_EQ(lines[3], "法人個人区分=法人");
-  EXPECT_EQ(lines[4], "事業年度開始日=20240401");
-  EXPECT_EQ(lines[5], "事業年度終了日=20250331");
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 6), AssetFileHeader());
   std::vector<std::string> names = Fields(lines[6]);
   ASSERT_EQ(names.size(), 152u);
-  EXPECT_EQ(names[0], ";資産コード");
-  EXPECT_EQ(names[12], "取得年月日");
-  EXPECT_EQ(names[17], "耐用年数短縮(保証額未満)[圧縮記帳(引当金・積立金)の場合の償却額計算用]");
-  EXPECT_EQ(names[43], "期首帳簿価額(〃)[圧縮記帳(引当金・積立金)の場合の償却額計算用]");
-  EXPECT_EQ(names[95], "償却資産資産コード(入力)");
-  EXPECT_EQ(names[149], "メモ欄上段");
-  EXPECT_EQ(names[150], "メモ欄下段");
-  EXPECT_EQ(names[151], "");
+  const std::pair<size_t, const char*> some_names[] = {
+      {0, ";資産コード"},
+      {12, "取得年月日"},
+      {17, "耐用年数短縮(保証額未満)[圧縮記帳(引当金・積立金)の場合の償却額計算用]"},
+      {43, "期首帳簿価額(〃)[圧縮記帳(引当金・積立金)の場合の償却額計算用]"},
+      {95, "償却資産資産コード(入力)"},
+      {149, "メモ欄上段"},
+      {150, "メモ欄下段"},
+      {151, ""}};
+  for (const auto& [i, name] : some_names) EXPECT_EQ(names[i], name) << i;
 
   EXPECT_EQ(HeaderLines(Company("", 4))[3], "法人個人区分=個人");
   EXPECT_EQ(HeaderLines(Company("", 3))[3], "法人個人区分=個人");
@@ -142,27 +139,7 @@ std::vector<std::string> TypeFile(StDATAINFO info, std::vector<StSHISANKUBUNINFO
 }
 
 TEST(TypeFileTest, HeaderBlock) {
-  const std::string rule = ";" + std::string(93, '/');
-  std::vector<std::string> expected = {
-      rule,
-      ";減価償却 資産種類ファイル",
-      ";顧問先\t\t：[0004 法人関与先]",
-      ";日付\t\t：2026/3/9",
-      ";備考\t\t：",
-      ";",
-      rule,
-      "",
-      "[Commonlnf]",
-      "SisanSyuruiCDKetasuu=2",
-      "HoujinKojinKubun=1",
-      "Version=20. 0. 1. 0(FILEVERSION=1.1)",
-      "",
-      "[Datalnf]",
-      "SisanSyurui=1",
-      "",
-      "[SisanSyurui]",
-  };
-  EXPECT_EQ(TypeFile(Company("", 1), {}), expected);
+  EXPECT_EQ(TypeFile(Company("", 1), {}), TypeFileHeader());
   std::vector<std::string> individual = TypeFile(Company("", 4), {});
   EXPECT_EQ(individual[2], ";顧問先\t\t：[0004 個人関与先]");
   EXPECT_EQ(individual[10], "HoujinKojinKubun=2");

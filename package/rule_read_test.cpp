@@ -29,6 +29,14 @@ class RuleReadTest : public StoreTest {
     rule_.AttachSetMgr(ClDataMgr::Inst()->GetSetMgr());
     rule_.SetCurDataID(data_id);
   }
+  // Starts the walk of a data set and checks how many assets it counts.
+  void StartWalk(const char* data_id, long expected_count) {
+    Initiate(data_id);
+    long count = 0;
+    ASSERT_EQ(rule_.MoveReady(nullptr, 0, 0), 0);
+    ASSERT_EQ(rule_.GetCount(&count), 0);
+    ASSERT_EQ(count, expected_count);
+  }
   long Move(long i) {
     std::memset(&master_, 0, sizeof(master_));
     std::memset(&year_, 0, sizeof(year_));
@@ -114,14 +122,10 @@ TEST_F(RuleReadTest, ADamagedAssetPageFailsTheWalkAtItsFirstAssetAndStaysFailed)
     for (int64_t i = 0; i < page_size; ++i) f.put(static_cast<char>((i * 37 + 11) & 0xFF));
   }
 
-  Initiate("D0001");
-  long count = 0;
-  ASSERT_EQ(rule_.MoveReady(nullptr, 0, 0), 0);
-  ASSERT_EQ(rule_.GetCount(&count), 0);
-  ASSERT_EQ(count, 3000);
+  ASSERT_NO_FATAL_FAILURE(StartWalk("D0001", 3000));
   testing::internal::CaptureStderr();
   long failed_at = -1;
-  for (long i = 0; i < count && failed_at < 0; ++i) {
+  for (long i = 0; i < 3000 && failed_at < 0; ++i) {
     if (Move(i) != 0)
       failed_at = i;
     else
@@ -181,30 +185,19 @@ void ExpectAllThree(ClRuleGenkashokyaku& rule) {
   }
 }
 
-long CategoryCount(ClRuleGenkashokyaku& rule) {
-  StSHISANKUBUNINFO* array = nullptr;
-  long count = -1;
-  EXPECT_EQ(rule.LoadShisanKubunInfo(&array, &count), 0);
-  win::CoTaskMemFree(array);
-  return count;
-}
-
 TEST_F(RuleReadTest, AWalkReadsOneSnapshotWhileAnotherProcessDeletes) {
   // WAL: the other connection commits at once; the walk keeps its snapshot.
   MakeStore(kThreeAssets);
   Run("PRAGMA journal_mode = WAL;");
-  Initiate("D1");
-  long count = 0;
-  ASSERT_EQ(rule_.MoveReady(nullptr, 0, 0), 0);
-  ASSERT_EQ(rule_.GetCount(&count), 0);
-  ASSERT_EQ(count, 3);
+  ASSERT_NO_FATAL_FAILURE(StartWalk("D1", 3));
   sqlite3* other = Other();
   Exec(other,
        "DELETE FROM assets WHERE seq >= 2; DELETE FROM lump_items; DELETE FROM categories WHERE seq = 1;");
   ExpectAllThree(rule_);
-  EXPECT_EQ(CategoryCount(rule_), 2);  // read in the walk's snapshot
+  EXPECT_EQ(Categories(rule_).size(), 2u);  // read in the walk's snapshot
   rule_.MoveFinish();
-  EXPECT_EQ(CategoryCount(rule_), 1);  // alone: the store as it is now
+  EXPECT_EQ(Categories(rule_).size(), 1u);  // alone: the store as it is now
+  long count = 0;
   ASSERT_EQ(rule_.MoveReady(nullptr, 0, 0), 0);
   ASSERT_EQ(rule_.GetCount(&count), 0);
   EXPECT_EQ(count, 1);
@@ -214,16 +207,12 @@ TEST_F(RuleReadTest, AWalkReadsOneSnapshotWhileAnotherProcessDeletes) {
 
 TEST_F(RuleReadTest, InRollbackJournalModeAWriterWaitsForTheWalkToFinish) {
   MakeStore(kThreeAssets);
-  Initiate("D1");
-  long count = 0;
-  ASSERT_EQ(rule_.MoveReady(nullptr, 0, 0), 0);
-  ASSERT_EQ(rule_.GetCount(&count), 0);
-  ASSERT_EQ(count, 3);
+  ASSERT_NO_FATAL_FAILURE(StartWalk("D1", 3));
   // Between the count and the first row, a deletion cannot commit.
   sqlite3* other = Other();
   EXPECT_EQ(sqlite3_exec(other, "DELETE FROM assets WHERE seq = 3", nullptr, nullptr, nullptr), SQLITE_BUSY);
   ExpectAllThree(rule_);
-  EXPECT_EQ(CategoryCount(rule_), 2);
+  EXPECT_EQ(Categories(rule_).size(), 2u);
   rule_.MoveFinish();
   EXPECT_EQ(sqlite3_exec(other, "DELETE FROM assets WHERE seq = 3", nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(other);
@@ -250,11 +239,7 @@ const char kMisfits[] =
 
 TEST_F(RuleReadTest, AValueThatDoesNotFitItsFieldFailsTheCallWithOneLine) {
   MakeStore(kMisfits);
-  Initiate("D1");
-  long count = 0;
-  ASSERT_EQ(rule_.MoveReady(nullptr, 0, 0), 0);
-  ASSERT_EQ(rule_.GetCount(&count), 0);
-  ASSERT_EQ(count, 8);
+  ASSERT_NO_FATAL_FAILURE(StartWalk("D1", 8));
   const char* expected[] = {
       "data set D1, asset A0001, column method_code: 65537 does not fit a 16-bit field",
       "data set D1, asset A0002, column type_code: the text 'abc' is not an integer",

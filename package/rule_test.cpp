@@ -37,12 +37,7 @@ class RuleTest : public StoreTest {
     rule_.SetCurDataID("D1");
     rule_.AttachOptLink(ClLinkMgr::Inst()->GetOptLink());
   }
-  long Ready() {
-    long n = -1;
-    rule_.MoveReady(nullptr, 0, 0);
-    rule_.GetCount(&n);
-    return n;
-  }
+  long Ready() { return WalkCount(rule_); }
   ClRuleGenkashokyaku rule_;
   StKOTEISHISANINFO master_;
   StKOTEINENINFO year_;
@@ -254,12 +249,9 @@ TEST_F(RuleTest, NoWalkSortsItsRowsInATemporaryTree) {
   ASSERT_EQ(rule_.MoveIkkatsu(0, &item), 0);
   EXPECT_STREQ(item.szName, "a");
   rule_.MoveFinishIkkatsu();
-  StSHISANKUBUNINFO* array = nullptr;
-  long n = 0;
-  ASSERT_EQ(rule_.LoadShisanKubunInfo(&array, &n), 0);
-  EXPECT_EQ(n, 2);
-  EXPECT_EQ(array[0].lCode, 1);
-  win::CoTaskMemFree(array);
+  std::vector<StSHISANKUBUNINFO> categories = Categories(rule_);
+  ASSERT_EQ(categories.size(), 2u);
+  EXPECT_EQ(categories[0].lCode, 1);
   rule_.MoveFinish();
   sqlite3_trace_v2(package::TheStore().db(), 0, nullptr, nullptr);
 

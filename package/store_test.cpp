@@ -32,10 +32,7 @@ class UnusableStore : public StoreTest {
     EXPECT_EQ(selected->szDataID[0], '\0');
     ClRuleGenkashokyaku rule;
     rule.SetCurDataID("D1");
-    long n = -1;
-    rule.MoveReady(nullptr, 0, 0);
-    rule.GetCount(&n);
-    EXPECT_EQ(n, 0);
+    EXPECT_EQ(WalkCount(rule), 0);
     EXPECT_STREQ(ClFileMgr::Inst()->GetAppFolderPath(0), "");
     EXPECT_EQ(ClZelConnect::Inst()->LogOut(), 0);
     EXPECT_EQ(ClZelConnect::Inst()->Terminate(), 0);
@@ -94,9 +91,7 @@ TEST_F(StoreTest, ADamagedStoreIsSaidOnceAndWalksShort) {
   if (ClZelConnect::Inst()->Initiate() == 0) {
     ClRuleGenkashokyaku rule;
     rule.SetCurDataID("D1");
-    long n = 0;
-    rule.MoveReady(nullptr, 0, 0);
-    rule.GetCount(&n);
+    WalkCount(rule);  // starts the walk; its count is not needed
     StKOTEISHISANINFO m;
     StKOTEINENINFO y;
     StKOTEITSUKIINFO t;

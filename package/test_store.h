@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "component/component.h"
 #include "package/store.h"
@@ -39,6 +40,27 @@ class StoreTest : public ::testing::Test {
   testenv::ScratchDir dir_{"zelpkg-test"};
   std::string path_ = dir_.Host("package.db");
 };
+
+// Starts the rule's walk and returns the count it reads (-1 when nothing
+// is read); the calls' own results are for the tests that check them.
+inline long WalkCount(ClRuleGenkashokyaku& rule) {
+  long n = -1;
+  rule.MoveReady(nullptr, 0, 0);
+  rule.GetCount(&n);
+  return n;
+}
+
+// The categories the rule loads, copied out of the component's array,
+// which is freed here; none when the load fails.
+inline std::vector<StSHISANKUBUNINFO> Categories(ClRuleGenkashokyaku& rule) {
+  StSHISANKUBUNINFO* array = nullptr;
+  long n = 0;
+  EXPECT_EQ(rule.LoadShisanKubunInfo(&array, &n), 0);
+  std::vector<StSHISANKUBUNINFO> categories;
+  if (array != nullptr && n > 0) categories.assign(array, array + n);
+  win::CoTaskMemFree(array);
+  return categories;
+}
 
 // The value of type T at offset of a record, read byte for byte.
 template <class T>

@@ -144,16 +144,17 @@ TEST_F(Mapped, MalformedEntriesAndAnUnmappedProgramFolderAreNamed) {
 
   problems = Problems("Z:fixed=/;E:fixed=tmp/e;z:cdrom=/mnt;:fixed=/;7:fixed=/",
                       "srv=/x;srv/pub=;a/b=/x;A/B=/y;/s=/z");
-  ASSERT_EQ(problems.size(), 8u);
-  EXPECT_EQ(problems[0],
-            "ZEL_DRIVES: the entry \"E:fixed=tmp/e\" has a host folder that does not start with /");
-  EXPECT_EQ(problems[1], "ZEL_DRIVES: the entry \"z:cdrom=/mnt\" maps drive Z: a second time");
-  EXPECT_EQ(problems[2], "ZEL_DRIVES: the entry \":fixed=/\" is not L:TYPE=/host/dir");
-  EXPECT_EQ(problems[3], "ZEL_DRIVES: the entry \"7:fixed=/\" is not L:TYPE=/host/dir");
-  EXPECT_EQ(problems[4], "ZEL_SHARES: the entry \"srv=/x\" is not server/share=/host/dir");
-  EXPECT_EQ(problems[5], "ZEL_SHARES: the entry \"srv/pub=\" has a host folder that does not start with /");
-  EXPECT_EQ(problems[6], "ZEL_SHARES: the entry \"A/B=/y\" lists its share a second time");
-  EXPECT_EQ(problems[7], "ZEL_SHARES: the entry \"/s=/z\" is not server/share=/host/dir");
+  EXPECT_EQ(problems,
+            (std::vector<std::string>{
+                "ZEL_DRIVES: the entry \"E:fixed=tmp/e\" has a host folder that does not start with /",
+                "ZEL_DRIVES: the entry \"z:cdrom=/mnt\" maps drive Z: a second time",
+                "ZEL_DRIVES: the entry \":fixed=/\" is not L:TYPE=/host/dir",
+                "ZEL_DRIVES: the entry \"7:fixed=/\" is not L:TYPE=/host/dir",
+                "ZEL_SHARES: the entry \"srv=/x\" is not server/share=/host/dir",
+                "ZEL_SHARES: the entry \"srv/pub=\" has a host folder that does not start with /",
+                "ZEL_SHARES: the entry \"A/B=/y\" lists its share a second time",
+                "ZEL_SHARES: the entry \"/s=/z\" is not server/share=/host/dir",
+            }));
   // The first entry of a letter or share stays in the map.
   EXPECT_EQ(win::GetDriveTypeA("Z:\\"), 3u);
   EXPECT_EQ(Host("\\\\a\\b\\f"), "/x/f");
@@ -199,25 +200,26 @@ std::string Strip(const std::string& path, BOOL* result) {
 }
 
 TEST(PathStripToRoot, AsWindowsKeepsTheRoot) {
-  BOOL ok;
-  EXPECT_EQ(Strip("C:\\x\\y.txt", &ok), "C:\\");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip("C:\\", &ok), "C:\\");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip("C:x", &ok), "C:");
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(Strip("\\\\server\\share\\x\\y", &ok), "\\\\server\\share");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip("\\\\server", &ok), "\\\\server");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip("name", &ok), "");
-  EXPECT_FALSE(ok);
-  EXPECT_EQ(Strip("\\a\\b", &ok), "\\");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip(std::string("C:\\") + kHyo + "\\" + kHyo, &ok), "C:\\");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(Strip(std::string("\\\\server\\") + kHyo + "\\x", &ok), std::string("\\\\server\\") + kHyo);
-  EXPECT_TRUE(ok);
+  const std::string hyo = kHyo;
+  // Each path, what is left of it, and whether that is a root.
+  struct Case {
+    std::string path, root;
+    bool is_root;
+  };
+  const Case cases[] = {{"C:\\x\\y.txt", "C:\\", true},
+                        {"C:\\", "C:\\", true},
+                        {"C:x", "C:", false},
+                        {"\\\\server\\share\\x\\y", "\\\\server\\share", true},
+                        {"\\\\server", "\\\\server", true},
+                        {"name", "", false},
+                        {"\\a\\b", "\\", true},
+                        {"C:\\" + hyo + "\\" + hyo, "C:\\", true},
+                        {"\\\\server\\" + hyo + "\\x", "\\\\server\\" + hyo, true}};
+  for (const Case& c : cases) {
+    BOOL ok;
+    EXPECT_EQ(Strip(c.path, &ok), c.root) << c.path;
+    EXPECT_EQ(ok != FALSE, c.is_root) << c.path;
+  }
   EXPECT_FALSE(win::PathStripToRootA(nullptr));
 }
 
@@ -232,39 +234,30 @@ Split SplitPath(const std::string& path) {
 }
 
 TEST(SplitPath, DriveDirectoryNameAndExtension) {
-  Split s = SplitPath("C:\\dir\\sub\\name.tar.gz");
-  EXPECT_EQ(s.drive, "C:");
-  EXPECT_EQ(s.dir, "\\dir\\sub\\");
-  EXPECT_EQ(s.fname, "name.tar");
-  EXPECT_EQ(s.ext, ".gz");
-  s = SplitPath("\\\\server\\share\\f.csv");
-  EXPECT_EQ(s.drive, "");
-  EXPECT_EQ(s.dir, "\\\\server\\share\\");
-  EXPECT_EQ(s.fname, "f");
-  s = SplitPath("C:name");
-  EXPECT_EQ(s.drive, "C:");
-  EXPECT_EQ(s.dir, "");
-  EXPECT_EQ(s.fname, "name");
-  EXPECT_EQ(s.ext, "");
-  s = SplitPath("C:\\a.b\\c");
-  EXPECT_EQ(s.dir, "\\a.b\\");
-  EXPECT_EQ(s.fname, "c");
-  EXPECT_EQ(s.ext, "");
-  s = SplitPath("dir/.profile");
-  EXPECT_EQ(s.dir, "dir/");
-  EXPECT_EQ(s.fname, "");
-  EXPECT_EQ(s.ext, ".profile");
-  // A last name ending with a trail byte 0x5C is a name, not a folder.
-  s = SplitPath(std::string("C:\\dir\\") + kHyo);
-  EXPECT_EQ(s.dir, "\\dir\\");
-  EXPECT_EQ(s.fname, kHyo);
-  s = SplitPath(std::string("C:\\") + kHyo + "\\" + kHyo + ".txt");
-  EXPECT_EQ(s.dir, std::string("\\") + kHyo + "\\");
-  EXPECT_EQ(s.fname, kHyo);
-  EXPECT_EQ(s.ext, ".txt");
+  const std::string hyo = kHyo;
+  struct Case {
+    std::string path, drive, dir, fname, ext;
+  };
+  const Case cases[] = {
+      {"C:\\dir\\sub\\name.tar.gz", "C:", "\\dir\\sub\\", "name.tar", ".gz"},
+      {"\\\\server\\share\\f.csv", "", "\\\\server\\share\\", "f", ".csv"},
+      {"C:name", "C:", "", "name", ""},
+      {"C:\\a.b\\c", "C:", "\\a.b\\", "c", ""},
+      {"dir/.profile", "", "dir/", "", ".profile"},
+      // A last name ending with a trail byte 0x5C is a name, not a folder.
+      {"C:\\dir\\" + hyo, "C:", "\\dir\\", hyo, ""},
+      {"C:\\" + hyo + "\\" + hyo + ".txt", "C:", "\\" + hyo + "\\", hyo, ".txt"},
+  };
+  for (const Case& c : cases) {
+    Split s = SplitPath(c.path);
+    EXPECT_EQ(s.drive, c.drive) << c.path;
+    EXPECT_EQ(s.dir, c.dir) << c.path;
+    EXPECT_EQ(s.fname, c.fname) << c.path;
+    EXPECT_EQ(s.ext, c.ext) << c.path;
+  }
   // Pieces too long for their buffers are cut and terminated.
   std::string deep = "C:\\" + std::string(280, 'd') + "\\f";
-  s = SplitPath(deep);
+  Split s = SplitPath(deep);
   EXPECT_EQ(s.dir.size(), 255u);
   EXPECT_EQ(s.fname, "f");
   std::string deep_dbcs = "C:\\a";

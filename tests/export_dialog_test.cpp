@@ -208,6 +208,14 @@ class DialogFlowTest : public ::testing::Test {
     EXPECT_EQ(out.sel_start, 0);
     EXPECT_EQ(out.sel_end, static_cast<int>(out.text.size()));
   }
+  // The one question asked was answered No: the dialog stays, nothing more
+  // is said.
+  void ExpectQuestionDeclined(const Outcome& out, const char* question) {
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].text, question);
+    EXPECT_EQ(out.boxes[0].style, kQuestion);
+    ExpectRefusal(out, nullptr, 1);
+  }
   std::string EnvFile() const {
     std::ifstream in(root_ + "/c/cfg/env/" + kEnvFileName, std::ios::binary);
     std::stringstream s;
@@ -345,11 +353,7 @@ TEST_F(DialogFlowTest, EveryRefusalShowsItsMessageAndKeepsTheDialogOpen) {
 TEST_F(DialogFlowTest, MissingFoldersAreCreatedOnYesAndRolledBackOnFailure) {
   const char* create = "指定されたフォルダは存在しません。\n\n作成してもよろしいですか？";
   // No: nothing is created and nothing more is said.
-  Outcome no = Run({Type("C:\\new\\sub\\a.csv"), Click(IDC_EXECUTE)}, {IDNO});
-  ASSERT_EQ(no.boxes.size(), 1u);
-  EXPECT_EQ(no.boxes[0].text, create);
-  EXPECT_EQ(no.boxes[0].style, kQuestion);
-  ExpectRefusal(no, nullptr, 1);
+  ExpectQuestionDeclined(Run({Type("C:\\new\\sub\\a.csv"), Click(IDC_EXECUTE)}, {IDNO}), create);
   EXPECT_FALSE(fs::exists(root_ + "/c/new"));
 
   // Yes: one question, both levels created, the dialog ends.
@@ -370,11 +374,7 @@ TEST_F(DialogFlowTest, MissingFoldersAreCreatedOnYesAndRolledBackOnFailure) {
 TEST_F(DialogFlowTest, AnExistingFileIsOverwrittenOnlyOnYes) {
   std::ofstream(root_ + "/c/out/a.csv") << "old";
   const char* overwrite = "同名のファイルが存在します。\n\n上書きしてもよろしいですか？";
-  Outcome no = Run({Type("C:\\out\\a.csv"), Key(VK_F12)}, {IDNO});
-  ASSERT_EQ(no.boxes.size(), 1u);
-  EXPECT_EQ(no.boxes[0].text, overwrite);
-  EXPECT_EQ(no.boxes[0].style, kQuestion);
-  ExpectRefusal(no, nullptr, 1);
+  ExpectQuestionDeclined(Run({Type("C:\\out\\a.csv"), Key(VK_F12)}, {IDNO}), overwrite);
   Outcome yes = Run({Type("C:\\out\\a.csv"), Key(VK_F12)}, {IDYES});
   EXPECT_EQ(yes.code, IDC_EXECUTE);
 }

@@ -139,8 +139,8 @@ TEST_F(GuideTest, CsvFilesImportExportReadAndVerifyAsTheGuideShows) {
   Sql("DELETE FROM assets WHERE code = '701'; "
       "UPDATE assets SET closing_book_value = closing_book_value - 100000000 WHERE code = '201'",
       "build/guide/later.db");
-  run = testenv::RunProgram({.argv = {program_dir_ + "/zelverify", "--report", "build/guide/sheet.html", "--store",
-                                      "build/guide/later.db", "build/guide/e/out/sakura.csv"},
+  run = testenv::RunProgram({.argv = {program_dir_ + "/zelverify", "--report", "build/guide/sheet.html",
+                                      "--store", "build/guide/later.db", "build/guide/e/out/sakura.csv"},
                              .folder = dir_,
                              .merge_error = true});
   EXPECT_EQ(run.status, 1);
@@ -208,13 +208,14 @@ TEST_F(GuideTest, ExampleSqlMakesTheCompanyThatTheGuideShows) {
       columns);
   // The company car: its months, business share, sale and memo.
   std::vector<std::string> car = Fields(data.back());
-  EXPECT_EQ(car[39], "8");
-  EXPECT_EQ(car[69], "80.00");
-  EXPECT_EQ(car[71], "20241130");
-  EXPECT_EQ(car[73], "売却");
-  EXPECT_EQ(car[74], "500000");
-  EXPECT_EQ(car[149], "下取りで売却。後継車");
-  EXPECT_EQ(car[150], "はリース契約(2025年");
+  const std::pair<size_t, const char*> car_fields[] = {{39, "8"},
+                                                       {69, "80.00"},
+                                                       {71, "20241130"},
+                                                       {73, "売却"},
+                                                       {74, "500000"},
+                                                       {149, "下取りで売却。後継車"},
+                                                       {150, "はリース契約(2025年"}};
+  for (const auto& [i, value] : car_fields) EXPECT_EQ(car.at(i), value) << i;
 
   const std::vector<std::string> types = Lines(FromCp932(Out("syurui.SSC")));
   ASSERT_EQ(types.size(), 23u);

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "export/export_test_util.h"
 #include "export/format_tables.h"
 #include "platform/test_env.h"
 
@@ -48,40 +49,22 @@ std::vector<std::string> AssetHeader() {
   std::string names;
   for (long i = 0; i < kAssetColumnCount; ++i)
     names += std::string(i > 0 ? "," : "") + AssetColumnLineName(i);
-  return {"バージョン=20. 0. 1. 0(FILEVERSION=1.8)",
-          "顧問先コード=",
-          "顧問先名称=株式会社テスト",
-          "法人個人区分=法人",
-          "事業年度開始日=20240401",
-          "事業年度終了日=20250331",
-          names};
+  std::vector<std::string> lines = export_test::AssetFileHeader();
+  lines.push_back(names);
+  return lines;
 }
 
 std::vector<std::string> TypeLines() {
-  const std::string rule = ";" + std::string(93, '/');
-  return {rule,
-          ";減価償却 資産種類ファイル",
-          ";顧問先\t\t：[0004 法人関与先]",
-          ";日付\t\t：2026/3/9",
-          ";備考\t\t：",
-          ";",
-          rule,
-          "",
-          "[Commonlnf]",
-          "SisanSyuruiCDKetasuu=2",
-          "HoujinKojinKubun=1",
-          "Version=20. 0. 1. 0(FILEVERSION=1.1)",
-          "",
-          "[Datalnf]",
-          "SisanSyurui=1",
-          "",
-          "[SisanSyurui]",
-          "01,建物,有形固定資産,償却資産,定額法,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0.00,"
-          "100.00,"
-          "該当しない",
-          "10,一括償却資産,有形固定資産,償却資産,一括決算,除却日まで償却,10,10,申告なし,0.00,100.00,100.00,"
-          "100.00,"
-          "0.00,100.00,該当しない"};
+  std::vector<std::string> lines = export_test::TypeFileHeader();
+  lines.insert(
+      lines.end(),
+      {"01,建物,有形固定資産,償却資産,定額法,除却日まで償却,10,5,申告なし,0.00,100.00,100.00,100.00,0.00,"
+       "100.00,"
+       "該当しない",
+       "10,一括償却資産,有形固定資産,償却資産,一括決算,除却日まで償却,10,10,申告なし,0.00,100.00,100.00,"
+       "100.00,"
+       "0.00,100.00,該当しない"});
+  return lines;
 }
 
 std::string Remark(const std::string& tag, const std::string& message) {

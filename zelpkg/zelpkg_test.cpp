@@ -81,10 +81,7 @@ TEST_F(ZelpkgTest, InitMakesAnEmptyStoreTheComponentAccepts) {
   EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   ClRuleGenkashokyaku rule;
   rule.SetCurDataID("D0001");
-  long n = -1;
-  rule.MoveReady(nullptr, 0, 0);
-  rule.GetCount(&n);
-  EXPECT_EQ(n, 0);
+  EXPECT_EQ(WalkCount(rule), 0);
 }
 
 TEST_F(ZelpkgTest, SampleIsDeterministicReadableAndCoversTheCases) {
@@ -152,16 +149,13 @@ TEST_F(ZelpkgTest, SampleIsDeterministicReadableAndCoversTheCases) {
   EXPECT_GE(lump_assets, 2);
   EXPECT_GT(most_items, 100);
   EXPECT_TRUE(duplicate && long_code && symbol_code && huge && cut_name);
-  StSHISANKUBUNINFO* categories = nullptr;
-  long n = 0;
-  ASSERT_EQ(rule.LoadShisanKubunInfo(&categories, &n), 0);
-  ASSERT_EQ(n, 11);
-  for (long i = 0; i < n; ++i) EXPECT_EQ(categories[i].lCode, i + 1);
+  std::vector<StSHISANKUBUNINFO> categories = Categories(rule);
+  ASSERT_EQ(categories.size(), 11u);
+  for (int i = 0; i < 11; ++i) EXPECT_EQ(categories[i].lCode, i + 1);
   EXPECT_STREQ(categories[0].szName, "建物");
   EXPECT_STREQ(categories[8].szName, "繰延資産");
   EXPECT_STREQ(categories[9].szName, "一括償却資産");
   EXPECT_STREQ(categories[10].szName, "土地");
-  win::CoTaskMemFree(categories);
 }
 
 TEST_F(ZelpkgTest, HelpVersionAndSchemaGoToStandardOutput) {
@@ -209,9 +203,7 @@ TEST_F(ZelpkgTest, AnExistingFileIsReplacedOnlyWithForce) {
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   ClRuleGenkashokyaku rule;
   rule.SetCurDataID("D0001");
-  long n = 0;
-  rule.MoveReady(nullptr, 0, 0);
-  rule.GetCount(&n);
+  long n = WalkCount(rule);
   rule.MoveFinish();
   EXPECT_EQ(n, 3);
   EXPECT_EQ(Tool("init package.db --force --force").status, 2);
@@ -355,12 +347,9 @@ TEST_F(ZelpkgTest, ImportMakesAStoreTheProgramsExport) {
   EXPECT_EQ(item.lQuantity, 200);
   rule.MoveFinishIkkatsu();
   rule.MoveFinish();
-  StSHISANKUBUNINFO* categories = nullptr;
-  long n = 0;
-  ASSERT_EQ(rule.LoadShisanKubunInfo(&categories, &n), 0);
-  ASSERT_EQ(n, 2);
+  std::vector<StSHISANKUBUNINFO> categories = Categories(rule);
+  ASSERT_EQ(categories.size(), 2u);
   EXPECT_EQ(categories[1].lCode, 10);
-  win::CoTaskMemFree(categories);
 }
 
 TEST_F(ZelpkgTest, ABadRowNamesItsFileLineAndColumnAndNothingIsWritten) {
