@@ -9,8 +9,8 @@ namespace {
 constexpr char kLog[] = "ZelEnaMx13SysErr.txt";
 
 std::string Derive(const char* name, const std::string& path) {
-  const char* out =
-      OutputPaths(path.c_str(), kLog).Path(std::string(name) == kLog ? kErrorLogFile : kTypeFile);
+  const OutputPaths paths(path.c_str(), kLog);
+  const char* out = paths.Path(std::string(name) == kLog ? kErrorLogFile : kTypeFile);
   return out[0] != '\0' ? out : "<none>";
 }
 
