@@ -5,11 +5,10 @@
 #include <map>
 #include <vector>
 
-#include "export/format_tables.h"
 #include "export/value_format.h"
 #include "verify/code_lines.h"
+#include "verify/columns.h"
 #include "verify/field_check.h"
-#include "verify/reading_ahead.h"
 
 namespace verify {
 
@@ -31,11 +30,13 @@ class AssetChecker {
         log_(log),
         log_name_(log_name),
         rows_(rows),
-        reader_(file->host(), AssetRowFormat(), kAssetColumnCount, false) {
-    for (const StTAFORMAT& f : reader_.table()) roles_.push_back(RoleOf(f, true));
+        // The export leaves columns empty that the reading side would
+        // require: only the checks of the values apply.
+        table_(FormatTable(kAssetColumns, kAssetColumnCount, false)) {
+    for (const StTAFORMAT& f : table_) roles_.push_back(RoleOf(f, true));
     for (long i = 0; i < kAssetColumnCount; ++i) {
       if (i > 0) column_name_line_ += ',';
-      column_name_line_ += AssetColumnLineName(i);
+      column_name_line_ += AssetColumnName(i);
     }
   }
 
@@ -55,7 +56,7 @@ class AssetChecker {
   ErrorLog* log_;
   std::string log_name_;
   RowObserver* rows_;
-  ReadingAhead reader_;
+  std::vector<StTAFORMAT> table_;
   std::vector<Role> roles_;
   std::string column_name_line_;
   std::vector<std::string_view> fields_;
@@ -155,31 +156,29 @@ void AssetChecker::Row(std::string_view line, size_t length) {
   if (breakdown) ++summary_.breakdown_rows;
   if (rows_ != nullptr) rows_->Row(file_->line_number(), fields_);
 
-  const long problems = file_->report()->problems();
-  const std::vector<StTAFORMAT>& table = reader_.table();
+  // Every refusal of the reading side (a line over 1023 bytes, a field
+  // count other than 151, a quote, a text over its width, a malformed
+  // number) is one of the problems below; a test holds the two together.
   bool code_fine = false;
   for (long i = 0; i < kAssetColumnCount; ++i) {
-    const Verdict verdict = CheckField(table[i], roles_[i], fields_[i]);
-    if (i == kCodeColumn) code_fine = verdict.kind == Verdict::kFine;
+    const std::string_view field = fields_[i];
+    if (field.empty()) continue;  // most columns of a row; none is required here
+    const Verdict verdict = CheckField(table_[i], roles_[i], field);
+    if (i == kCodeColumn) code_fine = verdict.kind != Verdict::kProblem;
     if (verdict.kind == Verdict::kFine) continue;
     std::string note;
     if (verdict.kind == Verdict::kOverLimit) {
       note = RemarkNote(log_->NextAmount());
     } else if (verdict.kind == Verdict::kOverWidth) {
-      note = i == kQuantityColumn ? RemarkNote(log_->NextQuantity(fields_[i]))
+      note = i == kQuantityColumn ? RemarkNote(log_->NextQuantity(field))
                                   : "; the depreciation application may not take it";
     }
-    file_->ReportVerdict(i + 1, AssetColumnLineName(i), verdict, note);
+    file_->ReportVerdict(i + 1, AssetColumnName(i), verdict, note);
   }
   if (code_fine) Code(fields_[kCodeColumn], breakdown);
   if (!breakdown && types_ != nullptr && types_->codes.count(std::string(fields_[kTypeColumn])) == 0) {
     Unlisted& unlisted = unlisted_types_[std::string(fields_[kTypeColumn])];
     if (unlisted.rows++ == 0) unlisted.first_line = file_->line_number();
-  }
-  // What the reading side refuses, the checks above have named; this only
-  // guards against a refusal they do not know.
-  if (reader_.Result(file_->line_number(), line) != 0 && file_->report()->problems() == problems) {
-    file_->Problem(0, {}, "the reading side refuses the row");
   }
 }
 
@@ -228,7 +227,7 @@ void AssetChecker::Code(std::string_view code, bool breakdown) {
 }
 
 void AssetChecker::CodeProblem(std::string_view why, bool remarked) {
-  file_->Problem(kCodeColumn + 1, AssetColumnLineName(kCodeColumn),
+  file_->Problem(kCodeColumn + 1, AssetColumnName(kCodeColumn),
                  std::string(why) + (remarked ? "; the error log has the matching remark"
                                               : "; the error log has no remark for it"));
 }
@@ -245,7 +244,7 @@ void AssetChecker::TypeWarnings() {
             [](const auto& a, const auto& b) { return a.second.first_line < b.second.first_line; });
   for (const auto& [type, u] : unlisted) {
     file_->report()->Add(Severity::kWarning, file_->shown(), u.first_line, kTypeColumn + 1,
-                         AssetColumnLineName(kTypeColumn),
+                         AssetColumnName(kTypeColumn),
                          "asset type " + Quoted(type) + " is not listed in syurui.SSC (" +
                              std::to_string(u.rows) + (u.rows == 1 ? " row)" : " rows, the first here)"));
   }

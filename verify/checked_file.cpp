@@ -37,6 +37,7 @@ void CheckedFile::ReportVerdict(long column, std::string_view name, const Verdic
     case Verdict::kFine: return;
     case Verdict::kProblem: Problem(column, name, verdict.why); return;
     case Verdict::kOverWidth: Warning(column, name, verdict.why + std::string(note)); return;
+    case Verdict::kFormula: Warning(column, name, verdict.why); return;
     case Verdict::kOverLimit:
       Warning(column, name, "\"************\", an amount over the digit limit" + std::string(note));
       return;
@@ -48,11 +49,11 @@ void SplitFields(std::string_view line, std::vector<std::string_view>* fields) {
   size_t start = 0;
   for (size_t i = 0; i < line.size(); ++i) {
     if (line[i] == ',') {
-      fields->push_back(line.substr(start, i - start));
+      fields->emplace_back(line.data() + start, i - start);
       start = i + 1;
     }
   }
-  fields->push_back(line.substr(start));
+  fields->emplace_back(line.data() + start, line.size() - start);
 }
 
 }  // namespace verify

@@ -1,7 +1,8 @@
 // CodeLines: the codes of column 1 met so far, each with the line it was
 // first met on. A code has at most 8 bytes, so it is kept as an 8-byte key
-// in an open-addressing table: 16 bytes a code and no allocation of its own,
-// the only memory of the check that grows with the file.
+// in an open-addressing table with its line beside it: 12 bytes a slot and
+// no allocation of its own, the only memory of the check that grows with
+// the file.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +17,8 @@ class CodeLines {
   static uint64_t Key(std::string_view code);
 
   // The line key was first met on; when it is new, line is recorded for it
-  // and returned. line must be above 0.
+  // and returned. line must be above 0 (lines past 4,294,967,295 are kept as
+  // that).
   int64_t Add(uint64_t key, int64_t line);
   // The line key was first met on; 0 when it was not met.
   int64_t Find(uint64_t key) const;
@@ -24,14 +26,12 @@ class CodeLines {
   size_t size() const { return used_; }
 
  private:
-  struct Slot {
-    uint64_t key = 0;
-    int64_t line = 0;  // 0: empty
-  };
   size_t SlotOf(uint64_t key) const;
   void Grow();
 
-  std::vector<Slot> slots_;
+  // Slot i holds keys_[i] first met on lines_[i]; line 0 marks it empty.
+  std::vector<uint64_t> keys_;
+  std::vector<uint32_t> lines_;
   size_t used_ = 0;
 };
 

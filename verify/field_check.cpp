@@ -140,6 +140,17 @@ Verdict CheckAmount(std::string_view text) {
   return {};
 }
 
+// A spreadsheet runs a cell that starts with one of these as a formula,
+// unless it reads as a number ("-12" is one).
+Verdict FormulaWarning(std::string_view text) {
+  const char first = text[0];
+  if (first != '=' && first != '+' && first != '-' && first != '@') return {};
+  Number n;
+  if (first != '=' && first != '@' && Parse(text.substr(first == '+' ? 1 : 0), &n)) return {};
+  return {Verdict::kFormula, Quoted(text) + " starts with " + Quoted(text.substr(0, 1)) +
+                                 ": a spreadsheet that opens the file runs it as a formula"};
+}
+
 }  // namespace
 
 std::string_view ItemName(const StTAFORMAT& format) {
@@ -205,21 +216,35 @@ Verdict CheckField(const StTAFORMAT& f, Role role, std::string_view text) {
   if (text.empty()) {
     return f.required ? Problem("empty, but the column must hold a value") : Verdict{};
   }
-  if (std::string fault = EncodingFault(text); !fault.empty()) return Problem(std::move(fault));
-  for (char c : text) {
-    // Quote bytes lie below 0x40, so they are never part of a double-byte character.
-    if (c == '"' || c == '\'') {
-      return Problem(Quoted(text) +
-                     " holds a quote character, which a reader takes for the start of a quoted "
-                     "field");
+  // One pass tells the common field (printable ASCII) from the rest.
+  // Quote bytes lie below 0x40, so they are never part of a double-byte
+  // character.
+  bool plain = true;
+  bool quote = false;
+  for (char ch : text) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c < 0x40) {
+      plain &= c >= 0x20;
+      quote |= c == '"' || c == '\'';
+    } else {
+      plain &= c < 0x7F;
     }
+  }
+  if (!plain) {
+    if (std::string fault = EncodingFault(text); !fault.empty()) return Problem(std::move(fault));
+  }
+  if (quote) {
+    return Problem(Quoted(text) +
+                   " holds a quote character, which a reader takes for the start of a quoted "
+                   "field");
   }
   if (f.type == 0) {
     if (text.size() > static_cast<size_t>(f.width)) {
       return Problem(Quoted(text) + Printf(" has %zu bytes, more than the %d the column takes", text.size(),
                                            static_cast<int>(f.width)));
     }
-    return role == Role::kAmount ? CheckAmount(text) : Verdict{};
+    if (role == Role::kAmount) return CheckAmount(text);
+    return FormulaWarning(text);
   }
   if (f.type != 1 && f.type != 2) return {};
   if (f.size == 8) return CheckCurrency(f, text);

@@ -14,7 +14,8 @@
 //
 // Every field, whatever its kind, must be Shift_JIS without control
 // characters or quote characters (a reader takes a quote for the start of
-// a quoted field).
+// a quoted field). A text that starts with "=", "+", "-" or "@" and is not
+// a number is a warning: a spreadsheet runs it as a formula.
 #pragma once
 
 #include <string>
@@ -37,6 +38,7 @@ struct Verdict {
     kProblem,    // why says what is wrong
     kOverWidth,  // a number with more digits than the width (why says so)
     kOverLimit,  // the twelve asterisks of an amount over the digit limit
+    kFormula,    // a text a spreadsheet takes for a formula (why says so)
   };
   Kind kind = kFine;
   std::string why;  // CP932

@@ -1,12 +1,12 @@
-// The checks of single values, against the export's own column tables.
+// The checks of single values, against zelverify's column tables.
 #include "verify/field_check.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "export/format_tables.h"
 #include "verify/asset_file.h"
+#include "verify/columns.h"
 #include "verify/record_reader.h"
 
 namespace verify {
@@ -14,10 +14,10 @@ namespace {
 
 // The column of the asset rows with the given 1-based number, as the
 // verifier reads them (the writer leaves required columns empty).
-const StTAFORMAT& Asset(long number) {
-  static const RecordReader reader(AssetRowFormat(), kAssetColumnCount, false);
-  return reader.table()[static_cast<size_t>(number - 1)];
-}
+const std::vector<StTAFORMAT> kAssets = FormatTable(kAssetColumns, kAssetColumnCount, false);
+const std::vector<StTAFORMAT> kTypes = FormatTable(kTypeColumns, kTypeColumnCount, true);
+
+const StTAFORMAT& Asset(long number) { return kAssets[static_cast<size_t>(number - 1)]; }
 
 Verdict::Kind KindOf(long number, std::string_view text) {
   return CheckField(Asset(number), RoleOf(Asset(number), true), text).kind;
@@ -26,7 +26,7 @@ Verdict::Kind KindOf(long number, std::string_view text) {
 TEST(RoleTest, DatesAndAmountsFollowTheTables) {
   std::set<long> dates, amounts;
   for (long i = 0; i < kAssetColumnCount; ++i) {
-    const Role role = RoleOf(AssetRowFormat()[i], true);
+    const Role role = RoleOf(kAssets[static_cast<size_t>(i)], true);
     if (role == Role::kDate) dates.insert(i + 1);
     if (role == Role::kAmount) amounts.insert(i + 1);
   }
@@ -35,14 +35,14 @@ TEST(RoleTest, DatesAndAmountsFollowTheTables) {
     EXPECT_TRUE(amounts.count(amount)) << amount;
   for (long other : {1, 10, 14, 20, 66, 93, 150}) EXPECT_FALSE(amounts.count(other)) << other;
   // The asset type rows hold no amounts, though two texts are 12 bytes wide.
-  for (long i = 0; i < kTypeColumnCount; ++i) EXPECT_EQ(RoleOf(TypeRowFormat()[i], false), Role::kPlain);
+  for (const StTAFORMAT& f : kTypes) EXPECT_EQ(RoleOf(f, false), Role::kPlain);
 }
 
 TEST(RoleTest, TheColumnsLookedIntoCarryTheirNames) {
-  EXPECT_STREQ(AssetColumnLineName(kCodeColumn), ";資産コード");
-  EXPECT_STREQ(AssetColumnLineName(kTypeColumn), "資産種類コード");
-  EXPECT_STREQ(AssetColumnLineName(kMethodColumn), "償却方法");
-  EXPECT_STREQ(AssetColumnLineName(kQuantityColumn), "数量");
+  EXPECT_STREQ(AssetColumnName(kCodeColumn), ";資産コード");
+  EXPECT_STREQ(AssetColumnName(kTypeColumn), "資産種類コード");
+  EXPECT_STREQ(AssetColumnName(kMethodColumn), "償却方法");
+  EXPECT_STREQ(AssetColumnName(kQuantityColumn), "数量");
 }
 
 TEST(FieldCheckTest, TextsWithinTheirWidthInBytes) {
@@ -134,7 +134,7 @@ TEST(FieldCheckTest, EveryFieldIsShiftJisWithoutControlsOrQuotes) {
 }
 
 TEST(FieldCheckTest, RequiredColumnsOfTheTypeRowsHoldAValue) {
-  const StTAFORMAT* types = TypeRowFormat();
+  const std::vector<StTAFORMAT>& types = kTypes;
   EXPECT_EQ(CheckField(types[6], Role::kPlain, "").kind, Verdict::kProblem);  // residual ratio
   EXPECT_EQ(CheckField(types[4], Role::kPlain, "").kind, Verdict::kFine);     // method of category 11
   EXPECT_EQ(CheckField(types[6], Role::kPlain, "10").kind, Verdict::kFine);

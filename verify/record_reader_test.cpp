@@ -3,17 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "export/format_tables.h"
-#include "platform/test_env.h"
-#include "verify/reading_ahead.h"
+#include "verify/columns.h"
+#include "verify/field_check.h"
 
 namespace verify {
 namespace {
+
+const std::vector<StTAFORMAT> kAssets = FormatTable(kAssetColumns, kAssetColumnCount, false);
+const std::vector<StTAFORMAT> kTypes = FormatTable(kTypeColumns, kTypeColumnCount, true);
 
 std::string RowOf(long fields, const std::string& first, const std::string& last) {
   std::string line = first;
@@ -22,7 +22,7 @@ std::string RowOf(long fields, const std::string& first, const std::string& last
 }
 
 TEST(RecordReaderTest, ReadsTheWholeRowIntoOneRecord) {
-  RecordReader reader(AssetRowFormat(), kAssetColumnCount, false);
+  RecordReader reader(kAssets.data(), kAssetColumnCount, false);
   EXPECT_EQ(reader.Read(RowOf(151, "000001", "MEMO")), 0);
   // Every field count but 151 is refused, also at the seams of the parts.
   for (long fields : {1L, 99L, 100L, 101L, 150L, 152L, 200L, 201L}) {
@@ -32,39 +32,66 @@ TEST(RecordReaderTest, ReadsTheWholeRowIntoOneRecord) {
 
   // The required flags stay only when asked: an asset row leaves most of its
   // required columns empty, an asset type row fills them.
-  RecordReader strict(AssetRowFormat(), kAssetColumnCount, true);
+  const std::vector<StTAFORMAT> required = FormatTable(kAssetColumns, kAssetColumnCount, true);
+  RecordReader strict(required.data(), kAssetColumnCount, true);
   EXPECT_EQ(strict.Read(RowOf(151, "000001", "MEMO")), 2);
-  RecordReader types(TypeRowFormat(), kTypeColumnCount, true);
+  RecordReader types(kTypes.data(), kTypeColumnCount, true);
   EXPECT_EQ(types.Read("01,A,B,C,D,E,10,5,F,0.00,100.00,100.00,100.00,0.00,100.00,G"), 0);
   EXPECT_EQ(types.Read("01,A,B,C,D,E,,5,F,0.00,100.00,100.00,100.00,0.00,100.00,G"), 2);
 }
 
 TEST(RecordReaderTest, RefusesWhatTheReadingSideRefuses) {
-  RecordReader reader(AssetRowFormat(), kAssetColumnCount, false);
+  RecordReader reader(kAssets.data(), kAssetColumnCount, false);
   EXPECT_EQ(reader.Read(RowOf(151, "000001", "O'Brien")), 2);  // a quote in the last field
   EXPECT_EQ(reader.Read(RowOf(151, "123456789", "")), 2);      // 9 bytes in a column of 8
   EXPECT_EQ(reader.Read(RowOf(151, "000001", "A B")), 0);      // blanks inside a name
 }
 
-// Read ahead on its own thread, a file of more lines than it keeps ahead
-// gives each line the result the reader gives it, also when lines are
-// passed over.
-TEST(RecordReaderTest, ReadingAheadGivesEachLineItsResult) {
-  const std::vector<std::string> kinds = {RowOf(151, "000001", "MEMO"), RowOf(150, "000001", "MEMO"),
-                                          RowOf(151, "123456789", ""), std::string(2000, 'A')};
-  testenv::ScratchDir dir("zel_reading_ahead");
-  std::vector<std::string> lines;
-  std::ofstream file(dir.Host("rows.csv"), std::ios::binary);
-  for (size_t i = 0; i < 40000; ++i) {
-    lines.push_back(kinds[(i * 7 + i / 1000) % kinds.size()]);
-    file << lines.back() << "\r\n";
+// zelverify checks each value rather than reading each row through the
+// accessor: every value the reading side refuses in any column must be a
+// problem of the value checks.
+TEST(RecordReaderTest, EveryRefusalOfTheReadingSideIsAProblemOfTheChecks) {
+  std::vector<std::string> values = {
+      "",      " ",   "A",    " A",  "A ",   "A B", "\"A\"", "'A'",      "A\"B",         "-",
+      "+",     "+1",  "-1",   " 1",  "1 ",   "1.5", "1.",    ".5",       "1.2.3",        "0.00",
+      "-0.50", "1e5", "0x10", "***", "機械", "=A1", "@SUM",  "20240229", "************", "1.000"};
+  for (size_t n : {1, 2, 3, 4, 8, 9, 12, 13, 20, 21, 32, 33}) {
+    values.push_back(std::string(n, '9'));
+    values.push_back(std::string(n, 'A'));
   }
-  file.close();
-  RecordReader reader(AssetRowFormat(), kAssetColumnCount, false);
-  ReadingAhead ahead(dir.Host("rows.csv"), AssetRowFormat(), kAssetColumnCount, false);
-  for (size_t i = 0; i < lines.size(); i += i % 3 == 0 ? 1 : 2) {
-    ASSERT_EQ(ahead.Result(static_cast<long>(i) + 1, lines[i]), reader.Read(lines[i])) << i;
+  const std::string type_row = "01,A,B,C,D,E,10,5,F,0.00,100.00,100.00,100.00,0.00,100.00,G";
+  struct Table {
+    const std::vector<StTAFORMAT>* formats;
+    bool amounts;
+  };
+  long refused = 0;
+  for (const Table& t : {Table{&kAssets, true}, Table{&kTypes, false}}) {
+    const std::vector<StTAFORMAT>& formats = *t.formats;
+    const long count = static_cast<long>(formats.size());
+    RecordReader reader(formats.data(), count, true);
+    std::vector<std::string> fields(formats.size());
+    if (!t.amounts) {
+      for (size_t at = 0, i = 0; i < fields.size(); ++i) {
+        const size_t comma = std::min(type_row.find(',', at), type_row.size());
+        fields[i] = type_row.substr(at, comma - at);
+        at = comma + 1;
+      }
+    }
+    for (long column = 0; column < count; ++column) {
+      const StTAFORMAT& f = formats[static_cast<size_t>(column)];
+      for (const std::string& value : values) {
+        std::vector<std::string> row = fields;
+        row[static_cast<size_t>(column)] = value;
+        std::string line;
+        for (size_t i = 0; i < row.size(); ++i) line += (i > 0 ? "," : "") + row[i];
+        if (reader.Read(line) == 0) continue;
+        ++refused;
+        EXPECT_EQ(CheckField(f, RoleOf(f, t.amounts), value).kind, Verdict::kProblem)
+            << "column " << column + 1 << " (" << f.name << "): \"" << value << "\"";
+      }
+    }
   }
+  EXPECT_GT(refused, 1000);
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "export/format_tables.h"
 #include "export/value_format.h"
 #include "platform/cp932.h"
+#include "verify/columns.h"
 #include "verify/field_check.h"
 #include "verify/record_reader.h"
 
@@ -66,7 +66,8 @@ void CheckHeaderLine(CheckedFile* file, long number, std::string_view line) {
 
 TypeList CheckTypeFile(CheckedFile* file) {
   TypeList types;
-  RecordReader reader(TypeRowFormat(), kTypeColumnCount, true);
+  const std::vector<StTAFORMAT> formats = FormatTable(kTypeColumns, kTypeColumnCount, true);
+  RecordReader reader(formats.data(), kTypeColumnCount, true);
   const std::vector<StTAFORMAT>& table = reader.table();
   std::vector<Role> roles;
   for (const StTAFORMAT& f : table) roles.push_back(RoleOf(f, false));

@@ -1,5 +1,5 @@
 // The check of the asset type file syurui.SSC: its header block of 17 lines
-// and its rows of 16 fields, read with the export's asset type table.
+// and its rows of 16 fields, checked against zelverify's own table of its columns.
 #pragma once
 
 #include <map>

@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "export/export_test_util.h"
-#include "export/format_tables.h"
 #include "platform/test_env.h"
+#include "verify/columns.h"
 
 namespace verify {
 namespace {
@@ -47,8 +47,7 @@ struct Row {
 
 std::vector<std::string> AssetHeader() {
   std::string names;
-  for (long i = 0; i < kAssetColumnCount; ++i)
-    names += std::string(i > 0 ? "," : "") + AssetColumnLineName(i);
+  for (long i = 0; i < kAssetColumnCount; ++i) names += std::string(i > 0 ? "," : "") + AssetColumnName(i);
   std::vector<std::string> lines = export_test::AssetFileHeader();
   lines.push_back(names);
   return lines;
