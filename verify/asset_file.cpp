@@ -47,7 +47,7 @@ class AssetChecker {
   void ColumnNameLine(std::string_view line);
   void Row(std::string_view line, size_t length);
   void Code(std::string_view code, bool breakdown);
-  void CodeProblem(std::string_view why, bool remarked);
+  void CodeProblem(const char* kind, std::string_view why, bool remarked);
   std::string RemarkNote(const Remark* remark) const;
   void TypeWarnings();
 
@@ -163,15 +163,19 @@ void AssetChecker::Row(std::string_view line, size_t length) {
   for (long i = 0; i < kAssetColumnCount; ++i) {
     const std::string_view field = fields_[i];
     if (field.empty()) continue;  // most columns of a row; none is required here
-    const Verdict verdict = CheckField(table_[i], roles_[i], field);
+    Verdict verdict = CheckField(table_[i], roles_[i], field);
     if (i == kCodeColumn) code_fine = verdict.kind != Verdict::kProblem;
     if (verdict.kind == Verdict::kFine) continue;
-    std::string note;
-    if (verdict.kind == Verdict::kOverLimit) {
-      note = RemarkNote(log_->NextAmount());
-    } else if (verdict.kind == Verdict::kOverWidth) {
-      note = i == kQuantityColumn ? RemarkNote(log_->NextQuantity(field))
-                                  : "; the depreciation application may not take it";
+    // An amount over the digit limit and a quantity over its digits have
+    // remarks of their own in the error log.
+    std::string note = "; the depreciation application may not take it";
+    if (verdict.kind == Verdict::kOverLimit ||
+        (verdict.kind == Verdict::kOverWidth && i == kQuantityColumn)) {
+      const Remark* remark =
+          verdict.kind == Verdict::kOverLimit ? log_->NextAmount() : log_->NextQuantity(field);
+      note = RemarkNote(remark);
+      if (remark == nullptr)
+        verdict.label = verdict.kind == Verdict::kOverLimit ? "unremarked over limit" : "unremarked digits";
     }
     file_->ReportVerdict(i + 1, AssetColumnName(i), verdict, note);
   }
@@ -185,13 +189,14 @@ void AssetChecker::Row(std::string_view line, size_t length) {
 void AssetChecker::Code(std::string_view code, bool breakdown) {
   const std::string shown = Quoted(code);
   if (!CheckChars(code)) {
-    CodeProblem(shown + " has characters other than half-width letters and digits",
+    CodeProblem("code characters", shown + " has characters other than half-width letters and digits",
                 log_->HasCharacterRemark(code));
     return;
   }
   const size_t expected = breakdown ? kBreakdownCodeBytes : kAssetCodeBytes;
   if (code.size() != expected) {
     CodeProblem(
+        "code length",
         shown + (breakdown ? " has " + std::to_string(code.size()) +
                                  " characters; the code of a breakdown row (一括決算) has 8"
                            : " has " + std::to_string(code.size()) +
@@ -202,34 +207,38 @@ void AssetChecker::Code(std::string_view code, bool breakdown) {
   }
   if (breakdown && (code.substr(6) == "00" || !std::all_of(code.begin() + 6, code.end(),
                                                            [](char c) { return c >= '0' && c <= '9'; }))) {
-    CodeProblem(shown + " ends in the breakdown number " + Quoted(code.substr(6)) + ", not 01 to 99", false);
+    CodeProblem("breakdown number",
+                shown + " ends in the breakdown number " + Quoted(code.substr(6)) + ", not 01 to 99", false);
     return;
   }
   const long line = file_->line_number();
   const int64_t first = codes_.Add(CodeLines::Key(code), line);
   if (first != line) {
-    CodeProblem(shown + " is the code of line " + std::to_string(first) + " too",
+    CodeProblem("duplicate code", shown + " is the code of line " + std::to_string(first) + " too",
                 log_->HasDuplicateRemark(code));
     return;
   }
   const uint64_t asset_part = CodeLines::Key(code.substr(0, kAssetCodeBytes));
   if (breakdown) {
     if (const int64_t asset = codes_.Find(asset_part); asset != 0) {
-      CodeProblem(shown + ": its asset code part " + Quoted(code.substr(0, kAssetCodeBytes)) +
+      CodeProblem("asset code part",
+                  shown + ": its asset code part " + Quoted(code.substr(0, kAssetCodeBytes)) +
                       " is the code of the asset on line " + std::to_string(asset),
                   log_->HasDuplicateRemark(code));
     }
     lump_codes_.Add(asset_part, line);
   } else if (const int64_t lump = lump_codes_.Find(asset_part); lump != 0) {
-    CodeProblem(shown + " is the asset code part of the breakdown row on line " + std::to_string(lump),
+    CodeProblem("code of a breakdown",
+                shown + " is the asset code part of the breakdown row on line " + std::to_string(lump),
                 log_->HasDuplicateRemark(code));
   }
 }
 
-void AssetChecker::CodeProblem(std::string_view why, bool remarked) {
+void AssetChecker::CodeProblem(const char* kind, std::string_view why, bool remarked) {
   file_->Problem(kCodeColumn + 1, AssetColumnName(kCodeColumn),
                  std::string(why) + (remarked ? "; the error log has the matching remark"
-                                              : "; the error log has no remark for it"));
+                                              : "; the error log has no remark for it"),
+                 std::string(kind) + (remarked ? ", remarked" : ""));
 }
 
 std::string AssetChecker::RemarkNote(const Remark* remark) const {

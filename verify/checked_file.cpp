@@ -35,11 +35,12 @@ void CheckedFile::ReportVerdict(long column, std::string_view name, const Verdic
                                 std::string_view note) {
   switch (verdict.kind) {
     case Verdict::kFine: return;
-    case Verdict::kProblem: Problem(column, name, verdict.why); return;
-    case Verdict::kOverWidth: Warning(column, name, verdict.why + std::string(note)); return;
-    case Verdict::kFormula: Warning(column, name, verdict.why); return;
+    case Verdict::kProblem: Problem(column, name, verdict.why, verdict.label); return;
+    case Verdict::kOverWidth: Warning(column, name, verdict.why + std::string(note), verdict.label); return;
+    case Verdict::kFormula: Warning(column, name, verdict.why, verdict.label); return;
     case Verdict::kOverLimit:
-      Warning(column, name, "\"************\", an amount over the digit limit" + std::string(note));
+      Warning(column, name, "\"************\", an amount over the digit limit" + std::string(note),
+              verdict.label);
       return;
   }
 }

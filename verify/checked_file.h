@@ -34,11 +34,12 @@ class CheckedFile {
   long line_number() const { return line_; }
 
   // Findings about the current line (column 0: the line as a whole).
-  void Problem(long column, std::string_view name, std::string_view why) {
-    report_->Add(Severity::kProblem, shown_, line_, column, name, why);
+  // kind: what kind of finding, for grouping (Report::Add).
+  void Problem(long column, std::string_view name, std::string_view why, std::string_view kind = {}) {
+    report_->Add(Severity::kProblem, shown_, line_, column, name, why, kind);
   }
-  void Warning(long column, std::string_view name, std::string_view why) {
-    report_->Add(Severity::kWarning, shown_, line_, column, name, why);
+  void Warning(long column, std::string_view name, std::string_view why, std::string_view kind = {}) {
+    report_->Add(Severity::kWarning, shown_, line_, column, name, why, kind);
   }
   Report* report() { return report_; }
   const std::string& shown() const { return shown_; }

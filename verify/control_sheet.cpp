@@ -175,7 +175,7 @@ int RunControlSheet(const SheetOptions& options, std::ostream& out, std::ostream
     }
   });
 
-  Report report(options.summary ? nullptr : &out);
+  Report report(options.summary ? nullptr : &out, false, options.print);
   FindingDigest digest(&sheet);
   report.Observe(&digest);
   FileTally tally;
@@ -186,6 +186,7 @@ int RunControlSheet(const SheetOptions& options, std::ostream& out, std::ostream
   std::string why;
   const ExitStatus checked = Verify(options.asset_file, &report, &sheet.check, &why, &detail);
   side_work.join();
+  report.Flush();
   if (checked == kUnreadable) {
     out.flush();
     err << "zelverify: " << options.asset_file << " cannot be read: " << why << '\n';

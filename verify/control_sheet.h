@@ -24,6 +24,7 @@ struct SheetOptions {
   std::string store;     // --store: the store to reconcile with
   std::string json;      // --json: the figures for a program
   bool summary = false;  // --summary: the table on standard output in place of the findings
+  PrintOptions print;    // --all, --max-lines: how the findings are printed
 };
 
 // One of the three files: its path, and its size and digest when it could

@@ -22,6 +22,10 @@ bool Contains(std::string_view text, std::string_view part) {
 
 }  // namespace
 
+bool IsItemLimitRemark(const LogEntry& remark) {
+  return !remark.error && StartsWith(remark.message, "連携可能な最大内訳件数");
+}
+
 // Both brackets are single bytes that may also be the second
 // byte of a double-byte character, so the search goes by characters.
 std::string BracketAfter(std::string_view text, std::string_view after) {
@@ -82,6 +86,7 @@ void ErrorLog::Index(bool error, const std::string& message) {
   if (keep_entries_) entries_.push_back({error, message});
   const long number = remarks();
   if (!error) {
+    if (IsItemLimitRemark({error, message})) ++item_limits_;
     if (StartsWith(message, "数量｢")) quantities_.push_back({number, BracketAfter(message, "数量")});
     return;
   }

@@ -23,6 +23,11 @@ struct LogEntry {
   std::string message;
 };
 
+// Whether a remark is the warning that a lump-sum asset has more than 99
+// items (the 100th and later are not written). It names no value, so only
+// the order of the remarks ties it to its asset.
+bool IsItemLimitRemark(const LogEntry& remark);
+
 // The text between the ｢ that follows `after` in text and the next ｣; empty
 // when there is none.
 std::string BracketAfter(std::string_view text, std::string_view after);
@@ -44,6 +49,7 @@ class ErrorLog {
   long remarks() const { return errors_ + warnings_; }
   long errors() const { return errors_; }
   long warnings() const { return warnings_; }
+  long item_limits() const { return item_limits_; }  // remarks of IsItemLimitRemark
 
   // The amount errors ("金額｢...｣") come in the order of the amount columns
   // that hold the twelve asterisks: each call gives the next one, null when
@@ -62,6 +68,7 @@ class ErrorLog {
 
   long errors_ = 0;
   long warnings_ = 0;
+  long item_limits_ = 0;
   bool keep_entries_ = false;
   std::vector<LogEntry> entries_;
   std::vector<Remark> amounts_;

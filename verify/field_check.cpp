@@ -27,7 +27,7 @@ std::string Printf(const char* format, ...) {
   return buffer;
 }
 
-Verdict Problem(std::string why) { return {Verdict::kProblem, std::move(why)}; }
+Verdict Problem(const char* label, std::string why) { return {Verdict::kProblem, std::move(why), label}; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -93,24 +93,27 @@ bool ValueAtMost(std::string_view digits, uint64_t limit, uint64_t* value) {
 
 Verdict OverWidth(const StTAFORMAT& f, std::string_view text, size_t digits) {
   if (digits <= static_cast<size_t>(f.width)) return {};
-  return {Verdict::kOverWidth, Quoted(text) + Printf(" has %zu digits, more than the %d the column takes",
-                                                     digits, static_cast<int>(f.width))};
+  return {Verdict::kOverWidth,
+          Quoted(text) +
+              Printf(" has %zu digits, more than the %d the column takes", digits, static_cast<int>(f.width)),
+          "digits"};
 }
 
 Verdict CheckInteger(const StTAFORMAT& f, Role role, std::string_view text) {
   Number n;
   if (!Parse(text, &n) || n.point || (n.negative && f.type == 2)) {
-    return Problem(Quoted(text) + " is not a whole number");
+    return Problem("whole number", Quoted(text) + " is not a whole number");
   }
   const int bits = f.size == 1 ? 8 : f.size == 2 ? 16 : 32;
   const uint64_t half = uint64_t{1} << (bits - 1);
   const uint64_t limit = f.type == 2 ? 2 * half - 1 : n.negative ? half : half - 1;
   uint64_t value = 0;
   if (!ValueAtMost(n.whole, limit, &value)) {
-    return Problem(Quoted(text) + Printf(" lies beyond the %d-bit number of the column", bits));
+    return Problem("number range",
+                   Quoted(text) + Printf(" lies beyond the %d-bit number of the column", bits));
   }
   if (role == Role::kDate && !IsDateText(text))
-    return Problem(Quoted(text) + " is not a date (yyyymmdd, or 0)");
+    return Problem("date", Quoted(text) + " is not a date (yyyymmdd, or 0)");
   return OverWidth(f, text, n.whole.size());
 }
 
@@ -118,24 +121,25 @@ Verdict CheckCurrency(const StTAFORMAT& f, std::string_view text) {
   Number n;
   const size_t decimals = f.decimals > 0 ? static_cast<size_t>(f.decimals) : 0;
   if (!Parse(text, &n) || n.point != (decimals > 0) || n.fraction.size() != decimals) {
-    return Problem(Quoted(text) + Printf(" is not a number with %zu decimals", decimals));
+    return Problem("decimals", Quoted(text) + Printf(" is not a number with %zu decimals", decimals));
   }
   uint64_t value = 0;
   if (!ValueAtMost(n.whole, kCurrencyWholeMax, &value)) {
-    return Problem(Quoted(text) + " lies beyond the currency range");
+    return Problem("currency range", Quoted(text) + " lies beyond the currency range");
   }
   return OverWidth(f, text, n.whole.size());
 }
 
 Verdict CheckAmount(std::string_view text) {
-  if (text == kOverLimitText) return {Verdict::kOverLimit, {}};
+  if (text == kOverLimitText) return {Verdict::kOverLimit, {}, "over limit"};
   Number n;
-  if (!Parse(text, &n) || n.point) return Problem(Quoted(text) + " is not an amount in whole yen");
+  if (!Parse(text, &n) || n.point) return Problem("amount", Quoted(text) + " is not an amount in whole yen");
   if (text.size() > 11) {
-    return Problem(Quoted(text) +
-                   Printf(" has %zu characters; an amount has at most 11 (10 digits and the sign "
-                          "when negative)",
-                          text.size()));
+    return Problem(
+        "amount length",
+        Quoted(text) + Printf(" has %zu characters; an amount has at most 11 (10 digits and the sign "
+                              "when negative)",
+                              text.size()));
   }
   return {};
 }
@@ -147,8 +151,10 @@ Verdict FormulaWarning(std::string_view text) {
   if (first != '=' && first != '+' && first != '-' && first != '@') return {};
   Number n;
   if (first != '=' && first != '@' && Parse(text.substr(first == '+' ? 1 : 0), &n)) return {};
-  return {Verdict::kFormula, Quoted(text) + " starts with " + Quoted(text.substr(0, 1)) +
-                                 ": a spreadsheet that opens the file runs it as a formula"};
+  return {Verdict::kFormula,
+          Quoted(text) + " starts with " + Quoted(text.substr(0, 1)) +
+              ": a spreadsheet that opens the file runs it as a formula",
+          "formula"};
 }
 
 }  // namespace
@@ -214,7 +220,7 @@ bool IsDateText(std::string_view text) {
 
 Verdict CheckField(const StTAFORMAT& f, Role role, std::string_view text) {
   if (text.empty()) {
-    return f.required ? Problem("empty, but the column must hold a value") : Verdict{};
+    return f.required ? Problem("empty", "empty, but the column must hold a value") : Verdict{};
   }
   // One pass tells the common field (printable ASCII) from the rest.
   // Quote bytes lie below 0x40, so they are never part of a double-byte
@@ -231,17 +237,17 @@ Verdict CheckField(const StTAFORMAT& f, Role role, std::string_view text) {
     }
   }
   if (!plain) {
-    if (std::string fault = EncodingFault(text); !fault.empty()) return Problem(std::move(fault));
+    if (std::string fault = EncodingFault(text); !fault.empty()) return Problem("encoding", std::move(fault));
   }
   if (quote) {
-    return Problem(Quoted(text) +
-                   " holds a quote character, which a reader takes for the start of a quoted "
-                   "field");
+    return Problem("quote", Quoted(text) +
+                                " holds a quote character, which a reader takes for the start of a quoted "
+                                "field");
   }
   if (f.type == 0) {
     if (text.size() > static_cast<size_t>(f.width)) {
-      return Problem(Quoted(text) + Printf(" has %zu bytes, more than the %d the column takes", text.size(),
-                                           static_cast<int>(f.width)));
+      return Problem("width", Quoted(text) + Printf(" has %zu bytes, more than the %d the column takes",
+                                                    text.size(), static_cast<int>(f.width)));
     }
     if (role == Role::kAmount) return CheckAmount(text);
     return FormulaWarning(text);

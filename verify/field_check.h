@@ -41,7 +41,8 @@ struct Verdict {
     kFormula,    // a text a spreadsheet takes for a formula (why says so)
   };
   Kind kind = kFine;
-  std::string why;  // CP932
+  std::string why;         // CP932
+  const char* label = "";  // what kind of finding, for grouping repeats
 };
 
 Verdict CheckField(const StTAFORMAT& format, Role role, std::string_view text);

@@ -1,9 +1,12 @@
 #include "verify/line_reader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace verify {
 
@@ -11,21 +14,55 @@ namespace {
 constexpr size_t kBufferSize = 1 << 20;
 }  // namespace
 
+namespace {
+
+std::string KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return {};
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "something else";
+}
+
+}  // namespace
+
+std::string NotRegularFile(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 ? KindOf(st.st_mode) : std::string();
+}
+
+std::FILE* OpenRegularFile(const std::string& path, std::string* why) {
+  // Without O_NONBLOCK, opening a FIFO waits for a writer; what was opened
+  // is looked at, not the path, so nothing can be swapped in between.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    *why = std::strerror(errno);
+    return nullptr;
+  }
+  struct stat st {};
+  const bool stated = fstat(fd, &st) == 0;
+  if (!stated || !S_ISREG(st.st_mode)) {
+    *why = stated ? "it is " + KindOf(st.st_mode) + ", not a regular file" : std::strerror(errno);
+    close(fd);
+    return nullptr;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* file = fdopen(fd, "rb");
+  if (file == nullptr) {
+    *why = std::strerror(errno);
+    close(fd);
+  }
+  return file;
+}
+
 LineReader::~LineReader() {
   if (file_ != nullptr) std::fclose(file_);
 }
 
 bool LineReader::Open(const std::string& path, std::string* why) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    *why = "it is a folder";
-    return false;
-  }
-  file_ = std::fopen(path.c_str(), "rb");
-  if (file_ == nullptr) {
-    *why = std::strerror(errno);
-    return false;
-  }
+  file_ = OpenRegularFile(path, why);
+  if (file_ == nullptr) return false;
   buffer_.resize(kBufferSize);
   return true;
 }

@@ -10,6 +10,15 @@
 
 namespace verify {
 
+// Opens a host path for reading when it is a regular file (or a link to
+// one); anything else (a FIFO, a device, a folder) is refused at once,
+// without waiting for a writer. Null, with why, when refused or not opened.
+std::FILE* OpenRegularFile(const std::string& path, std::string* why);
+
+// What a path is when it is there but no regular file ("a FIFO", "a
+// folder", ...); empty for a regular file or nothing at all.
+std::string NotRegularFile(const std::string& path);
+
 class LineReader {
  public:
   enum End { kCrLf, kLf, kNone };  // kNone: the last line of a file without line end
@@ -22,8 +31,8 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // Opens a host path for reading; false (with why) when it is no readable
-  // file.
+  // Opens a host path for reading (OpenRegularFile); false (with why) when
+  // it is no readable regular file.
   bool Open(const std::string& path, std::string* why);
 
   // The next line without its line end (a CR right before the LF belongs to

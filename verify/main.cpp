@@ -4,6 +4,7 @@
 // difference against the store), 2 when a file cannot be read or written or
 // the command line is wrong. --report, --summary and --json make the
 // control sheet of the export (verify/control_sheet.h).
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -16,7 +17,9 @@ namespace {
 
 // The usage is plain ASCII, so it reads the same in CP932 and UTF-8.
 const char kUsage[] =
-    "Usage: zelverify [--summary] [--json FILE] [--report FILE.html [--store STORE]] [--] PATH.csv\n"
+    "Usage: zelverify [--all] [--max-lines N] [--summary] [--json FILE] [--report FILE.html [--store "
+    "STORE]]\n"
+    "                 [--] PATH.csv\n"
     "       zelverify --help | --version\n"
     "\n"
     "Checks an asset data file written by ZelEna20ToMx13, ZelDio20ToMx13 or\n"
@@ -31,6 +34,11 @@ const char kUsage[] =
     "warning:), then a summary: rows, breakdown rows, the remarks of the error\n"
     "log, problems and warnings. A problem is something the depreciation\n"
     "application cannot take; a warning is taken but may not arrive as meant.\n"
+    "Findings of one kind in one column are printed once, with how many there\n"
+    "are and their first lines, problems first.\n"
+    "  --all            every finding on a line of its own, in the order found\n"
+    "  --max-lines N    at most N lines of findings (default 30, or no limit with\n"
+    "                   --all; 0: no limit); one more line counts the rest\n"
     "\n"
     "The control sheet: the number of assets and breakdown rows and the sums of\n"
     "the acquisition cost (column 23), opening book value (42), current\n"
@@ -83,6 +91,15 @@ int main(int argc, char** argv) {
       return 0;
     } else if (!options_end && arg == "--summary") {
       sheet.summary = true;
+    } else if (!options_end && arg == "--all") {
+      sheet.print.all = true;
+    } else if (!options_end && arg == "--max-lines") {
+      char* end = nullptr;
+      const long n = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : -1;
+      if (i + 1 == argc || end == argv[i + 1] || *end != '\0' || n < 0)
+        return UsageError("--max-lines needs a number of lines (0: no limit)");
+      sheet.print.max_lines = n;
+      ++i;
     } else if (!options_end && arg.size() > 1 && arg[0] == '-') {
       return UsageError("unknown option " + arg);
     } else if (!path.empty()) {
@@ -99,10 +116,11 @@ int main(int argc, char** argv) {
     return verify::RunControlSheet(sheet, std::cout, std::cerr);
   }
 
-  verify::Report report(&std::cout);
+  verify::Report report(&std::cout, false, sheet.print);
   verify::Summary summary;
   std::string why;
   const verify::ExitStatus status = verify::Verify(path, &report, &summary, &why);
+  report.Flush();
   if (status == verify::kUnreadable) {
     std::cout.flush();
     std::cerr << "zelverify: " << path << " cannot be read: " << why << '\n';

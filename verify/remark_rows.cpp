@@ -41,7 +41,6 @@ std::string CodeColumn(std::string_view code) {
 }
 
 bool IsAmountRemark(const LogEntry& remark) { return remark.error && StartsWith(remark.message, "金額｢"); }
-bool IsLimitWarning(const LogEntry& remark) { return StartsWith(remark.message, "連携可能な最大内訳件数"); }
 
 }  // namespace
 
@@ -88,7 +87,7 @@ bool RemarkRows::Matches(const LogEntry& remark, const std::vector<std::string_v
 void RemarkRows::TakeLimitWarnings() {
   const std::string_view code = last_.code;
   const bool ninety_ninth = code.size() == kBreakdownCodeBytes && code.substr(kAssetCodeBytes) == "99";
-  while (ninety_ninth && rows_.size() < remarks_->size() && IsLimitWarning((*remarks_)[rows_.size()]))
+  while (ninety_ninth && rows_.size() < remarks_->size() && IsItemLimitRemark((*remarks_)[rows_.size()]))
     rows_.push_back(last_);
 }
 
@@ -98,7 +97,7 @@ void RemarkRows::Row(long line, const std::vector<std::string_view>& fields) {
   const RemarkRow here{line, std::string(fields[kCode])};
   const std::vector<LogEntry>& remarks = *remarks_;
   auto take = [&] {
-    while (rows_.size() < remarks.size() && !IsLimitWarning(remarks[rows_.size()]) &&
+    while (rows_.size() < remarks.size() && !IsItemLimitRemark(remarks[rows_.size()]) &&
            Matches(remarks[rows_.size()], fields)) {
       rows_.push_back(here);
     }

@@ -1,5 +1,7 @@
 #include "verify/sha256.h"
 
+#include "verify/line_reader.h"
+
 #if defined(__x86_64__)
 #include <cpuid.h>
 #include <immintrin.h>
@@ -152,15 +154,12 @@ std::string Sha256::Hex() {
 
 bool DigestFile(const std::string& path, uint64_t* size, std::string* hex, std::string* why) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    *why = std::filesystem::exists(path, ec) ? "not a regular file" : "missing";
+  if (!std::filesystem::exists(path, ec)) {
+    *why = "missing";
     return false;
   }
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!file) {
-    *why = std::strerror(errno);
-    return false;
-  }
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRegularFile(path, why), std::fclose);
+  if (!file) return false;
   Sha256 sha;
   std::vector<char> buffer(1 << 20);
   *size = 0;

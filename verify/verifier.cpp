@@ -1,11 +1,15 @@
 #include "verify/verifier.h"
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <system_error>
 
 #include "export/output_paths.h"
+#include "verify/columns.h"
 #include "verify/error_log.h"
+#include "verify/line_reader.h"
+#include "verify/remark_rows.h"
 #include "verify/type_file.h"
 
 namespace verify {
@@ -66,6 +70,43 @@ TypeList ReadTypes(const std::string& shown, Report* report, bool* read) {
   return types;
 }
 
+// Hands each row on to the caller's observer and to the matching of the
+// error log's remarks with their rows.
+class MatchedRows : public RowObserver {
+ public:
+  MatchedRows(RowObserver* next, const std::vector<LogEntry>* remarks) : next_(next), rows_(remarks) {}
+  void Row(long line, const std::vector<std::string_view>& fields) override {
+    if (next_ != nullptr) next_->Row(line, fields);
+    rows_.Row(line, fields);
+  }
+  const std::vector<RemarkRow>& Finish() { return rows_.Finish(); }
+
+ private:
+  RowObserver* next_;
+  RemarkRows rows_;
+};
+
+// Each warning of a lump-sum asset with more than 99 items, at the row of
+// its 99th item: the rows after it are missing from the file.
+void ReportItemLimits(const std::vector<LogEntry>& remarks, const std::vector<RemarkRow>& rows,
+                      const Summary& summary, Report* report) {
+  const std::string log_name = fs::path(summary.log_file).filename().string();
+  for (size_t i = 0; i < remarks.size(); ++i) {
+    if (!IsItemLimitRemark(remarks[i])) continue;
+    const std::string remark = "remark " + std::to_string(i + 1) + " of " + log_name;
+    if (rows[i].line == 0) {
+      report->Warning(
+          summary.log_file, 0,
+          remark + ": a lump-sum asset has more than 99 items, but no row of the file is its 99th");
+      continue;
+    }
+    report->Add(Severity::kWarning, summary.asset_file, rows[i].line, 1, AssetColumnName(0),
+                "lump-sum asset " + Quoted(std::string_view(rows[i].code).substr(0, 6)) +
+                    " has more than 99 items: the 100th and later are not in the file (" + remark + ")",
+                "item limit");
+  }
+}
+
 }  // namespace
 
 ExitStatus Verify(const std::string& path, Report* report, Summary* summary, std::string* why,
@@ -73,6 +114,16 @@ ExitStatus Verify(const std::string& path, Report* report, Summary* summary, std
   CheckedFile assets(path, report);
   if (!assets.Open(path, why)) return kUnreadable;
   summary->asset_file = path;
+  // A file beside it that is there but no regular file is refused as the
+  // asset data file is: a FIFO would keep the check waiting for a writer.
+  std::vector<std::string> beside = {Beside(path, kAssetTypeFileName)};
+  for (const char* name : kErrorLogNames) beside.push_back(Beside(path, name));
+  for (const std::string& file : beside) {
+    if (const std::string kind = NotRegularFile(file); !kind.empty()) {
+      *why = file + " beside it is " + kind + ", not a regular file";
+      return kUnreadable;
+    }
+  }
 
   ErrorLog log;
   if (detail != nullptr) log.KeepEntries();
@@ -94,13 +145,28 @@ ExitStatus Verify(const std::string& path, Report* report, Summary* summary, std
   summary->types = types.rows;
   if (detail != nullptr) detail->type_names = types.codes;
 
+  // Matching remarks with rows needs the log's remarks kept: they are read
+  // again for it where the control sheet has not kept them.
+  const std::vector<LogEntry>* remarks = detail != nullptr ? &detail->remarks : nullptr;
+  std::vector<LogEntry> kept;
+  if (remarks == nullptr && log.item_limits() > 0) {
+    ErrorLog again;
+    again.KeepEntries();
+    std::string again_why;
+    if (again.Load(summary->log_file, &again_why)) kept = std::move(again.entries());
+    remarks = &kept;
+  }
+  RowObserver* rows = detail != nullptr ? detail->rows : nullptr;
+  std::optional<MatchedRows> matched;
+  if (log.item_limits() > 0) rows = &matched.emplace(rows, remarks);
+
   const std::string log_name = fs::path(summary->log_file).filename().string();
-  summary->assets = CheckAssetFile(&assets, summary->types_read ? &types : nullptr, &log, log_name,
-                                   detail != nullptr ? detail->rows : nullptr);
+  summary->assets = CheckAssetFile(&assets, summary->types_read ? &types : nullptr, &log, log_name, rows);
   if (assets.failed()) {
     *why = "a read error at line " + std::to_string(assets.line_number() + 1);
     return kUnreadable;
   }
+  if (matched) ReportItemLimits(*remarks, matched->Finish(), *summary, report);
   return report->problems() > 0 ? kProblems : kClean;
 }
 
