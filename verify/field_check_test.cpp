@@ -133,6 +133,30 @@ TEST(FieldCheckTest, EveryFieldIsShiftJisWithoutControlsOrQuotes) {
   EXPECT_NE(EncodingFault("\x7F"), "");
 }
 
+// A text a spreadsheet would run as a formula is a warning; a number that
+// starts with a sign is none, nor is a negative amount.
+TEST(FieldCheckTest, TextsThatASpreadsheetRunsAreWarnings) {
+  const struct {
+    long column;
+    const char* text;
+    Verdict::Kind kind;
+  } cases[] = {
+      {10, "=HYPERLINK(\"x\")", Verdict::kProblem},  // the quote is the problem
+      {10, "=1+2", Verdict::kFormula},
+      {10, "+81 3 1234", Verdict::kFormula},
+      {10, "-", Verdict::kFormula},
+      {10, "@SUM(A1)", Verdict::kFormula},
+      {150, "-A", Verdict::kFormula},
+      {10, "-12", Verdict::kFine},
+      {10, "+1.5", Verdict::kFine},
+      {10, "A=1", Verdict::kFine},
+      {3, "-5", Verdict::kFine},
+      {23, "-35000", Verdict::kFine},
+      {16, "-5", Verdict::kFine},
+  };
+  for (const auto& c : cases) EXPECT_EQ(KindOf(c.column, c.text), c.kind) << c.column << " " << c.text;
+}
+
 TEST(FieldCheckTest, RequiredColumnsOfTheTypeRowsHoldAValue) {
   const std::vector<StTAFORMAT>& types = kTypes;
   EXPECT_EQ(CheckField(types[6], Role::kPlain, "").kind, Verdict::kProblem);  // residual ratio

@@ -87,7 +87,8 @@ bool RemarkRows::Matches(const LogEntry& remark, const std::vector<std::string_v
 void RemarkRows::TakeLimitWarnings() {
   const std::string_view code = last_.code;
   const bool ninety_ninth = code.size() == kBreakdownCodeBytes && code.substr(kAssetCodeBytes) == "99";
-  while (ninety_ninth && rows_.size() < remarks_->size() && IsItemLimitRemark((*remarks_)[rows_.size()]))
+  // One such warning an asset: a second one waits for the next 99th row.
+  if (ninety_ninth && rows_.size() < remarks_->size() && IsItemLimitRemark((*remarks_)[rows_.size()]))
     rows_.push_back(last_);
 }
 

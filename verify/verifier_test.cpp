@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -444,6 +447,81 @@ TEST_F(VerifierTest, WhatCannotBeReadEndsWithTwo) {
   fs::create_directory(Path("folder.csv"));
   EXPECT_EQ(Verify(Path("folder.csv"), &report_, &summary_, &why_), kUnreadable);
   EXPECT_EQ(report_.problems(), 0);
+  // A FIFO without a writer, as the asset data file, through a link, or
+  // beside it, is refused at once rather than waited on.
+  ASSERT_EQ(Run(), kClean);
+  ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+  fs::create_symlink(Path("fifo"), Path("link.csv"));
+  for (const std::string& beside : {std::string(), std::string("syurui.SSC"), std::string(kLogName)}) {
+    SCOPED_TRACE(beside);
+    if (!beside.empty()) fs::rename(Path("fifo"), Path(beside));
+    const std::string asset = beside.empty() ? Path("link.csv") : Path("assets.csv");
+    why_.clear();
+    EXPECT_EQ(Verify(asset, &report_, &summary_, &why_), kUnreadable);
+    EXPECT_NE(why_.find("a FIFO, not a regular file"), std::string::npos) << why_;
+    if (!beside.empty()) fs::rename(Path(beside), Path("fifo"));
+  }
+}
+
+// The default print of many repeated findings: one line per kind and
+// column with its count and first lines, the problems first; --all and
+// --max-lines.
+TEST_F(VerifierTest, RepeatedFindingsAreGroupedAndProblemsComeFirst) {
+  rows_.clear();
+  for (int i = 1; i <= 60; ++i) {
+    char code[7];
+    std::snprintf(code, sizeof code, "%06d", i);
+    rows_.push_back(Row(code).Set(16, "1000").Set(10, i % 2 ? "=HYPERLINK(1)" : "-").Line());
+  }
+  rows_.push_back(Row("000001").Line());  // a duplicate code: a problem after all the warnings
+  ASSERT_EQ(Run(), kProblems);
+  EXPECT_EQ(report_.warnings(), 120);
+  auto print = [&](PrintOptions options) {
+    std::ostringstream out;
+    Report report(&out, false, options);
+    Verify(Path("assets.csv"), &report, &summary_, &why_);
+    report.Flush();
+    std::vector<std::string> lines;
+    std::istringstream in(out.str());
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  };
+  const std::vector<std::string> grouped = print({});
+  ASSERT_EQ(grouped.size(), 3u) << ::testing::PrintToString(grouped);
+  EXPECT_NE(grouped[0].find(":68: problem: column 1"), std::string::npos) << grouped[0];
+  EXPECT_NE(grouped[1].find(":8: warning: column 10"), std::string::npos) << grouped[1];
+  EXPECT_NE(grouped[1].find("(60 like this, on lines 8, 9, 10, 11, 12 and 55 more)"), std::string::npos)
+      << grouped[1];
+  EXPECT_NE(grouped[2].find("column 16"), std::string::npos) << grouped[2];
+  EXPECT_EQ(print({.all = true}).size(), 121u);
+  const std::vector<std::string> cut = print({.all = true, .max_lines = 2});
+  ASSERT_EQ(cut.size(), 3u);
+  EXPECT_EQ(cut[2], "119 more lines of findings not shown (--max-lines N shows N, 0 every one)");
+  EXPECT_EQ(print({.max_lines = 1})[0], grouped[0]);
+}
+
+// The warning of a lump-sum asset with more than 99 items stands at the
+// row of its 99th item; one with no such row is named at the log.
+TEST_F(VerifierTest, TheMoreThanNinetyNineItemsRemarkFindsItsAsset) {
+  rows_ = {Row("000001").Line()};
+  for (int item = 1; item <= 99; ++item) {
+    char code[9];
+    std::snprintf(code, sizeof code, "000002%02d", item);
+    rows_.push_back(Row(code, "一括決算").Set(3, "").Line());
+  }
+  rows_.push_back(Row("000003").Line());
+  const std::string limit =
+      Remark("WARNING", "連携可能な最大内訳件数は99件です。\n100件目から後の内訳は出力されません。");
+  log_ = limit;
+  ASSERT_EQ(Run(), kClean);
+  ExpectOneWarning(107, 1, "\"000002\" has more than 99 items");
+  log_ = limit + limit;
+  ASSERT_EQ(Run(), kClean);
+  EXPECT_EQ(report_.warnings(), 2);
+  EXPECT_NE(Findings().find(
+                "remark 2 of ZelEnaMx13SysErr.txt: a lump-sum asset has more than 99 items, but no row"),
+            std::string::npos)
+      << Findings();
 }
 
 TEST_F(VerifierTest, GarbageIsReportedNotTrusted) {
