@@ -1,7 +1,7 @@
 // The whole program beside a plain SQLite dump of the same data: makes (once,
 // cached) sample stores of the given sizes, then runs the export program,
-// zelverify's control sheet of that export against its store
-// (`zelverify --report FILE.html --store STORE`) and
+// zelverify's check of that export (`zelverify FILE`), its control sheet
+// against its store (`zelverify --report FILE.html --store STORE`) and
 // `sqlite3 -csv STORE "SELECT * FROM assets" > FILE` in turn, and prints the
 // median wall times, their ratios, the peak resident memory of each, and how
 // the program's time grows with the size.
@@ -59,8 +59,8 @@ std::vector<long> Sizes(const std::string& list) {
 
 struct Row {
   long assets;
-  double program, dump, sheet;
-  long program_kb, dump_kb, sheet_kb;
+  double program, dump, sheet, check;
+  long program_kb, dump_kb, sheet_kb, check_kb;
 };
 
 }  // namespace
@@ -102,8 +102,8 @@ int main(int argc, char** argv) {
     env.push_back("ZEL_PACKAGE=" + store);
     env.push_back("ZEL_DRIVES=Z:fixed=/;E:fixed=" + drive);
 
-    std::vector<double> program, dump, sheet;
-    Row row{assets, 0, 0, 0, 0, 0, 0};
+    std::vector<double> program, dump, sheet, check;
+    Row row{assets, 0, 0, 0, 0, 0, 0, 0, 0};
     for (int p = 0; p < pairs; ++p) {
       for (const auto& entry : fs::directory_iterator(drive + "/out")) fs::remove(entry.path());
       // Each run starts with the write-back of earlier runs (and of the
@@ -112,6 +112,15 @@ int main(int argc, char** argv) {
       testenv::ProgramResult a = Run({bin + "/ZelEna20ToMx13"}, env, "/dev/null", drive + "/program.err");
       sync();
       // Exit status 1: the sample company's problems (duplicate codes on purpose).
+      testenv::ProgramResult v = Run({bin + "/zelverify", drive + "/out/bench.csv"}, base_env,
+                                     drive + "/check.out", drive + "/check.err");
+      if (v.status > 1) {
+        std::fprintf(stderr, "zelverify failed with status %d (see %s/check.err)\n", v.status, drive.c_str());
+        return 1;
+      }
+      check.push_back(v.seconds);
+      row.check_kb = std::max(row.check_kb, v.peak_kb);
+      sync();
       testenv::ProgramResult c = Run(
           {bin + "/zelverify", "--report", drive + "/sheet.html", "--store", store, drive + "/out/bench.csv"},
           base_env, drive + "/sheet.out", drive + "/sheet.err");
@@ -122,8 +131,8 @@ int main(int argc, char** argv) {
       sheet.push_back(c.seconds);
       row.sheet_kb = std::max(row.sheet_kb, c.peak_kb);
       sync();
-      testenv::ProgramResult b = Run({"sqlite3", "-csv", store, "SELECT * FROM assets"}, base_env, drive + "/dump.csv",
-                      drive + "/dump.err");
+      testenv::ProgramResult b = Run({"sqlite3", "-csv", store, "SELECT * FROM assets"}, base_env,
+                                     drive + "/dump.csv", drive + "/dump.err");
       if (a.status != 0 || b.status != 0) {
         std::fprintf(stderr, "a run failed: program %d (see %s/program.err), dump %d\n", a.status,
                      drive.c_str(), b.status);
@@ -137,6 +146,7 @@ int main(int argc, char** argv) {
     row.program = Median(program);
     row.dump = Median(dump);
     row.sheet = Median(sheet);
+    row.check = Median(check);
     rows.push_back(row);
   }
 
@@ -146,12 +156,14 @@ int main(int argc, char** argv) {
     std::printf("%10ld  %11.3f  %9.3f  %13.2f  %16.1f  %13.1f\n", r.assets, r.program, r.dump,
                 r.program / r.dump, r.program_kb / 1024.0, r.dump_kb / 1024.0);
   std::printf("(medians of %d alternating pairs; peak RSS is the largest of the runs)\n", pairs);
-  std::printf("\n%10s  %11s  %9s  %15s  %14s\n", "assets", "program (s)", "sheet (s)", "sheet/program",
-              "sheet RSS (MB)");
+  std::printf("\n%10s  %11s  %9s  %15s  %14s  %9s  %15s  %14s\n", "assets", "program (s)", "check (s)",
+              "check/program", "check RSS (MB)", "sheet (s)", "sheet/program", "sheet RSS (MB)");
   for (const Row& r : rows)
-    std::printf("%10ld  %11.3f  %9.3f  %15.2f  %14.1f\n", r.assets, r.program, r.sheet, r.sheet / r.program,
-                r.sheet_kb / 1024.0);
-  std::printf("(sheet: zelverify --report --store of the program's export, run after it)\n");
+    std::printf("%10ld  %11.3f  %9.3f  %15.2f  %14.1f  %9.3f  %15.2f  %14.1f\n", r.assets, r.program, r.check,
+                r.check / r.program, r.check_kb / 1024.0, r.sheet, r.sheet / r.program, r.sheet_kb / 1024.0);
+  std::printf(
+      "(check: zelverify of the program's export; sheet: zelverify --report --store of it; both run after "
+      "it)\n");
   if (rows.size() >= 2) {
     const Row& small = rows.front();
     const Row& large = rows.back();
