@@ -1,7 +1,7 @@
 // The check of the asset data file: its header block of six lines, the
 // column-name line, and its rows of 151 fields, each value checked against
-// zelverify's own column table (verify/columns.h). The codes of column 1 are kept to find duplicates (the
-// only memory that grows with the file).
+// zelverify's own column table (verify/columns.h). The codes of column 1
+// are kept to find duplicates (the only memory that grows with the file).
 #pragma once
 
 #include <string>

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/test_env.h"
 #include "zelpkg/test_sample_store.h"
+#include "platform/test_env.h"
 
 namespace {
 
@@ -241,8 +241,7 @@ TEST_F(ControlSheetTest, TheTerminalTableAndTheCommandLine) {
 // after the export names them. It takes seconds, so it runs where asked
 // for: make test-report installs Chromium and requires it.
 TEST_F(ControlSheetTest, BrowserShowsTheSheet) {
-  if (std::getenv("ZEL_REQUIRE_BROWSER") == nullptr)
-    GTEST_SKIP() << "the browser's test runs in make test-report";
+  if (std::getenv("ZEL_REQUIRE_BROWSER") == nullptr) GTEST_SKIP() << "the browser's test runs in make test-report";
   if (Run("command -v chromium") != 0) FAIL() << "chromium is not installed";
   // A profile of its own: nothing of the user's, and no HOME needed.
   const std::string chromium =

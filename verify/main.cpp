@@ -17,9 +17,8 @@ namespace {
 
 // The usage is plain ASCII, so it reads the same in CP932 and UTF-8.
 const char kUsage[] =
-    "Usage: zelverify [--all] [--max-lines N] [--summary] [--json FILE] [--report FILE.html [--store "
-    "STORE]]\n"
-    "                 [--] PATH.csv\n"
+    "Usage: zelverify [--all] [--max-lines N] [--summary] [--json FILE]\n"
+    "                 [--report FILE.html [--store STORE]] [--] PATH.csv\n"
     "       zelverify --help | --version\n"
     "\n"
     "Checks an asset data file written by ZelEna20ToMx13, ZelDio20ToMx13 or\n"
