@@ -24,31 +24,86 @@ TEST_F(E2eTest, HelpVersionAndOtherArgumentsOfTheThreePrograms) {
                                                           {"ZelDio20ToMx13", "ZelDioMx13SysErr.txt"},
                                                           {"ZelTre20ToMx13", "ZelTreMx13SysErr.txt"}};
   for (const auto& [program, log] : programs) {
-    args_ = {"--help"};
-    RunResult r = Run("", program);
-    EXPECT_EQ(r.status, 0) << program;
-    std::string out = Output(r);
-    EXPECT_EQ(out.rfind(std::string("usage: ") + program + " [--help | --version]\n", 0), 0u) << out;
-    for (const char* word : {"ZEL_PACKAGE", "ZEL_DRIVES", "ZEL_SHARES", "ZEL_UI ", "ZEL_UI_SCRIPT",
-                             "ZEL_VIEWER", log, "Exit status"})
-      EXPECT_NE(out.find(word), std::string::npos) << program << ": " << word;
-    EXPECT_EQ(r.errors, "");
+    for (const char* help : {"--help", "-h"}) {
+      args_ = {help};
+      RunResult r = Run("", program);
+      EXPECT_EQ(r.status, 0) << program;
+      std::string out = Output(r);
+      EXPECT_EQ(out.rfind(std::string("usage: ") + program + "\n", 0), 0u) << out;
+      for (const char* word : {"ZEL_PACKAGE", "ZEL_DRIVES", "ZEL_SHARES", "ZEL_UI ", "ZEL_UI_SCRIPT",
+                               "ZEL_VIEWER", log, "Exit status", "64 a wrong command line"})
+        EXPECT_NE(out.find(word), std::string::npos) << program << ": " << word;
+      EXPECT_EQ(r.errors, "");
+    }
 
     args_ = {"--version"};
-    r = Run("", program);
+    RunResult r = Run("", program);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(Output(r).rfind(std::string(program) + " ", 0), 0u) << Output(r);
     EXPECT_EQ(r.lines.size(), 1u);
 
     // Anything else is refused before the run: no dialog, no transcript.
-    for (auto args : {std::vector<std::string>{"--frobnicate"}, {"--help", "--version"}, {"file.csv"}}) {
-      args_ = args;
-      r = Run(kQuit, program);
-      EXPECT_EQ(r.status, 1);
-      EXPECT_TRUE(r.lines.empty());
-      EXPECT_EQ(r.errors, std::string("usage: ") + program + " [--help | --version]\n");
+    args_ = {"file.csv"};
+    r = Run(kQuit, program);
+    EXPECT_EQ(r.status, 64);
+    EXPECT_TRUE(r.lines.empty());
+    EXPECT_EQ(r.errors, std::string(program) + ": unexpected argument \"file.csv\"\nusage: " + program + "\n(" +
+                            program + " --help says more)\n");
+  }
+}
+
+// The conventions that the programs and both tools share: a mistake named
+// with the nearest valid word, on standard error, with exit status 64 (no
+// run's outcome); --help of each command on standard output.
+TEST_F(E2eTest, CommandLineConventionsOfTheProgramsAndTools) {
+  const struct {
+    std::vector<std::string> argv;
+    int status;
+    const char* error;  // the first line on standard error; "" when none
+    const char* out;    // what standard output starts with
+  } cases[] = {
+      {{"ZelEna20ToMx13", "--bogus"}, 64, "ZelEna20ToMx13: unknown option --bogus", ""},
+      {{"ZelDio20ToMx13", "--hepl"}, 64, "ZelDio20ToMx13: unknown option --hepl; did you mean --help?", ""},
+      {{"ZelTre20ToMx13", "--vers"}, 64, "ZelTre20ToMx13: unknown option --vers; did you mean --version?", ""},
+      {{"zelpkg"}, 64, "zelpkg: no command given", ""},
+      {{"zelpkg", "imprt", "x.db"}, 64, "zelpkg: unknown command imprt; did you mean import?", ""},
+      {{"zelpkg", "import", "x.db", "--asset", "a.csv"}, 64,
+       "zelpkg: unknown option --asset; did you mean --assets?", ""},
+      {{"zelpkg", "import", "x.db", "--items", "i.csv"}, 64, "zelpkg: --assets A.csv is missing", ""},
+      {{"zelpkg", "import", "x.db", "--assets"}, 64, "zelpkg: --assets needs A.csv", ""},
+      {{"zelpkg", "sample", "x.db", "--seed", "1", "--seed", "2"}, 64, "zelpkg: --seed is given twice", ""},
+      {{"zelpkg", "sample", "x.db", "--assets=-1"}, 64,
+       "zelpkg: --assets N: \"-1\" is not a whole number from 0 to 100000000", ""},
+      {{"zelpkg", "init", "x.db", "--forse"}, 64, "zelpkg: unknown option --forse; did you mean --force?", ""},
+      {{"zelpkg", "check"}, 64, "zelpkg: FILE is missing", ""},
+      {{"zelpkg", "schema", "x.db"}, 64, "zelpkg: unexpected argument \"x.db\"", ""},
+      {{"zelpkg", "-h"}, 0, "", "usage: zelpkg init FILE [--force]\n       zelpkg sample FILE"},
+      {{"zelpkg", "sample", "--help"}, 0, "", "usage: zelpkg sample FILE [--assets N] [--seed S] [--force]\n"},
+      {{"zelpkg", "import", "-h", "--bogus"}, 0, "", "usage: zelpkg import FILE --assets A.csv"},
+      {{"zelpkg", "check", "--version"}, 0, "", "zelpkg "},
+      {{"zelverify", "--sumary", "a.csv"}, 64, "zelverify: unknown option --sumary; did you mean --summary?", ""},
+      {{"zelverify", "--rep", "r.html", "a.csv"}, 64, "zelverify: unknown option --rep; did you mean --report?",
+       ""},
+      {{"zelverify", "-x", "a.csv"}, 64, "zelverify: unknown option -x", ""},
+      {{"zelverify", "a.csv", "b.csv"}, 64, "zelverify: unexpected argument \"b.csv\"", ""},
+      {{"zelverify", "--summary=yes", "a.csv"}, 64, "zelverify: --summary takes no value", ""},
+      {{"zelverify", "-h"}, 0, "", "usage: zelverify PATH.csv [--summary]"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = c.argv;
+    argv[0] = program_dir_ + "/" + argv[0];
+    testenv::ProgramResult r = testenv::RunProgram(Tool(argv));
+    std::string call = ::testing::PrintToString(c.argv);
+    EXPECT_EQ(r.status, c.status) << call << r.err;
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.error) << call;
+    EXPECT_EQ(r.out.rfind(c.out, 0), 0u) << call << r.out;
+    // A usage error gives the command's usage after the mistake, and writes nothing.
+    if (c.status == 64) {
+      EXPECT_NE(r.err.find("\nusage: " + c.argv[0]), std::string::npos) << call << r.err;
+      EXPECT_EQ(r.out, "") << call;
     }
   }
+  EXPECT_FALSE(Exists(dir_ + "/x.db"));
 }
 
 TEST_F(E2eTest, ARunWithoutAUserOrASelectedDataSetEndsBeforeTheDialog) {
