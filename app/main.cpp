@@ -76,5 +76,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> problems = ui::StartUpProblems();
   for (const std::string& problem : problems) std::fprintf(stderr, "%s: %s\n", name, problem.c_str());
   if (!problems.empty()) return ui::kEarlyEndStatus;
+  for (const std::string& warning : ui::StartUpWarnings())
+    std::fprintf(stderr, "%s: warning: %s\n", name, warning.c_str());
   return ui::RunApplication(theApp);
 }

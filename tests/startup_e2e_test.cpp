@@ -106,6 +106,34 @@ TEST_F(E2eTest, CommandLineConventionsOfTheProgramsAndTools) {
   EXPECT_FALSE(Exists(dir_ + "/x.db"));
 }
 
+// What the drive map makes of the paths a user meets: a drive whose folder
+// does not exist is named at start-up and the run goes on; a path of this
+// computer typed into the dialog gets the system's refusal, and its Windows
+// form on standard error.
+TEST_F(E2eTest, TheDriveMapIsExplainedAtStartUpAndWhenAHostPathIsTyped) {
+  MakeStore(0);
+  drives_ = ";D:cdrom=" + dir_ + "/no-cd;N:noroot=";
+  const struct {
+    std::string typed;
+    std::string hint;  // the line on standard error after the warning; "" for none
+  } cases[] = {
+      {"/tmp/x.csv", "/tmp/x.csv is a path of this computer; the program takes Windows paths on the drives of "
+                     "ZEL_DRIVES: type Z:\\tmp\\x.csv"},
+      {e_ + "/out/a.csv", e_ + "/out/a.csv is a path of this computer; the program takes Windows paths on the "
+                               "drives of ZEL_DRIVES: type E:\\out\\a.csv"},
+      {"E:\\out\\*.csv", ""},
+  };
+  const std::string warning = "ZelEna20ToMx13: warning: ZEL_DRIVES: drive D: stands for " + dir_ +
+                              "/no-cd, which is no folder here: paths on it are refused until it exists\n";
+  for (const auto& c : cases) {
+    RunResult r = Run("set 1007 " + c.typed + "\nkey F12\nanswer ok\n" + kQuit);
+    EXPECT_EQ(r.status, 1) << r.errors;
+    EXPECT_EQ(r.errors, warning + (c.hint.empty() ? "" : c.hint + "\n")) << c.typed;
+    ASSERT_EQ(r.Messages().size(), 2u) << c.typed;
+    EXPECT_EQ(r.Messages()[0], "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。");
+  }
+}
+
 TEST_F(E2eTest, ARunWithoutAUserOrASelectedDataSetEndsBeforeTheDialog) {
   MakeStore(0);
   // An empty current user, as a store from `zelpkg init` has.
