@@ -23,7 +23,7 @@ inline constexpr int kRepeats = 2;   // may be given more than once; its values 
 
 struct Option {
   const char* name;    // "--assets"
-  const char* values;  // names of the values that follow it, blank-separated ("N", "START END"); "" for a switch
+  const char* values;  // the values that follow it, blank-separated ("N", "START END"); "" for none
   const char* help;    // its line in --help
   int flags = 0;
 };

@@ -250,7 +250,8 @@ std::vector<std::string> HostMapWarnings() {
   };
   const Maps& maps = Loaded();
   for (int i = 0; i < 26; ++i)
-    if (maps.drives[i].mapped && maps.drives[i].type != DRIVE_NO_ROOT_DIR) check(maps.drives[i].host, std::string("ZEL_DRIVES: drive ") + char('A' + i) + ":");
+    if (maps.drives[i].mapped && maps.drives[i].type != DRIVE_NO_ROOT_DIR)
+      check(maps.drives[i].host, std::string("ZEL_DRIVES: drive ") + char('A' + i) + ":");
   for (const ShareEntry& s : maps.shares)
     check(s.host, "ZEL_SHARES: share " + cp932::ToUtf8(s.server + "/" + s.share));
   return warnings;
@@ -260,7 +261,8 @@ std::string HostPathHint(const char* path) {
   if (path == nullptr || path[0] != '/') return std::string();
   std::string host = cp932::ToUtf8(path);
   std::string windows = FromHostPath(host);
-  std::string hint = host + " is a path of this computer; the program takes Windows paths on the drives of ZEL_DRIVES";
+  std::string hint =
+      host + " is a path of this computer; the program takes Windows paths on the drives of ZEL_DRIVES";
   if (windows.empty()) return hint + ", and none of them holds it: map a drive to its folder";
   return hint + ": type " + cp932::ToUtf8(windows);
 }

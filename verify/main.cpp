@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
   sheet.html = parsed.Value("--report");
   sheet.store = parsed.Value("--store");
   if (!sheet.store.empty() && sheet.html.empty() && sheet.json.empty() && !sheet.summary)
-    return cmdline::UsageError(kCommand,
-                               "--store reconciles the control sheet: give --report, --summary or --json with it");
+    return cmdline::UsageError(
+        kCommand, "--store reconciles the control sheet: give --report, --summary or --json with it");
   if (!sheet.html.empty() || !sheet.json.empty() || sheet.summary) {
     sheet.asset_file = path;
     return verify::RunControlSheet(sheet, std::cout, std::cerr);

@@ -65,9 +65,15 @@ const ZelpkgCommand kCommands[] = {
      "eleven asset categories and N assets (default 200) of every kind the export\n"
      "meets; the same seed gives the same store. An existing FILE is replaced\n"
      "only with --force.\n"},
-    {"schema", "", {}, "prints the schema that every store follows",
+    {"schema",
+     "",
+     {},
+     "prints the schema that every store follows",
      "Prints the schema (SQL) that every store follows.\n"},
-    {"check", "FILE", {}, "checks a store, one line per problem",
+    {"check",
+     "FILE",
+     {},
+     "checks a store, one line per problem",
      "Checks a store: the schema, the current user and the data set it has\n"
      "selected, and that every value comes through whole into its record field\n"
      "(its type and range, calendar dates, texts that convert to Shift_JIS and\n"
@@ -273,7 +279,8 @@ int main(int argc, char** argv) {
     package::SampleOptions sample;
     uint64_t n = 0;
     if (given("--assets") && !ParseNumber(value("--assets"), 100000000ULL, &n))
-      return cmdline::UsageError(line, "--assets N: \"" + value("--assets") + "\" is not a whole number from 0 to 100000000");
+      return cmdline::UsageError(
+          line, "--assets N: \"" + value("--assets") + "\" is not a whole number from 0 to 100000000");
     if (given("--assets")) sample.assets = static_cast<long>(n);
     if (given("--seed") && !ParseNumber(value("--seed"), ~0ULL, &sample.seed))
       return cmdline::UsageError(line, "--seed S: \"" + value("--seed") + "\" is not a whole number");
