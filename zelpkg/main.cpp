@@ -110,8 +110,13 @@ cmdline::Command CommandLine(const ZelpkgCommand& command) {
   return {std::string("zelpkg ") + command.name, command.operands, command.options};
 }
 
-// zelpkg itself, before a command is named.
-const cmdline::Command kTool = {"zelpkg", "COMMAND", {}};
+// zelpkg itself, before a command is named: "zelpkg init|sample|...".
+cmdline::Command Tool() {
+  std::string commands;
+  for (const ZelpkgCommand& command : kCommands)
+    commands += (commands.empty() ? "" : "|") + std::string(command.name);
+  return {"zelpkg", commands, {}};
+}
 
 void Help() {
   // The synopses one under the other, "usage: " only before the first.
@@ -241,11 +246,12 @@ int Import(const std::string& file, const package::ImportOptions& options) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
-  if (args.empty()) return cmdline::UsageError(kTool, "no command given");
+  const cmdline::Command tool = Tool();
+  if (args.empty()) return cmdline::UsageError(tool, "no command given");
   if (args[0].starts_with("-")) {
-    const cmdline::Parsed parsed = cmdline::Parse(kTool, args);
-    if (parsed.outcome == cmdline::Parsed::kUsageError) return cmdline::UsageError(kTool, parsed.error);
-    if (parsed.outcome == cmdline::Parsed::kRun) return cmdline::UsageError(kTool, "the command comes first");
+    const cmdline::Parsed parsed = cmdline::Parse(tool, args);
+    if (parsed.outcome == cmdline::Parsed::kUsageError) return cmdline::UsageError(tool, parsed.error);
+    if (parsed.outcome == cmdline::Parsed::kRun) return cmdline::UsageError(tool, "the command comes first");
     if (parsed.outcome == cmdline::Parsed::kHelp) Help();
     if (parsed.outcome == cmdline::Parsed::kVersion) std::printf("zelpkg %s\n", ZEL_VERSION);
     return 0;
@@ -257,7 +263,7 @@ int main(int argc, char** argv) {
     if (args[0] == command.name) found = &command;
   }
   if (found == nullptr)
-    return cmdline::UsageError(kTool, "unknown command " + args[0] + cmdline::DidYouMean(args[0], names));
+    return cmdline::UsageError(tool, "unknown command " + args[0] + cmdline::DidYouMean(args[0], names));
   const std::string command = found->name;
   const cmdline::Command line = CommandLine(*found);
   const cmdline::Parsed parsed = cmdline::Parse(line, std::span(args).subspan(1));
