@@ -128,7 +128,7 @@ Parsed Parse(const Command& command, std::span<const std::string> args) {
     std::vector<std::string> values;
     if (equals != std::string::npos) {
       if (wanted.size() != 1) {
-        mistake(name + " takes " + (wanted.empty() ? std::string("no value") : Spelled(*option)));
+        mistake(wanted.empty() ? name + " takes no value" : arg + ": give " + Spelled(*option));
         continue;
       }
       values.push_back(arg.substr(equals + 1));
