@@ -2,8 +2,10 @@
 // framework. The build constants of the program are linked beside it.
 //
 // A run takes no arguments and is configured by the environment; --help and
-// --version say how. A drive map that cannot serve the program ends the run
-// before anything is shown, with each problem on standard error.
+// --version say how, and any other argument is a usage error (exit 64). A
+// drive map that cannot serve the program ends the run before anything is
+// shown, with each problem on standard error.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,21 +13,29 @@
 
 #include "app/ZelExportApp.h"
 #include "app/build_constants.h"
+#include "platform/command_line.h"
 #include "platform/ui/backend.h"
 
 CZelExportApp theApp;
 
 namespace {
 
-void PrintHelp(const char* name) {
+// The program's options besides --help and --version, a table as
+// cmdline::Option describes (none yet: a dialog run takes no arguments).
+const std::vector<cmdline::Option> kOptions;
+
+cmdline::Command ThisCommand(const char* name) { return {name, "", kOptions}; }
+
+void PrintHelp(const cmdline::Command& command) {
   std::printf(
-      "usage: %s [--help | --version]\n"
-      "\n"
+      "%s\n"
       "Exports the fixed-asset data of the company data set that the current user\n"
       "of the Zelmar package has selected. A dialog asks for the asset data file;\n"
       "the asset type file syurui.SSC and the error log are written beside it.\n"
       "  error log:    %s\n"
       "  last path in: %s, in the package's environment folder\n"
+      "\n"
+      "%s"
       "\n"
       "Environment:\n"
       "  ZEL_PACKAGE    the package store, a SQLite file made with zelpkg\n"
@@ -44,8 +54,9 @@ void PrintHelp(const char* name) {
       "  ZEL_WINDIR     the Windows folder (default: C:\\WINDOWS)\n"
       "\n"
       "Exit status: 0 exported, 1 ended early (refused, quit, past-results data),\n"
-      "2 the files could not be written, 3 a script error.\n",
-      name, build::kErrorLogName, build::kEnvFileName);
+      "2 the files could not be written, 3 a script error, 64 a wrong command line.\n",
+      cmdline::Synopsis(command).c_str(), build::kErrorLogName, build::kEnvFileName,
+      cmdline::OptionHelp(command).c_str());
 }
 
 }  // namespace
@@ -53,20 +64,19 @@ void PrintHelp(const char* name) {
 int main(int argc, char** argv) {
   const char* name = argc > 0 && argv[0][0] ? argv[0] : "ZelExport";
   if (const char* slash = std::strrchr(name, '/')) name = slash + 1;
-  if (argc > 1) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-      PrintHelp(name);
-      return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-      std::printf("%s %s\n", name, ZEL_VERSION);
-      return 0;
-    }
-    std::fprintf(stderr, "usage: %s [--help | --version]\n", name);
-    return ui::kEarlyEndStatus;
+  const cmdline::Command command = ThisCommand(name);
+  const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+  const cmdline::Parsed parsed = cmdline::Parse(command, args);
+  switch (parsed.outcome) {
+    case cmdline::Parsed::kHelp: PrintHelp(command); return 0;
+    case cmdline::Parsed::kVersion: std::printf("%s %s\n", name, ZEL_VERSION); return 0;
+    case cmdline::Parsed::kUsageError: return cmdline::UsageError(command, parsed.error);
+    case cmdline::Parsed::kRun: break;
   }
   std::vector<std::string> problems = ui::StartUpProblems();
   for (const std::string& problem : problems) std::fprintf(stderr, "%s: %s\n", name, problem.c_str());
   if (!problems.empty()) return ui::kEarlyEndStatus;
+  for (const std::string& warning : ui::StartUpWarnings())
+    std::fprintf(stderr, "%s: warning: %s\n", name, warning.c_str());
   return ui::RunApplication(theApp);
 }

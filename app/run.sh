@@ -28,11 +28,24 @@ ZEL_PACKAGE=$demo/package.db
 ZEL_DRIVES="Z:fixed=/;E:fixed=$demo"
 export ZEL_PACKAGE ZEL_DRIVES
 
+# The files of drive E:'s output and environment folders with their
+# modification times, so that what a run wrote can be told from what earlier
+# runs left.
+snapshot() {
+  find "$demo/out" "$demo/env" -type f -printf '%T@ %p\n' 2>/dev/null | sort
+}
+mkdir -p "$demo"
+before=$demo/.files-before-run
+snapshot >"$before"
+
+# Lists the files that this run wrote (new, or changed since it started).
 list_files() {
-  for f in "$demo"/out/* "$demo"/env/*; do
-    [ -e "$f" ] && printf '  %s\n' "$f"
-  done
-  return 0
+  written=$(snapshot | grep -vxF -f "$before" | cut -d' ' -f2-) || true
+  if [ -n "$written" ]; then
+    printf '%s\n' "$written" | sed 's/^/  /'
+  else
+    echo "No file was written by this run (files of earlier runs stay in $demo/out)."
+  fi
 }
 
 printf 'Drive E: is %s (E:\\out\\ is %s/out).\n' "$demo" "$demo"

@@ -219,6 +219,11 @@ void CExportConditionsDlg::OnExecute() {
   // file.
   if (whole.size() >= kPathBufferSize) return Refuse(kPathTooLong);
   if (whole.find('\0') != std::string::npos || !outpath::HasValidCharacters(path)) {
+    // A path of the host typed as it stands ("/tmp/x.csv"): the box keeps
+    // its own text, and where the drive map puts the file goes to standard
+    // error beside it.
+    std::string hint = win::HostPathHint(path);
+    if (!hint.empty()) std::fprintf(stderr, "%s\n", hint.c_str());
     return Refuse(kInvalidCharacters);
   }
   if (!outpath::IsValidDrive(path)) {

@@ -2,6 +2,7 @@
 #include "platform/host_map.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -237,6 +238,33 @@ std::vector<std::string> HostMapProblems() {
                          " is on no drive of ZEL_DRIVES and no share of ZEL_SHARES");
   }
   return problems;
+}
+
+std::vector<std::string> HostMapWarnings() {
+  std::vector<std::string> warnings;
+  auto check = [&](const std::string& host, const std::string& name) {
+    struct stat st;
+    if (!host.empty() && (::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)))
+      warnings.push_back(name + " stands for " + host +
+                         ", which is no folder here: paths on it are refused until it exists");
+  };
+  const Maps& maps = Loaded();
+  for (int i = 0; i < 26; ++i)
+    if (maps.drives[i].mapped && maps.drives[i].type != DRIVE_NO_ROOT_DIR)
+      check(maps.drives[i].host, std::string("ZEL_DRIVES: drive ") + char('A' + i) + ":");
+  for (const ShareEntry& s : maps.shares)
+    check(s.host, "ZEL_SHARES: share " + cp932::ToUtf8(s.server + "/" + s.share));
+  return warnings;
+}
+
+std::string HostPathHint(const char* path) {
+  if (path == nullptr || path[0] != '/') return std::string();
+  std::string host = cp932::ToUtf8(path);
+  std::string windows = FromHostPath(host);
+  std::string hint =
+      host + " is a path of this computer; the program takes Windows paths on the drives of ZEL_DRIVES";
+  if (windows.empty()) return hint + ", and none of them holds it: map a drive to its folder";
+  return hint + ": type " + cp932::ToUtf8(windows);
 }
 
 bool ParseUnc(std::string_view path, std::string_view* server, std::string_view* share,

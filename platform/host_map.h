@@ -34,6 +34,10 @@ const ShareEntry* FindShare(std::string_view server, std::string_view share);
 // on no mapped drive or share. Empty when the map is sound. An empty
 // ZEL_DRIVES counts as unset.
 std::vector<std::string> HostMapProblems();
+// What the map serves only in part, one line each (UTF-8): every drive or
+// share whose host folder does not exist (or is no folder), which paths on
+// it would meet only when the dialog checks them.
+std::vector<std::string> HostMapWarnings();
 // Splits "\\server\share\rest" (rest keeps its leading "\"); false when the
 // path does not start with two backslashes. A missing share is empty.
 bool ParseUnc(std::string_view path, std::string_view* server, std::string_view* share,

@@ -23,6 +23,8 @@ std::string FromHostPath(const std::string& host) {
   return windows;
 }
 
+std::string HostPathHint(const char*) { return std::string(); }
+
 void ReloadMappings() {}
 
 std::filesystem::path HostFsPath(const std::string& host) {

@@ -28,6 +28,11 @@ bool ToHostPath(const char* path, std::string* host);
 // The Windows form of a host path through the map (longest root wins);
 // empty when no mapped root contains it.
 std::string FromHostPath(const std::string& host);
+// A hint for a path of the host typed where a Windows path is wanted
+// ("/tmp/x.csv"): its Windows form through the map, or that no drive holds
+// it (UTF-8, one line). Empty for any other path, and on Windows, which has
+// no drive map.
+std::string HostPathHint(const char* path);
 // Drops the cached drive map and shares so the next call reads the
 // environment again (tests change ZEL_DRIVES between cases).
 void ReloadMappings();

@@ -156,6 +156,11 @@ TEST_F(GuideTest, CsvFilesImportExportReadAndVerifyAsTheGuideShows) {
   EXPECT_EQ(Zelpkg({"import", "build/guide/mine.db", "--assets", "build/guide/bad.csv"}, &out, &err), 1);
   EXPECT_EQ(out, "");
   ExpectQuoted("$ build/bin/zelpkg import build/guide/mine.db --assets build/guide/bad.csv\n" + err);
+
+  // A mistyped option, named with the one meant.
+  EXPECT_EQ(Zelpkg({"import", "build/guide/mine.db", "--asset", "docs/example-assets.csv"}, &out, &err), 64);
+  ExpectQuoted("$ build/bin/zelpkg import build/guide/mine.db --asset docs/example-assets.csv\n" +
+               err.substr(0, err.find('\n') + 1));
 }
 
 TEST_F(GuideTest, ExampleSqlMakesTheCompanyThatTheGuideShows) {

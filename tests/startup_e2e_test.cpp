@@ -24,30 +24,116 @@ TEST_F(E2eTest, HelpVersionAndOtherArgumentsOfTheThreePrograms) {
                                                           {"ZelDio20ToMx13", "ZelDioMx13SysErr.txt"},
                                                           {"ZelTre20ToMx13", "ZelTreMx13SysErr.txt"}};
   for (const auto& [program, log] : programs) {
-    args_ = {"--help"};
-    RunResult r = Run("", program);
-    EXPECT_EQ(r.status, 0) << program;
-    std::string out = Output(r);
-    EXPECT_EQ(out.rfind(std::string("usage: ") + program + " [--help | --version]\n", 0), 0u) << out;
-    for (const char* word : {"ZEL_PACKAGE", "ZEL_DRIVES", "ZEL_SHARES", "ZEL_UI ", "ZEL_UI_SCRIPT",
-                             "ZEL_VIEWER", log, "Exit status"})
-      EXPECT_NE(out.find(word), std::string::npos) << program << ": " << word;
-    EXPECT_EQ(r.errors, "");
+    for (const char* help : {"--help", "-h"}) {
+      args_ = {help};
+      RunResult r = Run("", program);
+      EXPECT_EQ(r.status, 0) << program;
+      std::string out = Output(r);
+      EXPECT_EQ(out.rfind(std::string("usage: ") + program + "\n", 0), 0u) << out;
+      for (const char* word : {"ZEL_PACKAGE", "ZEL_DRIVES", "ZEL_SHARES", "ZEL_UI ", "ZEL_UI_SCRIPT",
+                               "ZEL_VIEWER", log, "Exit status", "64 a wrong command line"})
+        EXPECT_NE(out.find(word), std::string::npos) << program << ": " << word;
+      EXPECT_EQ(r.errors, "");
+    }
 
     args_ = {"--version"};
-    r = Run("", program);
+    RunResult r = Run("", program);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(Output(r).rfind(std::string(program) + " ", 0), 0u) << Output(r);
     EXPECT_EQ(r.lines.size(), 1u);
 
     // Anything else is refused before the run: no dialog, no transcript.
-    for (auto args : {std::vector<std::string>{"--frobnicate"}, {"--help", "--version"}, {"file.csv"}}) {
-      args_ = args;
-      r = Run(kQuit, program);
-      EXPECT_EQ(r.status, 1);
-      EXPECT_TRUE(r.lines.empty());
-      EXPECT_EQ(r.errors, std::string("usage: ") + program + " [--help | --version]\n");
+    args_ = {"file.csv"};
+    r = Run(kQuit, program);
+    EXPECT_EQ(r.status, 64);
+    EXPECT_TRUE(r.lines.empty());
+    EXPECT_EQ(r.errors, std::string(program) + ": unexpected argument \"file.csv\"\nusage: " + program +
+                            "\n(" + program + " --help says more)\n");
+  }
+}
+
+// The conventions that the programs and both tools share: a mistake named
+// with the nearest valid word, on standard error, with exit status 64 (no
+// run's outcome); --help of each command on standard output.
+TEST_F(E2eTest, CommandLineConventionsOfTheProgramsAndTools) {
+  const struct {
+    std::vector<std::string> argv;
+    const char* error;  // the first line on standard error after "PROGRAM: "; "" when the run succeeds
+    const char* out;    // what standard output starts with
+  } cases[] = {
+      {{"ZelEna20ToMx13", "--bogus"}, "unknown option --bogus", ""},
+      {{"ZelDio20ToMx13", "--hepl"}, "unknown option --hepl; did you mean --help?", ""},
+      {{"ZelTre20ToMx13", "--vers"}, "unknown option --vers; did you mean --version?", ""},
+      {{"zelpkg"}, "no command given", ""},
+      {{"zelpkg", "imprt", "s"}, "unknown command imprt; did you mean import?", ""},
+      {{"zelpkg", "import", "s", "--asset", "a"}, "unknown option --asset; did you mean --assets?", ""},
+      {{"zelpkg", "import", "s", "--items", "i"}, "--assets A.csv is missing", ""},
+      {{"zelpkg", "import", "s", "--assets"}, "--assets needs A.csv", ""},
+      {{"zelpkg", "sample", "s", "--seed", "1", "--seed", "2"}, "--seed is given twice", ""},
+      {{"zelpkg", "sample", "s", "--assets=-1"},
+       "--assets N: \"-1\" is not a whole number from 0 to 100000000",
+       ""},
+      {{"zelpkg", "init", "s", "--forse"}, "unknown option --forse; did you mean --force?", ""},
+      {{"zelpkg", "check"}, "FILE is missing", ""},
+      {{"zelpkg", "schema", "s"}, "unexpected argument \"s\"", ""},
+      {{"zelpkg", "-h"}, "", "usage: zelpkg init FILE [--force]\n       zelpkg sample FILE"},
+      {{"zelpkg", "sample", "--help"}, "", "usage: zelpkg sample FILE [--assets N] [--seed S] [--force]\n"},
+      {{"zelpkg", "import", "-h", "--bogus"}, "", "usage: zelpkg import FILE --assets A.csv"},
+      {{"zelpkg", "check", "--version"}, "", "zelpkg "},
+      {{"zelverify", "--sumary", "a.csv"}, "unknown option --sumary; did you mean --summary?", ""},
+      {{"zelverify", "--rep", "r.html", "a.csv"}, "unknown option --rep; did you mean --report?", ""},
+      {{"zelverify", "-x", "a.csv"}, "unknown option -x", ""},
+      {{"zelverify", "a.csv", "b.csv"}, "unexpected argument \"b.csv\"", ""},
+      {{"zelverify", "--summary=yes", "a.csv"}, "--summary takes no value", ""},
+      {{"zelverify", "-h"}, "", "usage: zelverify PATH.csv [--summary]"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> argv = c.argv;
+    argv[0] = program_dir_ + "/" + argv[0];
+    testenv::ProgramResult r = testenv::RunProgram(Tool(argv));
+    std::string call = ::testing::PrintToString(c.argv);
+    EXPECT_EQ(r.out.rfind(c.out, 0), 0u) << call << r.out;
+    if (c.error[0] == '\0') {
+      EXPECT_EQ(r.status, 0) << call << r.err;
+      continue;
     }
+    // A usage error: the mistake, then the command's usage; nothing else written.
+    EXPECT_EQ(r.status, 64) << call << r.err;
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), c.argv[0] + ": " + c.error) << call;
+    EXPECT_NE(r.err.find("\nusage: " + c.argv[0]), std::string::npos) << call << r.err;
+    EXPECT_EQ(r.out, "") << call;
+  }
+  EXPECT_FALSE(Exists(dir_ + "/s"));
+}
+
+// What the drive map makes of the paths a user meets: a drive whose folder
+// does not exist is named at start-up and the run goes on; a path of this
+// computer typed into the dialog gets the system's refusal, and its Windows
+// form on standard error.
+TEST_F(E2eTest, TheDriveMapIsExplainedAtStartUpAndWhenAHostPathIsTyped) {
+  MakeStore(0);
+  drives_ = ";D:cdrom=" + dir_ + "/no-cd;N:noroot=";
+  const struct {
+    std::string typed;
+    std::string hint;  // the line on standard error after the warning; "" for none
+  } cases[] = {
+      {"/tmp/x.csv",
+       "/tmp/x.csv is a path of this computer; the program takes Windows paths on the drives of "
+       "ZEL_DRIVES: type Z:\\tmp\\x.csv"},
+      {e_ + "/out/a.csv", e_ +
+                              "/out/a.csv is a path of this computer; the program takes Windows paths on the "
+                              "drives of ZEL_DRIVES: type E:\\out\\a.csv"},
+      {"E:\\out\\*.csv", ""},
+  };
+  const std::string warning = "ZelEna20ToMx13: warning: ZEL_DRIVES: drive D: stands for " + dir_ +
+                              "/no-cd, which is no folder here: paths on it are refused until it exists\n";
+  for (const auto& c : cases) {
+    RunResult r = Run("set 1007 " + c.typed + "\nkey F12\nanswer ok\n" + kQuit);
+    EXPECT_EQ(r.status, 1) << r.errors;
+    EXPECT_EQ(r.errors, warning + (c.hint.empty() ? "" : c.hint + "\n")) << c.typed;
+    ASSERT_EQ(r.Messages().size(), 2u) << c.typed;
+    EXPECT_EQ(r.Messages()[0],
+              "データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。");
   }
 }
 

@@ -536,6 +536,17 @@ TEST_F(TtyTest, MakeRunKeepsItsDemoFolderAndSaysWhereDriveEIs) {
   EXPECT_LT(drive.row, Find("The program ended").row);
   EXPECT_TRUE(Exists(demo + "/out/by-hand.csv"));
   EXPECT_TRUE(Exists(demo + "/out/固定資産.csv"));
+
+  // Quit with Esc: the files of the earlier runs are not listed as written.
+  LaunchShell(run, wide);
+  ASSERT_TRUE(WaitFor("E:\\out\\by-hand.csv"));
+  Keys("Escape");
+  ASSERT_TRUE(WaitFor("｢減価償却｣の集計を中止します。"));
+  Keys("Enter");
+  EXPECT_TRUE(WaitFor("The program ended with exit status 1"));
+  EXPECT_TRUE(WaitFor("No file was written by this run"));
+  EXPECT_EQ(Find("/demo/out/by-hand.csv").row, -1) << ScreenText();
+  EXPECT_EQ(Find("/demo/env/").row, -1) << ScreenText();
 }
 
 }  // namespace

@@ -1,33 +1,48 @@
 // zelverify: checks an asset data file written by the export programs, and
 // the syurui.SSC and error log beside it. Findings and the summary go to
 // standard output; exit status 0 without problems, 1 with problems (or a
-// difference against the store), 2 when a file cannot be read or written or
-// the command line is wrong. --report, --summary and --json make the
+// difference against the store), 2 when a file cannot be read or written, 64
+// when the command line is wrong. --report, --summary and --json make the
 // control sheet of the export (verify/control_sheet.h).
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <string>
-#include <utility>
+#include <vector>
 
+#include "platform/command_line.h"
 #include "verify/control_sheet.h"
 #include "verify/verifier.h"
 
 namespace {
 
-// The usage is plain ASCII, so it reads the same in CP932 and UTF-8.
-const char kUsage[] =
-    "Usage: zelverify [--all] [--max-lines N] [--summary] [--json FILE]\n"
-    "                 [--report FILE.html [--store STORE]] [--] PATH.csv\n"
-    "       zelverify --help | --version\n"
-    "\n"
+// The options; the usage, the parsing and the words offered for a mistyped
+// option come from this table.
+const cmdline::Option kOptions[] = {
+    {"--all", "", "every finding on a line of its own, in the order found"},
+    {"--max-lines", "N",
+     "at most N lines of findings (default 30, or no limit with --all; 0: no limit); one more line "
+     "counts the rest"},
+    {"--summary", "", "print the control sheet as a table in place of the findings"},
+    {"--json", "FILE", "write the control sheet as JSON to FILE"},
+    {"--report", "FILE.html",
+     "write the control sheet as an HTML page to print and sign: the files with their SHA-256, the "
+     "figures, a chart, the error log's remarks with their rows, the findings"},
+    {"--store", "STORE",
+     "reconcile the control sheet with the package store STORE (its data set named by the file's "
+     "folder, else its selected one): every difference is named, and makes the exit status 1"},
+};
+const cmdline::Command kCommand = {"zelverify", "PATH.csv", kOptions};
+
+// The help is plain ASCII, so it reads the same in CP932 and UTF-8.
+const char kAbout[] =
     "Checks an asset data file written by ZelEna20ToMx13, ZelDio20ToMx13 or\n"
     "ZelTre20ToMx13, and the asset type file syurui.SSC and the error log\n"
     "(ZelEnaMx13SysErr.txt, ZelDioMx13SysErr.txt or ZelTreMx13SysErr.txt) beside\n"
     "it, for what the depreciation application relies on: the header lines, 151\n"
     "fields on every row, each column within its width, well-formed numbers, dates\n"
     "and amounts, codes of half-width letters and digits, no code twice, valid\n"
-    "Shift_JIS and CR LF line ends.\n"
+    "Shift_JIS and CR LF line ends. A PATH.csv that starts with \"-\" follows \"--\".\n"
     "\n"
     "Each finding is printed as FILE:LINE: problem: column N \"NAME\": WHY (or\n"
     "warning:), then a summary: rows, breakdown rows, the remarks of the error\n"
@@ -35,81 +50,51 @@ const char kUsage[] =
     "application cannot take; a warning is taken but may not arrive as meant.\n"
     "Findings of one kind in one column are printed once, with how many there\n"
     "are and their first lines, problems first.\n"
-    "  --all            every finding on a line of its own, in the order found\n"
-    "  --max-lines N    at most N lines of findings (default 30, or no limit with\n"
-    "                   --all; 0: no limit); one more line counts the rest\n"
     "\n"
     "The control sheet: the number of assets and breakdown rows and the sums of\n"
     "the acquisition cost (column 23), opening book value (42), current\n"
-    "depreciation (67) and closing book value (81), per asset type and method.\n"
-    "  --summary        print it as a table in place of the findings\n"
-    "  --json FILE      write it as JSON to FILE\n"
-    "  --report FILE    write it as an HTML page to print and sign: the files with\n"
-    "                   their SHA-256, the figures, a chart, the error log's\n"
-    "                   remarks with their rows, the findings\n"
-    "  --store STORE    reconcile it with the package store STORE (its data set\n"
-    "                   named by the file's folder, else its selected one): every\n"
-    "                   difference is named, and makes the exit status 1\n"
-    "\n"
+    "depreciation (67) and closing book value (81), per asset type and method.\n";
+
+const char kExitStatus[] =
     "Exit status: 0 no problems (warnings allowed), 1 problems or a difference\n"
-    "against the store, 2 a file cannot be read or written, or the command line\n"
-    "is wrong.\n";
+    "against the store, 2 a file cannot be read or written, 64 a wrong command\n"
+    "line.\n";
 
 const char kVersion[] = "zelverify 1.0 (asset data file FILEVERSION=1.8, syurui.SSC FILEVERSION=1.1)\n";
-
-int UsageError(const std::string& message) {
-  std::cerr << "zelverify: " << message << "\n\n" << kUsage;
-  return verify::kUnreadable;
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  verify::SheetOptions sheet;
-  std::string path;
-  bool options_end = false;
-  // The options that take a value, and where it goes.
-  const std::pair<const char*, std::string*> valued[] = {
-      {"--report", &sheet.html}, {"--store", &sheet.store}, {"--json", &sheet.json}};
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    std::string* value = nullptr;
-    for (const auto& [name, target] : valued) {
-      if (!options_end && arg == name) value = target;
-    }
-    if (value != nullptr) {
-      if (i + 1 == argc || argv[i + 1][0] == '\0') return UsageError(arg + " needs a file name");
-      *value = argv[++i];
-    } else if (!options_end && arg == "--") {
-      options_end = true;
-    } else if (!options_end && (arg == "--help" || arg == "-h")) {
-      std::cout << kUsage;
+  const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+  const cmdline::Parsed parsed = cmdline::Parse(kCommand, args);
+  switch (parsed.outcome) {
+    case cmdline::Parsed::kHelp:
+      std::cout << cmdline::Synopsis(kCommand) << '\n'
+                << kAbout << '\n'
+                << cmdline::OptionHelp(kCommand) << '\n'
+                << kExitStatus;
       return 0;
-    } else if (!options_end && arg == "--version") {
-      std::cout << kVersion;
-      return 0;
-    } else if (!options_end && arg == "--summary") {
-      sheet.summary = true;
-    } else if (!options_end && arg == "--all") {
-      sheet.print.all = true;
-    } else if (!options_end && arg == "--max-lines") {
-      char* end = nullptr;
-      const long n = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : -1;
-      if (i + 1 == argc || end == argv[i + 1] || *end != '\0' || n < 0)
-        return UsageError("--max-lines needs a number of lines (0: no limit)");
-      sheet.print.max_lines = n;
-      ++i;
-    } else if (!options_end && arg.size() > 1 && arg[0] == '-') {
-      return UsageError("unknown option " + arg);
-    } else if (!path.empty()) {
-      return UsageError("one asset data file at a time");
-    } else {
-      path = arg;
-    }
+    case cmdline::Parsed::kVersion: std::cout << kVersion; return 0;
+    case cmdline::Parsed::kUsageError: return cmdline::UsageError(kCommand, parsed.error);
+    case cmdline::Parsed::kRun: break;
   }
-  if (path.empty()) return UsageError("no asset data file given");
+  verify::SheetOptions sheet;
+  const std::string path = parsed.operands[0];
+  sheet.summary = parsed.Has("--summary");
+  sheet.json = parsed.Value("--json");
+  sheet.html = parsed.Value("--report");
+  sheet.store = parsed.Value("--store");
+  sheet.print.all = parsed.Has("--all");
+  if (parsed.Has("--max-lines")) {
+    const std::string n = parsed.Value("--max-lines");
+    char* end = nullptr;
+    sheet.print.max_lines = std::strtol(n.c_str(), &end, 10);
+    if (n.empty() || *end != '\0' || sheet.print.max_lines < 0)
+      return cmdline::UsageError(kCommand, "--max-lines needs a number of lines (0: no limit)");
+  }
   if (!sheet.store.empty() && sheet.html.empty() && sheet.json.empty() && !sheet.summary)
-    return UsageError("--store reconciles the control sheet: give --report, --summary or --json with it");
+    return cmdline::UsageError(
+        kCommand, "--store reconciles the control sheet: give --report, --summary or --json with it");
   if (!sheet.html.empty() || !sheet.json.empty() || sheet.summary) {
     sheet.asset_file = path;
     return verify::RunControlSheet(sheet, std::cout, std::cerr);

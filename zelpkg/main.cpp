@@ -1,9 +1,10 @@
-// zelpkg: makes, checks and fills package stores (see Help below).
+// zelpkg: makes, checks and fills package stores (see kCommands below).
 // A store that a command makes is written beside FILE and moved over it when
 // complete, so a failed run leaves no half-made store behind; import into an
 // existing store is one transaction.
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -11,12 +12,14 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <map>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "package/schema.h"
 #include "package/store.h"
+#include "platform/command_line.h"
 #include "platform/host_file.h"
 #include "platform/win.h"
 #include "zelpkg/import.h"
@@ -25,64 +28,120 @@
 
 namespace {
 
-constexpr int kUsageStatus = 2;
+// Each command with its options; its --help, its parsing and the words
+// offered for a mistyped option come from here.
+const cmdline::Option kInitOptions[] = {
+    {"--force", "", "replace an existing FILE"},
+};
+const cmdline::Option kSampleOptions[] = {
+    {"--assets", "N", "the number of assets (default 200)"},
+    {"--seed", "S", "the seed of the made-up values (the same seed, the same store)"},
+    {"--force", "", "replace an existing FILE"},
+};
+const cmdline::Option kImportOptions[] = {
+    {"--assets", "A.csv", "the assets", cmdline::kRequired},
+    {"--items", "I.csv", "the items of lump-sum assets"},
+    {"--categories", "C.csv", "the asset categories"},
+    {"--data-set", "ID", "the data set imported into"},
+    {"--company", "NAME", "with --data-set and --period: make the data set, for this company"},
+    {"--period", "START END", "the accounting period of the data set made"},
+    {"--replace", "", "with --data-set, --company and --period: remake an existing data set"},
+};
 
-const char kUsage[] =
-    "usage: zelpkg init FILE [--force]\n"
-    "       zelpkg sample FILE [--assets N] [--seed S] [--force]\n"
-    "       zelpkg schema\n"
-    "       zelpkg check FILE\n"
-    "       zelpkg import FILE --assets A.csv [--items I.csv] [--categories C.csv]\n"
-    "                     [--data-set ID [--company NAME --period START END [--replace]]]\n"
-    "       zelpkg --help | --version\n";
+struct ZelpkgCommand {
+  const char* name;
+  const char* operands;
+  std::span<const cmdline::Option> options;
+  const char* summary;  // its line in zelpkg --help
+  const char* about;    // what zelpkg COMMAND --help says besides the options; {user}: the default user
+};
 
-void Help() {
-  std::printf(
-      "%s\n"
-      "Makes, checks and fills the package stores (SQLite files) that the export\n"
-      "programs read; a program finds its store in ZEL_PACKAGE.\n"
-      "\n"
-      "  init      an empty store: the schema and the one package row\n"
-      "  sample    a sample company: two users, three data sets, the eleven asset\n"
-      "            categories and N assets (default 200) of every kind the export\n"
-      "            meets; the same seed gives the same store\n"
-      "  schema    prints the schema that every store follows\n"
-      "  check     checks a store: the schema, the current user and the data set\n"
-      "            it has selected, and that every value comes through whole into\n"
-      "            its record field (its type and range, calendar dates, texts that\n"
-      "            convert to Shift_JIS and fit uncut); one line per problem on\n"
-      "            standard output\n"
-      "  import    adds assets, lump-sum items and categories from CSV files to a\n"
-      "            data set, which then becomes the current user's selection; a new\n"
-      "            FILE is made with the user %s\n"
-      "\n"
-      "init and sample refuse to replace an existing FILE unless --force is given.\n"
-      "\n"
-      "Import: the files are UTF-8 CSV, each starting with a header of the column\n"
-      "names of its table (assets, lump_items, categories; see zelpkg schema) in\n"
-      "any order. A missing column or an empty field takes the default (0 or the\n"
-      "empty text). Amounts are yen with up to four decimals; dates are\n"
-      "YYYY-MM-DD or YYYYMMDD (0 for none); other numbers are integers as stored.\n"
-      "Rows without a seq are numbered on from the data set's last; an item needs\n"
-      "its asset_seq, a category its code; a data_id column must name the data\n"
-      "set imported into.\n"
-      "  --data-set ID --company NAME --period START END\n"
-      "            makes the data set; with --replace an existing one is remade\n"
-      "            (its assets, items and categories deleted first)\n"
-      "  --data-set ID\n"
-      "            adds to an existing data set\n"
-      "  (neither) adds to the data set the current user has selected\n"
-      "Every row is checked as check checks a store. On any problem nothing is\n"
-      "written, and each is given as FILE:LINE: column NAME: WHY.\n"
-      "\n"
-      "Exit status: 0 done (check: no problem), 1 failed (check: problems found),\n"
-      "2 wrong arguments.\n",
-      kUsage, package::kDefaultUser);
+const ZelpkgCommand kCommands[] = {
+    {"init", "FILE", kInitOptions, "an empty store: the schema and the one package row",
+     "Makes FILE an empty store: the schema and the one package row. An\n"
+     "existing FILE is replaced only with --force.\n"},
+    {"sample", "FILE", kSampleOptions, "a sample company to try the programs on",
+     "Makes FILE a store of a sample company: two users, three data sets, the\n"
+     "eleven asset categories and N assets (default 200) of every kind the export\n"
+     "meets; the same seed gives the same store. An existing FILE is replaced\n"
+     "only with --force.\n"},
+    {"schema",
+     "",
+     {},
+     "prints the schema that every store follows",
+     "Prints the schema (SQL) that every store follows.\n"},
+    {"check",
+     "FILE",
+     {},
+     "checks a store, one line per problem",
+     "Checks a store: the schema, the current user and the data set it has\n"
+     "selected, and that every value comes through whole into its record field\n"
+     "(its type and range, calendar dates, texts that convert to Shift_JIS and\n"
+     "fit uncut); one line per problem on standard output. Exit status 1 when\n"
+     "there is any.\n"},
+    {"import", "FILE", kImportOptions, "adds assets, items and categories from CSV files",
+     "Adds assets, lump-sum items and categories from CSV files to a data set,\n"
+     "which then becomes the current user's selection; a new FILE is made with\n"
+     "the user {user}.\n"
+     "\n"
+     "The files are UTF-8 CSV, each starting with a header of the column names\n"
+     "of its table (assets, lump_items, categories; see zelpkg schema) in any\n"
+     "order. A missing column or an empty field takes the default (0 or the\n"
+     "empty text). Amounts are yen with up to four decimals; dates are\n"
+     "YYYY-MM-DD or YYYYMMDD (0 for none); other numbers are integers as stored.\n"
+     "Rows without a seq are numbered on from the data set's last; an item needs\n"
+     "its asset_seq, a category its code; a data_id column must name the data\n"
+     "set imported into.\n"
+     "  --data-set ID --company NAME --period START END\n"
+     "            makes the data set; with --replace an existing one is remade\n"
+     "            (its assets, items and categories deleted first)\n"
+     "  --data-set ID\n"
+     "            adds to an existing data set\n"
+     "  (neither) adds to the data set the current user has selected\n"
+     "Every row is checked as check checks a store. On any problem nothing is\n"
+     "written, and each is given as FILE:LINE: column NAME: WHY.\n"},
+};
+
+const char kExitStatus[] =
+    "Exit status: 0 done (check: no problem), 1 failed (check: problems found),\n"
+    "64 a wrong command line.\n";
+
+cmdline::Command CommandLine(const ZelpkgCommand& command) {
+  return {std::string("zelpkg ") + command.name, command.operands, command.options};
 }
 
-int Usage() {
-  std::fputs(kUsage, stderr);
-  return kUsageStatus;
+// zelpkg itself, before a command is named: "zelpkg init|sample|...".
+cmdline::Command Tool() {
+  std::string commands;
+  for (const ZelpkgCommand& command : kCommands)
+    commands += (commands.empty() ? "" : "|") + std::string(command.name);
+  return {"zelpkg", commands, {}};
+}
+
+void Help() {
+  // The synopses one under the other, "usage: " only before the first.
+  bool first = true;
+  for (const ZelpkgCommand& command : kCommands) {
+    std::string synopsis = cmdline::Synopsis(CommandLine(command));
+    if (!first) synopsis.replace(0, 6, "      ");
+    std::fputs(synopsis.c_str(), stdout);
+    first = false;
+  }
+  std::printf(
+      "\n"
+      "Makes, checks and fills the package stores (SQLite files) that the export\n"
+      "programs read; a program finds its store in ZEL_PACKAGE.\n"
+      "\n");
+  for (const ZelpkgCommand& command : kCommands) std::printf("  %-8s  %s\n", command.name, command.summary);
+  std::printf("\nzelpkg COMMAND --help says more of each.\n%s", kExitStatus);
+}
+
+void CommandHelp(const ZelpkgCommand& command) {
+  cmdline::Command line = CommandLine(command);
+  std::string about = command.about;
+  if (size_t at = about.find("{user}"); at != std::string::npos) about.replace(at, 6, package::kDefaultUser);
+  std::printf("%s\n%s\n%s\n%s", cmdline::Synopsis(line).c_str(), about.c_str(),
+              cmdline::OptionHelp(line).c_str(), kExitStatus);
 }
 
 bool ParseNumber(const std::string& text, unsigned long long max, uint64_t* value) {
@@ -92,40 +151,6 @@ bool ParseNumber(const std::string& text, unsigned long long max, uint64_t* valu
   unsigned long long v = std::strtoull(text.c_str(), &end, 10);
   if (errno != 0 || *end != '\0' || v > max) return false;
   *value = v;
-  return true;
-}
-
-// The options each command takes, with the number of values after each.
-struct OptionRule {
-  const char* command;
-  const char* name;
-  size_t values;
-};
-const OptionRule kOptions[] = {
-    {"init", "--force", 0},        {"sample", "--force", 0},    {"sample", "--assets", 1},
-    {"sample", "--seed", 1},       {"import", "--assets", 1},   {"import", "--items", 1},
-    {"import", "--categories", 1}, {"import", "--data-set", 1}, {"import", "--company", 1},
-    {"import", "--period", 2},     {"import", "--replace", 0},
-};
-
-// Reads the options after "COMMAND FILE" into *options (name to values).
-// False for a command that is not known, an option that the command does
-// not take or that is given twice, and a value that is missing or empty.
-bool ReadOptions(const std::string& command, const std::vector<std::string>& args,
-                 std::map<std::string, std::vector<std::string>>* options) {
-  if (command != "init" && command != "sample" && command != "check" && command != "import") return false;
-  for (size_t i = 2; i < args.size();) {
-    const OptionRule* rule = nullptr;
-    for (const OptionRule& o : kOptions)
-      if (command == o.command && args[i] == o.name) rule = &o;
-    if (!rule || options->count(rule->name) || i + rule->values >= args.size()) return false;
-    std::vector<std::string>& values = (*options)[rule->name];
-    for (size_t k = 1; k <= rule->values; ++k) {
-      if (args[i + k].empty()) return false;
-      values.push_back(args[i + k]);
-    }
-    i += 1 + rule->values;
-  }
   return true;
 }
 
@@ -220,37 +245,51 @@ int Import(const std::string& file, const package::ImportOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && args[0] == "--help") {
-    Help();
+  const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+  const cmdline::Command tool = Tool();
+  if (args.empty()) return cmdline::UsageError(tool, "no command given");
+  if (args[0].starts_with("-")) {
+    const cmdline::Parsed parsed = cmdline::Parse(tool, args);
+    if (parsed.outcome == cmdline::Parsed::kUsageError) return cmdline::UsageError(tool, parsed.error);
+    if (parsed.outcome == cmdline::Parsed::kRun) return cmdline::UsageError(tool, "the command comes first");
+    if (parsed.outcome == cmdline::Parsed::kHelp) Help();
+    if (parsed.outcome == cmdline::Parsed::kVersion) std::printf("zelpkg %s\n", ZEL_VERSION);
     return 0;
   }
-  if (args.size() == 1 && args[0] == "--version") {
-    std::printf("zelpkg %s\n", ZEL_VERSION);
-    return 0;
+  const ZelpkgCommand* found = nullptr;
+  std::vector<std::string_view> names;
+  for (const ZelpkgCommand& command : kCommands) {
+    names.push_back(command.name);
+    if (args[0] == command.name) found = &command;
   }
-  if (args.empty()) return Usage();
-  const std::string command = args[0];
+  if (found == nullptr)
+    return cmdline::UsageError(tool, "unknown command " + args[0] + cmdline::DidYouMean(args[0], names));
+  const std::string command = found->name;
+  const cmdline::Command line = CommandLine(*found);
+  const cmdline::Parsed parsed = cmdline::Parse(line, std::span(args).subspan(1));
+  switch (parsed.outcome) {
+    case cmdline::Parsed::kHelp: CommandHelp(*found); return 0;
+    case cmdline::Parsed::kVersion: std::printf("zelpkg %s\n", ZEL_VERSION); return 0;
+    case cmdline::Parsed::kUsageError: return cmdline::UsageError(line, parsed.error);
+    case cmdline::Parsed::kRun: break;
+  }
+  auto given = [&](const char* name) { return parsed.Has(name); };
+  auto value = [&](const char* name, size_t i = 0) { return parsed.Value(name, i); };
   if (command == "schema") {
-    if (args.size() != 1) return Usage();
     std::fputs(package::kSchemaSql + 1, stdout);  // without its leading line end
     return 0;
   }
-  if (args.size() < 2 || args[1].empty() || args[1][0] == '-') return Usage();
-  const std::string file = args[1];
-
-  std::map<std::string, std::vector<std::string>> options;
-  if (!ReadOptions(command, args, &options)) return Usage();
-  auto given = [&](const char* name) { return options.count(name) > 0; };
-  auto value = [&](const char* name, size_t i = 0) { return given(name) ? options[name][i] : std::string(); };
-
+  const std::string file = parsed.operands[0];
   if (command == "init") return Make(file, given("--force"), [](sqlite3*, std::string*) { return true; });
   if (command == "sample") {
     package::SampleOptions sample;
     uint64_t n = 0;
-    if (given("--assets") && !ParseNumber(value("--assets"), 100000000ULL, &n)) return Usage();
+    if (given("--assets") && !ParseNumber(value("--assets"), 100000000ULL, &n))
+      return cmdline::UsageError(
+          line, "--assets N: \"" + value("--assets") + "\" is not a whole number from 0 to 100000000");
     if (given("--assets")) sample.assets = static_cast<long>(n);
-    if (given("--seed") && !ParseNumber(value("--seed"), ~0ULL, &sample.seed)) return Usage();
+    if (given("--seed") && !ParseNumber(value("--seed"), ~0ULL, &sample.seed))
+      return cmdline::UsageError(line, "--seed S: \"" + value("--seed") + "\" is not a whole number");
     return Make(file, given("--force"),
                 [&](sqlite3* db, std::string* error) { return package::WriteSample(db, sample, error); });
   }
@@ -266,9 +305,9 @@ int main(int argc, char** argv) {
   import.replace = given("--replace");
   // A data set is made with its company and period, and only then remade.
   import.make_data_set = given("--company") || given("--period");
-  if (!given("--assets") ||
-      (import.make_data_set && !(given("--data-set") && given("--company") && given("--period"))) ||
-      (import.replace && !import.make_data_set))
-    return Usage();
+  if (import.make_data_set && !(given("--data-set") && given("--company") && given("--period")))
+    return cmdline::UsageError(line, "a data set is made with --data-set, --company and --period together");
+  if (import.replace && !import.make_data_set)
+    return cmdline::UsageError(line, "--replace remakes a data set: give --data-set, --company and --period");
   return Import(file, import);
 }

@@ -63,15 +63,15 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-TEST_F(ZelpkgTest, WrongArgumentsGiveTheUsageAndStatus2) {
-  EXPECT_EQ(Tool("").status, 2);
-  EXPECT_EQ(Tool("init").status, 2);
-  EXPECT_EQ(Tool("init " + path_ + " extra").status, 2);
-  EXPECT_EQ(Tool("sample " + path_ + " --assets").status, 2);
-  EXPECT_EQ(Tool("sample " + path_ + " --assets -1").status, 2);
-  EXPECT_EQ(Tool("sample " + path_ + " --assets 12x").status, 2);
-  EXPECT_EQ(Tool("sample " + path_ + " --colour red").status, 2);
-  EXPECT_EQ(Tool("make " + path_).status, 2);
+TEST_F(ZelpkgTest, WrongArgumentsGiveTheUsageAndStatus64) {
+  EXPECT_EQ(Tool("").status, 64);
+  EXPECT_EQ(Tool("init").status, 64);
+  EXPECT_EQ(Tool("init " + path_ + " extra").status, 64);
+  EXPECT_EQ(Tool("sample " + path_ + " --assets").status, 64);
+  EXPECT_EQ(Tool("sample " + path_ + " --assets -1").status, 64);
+  EXPECT_EQ(Tool("sample " + path_ + " --assets 12x").status, 64);
+  EXPECT_EQ(Tool("sample " + path_ + " --colour red").status, 64);
+  EXPECT_EQ(Tool("make " + path_).status, 64);
   EXPECT_EQ(Contents(path_), "");  // nothing made
   EXPECT_EQ(Tool("init /nonexistent-folder/x.db").status, 1);
 }
@@ -162,17 +162,21 @@ TEST_F(ZelpkgTest, HelpVersionAndSchemaGoToStandardOutput) {
   Output o = Tool("--help");
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out.rfind("usage: zelpkg init FILE", 0), 0u) << o.out;
-  for (const char* word : {"sample", "schema", "check", "import", "--force", "--replace", "YYYY-MM-DD"})
+  for (const char* word : {"sample", "schema", "check", "import", "--force", "--replace"})
     EXPECT_NE(o.out.find(word), std::string::npos) << word;
   EXPECT_EQ(o.err, "");
+  o = Tool("import --help");
+  EXPECT_EQ(o.status, 0);
+  for (const char* word : {"YYYY-MM-DD", "--data-set ID", "user01"})
+    EXPECT_NE(o.out.find(word), std::string::npos) << word;
   o = Tool("--version");
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out.rfind("zelpkg ", 0), 0u);
   EXPECT_EQ(Lines(o.out).size(), 1u);
   o = Tool("");
-  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.status, 64);
   EXPECT_EQ(o.out, "");
-  EXPECT_EQ(o.err.rfind("usage: ", 0), 0u);
+  EXPECT_EQ(o.err.rfind("zelpkg: no command given\nusage: ", 0), 0u) << o.err;
 
   // The schema as printed makes a store the component opens.
   o = Tool("schema");
@@ -185,7 +189,7 @@ TEST_F(ZelpkgTest, HelpVersionAndSchemaGoToStandardOutput) {
               0);
     EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   }
-  EXPECT_EQ(Tool("schema extra").status, 2);
+  EXPECT_EQ(Tool("schema extra").status, 64);
 }
 
 TEST_F(ZelpkgTest, AnExistingFileIsReplacedOnlyWithForce) {
@@ -206,8 +210,8 @@ TEST_F(ZelpkgTest, AnExistingFileIsReplacedOnlyWithForce) {
   long n = WalkCount(rule);
   rule.MoveFinish();
   EXPECT_EQ(n, 3);
-  EXPECT_EQ(Tool("init package.db --force --force").status, 2);
-  EXPECT_EQ(Tool("check package.db --force").status, 2);
+  EXPECT_EQ(Tool("init package.db --force --force").status, 64);
+  EXPECT_EQ(Tool("check package.db --force").status, 64);
 }
 
 // A store that the component delivers whole: nothing to say.
@@ -400,11 +404,11 @@ TEST_F(ZelpkgTest, ABadRowNamesItsFileLineAndColumnAndNothingIsWritten) {
   EXPECT_EQ(Contents(path_), before);
 
   // Options that do not go together.
-  EXPECT_EQ(Tool("import package.db").status, 2);
-  EXPECT_EQ(Tool("import package.db --assets a.csv --company C --period 0 0").status, 2);
-  EXPECT_EQ(Tool("import package.db --assets a.csv --data-set D1 --company C").status, 2);
-  EXPECT_EQ(Tool("import package.db --assets a.csv --data-set D1 --replace").status, 2);
-  EXPECT_EQ(Tool("import package.db --assets a.csv --assets a.csv").status, 2);
+  EXPECT_EQ(Tool("import package.db").status, 64);
+  EXPECT_EQ(Tool("import package.db --assets a.csv --company C --period 0 0").status, 64);
+  EXPECT_EQ(Tool("import package.db --assets a.csv --data-set D1 --company C").status, 64);
+  EXPECT_EQ(Tool("import package.db --assets a.csv --data-set D1 --replace").status, 64);
+  EXPECT_EQ(Tool("import package.db --assets a.csv --assets a.csv").status, 64);
 }
 
 TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {

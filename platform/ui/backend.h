@@ -82,6 +82,10 @@ std::string DefaultBackendName();
 // entries, the program's own folder on no drive); none on Windows, which
 // has no drive map.
 std::vector<std::string> StartUpProblems();
+// What the run goes on despite, one line each (UTF-8), for it to say at
+// start-up: on Linux a drive or share whose folder does not exist; none on
+// Windows.
+std::vector<std::string> StartUpWarnings();
 
 // The back ends. Null with the reason in *why when they cannot be made (the
 // terminal back end exists only on Linux, the Windows one only on Windows).

@@ -12,6 +12,8 @@ std::string DefaultBackendName() { return isatty(STDIN_FILENO) && isatty(STDOUT_
 
 std::vector<std::string> StartUpProblems() { return win::HostMapProblems(); }
 
+std::vector<std::string> StartUpWarnings() { return win::HostMapWarnings(); }
+
 std::unique_ptr<Backend> MakeWin32Backend(std::string* why) {
   *why = "the Windows dialog (ZEL_UI=win32) exists only in the Windows build; the dialog counts as quit";
   return nullptr;
