@@ -20,6 +20,7 @@
 #include "platform/host_file.h"
 #include "platform/win.h"
 #include "zelpkg/import.h"
+#include "zelpkg/manifest.h"
 #include "zelpkg/sample.h"
 #include "zelpkg/store_check.h"
 
@@ -34,6 +35,7 @@ const char kUsage[] =
     "       zelpkg check FILE\n"
     "       zelpkg import FILE --assets A.csv [--items I.csv] [--categories C.csv]\n"
     "                     [--data-set ID [--company NAME --period START END [--replace]]]\n"
+    "       zelpkg import FILE --manifest CLIENTS.csv [--replace]\n"
     "       zelpkg --help | --version\n";
 
 void Help() {
@@ -72,6 +74,11 @@ void Help() {
       "  --data-set ID\n"
       "            adds to an existing data set\n"
       "  (neither) adds to the data set the current user has selected\n"
+      "  --manifest CLIENTS.csv\n"
+      "            many clients at once: one line each after a header of the columns\n"
+      "            data_set, company, period_start, period_end, kind (corporation or\n"
+      "            individual), assets, items, categories (files relative to the\n"
+      "            manifest); all are imported in one transaction, or none\n"
       "Every row is checked as check checks a store. On any problem nothing is\n"
       "written, and each is given as FILE:LINE: column NAME: WHY.\n"
       "\n"
@@ -105,7 +112,7 @@ const OptionRule kOptions[] = {
     {"init", "--force", 0},        {"sample", "--force", 0},    {"sample", "--assets", 1},
     {"sample", "--seed", 1},       {"import", "--assets", 1},   {"import", "--items", 1},
     {"import", "--categories", 1}, {"import", "--data-set", 1}, {"import", "--company", 1},
-    {"import", "--period", 2},     {"import", "--replace", 0},
+    {"import", "--period", 2},     {"import", "--replace", 0},  {"import", "--manifest", 1},
 };
 
 // Reads the options after "COMMAND FILE" into *options (name to values).
@@ -187,11 +194,13 @@ int Check(const std::string& file) {
   return problems == 0 ? 0 : 1;
 }
 
-// Imports and says the outcome; false when nothing was imported.
-bool RunImport(sqlite3* db, const std::string& file, const package::ImportOptions& options) {
+// Imports (with import, a call of Import or ImportManifest) and says the
+// outcome; false when nothing was imported.
+using Importer = std::function<bool(sqlite3* db, std::string* summary, std::vector<std::string>* errors)>;
+bool RunImport(sqlite3* db, const std::string& file, const Importer& import) {
   std::string summary;
   std::vector<std::string> errors;
-  if (!package::Import(db, options, &summary, &errors)) {
+  if (!import(db, &summary, &errors)) {
     for (const std::string& line : errors) std::fprintf(stderr, "zelpkg: %s\n", line.c_str());
     std::fprintf(stderr, "zelpkg: nothing was imported into %s\n", file.c_str());
     return false;
@@ -200,11 +209,11 @@ bool RunImport(sqlite3* db, const std::string& file, const package::ImportOption
   return true;
 }
 
-int Import(const std::string& file, const package::ImportOptions& options) {
+int Import(const std::string& file, const Importer& import) {
   if (!Exists(file))
     return Make(file, false, [&](sqlite3* db, std::string* error) {
       error->clear();
-      return RunImport(db, file, options);
+      return RunImport(db, file, import);
     });
   package::Store store;
   std::string error;
@@ -212,7 +221,7 @@ int Import(const std::string& file, const package::ImportOptions& options) {
     std::fprintf(stderr, "zelpkg: %s: %s\n", file.c_str(), error.c_str());
     return 1;
   }
-  bool ok = RunImport(store.db(), file, options);
+  bool ok = RunImport(store.db(), file, import);
   store.Close();
   return ok ? 0 : 1;
 }
@@ -255,6 +264,12 @@ int main(int argc, char** argv) {
                 [&](sqlite3* db, std::string* error) { return package::WriteSample(db, sample, error); });
   }
   if (command == "check") return Check(file);
+  if (given("--manifest")) {
+    if (options.size() != 1 + (given("--replace") ? 1 : 0)) return Usage();
+    return Import(file, [&](sqlite3* db, std::string* summary, std::vector<std::string>* errors) {
+      return package::ImportManifest(db, value("--manifest"), given("--replace"), summary, errors);
+    });
+  }
   package::ImportOptions import;
   import.assets = value("--assets");
   import.items = value("--items");
@@ -270,5 +285,7 @@ int main(int argc, char** argv) {
       (import.make_data_set && !(given("--data-set") && given("--company") && given("--period"))) ||
       (import.replace && !import.make_data_set))
     return Usage();
-  return Import(file, import);
+  return Import(file, [&](sqlite3* db, std::string* summary, std::vector<std::string>* errors) {
+    return package::Import(db, import, summary, errors);
+  });
 }
