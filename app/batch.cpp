@@ -71,11 +71,11 @@ bool WriteWhole(const fs::path& path, const std::string& text) {
   return !ec;
 }
 
+// How often what starts a character of text: one pass, as the asset data
+// file of a large data set is long.
 size_t Count(std::string_view text, std::string_view what) {
   size_t n = 0;
-  for (size_t at = cp932::FindText(text, what, 0); at != std::string_view::npos;
-       at = cp932::FindText(text, what, at + what.size()))
-    ++n;
+  for (size_t i = 0; i < text.size(); i += cp932::CharLength(text, i)) n += text.substr(i, what.size()) == what;
   return n;
 }
 
@@ -453,14 +453,21 @@ int RunWhole(Batch& b, const BatchOptions& options) {
     e.done = true;
     progress.Done(e.row);
   }
-  // Collects the rows the workers have left, in data-number order.
+  // Collects the rows the workers have left: one look at the state folder
+  // rather than one per data set still to come.
+  std::map<int32_t, Entry*> by_number;
+  for (Entry& e : entries)
+    if (e.job) by_number[e.no] = &e;
   auto collect = [&] {
     bool fresh = false;
-    for (Entry& e : entries) {
-      if (e.done || !e.job || !b.ReadRow(e.no, &e.row)) continue;
-      e.done = true;
+    std::error_code ec;
+    for (const fs::directory_entry& file : fs::directory_iterator(Host(b.state), ec)) {
+      if (file.path().extension() != ".row") continue;
+      auto it = by_number.find(static_cast<int32_t>(std::strtol(file.path().stem().string().c_str(), nullptr, 10)));
+      if (it == by_number.end() || it->second->done || !b.ReadRow(it->first, &it->second->row)) continue;
+      it->second->done = true;
       fresh = true;
-      progress.Done(e.row);
+      progress.Done(it->second->row);
     }
     if (fresh) WriteWhole(summary, SummaryText(entries));
   };
