@@ -557,7 +557,8 @@ bool ParseBatchArguments(int argc, char** argv, BatchOptions* options, std::stri
   const bool windows_form = (dir.size() > 2 && dir[1] == ':' && dir[2] == '\\') || dir.rfind("\\\\", 0) == 0;
   if (!windows_form) {
     std::error_code ec;
-    dir = win::FromHostPath(fs::absolute(fs::path(dir), ec).lexically_normal().string());
+    std::u8string host = fs::absolute(win::HostFsPath(dir), ec).lexically_normal().u8string();
+    dir = win::FromHostPath(std::string(host.begin(), host.end()));
   }
   while (dir.size() > 1 && dir.back() == '\\' && !cp932::EndsWithDoubleByte(dir)) dir.pop_back();
   if (dir.empty() || dir.find('"') != std::string::npos) {
@@ -606,7 +607,20 @@ int RunBatch(CZelExportApp& app, const BatchOptions& options) {
     } else if (ec || Host(b.out_dir).empty()) {
       std::fprintf(stderr, "the output folder %s cannot be made\n", cp932::ToUtf8(options.out_dir).c_str());
     } else {
-      status = RunWhole(b, options);
+      // One batch at a time in an output folder: two would clear each
+      // other's state and claims. The lock goes with the process.
+      HANDLE folder = win::CreateFileA(options.out_dir.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+      win::OVERLAPPED whole = {};
+      if (folder == INVALID_HANDLE_VALUE ||
+          !win::LockFileEx(folder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
+        std::fprintf(stderr, "another batch is writing to %s\n", cp932::ToUtf8(options.out_dir).c_str());
+      } else {
+        status = RunWhole(b, options);
+        win::UnlockFileEx(folder, 0, 1, 0, &whole);
+      }
+      if (folder != INVALID_HANDLE_VALUE) win::CloseHandle(folder);
     }
   }
   app.ExitInstance();
