@@ -75,7 +75,8 @@ bool WriteWhole(const fs::path& path, const std::string& text) {
 // file of a large data set is long.
 size_t Count(std::string_view text, std::string_view what) {
   size_t n = 0;
-  for (size_t i = 0; i < text.size(); i += cp932::CharLength(text, i)) n += text.substr(i, what.size()) == what;
+  for (size_t i = 0; i < text.size(); i += cp932::CharLength(text, i))
+    n += text.substr(i, what.size()) == what;
   return n;
 }
 
@@ -86,7 +87,8 @@ bool SoundFolderName(std::string_view id) {
   if (id.empty() || id[0] == '.' || id.back() == ' ' || id.back() == '.') return false;
   for (size_t i = 0; i < id.size(); i += cp932::CharLength(id, i)) {
     unsigned char c = static_cast<unsigned char>(id[i]);
-    if (cp932::CharLength(id, i) == 1 && (c < 0x20 || c == 0x7F || std::strchr("\\/:*?\"<>|", c))) return false;
+    if (cp932::CharLength(id, i) == 1 && (c < 0x20 || c == 0x7F || std::strchr("\\/:*?\"<>|", c)))
+      return false;
   }
   return true;
 }
@@ -242,7 +244,8 @@ void ExportInto(const Batch& b, int32_t no, const StDATAINFO& record, Row* row) 
     if (exporter.ReadFailed()) {
       row->reason = "the data could not be read";
     } else if (!exporter.Succeeded()) {
-      row->reason = std::string("a file could not be written: ") + exporter.Paths().Shown(exporter.FailedOutput());
+      row->reason =
+          std::string("a file could not be written: ") + exporter.Paths().Shown(exporter.FailedOutput());
     }
   }
   if (row->reason.empty()) {
@@ -283,8 +286,9 @@ void RunOne(const Batch& b, int32_t no) {
     fs::remove_all(Host(b.Folder(row.data_id)), ec);
   } else {
     Row earlier;
-    if (b.resume && b.ReadRow(no, &earlier, ".kept") && (earlier.status == "ok" || earlier.status == "remarks") &&
-        earlier.fingerprint == row.fingerprint && FolderWhole(b, earlier)) {
+    if (b.resume && b.ReadRow(no, &earlier, ".kept") &&
+        (earlier.status == "ok" || earlier.status == "remarks") && earlier.fingerprint == row.fingerprint &&
+        FolderWhole(b, earlier)) {
       b.WriteRow(no, earlier);  // still current: its row stands
       return;
     }
@@ -463,7 +467,8 @@ int RunWhole(Batch& b, const BatchOptions& options) {
     std::error_code ec;
     for (const fs::directory_entry& file : fs::directory_iterator(Host(b.state), ec)) {
       if (file.path().extension() != ".row") continue;
-      auto it = by_number.find(static_cast<int32_t>(std::strtol(file.path().stem().string().c_str(), nullptr, 10)));
+      auto it =
+          by_number.find(static_cast<int32_t>(std::strtol(file.path().stem().string().c_str(), nullptr, 10)));
       if (it == by_number.end() || it->second->done || !b.ReadRow(it->first, &it->second->row)) continue;
       it->second->done = true;
       fresh = true;
@@ -576,7 +581,8 @@ bool ParseBatchArguments(int argc, char** argv, BatchOptions* options, std::stri
       char* end = nullptr;
       long n = std::strtol(argv[++i], &end, 10);
       if (*end != '\0' || n < 1 || n > kMostJobs) {
-        *why = std::string("--jobs takes a number from 1 to ") + std::to_string(kMostJobs) + ", not " + argv[i];
+        *why =
+            std::string("--jobs takes a number from 1 to ") + std::to_string(kMostJobs) + ", not " + argv[i];
         return false;
       }
       options->jobs = static_cast<int>(n);

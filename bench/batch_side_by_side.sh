@@ -16,9 +16,10 @@ export ZEL_DRIVES="Z:fixed=/"
 
 if [ ! -f office.db ]; then
   "$bin/zelpkg" sample office.db.tmp --assets 200 --force >/dev/null
-  # D0001 copied into data sets 4.. with amounts of their own.
+  # D0001 copied into data sets 4.. with amounts of their own; D0002 and
+  # the past-results D0003 go, so that all the data sets are alike.
   sqlite3 office.db.tmp "
-    WITH RECURSIVE n(no) AS (SELECT 4 UNION ALL SELECT no + 1 FROM n WHERE no < $sets + 1)
+    WITH RECURSIVE n(no) AS (SELECT 4 UNION ALL SELECT no + 1 FROM n WHERE no < $sets + 2)
     INSERT INTO datasets(data_no, data_id, company_name, period_start, period_end)
       SELECT no, 'C' || no, '顧問先 ' || no, 20240401, 20250331 FROM n;
     DELETE FROM datasets WHERE data_no IN (2, 3);
@@ -34,8 +35,7 @@ if [ ! -f office.db ]; then
     INSERT INTO lump_items SELECT d.data_id, i.asset_seq, i.seq, i.name, i.acquisition_date,
       i.acquisition_cost, i.quantity FROM lump_items i JOIN datasets d ON d.data_no > 3 WHERE i.data_id = 'D0001';
     INSERT INTO categories SELECT d.data_id, c.seq, c.code, c.name, c.method_code, c.residual_ratio
-      FROM categories c JOIN datasets d ON d.data_no > 3 WHERE c.data_id = 'D0001';
-    DELETE FROM datasets WHERE data_no > $sets;"
+      FROM categories c JOIN datasets d ON d.data_no > 3 WHERE c.data_id = 'D0001';"
   mv office.db.tmp office.db
 fi
 if [ ! -f large.db ]; then "$bin/zelpkg" sample large.db --assets 100000 --force >/dev/null; fi

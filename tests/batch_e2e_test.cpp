@@ -25,21 +25,32 @@ class BatchTest : public E2eTest {
     std::string sql;
     for (int no = 4; no < count; ++no) {
       std::string id = "'C" + std::to_string(no) + "'";
-      sql += "INSERT INTO datasets(data_no, data_id, company_name, period_start, period_end, corp_kind) VALUES (" +
-             std::to_string(no) + ", " + id + ", '顧問先 " + std::to_string(no) +
-             "', 20240401, 20250331, " + std::to_string(no % 5) + ");"
-             "CREATE TEMP TABLE a AS SELECT * FROM assets WHERE data_id = 'D0001' AND seq % 7 <> " +
-             std::to_string(no % 7) + ";UPDATE a SET data_id = " + id + ", acquisition_cost = acquisition_cost + " +
-             std::to_string(no * 10000) + ";INSERT INTO assets SELECT * FROM a;DROP TABLE a;"
-             "INSERT INTO lump_items SELECT " + id + ", asset_seq, seq, name, acquisition_date, acquisition_cost, "
-             "quantity FROM lump_items WHERE data_id = 'D0001' AND asset_seq IN "
-             "(SELECT seq FROM assets WHERE data_id = " + id + ");"
-             "INSERT INTO categories SELECT " + id + ", seq, code, name, method_code, residual_ratio FROM "
-             "categories WHERE data_id = 'D0001';";
+      sql +=
+          "INSERT INTO datasets(data_no, data_id, company_name, period_start, period_end, corp_kind) VALUES "
+          "(" +
+          std::to_string(no) + ", " + id + ", '顧問先 " + std::to_string(no) + "', 20240401, 20250331, " +
+          std::to_string(no % 5) +
+          ");"
+          "CREATE TEMP TABLE a AS SELECT * FROM assets WHERE data_id = 'D0001' AND seq % 7 <> " +
+          std::to_string(no % 7) + ";UPDATE a SET data_id = " + id +
+          ", acquisition_cost = acquisition_cost + " + std::to_string(no * 10000) +
+          ";INSERT INTO assets SELECT * FROM a;DROP TABLE a;"
+          "INSERT INTO lump_items SELECT " +
+          id +
+          ", asset_seq, seq, name, acquisition_date, acquisition_cost, "
+          "quantity FROM lump_items WHERE data_id = 'D0001' AND asset_seq IN "
+          "(SELECT seq FROM assets WHERE data_id = " +
+          id +
+          ");"
+          "INSERT INTO categories SELECT " +
+          id +
+          ", seq, code, name, method_code, residual_ratio FROM "
+          "categories WHERE data_id = 'D0001';";
     }
-    sql += "INSERT INTO datasets(data_no, data_id, company_name) VALUES (" + std::to_string(count) +
-           ", 'BAD', '壊れた会社');INSERT INTO assets(data_id, seq, code, useful_life) VALUES ('BAD', 1, 'X1', "
-           "'ten');";
+    sql +=
+        "INSERT INTO datasets(data_no, data_id, company_name) VALUES (" + std::to_string(count) +
+        ", 'BAD', '壊れた会社');INSERT INTO assets(data_id, seq, code, useful_life) VALUES ('BAD', 1, 'X1', "
+        "'ten');";
     Sql(sql);
   }
 
@@ -58,8 +69,10 @@ class BatchTest : public E2eTest {
     for (const std::string& line : Lines(FromCp932(text))) {
       std::vector<std::string> fields(1);
       for (char c : line) {
-        if (c == ',') fields.emplace_back();
-        else fields.back().push_back(c);
+        if (c == ',')
+          fields.emplace_back();
+        else
+          fields.back().push_back(c);
       }
       if (fields[0] != "data_id") rows[fields[0]] = fields;
     }
@@ -86,7 +99,8 @@ TEST_F(BatchTest, EachFolderIsTheDialogExportOfItsDataSet) {
     EXPECT_EQ(r.status, 2) << r.err;
     auto rows = Summary(out);
     ASSERT_EQ(rows.size(), static_cast<size_t>(kDataSets));
-    EXPECT_NE(r.out.find(rows["D0001"][0] + "," + rows["D0001"][1] + "," + rows["D0001"][2]), std::string::npos);
+    EXPECT_NE(r.out.find(rows["D0001"][0] + "," + rows["D0001"][1] + "," + rows["D0001"][2]),
+              std::string::npos);
     EXPECT_EQ(rows["D0003"][8], "skipped");
     EXPECT_EQ(rows["BAD"][8], "failed");
     EXPECT_FALSE(Exists(out + "/D0003") || Exists(out + "/BAD") || Exists(out + "/.batch"));
@@ -96,8 +110,8 @@ TEST_F(BatchTest, EachFolderIsTheDialogExportOfItsDataSet) {
       EXPECT_TRUE(row[8] == "ok" || row[8] == "remarks") << row[8];
       Sql("UPDATE users SET selected_second = " + row[1] + " WHERE user_id = 'user01';");
       const std::string dialog_folder = std::string("dialog-") + program + "\\" + id;
-      RunResult dialog = Run("set 1007 E:\\" + dialog_folder + "\\assets.csv\nkey F12\nanswer yes\nanswer ok\n",
-                             program);
+      RunResult dialog =
+          Run("set 1007 E:\\" + dialog_folder + "\\assets.csv\nkey F12\nanswer yes\nanswer ok\n", program);
       ASSERT_EQ(dialog.status, 0) << dialog.errors;
       EXPECT_TRUE(Files(out + "/" + id) == Files(e_ + "/dialog-" + program + "/" + id));
       EXPECT_EQ(row[8] == "remarks", Files(out + "/" + id).size() == 3);

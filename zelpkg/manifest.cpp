@@ -15,13 +15,15 @@ const char* const kColumns[] = {"data_set", "company", "period_start", "period_e
                                 "kind",     "assets",  "items",        "categories"};
 constexpr size_t kMostErrors = 100;
 
-bool Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+bool Exec(sqlite3* db, const char* sql) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
 
 // The corporation/individual kind of the client's data set.
 bool SetKind(sqlite3* db, const std::string& data_set, int kind) {
   sqlite3_stmt* stmt = nullptr;
-  bool ok = sqlite3_prepare_v2(db, "UPDATE datasets SET corp_kind = ?1 WHERE data_id = ?2", -1, &stmt, nullptr) ==
-            SQLITE_OK;
+  bool ok = sqlite3_prepare_v2(db, "UPDATE datasets SET corp_kind = ?1 WHERE data_id = ?2", -1, &stmt,
+                               nullptr) == SQLITE_OK;
   ok = ok && sqlite3_bind_int(stmt, 1, kind) == SQLITE_OK &&
        sqlite3_bind_text(stmt, 2, data_set.c_str(), -1, SQLITE_TRANSIENT) == SQLITE_OK &&
        sqlite3_step(stmt) == SQLITE_DONE;
@@ -99,7 +101,8 @@ bool ImportManifest(sqlite3* db, const std::string& manifest, bool replace, std:
     std::string done;
     std::vector<std::string> problems;
     if (!Import(db, client, &done, &problems)) {
-      for (const std::string& problem : problems) errors->push_back(where + "data set " + client.data_set + ": " + problem);
+      for (const std::string& problem : problems)
+        errors->push_back(where + "data set " + client.data_set + ": " + problem);
       continue;
     }
     // An individual's books (corp_kind 3), as the package keeps them.
@@ -108,7 +111,8 @@ bool ImportManifest(sqlite3* db, const std::string& manifest, bool replace, std:
     ++clients;
   }
   if (errors->empty() && clients == 0) errors->push_back(manifest + ": no client");
-  if (errors->empty() && !Exec(db, "COMMIT")) errors->push_back(std::string("the store: ") + sqlite3_errmsg(db));
+  if (errors->empty() && !Exec(db, "COMMIT"))
+    errors->push_back(std::string("the store: ") + sqlite3_errmsg(db));
   if (!errors->empty()) {
     Exec(db, "ROLLBACK");
     return false;

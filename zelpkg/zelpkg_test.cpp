@@ -466,7 +466,8 @@ TEST_F(ZelpkgTest, AManifestImportsAllItsClientsOrNone) {
   Write("a.csv", U8(kAssetsCsv));
   Write("bad.csv", "code,acquisition_date\nX1,2024-13-01\n");
   const std::string head = "data_set,company,period_start,period_end,kind,assets\n";
-  Write("good.csv", head + "K1,Ko,2024-04-01,2025-03-31,,a.csv\nK2,Otsu,20240101,20241231,individual,a.csv\n");
+  Write("good.csv",
+        head + "K1,Ko,2024-04-01,2025-03-31,,a.csv\nK2,Otsu,20240101,20241231,individual,a.csv\n");
   Write("mixed.csv", head + "K3,Hei,2024-04-01,2025-03-31,,a.csv\nK4,Tei,2024-04-01,2025-03-31,,bad.csv\n");
   made_.push_back(dir_.Host("office.db"));
   Output o = Tool("import office.db --manifest good.csv");
@@ -477,10 +478,11 @@ TEST_F(ZelpkgTest, AManifestImportsAllItsClientsOrNone) {
   testenv::SetEnv("ZEL_PACKAGE", dir_.Host("office.db"));
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(package::TheStore().db(),
-                     "SELECT group_concat(data_id || corp_kind || '/' || (SELECT count(*) FROM assets a WHERE "
-                     "a.data_id = d.data_id)) FROM datasets d ORDER BY data_no",
-                     -1, &stmt, nullptr);
+  sqlite3_prepare_v2(
+      package::TheStore().db(),
+      "SELECT group_concat(data_id || corp_kind || '/' || (SELECT count(*) FROM assets a WHERE "
+      "a.data_id = d.data_id)) FROM datasets d ORDER BY data_no",
+      -1, &stmt, nullptr);
   ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
   EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "K10/2,K23/2");
   sqlite3_finalize(stmt);
