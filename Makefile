@@ -82,6 +82,7 @@ format:
 bench: build
 	@for b in $(BUILD)/bench-bin/*; do [ -x "$$b" ] && "$$b"; done
 	@$(BUILD)/bench-run/side_by_side --bin $(BUILD)/bin --cache $(BUILD)/bench-data --pairs 5
+	@bench/batch_side_by_side.sh $(CURDIR)/$(BUILD)/bin $(CURDIR)/$(BUILD)/bench-data/batch
 
 sanitize:
 	$(call install,$(PACKAGES) $(SANITIZE_PACKAGES))

@@ -35,6 +35,8 @@ class CZelExportApp : public ui::CWinApp {
   // 1 when the installed package supports this program (OrvikDef.ini in
   // the current folder); otherwise 0, after its message when show is set.
   int CheckProgramLevel(int show);
+  // Makes the folder of the program file the current directory.
+  void EnterProgramFolder();
 
   static constexpr int kExportCode = 1005;
   static constexpr int kQuitCode = 1006;
@@ -45,8 +47,5 @@ class CZelExportApp : public ui::CWinApp {
   // log, then one of the two end messages; or the failure message when a
   // file was not written.
   void ReportEnd(const OutputPaths& files, const AssetExporter& exporter);
-  // Makes the folder of the program file the current directory.
-  void EnterProgramFolder();
-
   ClSetData* set_data_ = nullptr;  // the component's; fetched once
 };

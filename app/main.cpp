@@ -1,8 +1,9 @@
 // The program's entry point: the one application object, run by the
 // framework. The build constants of the program are linked beside it.
 //
-// A run takes no arguments and is configured by the environment; --help and
-// --version say how, and any other argument is a usage error (exit 64). A
+// A dialog run takes no arguments and is configured by the environment;
+// --batch exports every data set without a dialog. --help and --version say
+// how, and any other argument is a usage error (exit 64). A
 // drive map that cannot serve the program ends the run before anything is
 // shown, with each problem on standard error.
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "app/ZelExportApp.h"
+#include "app/batch.h"
 #include "app/build_constants.h"
 #include "platform/command_line.h"
 #include "platform/ui/backend.h"
@@ -20,9 +22,17 @@ CZelExportApp theApp;
 
 namespace {
 
-// The program's options besides --help and --version, a table as
-// cmdline::Option describes (none yet: a dialog run takes no arguments).
-const std::vector<cmdline::Option> kOptions;
+// The program's options besides --help and --version. A dialog run takes
+// none; the others make a batch. (A batch's worker processes are started
+// with "--batch-worker OUTDIR", which is no option for people.)
+const cmdline::Option kOptions[] = {
+    {"--batch", "OUTDIR",
+     "export every data set of the store without a dialog, each into OUTDIR\\<data ID>\\ as "
+     "assets.csv, syurui.SSC and the error log, and write OUTDIR\\summary.csv"},
+    {"--data-set", "ID", "with --batch: only this data set (may be given more than once)", cmdline::kRepeats},
+    {"--jobs", "N", "with --batch: N data sets side by side (default: the number of cores)"},
+    {"--resume", "", "with --batch: keep the folders whose data has not changed since"},
+};
 
 cmdline::Command ThisCommand(const char* name) { return {name, "", kOptions}; }
 
@@ -54,7 +64,9 @@ void PrintHelp(const cmdline::Command& command) {
       "  ZEL_WINDIR     the Windows folder (default: C:\\WINDOWS)\n"
       "\n"
       "Exit status: 0 exported, 1 ended early (refused, quit, past-results data),\n"
-      "2 the files could not be written, 3 a script error, 64 a wrong command line.\n",
+      "2 the files could not be written, 3 a script error, 64 a wrong command line.\n"
+      "A batch: 0 every data set ok, 1 some with remarks, 2 any failed, 64 a wrong\n"
+      "command line.\n",
       cmdline::Synopsis(command).c_str(), build::kErrorLogName, build::kEnvFileName,
       cmdline::OptionHelp(command).c_str());
 }
@@ -66,13 +78,31 @@ int main(int argc, char** argv) {
   if (const char* slash = std::strrchr(name, '/')) name = slash + 1;
   const cmdline::Command command = ThisCommand(name);
   const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
-  const cmdline::Parsed parsed = cmdline::Parse(command, args);
+  const bool worker = args.size() == 2 && args[0] == "--batch-worker";
+  const cmdline::Parsed parsed = worker ? cmdline::Parsed{} : cmdline::Parse(command, args);
   switch (parsed.outcome) {
     case cmdline::Parsed::kHelp: PrintHelp(command); return 0;
     case cmdline::Parsed::kVersion: std::printf("%s %s\n", name, ZEL_VERSION); return 0;
     case cmdline::Parsed::kUsageError: return cmdline::UsageError(command, parsed.error);
     case cmdline::Parsed::kRun: break;
   }
+  if (worker || parsed.Has("--batch")) {
+    BatchOptions options;
+    std::string why;
+    const bool ok = worker ? ParseBatchArguments(args[1], {}, "", false, &options, &why)
+                           : ParseBatchArguments(parsed.Value("--batch"), parsed.values.count("--data-set")
+                                                                              ? parsed.values.at("--data-set")
+                                                                              : std::vector<std::string>{},
+                                                 parsed.Value("--jobs"), parsed.Has("--resume"), &options, &why);
+    if (!ok) return cmdline::UsageError(command, why);
+    options.worker = worker;
+    std::vector<std::string> problems = ui::StartUpProblems();
+    for (const std::string& problem : problems) std::fprintf(stderr, "%s: %s\n", name, problem.c_str());
+    if (!problems.empty()) return kBatchFailed;
+    return RunBatch(theApp, options);
+  }
+  for (const char* batch_only : {"--data-set", "--jobs", "--resume"})
+    if (parsed.Has(batch_only)) return cmdline::UsageError(command, std::string(batch_only) + " goes with --batch OUTDIR");
   std::vector<std::string> problems = ui::StartUpProblems();
   for (const std::string& problem : problems) std::fprintf(stderr, "%s: %s\n", name, problem.c_str());
   if (!problems.empty()) return ui::kEarlyEndStatus;

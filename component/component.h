@@ -85,6 +85,11 @@ class ClSetData {
   // The selected data set's record (owned by the component); a cleared
   // record when none is selected. Values that do not fit as in WalkDat.
   StDATAINFO* GetSelectedInfo();
+  // Makes data_no this connection's selected data set from now on, in place
+  // of the current user's (GetSelectedNo's second number and
+  // GetSelectedInfo give it); the store is not changed. A batch export runs
+  // the exporter, which reads the selection, once per data set.
+  long PinSelectedNo(int32_t data_no);
 };
 
 class ClLinkMgr {

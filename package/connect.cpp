@@ -184,6 +184,11 @@ long ClSysUser::GetCurUserID(char* buffer) {
   return TheStore().IsOpen() ? 0 : 1;
 }
 
+namespace {
+// The data set that PinSelectedNo named, or -1 for the user's own selection.
+int64_t pinned_data_no = -1;
+}  // namespace
+
 long ClSysUser::GetSelectedNo(const char* user_id, int32_t* first, int32_t* second) {
   if (first) *first = 0;
   if (second) *second = 0;
@@ -198,6 +203,7 @@ long ClSysUser::GetSelectedNo(const char* user_id, int32_t* first, int32_t* seco
     rc = 0;
   }
   sqlite3_finalize(stmt);
+  if (rc == 0 && second && pinned_data_no >= 0) *second = static_cast<int32_t>(pinned_data_no);
   return rc;
 }
 
@@ -264,6 +270,11 @@ StDATAINFO* ClSetData::GetSelectedInfo() {
   if (TheStore().Step(stmt)) FillDataInfo(stmt, &selected);
   sqlite3_finalize(stmt);
   return &selected;
+}
+
+long ClSetData::PinSelectedNo(int32_t data_no) {
+  pinned_data_no = data_no;
+  return 0;
 }
 
 // ---- ClFileMgr --------------------------------------------------------------------

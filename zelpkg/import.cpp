@@ -525,7 +525,10 @@ bool Select(sqlite3* db, const Target& target, Errors* errors, std::string* user
 bool Import(sqlite3* db, const ImportOptions& options, std::string* summary,
             std::vector<std::string>* lines) {
   Errors errors(lines);
-  if (!Exec(db, "BEGIN IMMEDIATE")) {
+  // Inside a caller's transaction (a manifest imports many data sets as
+  // one), a savepoint of its own.
+  const bool nested = sqlite3_get_autocommit(db) == 0;
+  if (!Exec(db, nested ? "SAVEPOINT import" : "BEGIN IMMEDIATE")) {
     errors.Add(std::string("the store: ") + sqlite3_errmsg(db));
     errors.Close();
     return false;
@@ -561,13 +564,13 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary,
   }
   std::string user;
   ok = ok && errors.count() == 0 && Select(db, target, &errors, &user);
-  if (ok && !Exec(db, "COMMIT")) {
+  if (ok && !Exec(db, nested ? "RELEASE import" : "COMMIT")) {
     errors.Add(std::string("the store: ") + sqlite3_errmsg(db));
     ok = false;
   }
   if (!ok || errors.count() > 0) {
     if (errors.count() == 0) errors.Add(std::string("the store: ") + sqlite3_errmsg(db));
-    Exec(db, "ROLLBACK");
+    Exec(db, nested ? "ROLLBACK TO import; RELEASE import" : "ROLLBACK");
     errors.Close();
     return false;
   }

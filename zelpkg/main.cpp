@@ -23,6 +23,7 @@
 #include "platform/host_file.h"
 #include "platform/win.h"
 #include "zelpkg/import.h"
+#include "zelpkg/manifest.h"
 #include "zelpkg/sample.h"
 #include "zelpkg/store_check.h"
 
@@ -39,13 +40,17 @@ const cmdline::Option kSampleOptions[] = {
     {"--force", "", "replace an existing FILE"},
 };
 const cmdline::Option kImportOptions[] = {
-    {"--assets", "A.csv", "the assets", cmdline::kRequired},
+    {"--assets", "A.csv", "the assets (or --manifest)"},
     {"--items", "I.csv", "the items of lump-sum assets"},
     {"--categories", "C.csv", "the asset categories"},
     {"--data-set", "ID", "the data set imported into"},
     {"--company", "NAME", "with --data-set and --period: make the data set, for this company"},
     {"--period", "START END", "the accounting period of the data set made"},
     {"--replace", "", "with --data-set, --company and --period: remake an existing data set"},
+    {"--manifest", "CLIENTS.csv",
+     "many clients at once: one line each after a header of the columns data_set, company, "
+     "period_start, period_end, kind (corporation or individual), assets, items, categories (files "
+     "relative to the manifest); all are imported in one transaction, or none"},
 };
 
 struct ZelpkgCommand {
@@ -212,11 +217,13 @@ int Check(const std::string& file) {
   return problems == 0 ? 0 : 1;
 }
 
-// Imports and says the outcome; false when nothing was imported.
-bool RunImport(sqlite3* db, const std::string& file, const package::ImportOptions& options) {
+// Imports (with import, a call of Import or ImportManifest) and says the
+// outcome; false when nothing was imported.
+using Importer = std::function<bool(sqlite3* db, std::string* summary, std::vector<std::string>* errors)>;
+bool RunImport(sqlite3* db, const std::string& file, const Importer& import) {
   std::string summary;
   std::vector<std::string> errors;
-  if (!package::Import(db, options, &summary, &errors)) {
+  if (!import(db, &summary, &errors)) {
     for (const std::string& line : errors) std::fprintf(stderr, "zelpkg: %s\n", line.c_str());
     std::fprintf(stderr, "zelpkg: nothing was imported into %s\n", file.c_str());
     return false;
@@ -225,11 +232,11 @@ bool RunImport(sqlite3* db, const std::string& file, const package::ImportOption
   return true;
 }
 
-int Import(const std::string& file, const package::ImportOptions& options) {
+int Import(const std::string& file, const Importer& import) {
   if (!Exists(file))
     return Make(file, false, [&](sqlite3* db, std::string* error) {
       error->clear();
-      return RunImport(db, file, options);
+      return RunImport(db, file, import);
     });
   package::Store store;
   std::string error;
@@ -237,7 +244,7 @@ int Import(const std::string& file, const package::ImportOptions& options) {
     std::fprintf(stderr, "zelpkg: %s: %s\n", file.c_str(), error.c_str());
     return 1;
   }
-  bool ok = RunImport(store.db(), file, options);
+  bool ok = RunImport(store.db(), file, import);
   store.Close();
   return ok ? 0 : 1;
 }
@@ -294,6 +301,14 @@ int main(int argc, char** argv) {
                 [&](sqlite3* db, std::string* error) { return package::WriteSample(db, sample, error); });
   }
   if (command == "check") return Check(file);
+  if (given("--manifest")) {
+    if (parsed.values.size() != 1 + (given("--replace") ? 1 : 0))
+      return cmdline::UsageError(line, "--manifest names every file and data set itself: give only --replace with it");
+    return Import(file, [&](sqlite3* db, std::string* summary, std::vector<std::string>* errors) {
+      return package::ImportManifest(db, value("--manifest"), given("--replace"), summary, errors);
+    });
+  }
+  if (!given("--assets")) return cmdline::UsageError(line, "--assets A.csv is missing (or give --manifest CLIENTS.csv)");
   package::ImportOptions import;
   import.assets = value("--assets");
   import.items = value("--items");
@@ -309,5 +324,7 @@ int main(int argc, char** argv) {
     return cmdline::UsageError(line, "a data set is made with --data-set, --company and --period together");
   if (import.replace && !import.make_data_set)
     return cmdline::UsageError(line, "--replace remakes a data set: give --data-set, --company and --period");
-  return Import(file, import);
+  return Import(file, [&](sqlite3* db, std::string* summary, std::vector<std::string>* errors) {
+    return package::Import(db, import, summary, errors);
+  });
 }

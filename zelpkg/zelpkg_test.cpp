@@ -464,4 +464,33 @@ TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {
       << o.err;
 }
 
+// A manifest imports every client in one transaction: one bad line, and
+// not even the sound clients before it are in the store.
+TEST_F(ZelpkgTest, AManifestImportsAllItsClientsOrNone) {
+  Write("a.csv", U8(kAssetsCsv));
+  Write("bad.csv", "code,acquisition_date\nX1,2024-13-01\n");
+  const std::string head = "data_set,company,period_start,period_end,kind,assets\n";
+  Write("good.csv",
+        head + "K1,Ko,2024-04-01,2025-03-31,,a.csv\nK2,Otsu,20240101,20241231,individual,a.csv\n");
+  Write("mixed.csv", head + "K3,Hei,2024-04-01,2025-03-31,,a.csv\nK4,Tei,2024-04-01,2025-03-31,,bad.csv\n");
+  made_.push_back(dir_.Host("office.db"));
+  Output o = Tool("import office.db --manifest good.csv");
+  ASSERT_EQ(o.status, 0) << o.err;
+  o = Tool("import office.db --manifest mixed.csv");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("mixed.csv:3: data set K4: "), std::string::npos) << o.err;
+  testenv::SetEnv("ZEL_PACKAGE", dir_.Host("office.db"));
+  ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(
+      package::TheStore().db(),
+      "SELECT group_concat(data_id || corp_kind || '/' || (SELECT count(*) FROM assets a WHERE "
+      "a.data_id = d.data_id)) FROM datasets d ORDER BY data_no",
+      -1, &stmt, nullptr);
+  ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "K10/2,K23/2");
+  sqlite3_finalize(stmt);
+  ClZelConnect::Inst()->Release();
+}
+
 }  // namespace
