@@ -12,6 +12,7 @@
 #include "app/ZelExportApp.h"
 #include "app/build_constants.h"
 #include "platform/ui/backend.h"
+#include "platform/program_args.h"
 
 CZelExportApp theApp;
 
@@ -51,6 +52,7 @@ void PrintHelp(const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  win::UseUtf8CommandLine(&argc, &argv);
   const char* name = argc > 0 && argv[0][0] ? argv[0] : "ZelExport";
   if (const char* slash = std::strrchr(name, '/')) name = slash + 1;
   if (argc > 1) {

@@ -284,6 +284,11 @@ BOOL CreateProcessA(const char* application, char* command_line, void*, void*, B
   return TRUE;
 }
 
+BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) {
+  if (info) info->hProcess = nullptr;
+  return FALSE;  // no program is associated with any file here (see win.h)
+}
+
 DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms) {
   auto* h = static_cast<Handle*>(handle);
   if (!h) return WAIT_FAILED;

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/host_file.h"
+#include "platform/win.h"
+
 namespace verify {
 
 namespace {
@@ -17,11 +20,11 @@ LineReader::~LineReader() {
 
 bool LineReader::Open(const std::string& path, std::string* why) {
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  if (std::filesystem::is_directory(win::HostFsPath(path), ec)) {
     *why = "it is a folder";
     return false;
   }
-  file_ = std::fopen(path.c_str(), "rb");
+  file_ = hostfile::OpenFile(path, "rb");
   if (file_ == nullptr) {
     *why = std::strerror(errno);
     return false;

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/program_args.h"
 #include "verify/control_sheet.h"
 #include "verify/verifier.h"
 
@@ -58,6 +59,7 @@ int UsageError(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  win::UseUtf8CommandLine(&argc, &argv);
   verify::SheetOptions sheet;
   std::string path;
   bool options_end = false;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/win.h"
 #include "verify/line_reader.h"
 
 namespace verify {
@@ -15,7 +16,7 @@ constexpr long kBatch = 256;
 ReadingAhead::ReadingAhead(const std::string& path, const StTAFORMAT* table, long count, bool keep_required)
     : reader_(table, count, keep_required) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return;
+  if (!std::filesystem::is_regular_file(win::HostFsPath(path), ec)) return;
   results_.resize(kRing);
   thread_ = std::thread([this, path] { Run(path); });
 }

@@ -14,6 +14,9 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/host_file.h"
+#include "platform/win.h"
+
 namespace verify {
 
 namespace {
@@ -152,11 +155,12 @@ std::string Sha256::Hex() {
 
 bool DigestFile(const std::string& path, uint64_t* size, std::string* hex, std::string* why) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    *why = std::filesystem::exists(path, ec) ? "not a regular file" : "missing";
+  const std::filesystem::path host = win::HostFsPath(path);
+  if (!std::filesystem::is_regular_file(host, ec)) {
+    *why = std::filesystem::exists(host, ec) ? "not a regular file" : "missing";
     return false;
   }
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(hostfile::OpenFile(path, "rb"), std::fclose);
   if (!file) {
     *why = std::strerror(errno);
     return false;
