@@ -11,8 +11,8 @@
 
 #include "app/ZelExportApp.h"
 #include "app/build_constants.h"
-#include "platform/ui/backend.h"
 #include "platform/program_args.h"
+#include "platform/ui/backend.h"
 
 CZelExportApp theApp;
 

@@ -131,8 +131,8 @@ long ClZelConnect::ExpSysLink() {
   long result = PackageNumber("syslink_result", 0);
   if (result != 0) {
     std::string code = "syslink_result " + std::to_string(result);
-    Refuse("the package refuses the link to its data (" + code + ")", "会計パッケージがデータへの連携を拒みました。",
-           package::StorePath(), code, kAskAdministrator);
+    Refuse("the package refuses the link to its data (" + code + ")",
+           "会計パッケージがデータへの連携を拒みました。", package::StorePath(), code, kAskAdministrator);
     return result;
   }
   std::string why;
@@ -306,7 +306,8 @@ const char* ClFileMgr::GetAppFolderPath(long type) {
   if (type != 0 && type != 1) return none;
   // Callers append file names: a folder always ends with its "\" (a final
   // double-byte character whose trail byte is 0x5C does not count as one).
-  std::string folder = package::ExpandFolderVariables(PackageText(type == 0 ? "output_folder" : "env_folder"));
+  std::string folder =
+      package::ExpandFolderVariables(PackageText(type == 0 ? "output_folder" : "env_folder"));
   if (!folder.empty() && (folder.back() != '\\' || cp932::EndsWithDoubleByte(folder))) folder += '\\';
   if (folder.size() >= sizeof(folders[type])) folder.clear();  // too long to be a folder
   cp932::CopyCut(folders[type], sizeof(folders[type]), folder);

@@ -19,7 +19,6 @@ namespace verify {
 
 namespace {
 
-
 // Problems listed one by one on the page; the rest are counted.
 constexpr size_t kListedProblems = 200;
 

@@ -168,7 +168,8 @@ int Make(const std::string& file, bool force, const Filler& fill) {
   ok = ok && sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr,
                           nullptr) == SQLITE_OK;
   ok = ok && package::CreateSchema(db, &error);
-  if (ok && kNewStoreFolders[0] && sqlite3_exec(db, kNewStoreFolders, nullptr, nullptr, nullptr) != SQLITE_OK) {
+  if (ok && kNewStoreFolders[0] &&
+      sqlite3_exec(db, kNewStoreFolders, nullptr, nullptr, nullptr) != SQLITE_OK) {
     ok = false;
     error = sqlite3_errmsg(db);
   }
