@@ -1,6 +1,9 @@
-// The command line of a program or tool as UTF-8 texts, which is how the
-// tools carry names and paths inside (SQLite, host paths, messages).
+// The command line and the environment of a program or tool as UTF-8 texts,
+// which is how the tools carry names and paths inside (SQLite, host paths,
+// messages).
 #pragma once
+
+#include <string>
 
 namespace win {
 
@@ -12,5 +15,9 @@ namespace win {
 // it. Elsewhere the arguments are the bytes the process was given, UTF-8
 // already, and stay.
 void UseUtf8CommandLine(int* argc, char*** argv);
+
+// The value of the environment variable name (ASCII) as UTF-8, read through
+// the wide API on Windows; false when it is not set.
+bool GetEnvUtf8(const char* name, std::string* value);
 
 }  // namespace win

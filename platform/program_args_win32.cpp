@@ -38,4 +38,11 @@ void UseUtf8CommandLine(int* argc, char*** argv) {
   *argv = pointers.data();
 }
 
+bool GetEnvUtf8(const char* name, std::string* value) {
+  const wchar_t* text = _wgetenv(WideFromUtf8(name).c_str());
+  if (!text) return false;
+  *value = Utf8FromWide(text);
+  return true;
+}
+
 }  // namespace win
