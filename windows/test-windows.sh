@@ -256,10 +256,17 @@ for cp in 1252 932; do
   cp "$dist/package.db" "$u/package.db"
   [ -d "$accessories" ] && mv "$accessories" "$accessories.away"
   rm -rf "$appdata/Zelmar" "$(dirname "$temp_copy")"
+  rm -f "$documents/assets.csv" "$documents/syurui.SSC" "$documents/ZelEnaMx13SysErr.txt"
   (cd "$u" && LC_ALL=$loc ZEL_PACKAGE='E:\package.db' $wine "$dist/ZelEna20ToMx13.exe" >/dev/null 2>&1
     echo $? >"$u/dialog-status") &
   program_pid=$!
   if dialog=$(window '集計条件'); then
+    # The path offered is the first folder and "*.csv": the name replaces
+    # "*.csv", the folder stays.
+    sleep 1
+    xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+    xdotool key --delay 50 End BackSpace BackSpace BackSpace BackSpace BackSpace
+    xdotool type --delay 40 'assets.csv'
     press "$dialog" F12
     # A question on the way (a folder to make, a file to replace) is answered Yes.
     viewer=
@@ -284,8 +291,9 @@ for cp in 1252 932; do
   program_pid=
   [ "$(cat "$u/dialog-status" 2>/dev/null)" = 0 ] || fail "cp $cp: the run without WordPad ended with $(cat "$u/dialog-status")"
   [ -d "$accessories.away" ] && mv "$accessories.away" "$accessories"
-  ls "$documents"/*.csv >/dev/null 2>&1 || fail "cp $cp: no asset data file in Documents"
-  iconv -f CP932 -t UTF-8 "$appdata/Zelmar/ZelEna20ToMx13.env" 2>/dev/null | grep -q 'Documents\\.*\.csv$' ||
+  [ -s "$documents/assets.csv" ] || fail "cp $cp: no asset data file in Documents"
+  rm -f "$documents/assets.csv" "$documents/syurui.SSC" "$documents/ZelEnaMx13SysErr.txt"
+  iconv -f CP932 -t UTF-8 "$appdata/Zelmar/ZelEna20ToMx13.env" 2>/dev/null | grep -q 'Documents\\assets\.csv$' ||
     fail "cp $cp: the path was not remembered under %APPDATA%\\Zelmar"
   if [ "$cp" = 932 ]; then
     [ ! -e "$temp_copy" ] || fail "cp 932: the viewer got a copy, not the log"
