@@ -49,7 +49,7 @@ mkdir -p "$WINEPREFIX"
 # side by side then never race a server that is starting or stopping.
 /usr/lib/wine/wineserver -p 2>/dev/null || true
 $wine cmd /c exit >/dev/null 2>&1 || true
-printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n' |
+printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"ＭＳ ゴシック"="IPAGothic"\r\n"MS UI Gothic"="IPAPGothic"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n' |
   iconv -f UTF-8 -t UTF-16 >"$win/wine-settings.reg"
 $wine regedit /S "$(printf 'Z:%s' "$win/wine-settings.reg" | tr / '\\')"
 $wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
@@ -198,7 +198,8 @@ dist=$win/dist
 accessories="$WINEPREFIX/drive_c/Program Files/Windows NT/Accessories"
 appdata=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming
 documents=$WINEPREFIX/drive_c/users/$(id -un)/Documents
-temp_copy=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Temp/Zelmar/ZelEnaMx13SysErr.txt
+# The viewer's copy in %TEMP%\Zelmar (where %TEMP% lies depends on Wine's version).
+temp_copies() { find "$WINEPREFIX/drive_c/users" -path '*Temp/Zelmar/ZelEnaMx13SysErr.txt' 2>/dev/null; }
 for cp in 1252 932; do
   if [ "$cp" = 932 ]; then loc=ja_JP.UTF-8; else loc=C.UTF-8; fi
   echo "== A Windows user's machine, code page $cp"
@@ -237,7 +238,7 @@ for cp in 1252 932; do
     fail "cp $cp: zelverify.exe on E:\\出力\\固定資産.csv ended with $status: $(cat "$u/verify.txt")"
 
   # A refusal in a message box: a double-click with a store that is not there.
-  (cd "$u" && LC_ALL=$loc ZEL_PACKAGE='E:\nope.db' $wine "$dist/ZelEna20ToMx13.exe" >/dev/null 2>&1
+  (set +e; cd "$u" && LC_ALL=$loc ZEL_PACKAGE='E:\nope.db' $wine "$dist/ZelEna20ToMx13.exe" >/dev/null 2>&1
     echo $? >"$u/refusal-status") &
   program_pid=$!
   if box=$(window '^減価償却$'); then
@@ -255,9 +256,10 @@ for cp in 1252 932; do
   # path is remembered under %APPDATA%\Zelmar.
   cp "$dist/package.db" "$u/package.db"
   [ -d "$accessories" ] && mv "$accessories" "$accessories.away"
-  rm -rf "$appdata/Zelmar" "$(dirname "$temp_copy")"
+  rm -rf "$appdata/Zelmar"
+  temp_copies | xargs -r rm -f
   rm -f "$documents/assets.csv" "$documents/syurui.SSC" "$documents/ZelEnaMx13SysErr.txt"
-  (cd "$u" && LC_ALL=$loc ZEL_PACKAGE='E:\package.db' $wine "$dist/ZelEna20ToMx13.exe" >/dev/null 2>&1
+  (set +e; cd "$u" && LC_ALL=$loc ZEL_PACKAGE='E:\package.db' $wine "$dist/ZelEna20ToMx13.exe" >/dev/null 2>&1
     echo $? >"$u/dialog-status") &
   program_pid=$!
   if dialog=$(window '集計条件'); then
@@ -292,15 +294,17 @@ for cp in 1252 932; do
   [ "$(cat "$u/dialog-status" 2>/dev/null)" = 0 ] || fail "cp $cp: the run without WordPad ended with $(cat "$u/dialog-status")"
   [ -d "$accessories.away" ] && mv "$accessories.away" "$accessories"
   [ -s "$documents/assets.csv" ] || fail "cp $cp: no asset data file in Documents"
-  rm -f "$documents/assets.csv" "$documents/syurui.SSC" "$documents/ZelEnaMx13SysErr.txt"
   iconv -f CP932 -t UTF-8 "$appdata/Zelmar/ZelEna20ToMx13.env" 2>/dev/null | grep -q 'Documents\\assets\.csv$' ||
     fail "cp $cp: the path was not remembered under %APPDATA%\\Zelmar"
   if [ "$cp" = 932 ]; then
-    [ ! -e "$temp_copy" ] || fail "cp 932: the viewer got a copy, not the log"
+    [ -z "$(temp_copies)" ] || fail "cp 932: the viewer got a copy, not the log"
   else
-    [ "$(head -c 2 "$temp_copy" 2>/dev/null | od -An -tx1 | tr -d ' ')" = fffe ] ||
+    copy=$(temp_copies | head -n 1)
+    [ -n "$copy" ] && [ "$(head -c 2 "$copy" | od -An -tx1 | tr -d ' ')" = fffe ] &&
+      [ "$(tail -c +3 "$copy" | iconv -f UTF-16LE -t UTF-8)" = "$(iconv -f CP932 -t UTF-8 "$documents/ZelEnaMx13SysErr.txt")" ] ||
       fail "cp 1252: the viewer did not get a UTF-16 copy of the log"
   fi
+  rm -f "$documents/assets.csv" "$documents/syurui.SSC" "$documents/ZelEnaMx13SysErr.txt"
 done
 # The two code pages wrote the same files.
 cmp -s "$work/user-1252/出力/固定資産.csv" "$work/user-932/出力/固定資産.csv" ||
