@@ -3,7 +3,8 @@
 #            terminal); drive E: of the program is build/demo, kept between runs.
 # make sanitize: everything built with ASan and UBSan in build-sanitize/, every
 #   test run there, then each fuzz target (clang, libFuzzer) for FUZZ_TIME seconds.
-# make windows:      cross-build the Windows programs into build-win/dist/.
+# make windows:      cross-build the Windows programs into build-win/dist/ and
+#                    zip that folder (build-win/ZelExport-windows.zip).
 # make test-windows: the Windows build's tests under Wine (after the Linux build).
 # make format: the sources formatted in place as .clang-format says.
 # make test-report: the control sheet of zelverify rendered by headless Chromium
@@ -13,9 +14,10 @@ WIN_BUILD ?= build-win
 JOBS    ?= $(shell nproc)
 PACKAGES = g++ make cmake pkg-config sqlite3 libsqlite3-dev libncurses-dev nlohmann-json3-dev \
            libgtest-dev libgmock-dev libbenchmark-dev tmux less
-# The cross compiler, Wine to run zelpkg at build time, and what makes
-# SQLite's amalgamation from Debian's source package.
-WIN_PACKAGES = $(PACKAGES) g++-mingw-w64-x86-64 wine64 dpkg-dev tcl
+# The cross compiler, Wine to run zelpkg at build time, what makes
+# SQLite's amalgamation from Debian's source package, and zip for the
+# folder handed to Windows users.
+WIN_PACKAGES = $(PACKAGES) g++-mingw-w64-x86-64 wine64 dpkg-dev tcl zip
 # Xvfb and xdotool for the Windows dialog, xwd and netpbm for its picture,
 # a Japanese font for its texts.
 WIN_TEST_PACKAGES = $(WIN_PACKAGES) xvfb xdotool x11-apps netpbm fonts-ipafont-gothic
@@ -101,7 +103,9 @@ windows: windows-deps
 	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=windows/toolchain-mingw64.cmake \
 	  -DCMAKE_BUILD_TYPE=Release >/dev/null
 	$(WINE_ENV) cmake --build $(WIN_BUILD) -j $(JOBS)
-	@echo "The Windows programs: $(WIN_BUILD)/dist/"
+	@rm -f $(WIN_BUILD)/ZelExport-windows.zip
+	@cd $(WIN_BUILD) && zip -qr ZelExport-windows.zip dist
+	@echo "The Windows programs: $(WIN_BUILD)/dist/, to hand over: $(WIN_BUILD)/ZelExport-windows.zip"
 
 test-windows-deps:
 	$(call install,$(WIN_TEST_PACKAGES))

@@ -30,6 +30,26 @@ void ShowEndMessage(const char* text, UINT icon) {
   ui::MessageBoxes().Show(nullptr, text, kAppTitle, MB_OK | icon);
 }
 
+// Opens the file with the program that the system associates with its type
+// and waits until that program has ended, as for WordPad; false when
+// nothing could be started.
+bool OpenWithAssociation(const char* path) {
+  win::SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpVerb = "open";
+  info.lpFile = path;
+  info.nShow = SW_SHOWNORMAL;
+  if (!win::ShellExecuteExA(&info)) return false;
+  ui::PumpPendingInput();
+  if (info.hProcess) {
+    win::WaitForSingleObject(info.hProcess, INFINITE);
+    win::CloseHandle(info.hProcess);
+  }
+  ui::DiscardPendingInput();
+  return true;
+}
+
 }  // namespace
 
 // ---- Start-up and exit --------------------------------------------------------------------
@@ -132,9 +152,13 @@ void CZelExportApp::ReportEnd(const OutputPaths& files, const AssetExporter& exp
                   nt ? ":\\Program Files\\Windows NT\\Accessories" : ":\\Program Files\\Accessories");
     char command[1024] = {};
     std::snprintf(command, sizeof command, "%s\\Wordpad.exe \"%s\"", folder, log_path);
-    ExecProcess(command, folder, true);
-    ShowEndMessage("減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。",
-                   MB_ICONINFORMATION);
+    std::string text = "減価償却情報の出力が一応終了しました。\n\nアプリケーションを終了します。";
+    // Today's Windows has no WordPad: the log then opens with the program
+    // that Windows associates with text files; when nothing opens it, the
+    // box says where it is, so that no remark goes unseen.
+    if (!ExecProcess(command, folder, true) && !OpenWithAssociation(log_path))
+      text += std::string("\n\nエラーログ ⇒ ") + log_path;
+    ShowEndMessage(text.c_str(), MB_ICONINFORMATION);
     return;
   }
 

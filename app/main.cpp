@@ -16,6 +16,7 @@
 #include "app/batch.h"
 #include "app/build_constants.h"
 #include "platform/command_line.h"
+#include "platform/program_args.h"
 #include "platform/ui/backend.h"
 
 CZelExportApp theApp;
@@ -74,6 +75,7 @@ void PrintHelp(const cmdline::Command& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  win::UseUtf8CommandLine(&argc, &argv);
   const char* name = argc > 0 && argv[0][0] ? argv[0] : "ZelExport";
   if (const char* slash = std::strrchr(name, '/')) name = slash + 1;
   const cmdline::Command command = ThisCommand(name);

@@ -7,6 +7,7 @@
 
 #include "component/component.h"
 #include "package/columns.h"
+#include "package/folder_vars.h"
 #include "package/selection.h"
 #include "package/store.h"
 #include "platform/cp932.h"
@@ -63,6 +64,24 @@ void FillDataInfo(sqlite3_stmt* stmt, StDATAINFO* r) {
   }
 }
 
+// A start-up refusal: the English line on standard error, as scripts and
+// logs read it, and a Japanese text that names the store (path_utf8) and
+// says what to do, in a box where the back end shows one (the Windows
+// dialog, whose user sees no standard error).
+void Refuse(const std::string& line, const char* what, const std::string& path_utf8, const std::string& why,
+            const char* remedy) {
+  std::fprintf(stderr, "Zelmar: %s\n", line.c_str());
+  std::string text = std::string(what) + "\n\n会計データ ⇒ " + cp932::FromUtf8(path_utf8) + "\n";
+  if (!why.empty()) text += "（" + cp932::FromUtf8(why) + "）\n";
+  text += std::string("\n") + remedy;
+  ui::MessageBoxes().ShowRefusal(text.c_str(), ClZelConnect::Inst()->GetAppTitle());
+}
+
+const char kChooseStore[] =
+    "zelpkg.exe で作った会計データのファイルを環境変数 ZEL_PACKAGE に指定するか、"
+    "プログラムと同じフォルダに package.db として置いてから、もう一度起動してください。";
+const char kAskAdministrator[] = "会計パッケージの設定を確かめてから、もう一度起動してください。";
+
 }  // namespace
 
 // ---- ClZelConnect -----------------------------------------------------------
@@ -91,12 +110,16 @@ long ClZelConnect::Initiate() {
   std::string path = package::StorePath();
   std::string error;
   if (!TheStore().Open(path, &error)) {
-    std::fprintf(stderr, "Zelmar: the package store %s cannot be used: %s\n", path.c_str(), error.c_str());
+    Refuse("the package store " + path + " cannot be used: " + error, "会計データを開けません。", path, error,
+           kChooseStore);
     return -1;
   }
   long result = PackageNumber("initiate_result", 0);
-  if (result != 0)
-    std::fprintf(stderr, "Zelmar: the package refuses the connection (initiate_result %ld)\n", result);
+  if (result != 0) {
+    std::string code = "initiate_result " + std::to_string(result);
+    Refuse("the package refuses the connection (" + code + ")", "会計パッケージが接続を拒みました。", path,
+           code, kAskAdministrator);
+  }
   return result;
 }
 
@@ -107,13 +130,17 @@ long ClZelConnect::ExpSysLink() {
   if (!TheStore().IsOpen()) return -1;
   long result = PackageNumber("syslink_result", 0);
   if (result != 0) {
-    std::fprintf(stderr, "Zelmar: the package refuses the link to its data (syslink_result %ld)\n", result);
+    std::string code = "syslink_result " + std::to_string(result);
+    Refuse("the package refuses the link to its data (" + code + ")",
+           "会計パッケージがデータへの連携を拒みました。", package::StorePath(), code, kAskAdministrator);
     return result;
   }
   std::string why;
   if (!package::CheckSelection(TheStore().db(), nullptr, &why)) {
-    std::fprintf(stderr, "Zelmar: the package store %s has no data to export: %s\n",
-                 package::StorePath().c_str(), why.c_str());
+    Refuse("the package store " + package::StorePath() + " has no data to export: " + why,
+           "会計データに、出力する会社のデータが選ばれていません。", package::StorePath(), why,
+           "zelpkg.exe check で会計データを確かめてください。zelpkg.exe import で取り込んだ会社が、"
+           "現在のユーザーの選んだ会社になります（README.txt）。");
     return -1;
   }
   return 0;
@@ -290,7 +317,8 @@ const char* ClFileMgr::GetAppFolderPath(long type) {
   if (type != 0 && type != 1) return none;
   // Callers append file names: a folder always ends with its "\" (a final
   // double-byte character whose trail byte is 0x5C does not count as one).
-  std::string folder = PackageText(type == 0 ? "output_folder" : "env_folder");
+  std::string folder =
+      package::ExpandFolderVariables(PackageText(type == 0 ? "output_folder" : "env_folder"));
   if (!folder.empty() && (folder.back() != '\\' || cp932::EndsWithDoubleByte(folder))) folder += '\\';
   if (folder.size() >= sizeof(folders[type])) folder.clear();  // too long to be a folder
   cp932::CopyCut(folders[type], sizeof(folders[type]), folder);

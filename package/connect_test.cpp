@@ -5,6 +5,9 @@
 #include <string>
 
 #include "package/test_store.h"
+#include "platform/cp932.h"
+#include "platform/recording_message_box.h"
+#include "platform/test_env.h"
 
 namespace {
 
@@ -58,6 +61,66 @@ TEST_F(StartUp, ALinkNeedsTheCurrentUserAndItsSelectedDataSet) {
   EXPECT_EQ(ClZelConnect::Inst()->Initiate(), 7);
   err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("initiate_result 7"), std::string::npos) << err;
+}
+
+// The boxes of a back end whose user sees no standard error.
+class RefusalBoxes : public ui::RecordingMessageBoxes {
+ public:
+  void ShowRefusal(const char* text, const char* caption) override {
+    Show(nullptr, text, caption, MB_OK | MB_ICONSTOP);
+  }
+};
+
+TEST_F(StartUp, EachRefusalIsShownInJapaneseWithTheStoreAndWhatToDo) {
+  RefusalBoxes boxes;
+  ui::SetMessageBoxService(&boxes);
+  ClZelConnect::Inst()->SetAppTitle("減価償却");
+  MakeStore("INSERT INTO datasets (data_no, data_id) VALUES (1, 'D1');");
+  std::string err;
+  ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  EXPECT_NE(Link(&err), 0);  // nobody is logged in
+  Run("UPDATE package SET syslink_result = 7;");
+  EXPECT_NE(Link(&err), 0);
+  Run("UPDATE package SET initiate_result = 5;");
+  EXPECT_NE(ClZelConnect::Inst()->Initiate(), 0);
+  std::string missing = dir_.Host("nope.db");
+  testenv::SetEnv("ZEL_PACKAGE", missing);
+  EXPECT_NE(ClZelConnect::Inst()->Initiate(), 0);
+  ui::SetMessageBoxService(nullptr);
+
+  const struct {
+    const char* starts;
+    std::string store;
+    const char* remedy;
+  } expected[] = {
+      {"会計データに、出力する会社のデータが選ばれていません。", path_, "zelpkg.exe check"},
+      {"会計パッケージがデータへの連携を拒みました。", path_, "（syslink_result 7）"},
+      {"会計パッケージが接続を拒みました。", path_, "（initiate_result 5）"},
+      {"会計データを開けません。", missing, "ZEL_PACKAGE"},
+  };
+  ASSERT_EQ(boxes.boxes.size(), std::size(expected));
+  for (size_t i = 0; i < std::size(expected); ++i) {
+    const ui::RecordingMessageBoxes::Box& box = boxes.boxes[i];
+    EXPECT_EQ(box.text.rfind(expected[i].starts, 0), 0u) << cp932::ToUtf8(box.text);
+    EXPECT_NE(box.text.find("会計データ ⇒ " + cp932::FromUtf8(expected[i].store) + "\n"), std::string::npos)
+        << cp932::ToUtf8(box.text);
+    EXPECT_NE(box.text.find(expected[i].remedy), std::string::npos) << cp932::ToUtf8(box.text);
+    EXPECT_EQ(box.caption, "減価償却");
+    EXPECT_EQ(box.style, MB_OK | MB_ICONSTOP);
+  }
+}
+
+// The store's folders name environment variables as Windows writes them.
+TEST_F(StartUp, TheStoresFoldersExpandEnvironmentVariables) {
+  testenv::SetEnv("ZEL_TEST_HOME", "E:\\home");
+  testenv::UnsetEnv("ZEL_TEST_UNSET");
+  MakeStore(
+      "UPDATE package SET output_folder = '%ZEL_TEST_HOME%\\Documents', "
+      "env_folder = '%ZEL_TEST_UNSET%\\env';");
+  ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  EXPECT_STREQ(ClFileMgr::Inst()->GetAppFolderPath(0), "E:\\home\\Documents\\");
+  EXPECT_STREQ(ClFileMgr::Inst()->GetAppFolderPath(1), "%ZEL_TEST_UNSET%\\env\\");
+  testenv::UnsetEnv("ZEL_TEST_HOME");
 }
 
 }  // namespace

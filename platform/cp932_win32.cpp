@@ -267,4 +267,20 @@ std::string Narrow(std::wstring_view text, bool* lossy) {
   return out;
 }
 
+std::string Utf8FromWide(std::wstring_view text) {
+  int size = static_cast<int>(text.size());
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+std::wstring WideFromUtf8(std::string_view text) {
+  int size = static_cast<int>(text.size());
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), size, out.data(), n);
+  return out;
+}
+
 }  // namespace win

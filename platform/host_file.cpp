@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace hostfile {
 namespace {
@@ -95,5 +96,7 @@ bool WriteWhole(const std::string& path, std::string_view content) {
   if (!ok) ::unlink(temp.c_str());
   return ok;
 }
+
+std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
 }  // namespace hostfile

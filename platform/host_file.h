@@ -5,6 +5,7 @@
 // Paths are host paths (the platform layer maps Windows paths to them).
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -30,5 +31,9 @@ bool SameFile(const std::string& a, const std::string& b);
 // would give. On failure the previous file, if any, stays as it was and no
 // temporary file is left behind.
 bool WriteWhole(const std::string& path, std::string_view content);
+
+// std::fopen by host path; on Windows through the wide API, so that a name
+// outside the ANSI code page opens too.
+std::FILE* OpenFile(const std::string& path, const char* mode);
 
 }  // namespace hostfile

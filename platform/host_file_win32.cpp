@@ -104,4 +104,9 @@ bool WriteWhole(const std::string& path, std::string_view content) {
   return ok;
 }
 
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+  std::wstring wide_mode(mode, mode + std::char_traits<char>::length(mode));
+  return _wfopen(W(path).c_str(), wide_mode.c_str());
+}
+
 }  // namespace hostfile

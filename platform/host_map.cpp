@@ -200,6 +200,7 @@ std::string HostCurrentDirectory() {
 void ReloadMappings() { TheMaps().loaded = false; }
 
 std::filesystem::path HostFsPath(const std::string& host) { return std::filesystem::path(host); }
+std::string HostPathString(const std::filesystem::path& path) { return path.string(); }
 
 bool CreateNewHostFile(const std::string& host) {
   int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -31,6 +31,11 @@ std::filesystem::path HostFsPath(const std::string& host) {
   return std::filesystem::path(std::u8string(host.begin(), host.end()));
 }
 
+std::string HostPathString(const std::filesystem::path& path) {
+  std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 bool CreateNewHostFile(const std::string& host) {
   HANDLE file = ::CreateFileW(HostFsPath(host).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

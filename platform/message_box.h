@@ -14,6 +14,11 @@ class MessageBoxService {
   // Shows a modal box; owner is the owning dialog's window or null. Returns
   // the button chosen (IDOK, IDYES, IDNO, IDCANCEL).
   virtual int Show(HWND owner, const char* text, const char* caption, UINT style) = 0;
+  // A start-up refusal (a store that cannot be used, no user or data set)
+  // that the program has already said on standard error: shown as a box
+  // without owner where standard error reaches nobody (the Windows dialog),
+  // and nowhere else, so that scripts and transcripts stay as they are.
+  virtual void ShowRefusal(const char* text, const char* caption) { (void)text, (void)caption; }
 };
 
 // The installed service; never null (a default that answers IDOK for an OK

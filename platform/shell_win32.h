@@ -13,5 +13,8 @@ bool FileExists(const wchar_t* path);   // PathFileExistsW
 bool IsRelative(const wchar_t* path);   // PathIsRelativeW
 void* TaskAlloc(size_t size);           // CoTaskMemAlloc
 void TaskFree(void* block);             // CoTaskMemFree
+// ShellExecuteExW with the given verb (null: the default) and show state;
+// *process (when given) receives the started process or null.
+bool Execute(const wchar_t* verb, const wchar_t* file, const wchar_t* directory, int show, void** process);
 
 }  // namespace win::shell

@@ -16,4 +16,9 @@ std::wstring Wide(std::string_view cp932_text);
 // "?"; *lossy (when given) is set when that happened.
 std::string Narrow(std::wstring_view utf16_text, bool* lossy = nullptr);
 
+// UTF-16 and UTF-8, as the tools carry command lines, the environment and
+// host paths; an unpaired surrogate becomes U+FFFD.
+std::string Utf8FromWide(std::wstring_view utf16_text);
+std::wstring WideFromUtf8(std::string_view utf8_text);
+
 }  // namespace win

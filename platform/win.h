@@ -38,6 +38,9 @@ std::string HostPathHint(const char* path);
 void ReloadMappings();
 // A host path as the C++ library's file streams open it.
 std::filesystem::path HostFsPath(const std::string& host);
+// The host path that a path of the C++ library names, as HostFsPath takes it
+// (UTF-8 on Windows, never through the ANSI code page).
+std::string HostPathString(const std::filesystem::path& path);
 // Creates an empty file at a host path that must not exist yet; false when
 // it exists or cannot be made.
 bool CreateNewHostFile(const std::string& host);
@@ -205,6 +208,33 @@ struct PROCESS_INFORMATION {
 BOOL CreateProcessA(const char* application, char* command_line, void* process_security,
                     void* thread_security, BOOL inherit_handles, DWORD creation_flags, void* environment,
                     const char* current_directory, STARTUPINFOA* startup, PROCESS_INFORMATION* process);
+// On Windows WordPad's file is handed over as ShellExecuteExA below hands
+// over a .txt file.
+
+#define SEE_MASK_NOCLOSEPROCESS 0x00000040u
+// The fields of SHELLEXECUTEINFOA that the program uses.
+struct SHELLEXECUTEINFOA {
+  DWORD cbSize;
+  DWORD fMask;
+  HWND hwnd;
+  const char* lpVerb;
+  const char* lpFile;
+  const char* lpParameters;
+  const char* lpDirectory;
+  int nShow;
+  HANDLE hProcess;
+};
+// Opens lpFile with the program that the system associates with its type.
+// With SEE_MASK_NOCLOSEPROCESS, hProcess is the started process (for
+// WaitForSingleObject and CloseHandle), or null when the file went to a
+// program that was running already. FALSE when nothing could be started.
+// On Windows a .txt file is handed over as a UTF-16 copy (in the folder
+// Zelmar of the temporary folder, under its own name) where the ANSI code
+// page is not 932, so that a viewer reading that page shows its Shift_JIS
+// text; the file itself stays as it is. The Linux stand-in keeps no file
+// associations (WordPad's part already goes to ZEL_VIEWER or the back end's
+// viewer): there it fails, as a Windows without one does.
+BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info);
 // Waits until the process has ended (timeout in ms or INFINITE).
 DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms);
 BOOL CloseHandle(HANDLE handle);

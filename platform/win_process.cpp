@@ -165,6 +165,18 @@ bool MakeUtf8Copy(const std::string& host_path, std::string* copy, std::string* 
   return true;
 }
 
+// False when the viewer command plainly cannot start: its first word is a
+// path (it holds a "/") to no program that can run. A name is left to the
+// shell, which may know it as a function or a built-in command.
+bool ViewerProgramRuns(std::string_view command) {
+  size_t start = command.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return true;
+  std::string program(command.substr(start, command.find_first_of(" \t", start) - start));
+  struct ::stat st;
+  return program.find('/') == std::string::npos ||
+         (::stat(program.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(program.c_str(), X_OK) == 0);
+}
+
 // Starts WordPad's part: the file named by its first argument.
 Handle* StartViewer(const std::vector<std::string>& args, const char* folder) {
   std::string file = args.empty() ? std::string() : args[0];
@@ -179,6 +191,10 @@ Handle* StartViewer(const std::vector<std::string>& args, const char* folder) {
   auto* h = new Handle(Handle::kViewer);
   h->host_path = host;
   const char* command = std::getenv("ZEL_VIEWER");
+  if (command && command[0] && !ViewerProgramRuns(command)) {
+    delete h;
+    return nullptr;
+  }
   if (command && command[0]) {
     // The host command, in the program's own current directory, with the
     // log's host path as its last argument.
@@ -282,6 +298,11 @@ BOOL CreateProcessA(const char* application, char* command_line, void*, void*, B
     CloseHandle(h);
   }
   return TRUE;
+}
+
+BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) {
+  if (info) info->hProcess = nullptr;
+  return FALSE;  // no program is associated with any file here (see win.h)
 }
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD timeout_ms) {

@@ -2,11 +2,15 @@
 // CreateProcessW. WordPad's part goes to the installed log viewer instead
 // when that viewer takes it (the automation back end records the start and
 // counts WordPad as closed at once, as on Linux).
+#include <filesystem>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "platform/cp932.h"
+#include "platform/shell_win32.h"
 #include "platform/viewer.h"
 #include "platform/wide.h"
 #include "platform/win.h"
@@ -45,7 +49,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 // dropped), made absolute with folder; false when the program part of the
 // line is not WordPad. As on Linux, the program part ends at the first
 // "wordpad.exe" followed by a blank or the end, or is the quoted first word.
-bool WordpadFile(std::string_view line, const char* folder, std::string* file) {
+bool WordpadFile(std::string_view line, const char* folder, std::string* file, size_t* args_at) {
   size_t start = 0;
   while (start < line.size() && IsBlank(line[start])) ++start;
   size_t args = std::string::npos;
@@ -68,6 +72,7 @@ bool WordpadFile(std::string_view line, const char* folder, std::string* file) {
     }
     if (args == std::string::npos) return false;
   }
+  *args_at = args;
   // The first argument: blanks separate, double quotes group and are dropped.
   std::string arg;
   bool quoted = false, any = false;
@@ -95,6 +100,36 @@ bool WordpadFile(std::string_view line, const char* folder, std::string* file) {
   return true;
 }
 
+// The file that a viewer is to open for the text file at path (CP932): the
+// file itself where the ANSI code page is 932; elsewhere a UTF-16 copy
+// (with its byte order mark) in the folder Zelmar of the temporary folder,
+// under its own name, which a viewer reading that page shows whole. The
+// copy is kept there for the viewer, and replaced by the next one.
+std::wstring ViewerFile(const std::string& path) {
+  std::wstring wide = Wide(path);
+  if (::GetACP() == 932) return wide;
+  std::ifstream in(std::filesystem::path(wide), std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (!in.is_open() || in.bad()) return wide;
+  wchar_t temp[MAX_PATH + 1];
+  DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return wide;
+  std::wstring folder = std::wstring(temp, n) + L"Zelmar";
+  ::CreateDirectoryW(folder.c_str(), nullptr);
+  std::wstring copy = folder + L"\\" + wide.substr(wide.find_last_of(L"\\/") + 1);
+  std::wstring text = L"\xFEFF" + Wide(content.str());
+  std::ofstream out(std::filesystem::path(copy), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size() * 2));
+  out.close();
+  return out ? copy : wide;
+}
+
+bool EndsWithNoCase(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() &&
+         cp932::FindNoCase(text, tail, text.size() - tail.size()) != std::string_view::npos;
+}
+
 }  // namespace
 
 LogViewer& GetLogViewer() { return installed_viewer ? *installed_viewer : default_viewer; }
@@ -107,7 +142,9 @@ BOOL CreateProcessA(const char* application, char* command_line, void* process_s
   std::string folder = current_directory ? current_directory : "";
   LogViewer& viewer = GetLogViewer();
   std::string file;
-  if (viewer.ReplacesWordpad() && !application && WordpadFile(line, current_directory, &file)) {
+  size_t args_at = 0;
+  bool wordpad = !application && WordpadFile(line, current_directory, &file, &args_at);
+  if (viewer.ReplacesWordpad() && wordpad) {
     auto* h = new ViewerHandle;
     ToHostPath(file.c_str(), &h->host_path);
     ViewerHandles().insert(h);
@@ -128,6 +165,10 @@ BOOL CreateProcessA(const char* application, char* command_line, void* process_s
   }
   std::wstring wapplication = Wide(application ? application : "");
   std::wstring wline = Wide(line);  // CreateProcessW may write into it
+  if (wordpad) {
+    std::wstring shown = ViewerFile(file);
+    if (shown != Wide(file)) wline = Wide(line.substr(0, args_at)) + L" \"" + shown + L"\"";
+  }
   std::wstring wfolder = Wide(folder);
   ::PROCESS_INFORMATION started = {};
   BOOL ok =
@@ -143,6 +184,22 @@ BOOL CreateProcessA(const char* application, char* command_line, void* process_s
     ::CloseHandle(started.hThread);
     ::CloseHandle(started.hProcess);
   }
+  return TRUE;
+}
+
+BOOL ShellExecuteExA(SHELLEXECUTEINFOA* info) {
+  if (!info || !info->lpFile) return FALSE;
+  info->hProcess = nullptr;
+  std::string file = info->lpFile;
+  std::wstring wfile = EndsWithNoCase(file, ".txt") ? ViewerFile(file) : Wide(file);
+  std::wstring verb = Wide(info->lpVerb ? info->lpVerb : "");
+  std::wstring folder = Wide(info->lpDirectory ? info->lpDirectory : "");
+  void* process = nullptr;
+  bool keep = (info->fMask & SEE_MASK_NOCLOSEPROCESS) != 0;
+  if (!shell::Execute(info->lpVerb ? verb.c_str() : nullptr, wfile.c_str(),
+                      info->lpDirectory ? folder.c_str() : nullptr, info->nShow, keep ? &process : nullptr))
+    return FALSE;
+  info->hProcess = process;
   return TRUE;
 }
 

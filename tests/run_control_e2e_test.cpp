@@ -55,6 +55,15 @@ TEST_F(E2eTest, RemarksOpenTheViewerAndTheMessageFollowsOnlyAfterItClosed) {
   EXPECT_EQ(ReadFile(dir_ + "/viewed.txt"), log);
   EXPECT_GE(r.seconds, 1.0);
   EXPECT_NE(FromCp932(log).find("＜"), std::string::npos);
+
+  // A viewer that cannot start: the box names the log, which stays.
+  r = Run(kExportToOut, "ZelEna20ToMx13", {"ZEL_VIEWER=" + dir_ + "/no-such-viewer"});
+  EXPECT_EQ(r.status, 0) << r.errors;
+  ASSERT_EQ(r.Of("process").size(), 1u) << r.errors;
+  EXPECT_EQ(r.Of("process")[0]["started"], false);
+  EXPECT_EQ(r.Messages().back(),
+            std::string(kFinishedWithRemarks) + "\n\nエラーログ ⇒ E:\\out\\ZelEnaMx13SysErr.txt");
+  EXPECT_TRUE(Exists(e_ + "/out/ZelEnaMx13SysErr.txt"));
 }
 
 TEST_F(E2eTest, EachProgramHasItsOwnEnvironmentFileAndErrorLog) {

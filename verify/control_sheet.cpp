@@ -9,6 +9,7 @@
 #include "export/output_paths.h"
 #include "platform/cp932.h"
 #include "platform/host_file.h"
+#include "platform/win.h"
 #include "verify/line_reader.h"
 #include "verify/report_html.h"
 #include "verify/sha256.h"
@@ -17,8 +18,6 @@
 namespace verify {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Problems listed one by one on the page; the rest are counted.
 constexpr size_t kListedProblems = 200;
@@ -139,8 +138,8 @@ bool Write(const std::string& path, const std::string& content, const char* what
 int RunControlSheet(const SheetOptions& options, std::ostream& out, std::ostream& err) {
   ControlSheet sheet;
   sheet.made = Now();
-  const fs::path asset_path(options.asset_file);
-  const std::string folder = asset_path.parent_path().string();
+  const std::filesystem::path asset_folder = win::HostFsPath(options.asset_file).parent_path();
+  const std::string folder = win::HostPathString(asset_folder);
   auto beside = [&folder](const char* name) {
     return folder.empty() ? std::string(name) : folder + "/" + name;
   };
@@ -170,7 +169,7 @@ int RunControlSheet(const SheetOptions& options, std::ostream& out, std::ostream
     Digest(&sheet.files[0]);
     Digest(&sheet.files[1]);
     if (!options.store.empty()) {
-      const std::string folder_name = asset_path.parent_path().filename().string();
+      const std::string folder_name = win::HostPathString(asset_folder.filename());
       store_read = ReadStoreFigures(options.store, folder_name, &store, &store_why);
     }
   });
@@ -200,7 +199,7 @@ int RunControlSheet(const SheetOptions& options, std::ostream& out, std::ostream
 
   sheet.files[2].path = sheet.check.log_file;
   Digest(&sheet.files[2]);
-  const std::string log_name = fs::path(sheet.check.log_file).filename().string();
+  const std::string log_name = win::HostPathString(win::HostFsPath(sheet.check.log_file).filename());
   if (log_name.size() > 6) sheet.program = log_name.substr(0, 6) + "20ToMx13";
   ReadHeaders(options.asset_file, sheet.files[1].path, &sheet);
   sheet.remark_rows = remark_rows.Finish();

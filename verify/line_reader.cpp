@@ -2,11 +2,17 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+
+#include "platform/host_file.h"
+#include "platform/win.h"
 
 namespace verify {
 
@@ -16,6 +22,7 @@ constexpr size_t kBufferSize = 1 << 20;
 
 namespace {
 
+#ifndef _WIN32
 std::string KindOf(mode_t mode) {
   if (S_ISREG(mode)) return {};
   if (S_ISDIR(mode)) return "a folder";
@@ -24,9 +31,30 @@ std::string KindOf(mode_t mode) {
   if (S_ISSOCK(mode)) return "a socket";
   return "something else";
 }
+#endif
 
 }  // namespace
 
+#ifdef _WIN32
+// Windows has no FIFO to wait on: the path is looked at, then opened through
+// the wide API.
+std::string NotRegularFile(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::file_status st = std::filesystem::status(win::HostFsPath(path), ec);
+  if (ec || std::filesystem::is_regular_file(st)) return {};
+  return std::filesystem::is_directory(st) ? "a folder" : "something else";
+}
+
+std::FILE* OpenRegularFile(const std::string& path, std::string* why) {
+  if (const std::string kind = NotRegularFile(path); !kind.empty()) {
+    *why = "it is " + kind + ", not a regular file";
+    return nullptr;
+  }
+  std::FILE* file = hostfile::OpenFile(path, "rb");
+  if (file == nullptr) *why = std::strerror(errno);
+  return file;
+}
+#else
 std::string NotRegularFile(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 ? KindOf(st.st_mode) : std::string();
@@ -55,6 +83,7 @@ std::FILE* OpenRegularFile(const std::string& path, std::string* why) {
   }
   return file;
 }
+#endif
 
 LineReader::~LineReader() {
   if (file_ != nullptr) std::fclose(file_);

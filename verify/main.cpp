@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/command_line.h"
+#include "platform/program_args.h"
 #include "verify/control_sheet.h"
 #include "verify/verifier.h"
 
@@ -65,6 +66,7 @@ const char kVersion[] = "zelverify 1.0 (asset data file FILEVERSION=1.8, syurui.
 }  // namespace
 
 int main(int argc, char** argv) {
+  win::UseUtf8CommandLine(&argc, &argv);
   const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
   const cmdline::Parsed parsed = cmdline::Parse(kCommand, args);
   switch (parsed.outcome) {

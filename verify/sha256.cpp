@@ -16,6 +16,9 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/host_file.h"
+#include "platform/win.h"
+
 namespace verify {
 
 namespace {
@@ -154,7 +157,7 @@ std::string Sha256::Hex() {
 
 bool DigestFile(const std::string& path, uint64_t* size, std::string* hex, std::string* why) {
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {
+  if (!std::filesystem::exists(win::HostFsPath(path), ec)) {
     *why = "missing";
     return false;
   }

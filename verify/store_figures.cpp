@@ -12,6 +12,7 @@
 
 #include "export/value_format.h"
 #include "platform/cp932.h"
+#include "platform/win.h"
 
 namespace verify {
 
@@ -123,8 +124,9 @@ class StoreReader {
   bool Read(const std::string& path, const std::string& folder_name) {
     // A FIFO or device would block the opening or never end.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-      *why_ = std::filesystem::exists(path, ec) ? "not a regular file" : "missing";
+    const std::filesystem::path host = win::HostFsPath(path);
+    if (!std::filesystem::is_regular_file(host, ec)) {
+      *why_ = std::filesystem::exists(host, ec) ? "not a regular file" : "missing";
       return false;
     }
     sqlite3* db = nullptr;

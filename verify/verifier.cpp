@@ -7,6 +7,7 @@
 
 #include "export/output_paths.h"
 #include "verify/columns.h"
+#include "platform/win.h"
 #include "verify/error_log.h"
 #include "verify/line_reader.h"
 #include "verify/remark_rows.h"
@@ -20,8 +21,8 @@ namespace {
 
 // A file beside the asset data file, named as the findings show it.
 std::string Beside(const std::string& path, const char* name) {
-  const fs::path folder = fs::path(path).parent_path();
-  return folder.empty() ? std::string(name) : (folder / name).string();
+  const fs::path folder = win::HostFsPath(path).parent_path();
+  return folder.empty() ? std::string(name) : win::HostPathString(folder / name);
 }
 
 // The error log beside the file: the newest of the three programs' logs
@@ -34,7 +35,7 @@ std::string FindErrorLog(const std::string& path, Report* report) {
   for (const char* name : kErrorLogNames) {
     const std::string log = Beside(path, name);
     std::error_code ec;
-    const fs::file_time_type time = fs::last_write_time(log, ec);
+    const fs::file_time_type time = fs::last_write_time(win::HostFsPath(log), ec);
     if (ec) continue;
     found.push_back(log);
     if (newest.empty() || time > newest_time) {
@@ -53,7 +54,7 @@ TypeList ReadTypes(const std::string& shown, Report* report, bool* read) {
   CheckedFile file(shown, report);
   std::string why;
   std::error_code ec;
-  if (!fs::exists(shown, ec)) {
+  if (!fs::exists(win::HostFsPath(shown), ec)) {
     report->Problem(shown, 0, "missing: the asset types of the asset data file are not beside it");
     return {};
   }
@@ -160,7 +161,7 @@ ExitStatus Verify(const std::string& path, Report* report, Summary* summary, std
   std::optional<MatchedRows> matched;
   if (log.item_limits() > 0) rows = &matched.emplace(rows, remarks);
 
-  const std::string log_name = fs::path(summary->log_file).filename().string();
+  const std::string log_name = win::HostPathString(win::HostFsPath(summary->log_file).filename());
   summary->assets = CheckAssetFile(&assets, summary->types_read ? &types : nullptr, &log, log_name, rows);
   if (assets.failed()) {
     *why = "a read error at line " + std::to_string(assets.line_number() + 1);

@@ -5,10 +5,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/win.h"
+
 namespace package {
 
 bool CsvReader::Open(const std::string& path, std::string* why) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(win::HostFsPath(path), std::ios::binary);
   if (!in) {
     *why = std::strerror(errno);
     return false;

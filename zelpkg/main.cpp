@@ -20,6 +20,7 @@
 #include "package/schema.h"
 #include "package/store.h"
 #include "platform/command_line.h"
+#include "platform/program_args.h"
 #include "platform/host_file.h"
 #include "platform/win.h"
 #include "zelpkg/import.h"
@@ -164,6 +165,17 @@ bool Exists(const std::string& path) {
   return std::filesystem::exists(std::filesystem::symlink_status(win::HostFsPath(path), ec));
 }
 
+// The folders of a new store: on Windows the user's Documents for the
+// output and a folder under %APPDATA% (made by the first save) for the
+// remembered paths, which serve every user of the machine as they are (the
+// package expands the variables); elsewhere none, as the schema has it.
+#ifdef _WIN32
+const char kNewStoreFolders[] =
+    "UPDATE package SET output_folder = '%USERPROFILE%\\Documents\\', env_folder = '%APPDATA%\\Zelmar\\';";
+#else
+const char kNewStoreFolders[] = "";
+#endif
+
 // Fills a new database; false with the reason in *error, or with an empty
 // *error when it has said its problems itself.
 using Filler = std::function<bool(sqlite3* db, std::string* error)>;
@@ -187,6 +199,11 @@ int Make(const std::string& file, bool force, const Filler& fill) {
                           nullptr) == SQLITE_OK;
   ok = ok && package::CreateSchema(db, &error);
   ok = ok && fill(db, &error);
+  if (ok && kNewStoreFolders[0] &&
+      sqlite3_exec(db, kNewStoreFolders, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    ok = false;
+    error = sqlite3_errmsg(db);
+  }
   if (sqlite3_close(db) != SQLITE_OK && ok) {
     ok = false;
     error = "cannot close the store";
@@ -252,6 +269,7 @@ int Import(const std::string& file, const Importer& import) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  win::UseUtf8CommandLine(&argc, &argv);
   const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
   const cmdline::Command tool = Tool();
   if (args.empty()) return cmdline::UsageError(tool, "no command given");

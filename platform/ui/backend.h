@@ -32,6 +32,9 @@ class Backend {
   // A modal message box; owner is the owning dialog's window or null.
   // Returns IDOK, IDYES, IDNO or IDCANCEL.
   virtual int MessageBox(HWND owner, const char* text, const char* caption, UINT style) = 0;
+  // True when start-up refusals are to be shown as message boxes too: the
+  // user of this back end does not see standard error.
+  virtual bool ShowsRefusals() const { return false; }
   // The file-save dialog; true with the chosen path (CP932) when confirmed.
   virtual bool FileSave(CDialog* owner, const FileDialogRequest& request, std::string* path) = 0;
 

@@ -517,6 +517,9 @@ class BackendBoxes : public MessageBoxService {
   int Show(HWND owner, const char* text, const char* caption, UINT style) override {
     return backend_->MessageBox(owner, text ? text : "", caption ? caption : "", style);
   }
+  void ShowRefusal(const char* text, const char* caption) override {
+    if (backend_->ShowsRefusals()) Show(nullptr, text, caption, MB_OK | MB_ICONSTOP);
+  }
 
  private:
   Backend* backend_;

@@ -7,6 +7,8 @@
 #include <sstream>
 
 #include "platform/cp932.h"
+#include "platform/program_args.h"
+#include "platform/win.h"
 
 namespace ui {
 namespace {
@@ -387,12 +389,11 @@ void ScriptBackend::ShowLog(const std::string& /*host_path*/, bool /*wait*/) {
 }
 
 std::unique_ptr<Backend> MakeScriptBackend(std::string* /*why*/) {
-  const char* file = std::getenv("ZEL_UI_SCRIPT");
-  std::string script, error;
-  if (!file || !file[0]) {
+  std::string file, script, error;
+  if (!win::GetEnvUtf8("ZEL_UI_SCRIPT", &file) || file.empty()) {
     error = "no script: set ZEL_UI_SCRIPT to the script file";
   } else {
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(win::HostFsPath(file), std::ios::binary);
     std::ostringstream content;
     if (in.is_open()) content << in.rdbuf();
     if (!in.is_open() || in.bad())

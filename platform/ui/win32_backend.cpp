@@ -197,6 +197,8 @@ class Win32Backend : public Backend {
   // WordPad itself shows the log (ReplacesWordpad is false): never called.
   void ShowLog(const std::string&, bool) override {}
   bool ReplacesWordpad() const override { return false; }
+  // A double-clicked program has no console: standard error reaches nobody.
+  bool ShowsRefusals() const override { return true; }
 
   void WaitCursor(bool shown) override { SetCursor(LoadCursorA(nullptr, shown ? IDC_WAIT : IDC_ARROW)); }
 
