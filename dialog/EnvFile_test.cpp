@@ -169,8 +169,8 @@ TEST_F(EnvFileTest, SavesOfProgramsAtOnceKeepEveryEntry) {
 TEST_F(EnvFileTest, ALockHeldTooLongIsGivenUpWithAMessage) {
   Write("a/1/1:C:\\a.csv\n");
   HANDLE folder = win::CreateFileA(dir_.Windows("").c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   ASSERT_NE(folder, INVALID_HANDLE_VALUE);
   win::OVERLAPPED range = {};
   ASSERT_TRUE(win::LockFileEx(folder, LOCKFILE_EXCLUSIVE_LOCK, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, &range));
@@ -182,7 +182,8 @@ TEST_F(EnvFileTest, ALockHeldTooLongIsGivenUpWithAMessage) {
   EXPECT_EQ(stored, 0);
   EXPECT_GE(waited, std::chrono::milliseconds(300));
   EXPECT_LT(waited, std::chrono::seconds(5));
-  EXPECT_NE(said.find("The output path was not remembered: the environment file "), std::string::npos) << said;
+  EXPECT_NE(said.find("The output path was not remembered: the environment file "), std::string::npos)
+      << said;
   EXPECT_NE(said.find("locked by another program for 0.3 s"), std::string::npos) << said;
   EXPECT_EQ(Read(), "a/1/1:C:\\a.csv\n");
   // Once let go, the next save stores its entry.

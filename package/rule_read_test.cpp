@@ -431,11 +431,10 @@ TEST(ColumnRules, DatesAreZeroOrCalendarDays) {
     int64_t date;
     bool fits;
   } kCases[] = {
-      {0, true},         {20240401, true},  {20240229, true},         {20000229, true},
-      {19000228, true},  {10000101, true},  {99991231, true},         {20241399, false},
-      {99999999, false}, {20230229, false}, {19000229, false},        {21000229, false},
-      {20240431, false}, {20240400, false}, {20240001, false},        {9991231, false},
-      {-20240401, false}, {1, false},       {int64_t{1} << 33, false},
+      {0, true},         {20240401, true},   {20240229, true},  {20000229, true},          {19000228, true},
+      {10000101, true},  {99991231, true},   {20241399, false}, {99999999, false},         {20230229, false},
+      {19000229, false}, {21000229, false},  {20240431, false}, {20240400, false},         {20240001, false},
+      {9991231, false},  {-20240401, false}, {1, false},        {int64_t{1} << 33, false},
   };
   package::ColumnRule rule{"acquisition_date", package::FieldKind::kDate, 360, 4};
   for (const auto& c : kCases) {
