@@ -2,7 +2,9 @@
 # make run:  install, build quietly, open the dialog (or run the demo script without a
 #            terminal); drive E: of the program is build/demo, kept between runs.
 # make sanitize: everything built with ASan and UBSan in build-sanitize/, every
-#   test run there, then each fuzz target (clang, libFuzzer) for FUZZ_TIME seconds.
+#   test run there; the read-ahead's tests and a whole export under
+#   ThreadSanitizer (build-tsan/, only those targets); then each fuzz target
+#   (clang, libFuzzer) for FUZZ_TIME seconds.
 # make windows:      cross-build the Windows programs into build-win/dist/ and
 #                    zip that folder (build-win/ZelExport-windows.zip).
 # make test-windows: the Windows build's tests under Wine (after the Linux build).
@@ -27,10 +29,13 @@ SUDO    := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # texts, poppler-utils to look at the PDF's pages (pdftoppm).
 REPORT_PACKAGES = $(PACKAGES) chromium fonts-ipafont-gothic poppler-utils
 SANITIZE_BUILD ?= build-sanitize
+TSAN_BUILD ?= build-tsan
 SANITIZE_PACKAGES = clang libclang-rt-dev
-FUZZ_TIME ?= 30
+# Eleven targets: about four minutes in all.
+FUZZ_TIME ?= 20
 # Stop at the first finding, with its stack.
 SANITIZER_ENV = ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
 .PHONY: all deps configure build test test-report run bench format clean sanitize windows-deps windows \
         test-windows-deps test-windows
@@ -91,6 +96,10 @@ sanitize:
 	@cmake -S . -B $(SANITIZE_BUILD) -DZEL_SANITIZE=ON >/dev/null
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
+	@cmake -S . -B $(TSAN_BUILD) -DZEL_TSAN=ON >/dev/null
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target read_ahead_test ZelEna20ToMx13 zelpkg zelverify
+	$(TSAN_ENV) $(TSAN_BUILD)/test-bin/read_ahead_test
+	$(TSAN_ENV) sh tests/tsan_export.sh $(TSAN_BUILD)
 	@cmake -S . -B $(SANITIZE_BUILD)/fuzz -DZEL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	cmake --build $(SANITIZE_BUILD)/fuzz --target fuzz -j $(JOBS)
 	$(SANITIZER_ENV) sh fuzz/run.sh $(SANITIZE_BUILD)/fuzz $(FUZZ_TIME)
@@ -114,4 +123,4 @@ test-windows: test-windows-deps build windows
 	$(WINE_ENV) sh windows/test-windows.sh $(WIN_BUILD) $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD)

@@ -82,12 +82,16 @@ BOOL CZelExportApp::InitInstance() {
   // Only the export command goes on; quit, the past-results refusal and a
   // dialog that could not be shown all end the run here.
   if (dialog.DoModal() != kExportCode) return FALSE;
+  if (!SameDataSetSelected(record)) return FALSE;
 
   // The files as the dialog derived and checked them.
   const OutputPaths& files = dialog.m_outputFiles;
   BeginWaitCursor();
   {
     AssetExporter exporter(build::kErrorLogName);
+    // The rows come from the data set that the dialog showed, whatever is
+    // selected by now.
+    exporter.PinDataID(cp932::FieldText(record.szDataID, sizeof record.szDataID));
     exporter.SetOutputPaths(files);
     exporter.SetProgressSink(ui::ShowProgress);
     exporter.OpenAssetFile(&record);
@@ -117,6 +121,27 @@ void CZelExportApp::EnterProgramFolder() {
   if (slash == std::string_view::npos) return;
   path[slash + 1] = '\0';
   win::SetCurrentDirectoryA(path);
+}
+
+// ---- Data set shown and data set exported ------------------------------------------------------
+bool CZelExportApp::SameDataSetSelected(const StDATAINFO& shown) {
+  // While the dialog was open, another program may have moved the user's
+  // selection, or changed the data set itself (its company, its period, its
+  // kind). The header would then describe one data set and the rows another.
+  StDATAINFO now;
+  std::memset(&now, 0, sizeof now);
+  LoadDataInfo(&now);
+  if (std::memcmp(&now, &shown, sizeof now) == 0) return true;
+  char text[1024];
+  std::snprintf(text, sizeof text,
+                "ダイアログを開いている間に、選択されているデータが変更されました。\n\n"
+                "表示していたデータ ⇒ %.*s（%.*s）\n\n"
+                "何も出力していません。もう一度実行してください。\n\nアプリケーションを終了します。",
+                static_cast<int>(cp932::FieldLength(shown.szDataID, sizeof shown.szDataID)), shown.szDataID,
+                static_cast<int>(cp932::FieldLength(shown.szCompanyName, sizeof shown.szCompanyName)),
+                shown.szCompanyName);
+  ShowEndMessage(text, MB_ICONSTOP);
+  return false;
 }
 
 // ---- End report -------------------------------------------------------------------------------

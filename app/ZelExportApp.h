@@ -47,5 +47,9 @@ class CZelExportApp : public ui::CWinApp {
   // log, then one of the two end messages; or the failure message when a
   // file was not written.
   void ReportEnd(const OutputPaths& files, const AssetExporter& exporter);
+  // True when the selected data set is still the one shown (the record
+  // loaded at start-up, byte for byte); otherwise says which data set the
+  // dialog showed and that nothing was exported.
+  bool SameDataSetSelected(const StDATAINFO& shown);
   ClSetData* set_data_ = nullptr;  // the component's; fetched once
 };

@@ -150,6 +150,18 @@ constexpr int16_t kDataKindPastResults = 99;
 inline bool IsCorporation(uint8_t kind) { return kind == 0 || kind == 1; }
 inline bool IsIndividual(uint8_t kind) { return kind == 3 || kind == 4; }
 
+// A date field of the records: 0 for "no date", or a real calendar day as
+// yyyymmdd with a four-digit year (so that its decimal text, as the files
+// write it, is eight digits). 20241399, 20230229 and 99999999 are neither.
+constexpr bool IsRecordDate(int64_t date) {
+  if (date == 0) return true;
+  int64_t year = date / 10000, month = date / 100 % 100, day = date % 100;
+  if (year < 1000 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+  constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
 // A saved column order of a text accessor (ClSaveTextIO).
 struct StTEXTIOSAVEINFO {
   char name[10];        // 0    accessor name

@@ -1,6 +1,9 @@
 #include "dialog/EnvFile.h"
 
 #include <cstdio>
+// <chrono> itself holds a literal that has no CP932 form; <thread> brings
+// the durations that sleep_for takes.
+#include <thread>
 
 #include "platform/cp932.h"
 #include "platform/sibling_path.h"
@@ -59,18 +62,29 @@ bool WriteWhole(const std::string& folder, const std::string& path, std::string_
 }
 
 // The lock of a folder, held from construction to destruction. A folder
-// that cannot be locked leaves the caller to go on unlocked.
+// that cannot be locked leaves the caller to go on unlocked; one that another
+// program holds locked is waited for, at most wait_ms, then given up.
 class FolderLock {
  public:
-  explicit FolderLock(const std::string& folder)
+  FolderLock(const std::string& folder, int wait_ms)
       : folder_(win::CreateFileA(folder.c_str(), GENERIC_READ,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {
-    if (folder_ != INVALID_HANDLE_VALUE &&
-        !win::LockFileEx(folder_, LOCKFILE_EXCLUSIVE_LOCK, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, &range_)) {
-      win::CloseHandle(folder_);
-      folder_ = INVALID_HANDLE_VALUE;
+    if (folder_ == INVALID_HANDLE_VALUE) return;
+    const int kStepMs = 20;
+    for (int waited = 0;; waited += kStepMs) {
+      if (win::LockFileEx(folder_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 0xFFFFFFFFu,
+                          0xFFFFFFFFu, &range_))
+        return;
+      if (win::GetLastError() != ERROR_LOCK_VIOLATION) break;
+      if (waited >= wait_ms) {
+        timed_out_ = true;
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
     }
+    win::CloseHandle(folder_);
+    folder_ = INVALID_HANDLE_VALUE;
   }
   ~FolderLock() {
     if (folder_ == INVALID_HANDLE_VALUE) return;
@@ -80,9 +94,13 @@ class FolderLock {
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
+  // True when another program held the lock for the whole wait.
+  bool TimedOut() const { return timed_out_; }
+
  private:
   win::OVERLAPPED range_ = {};
   HANDLE folder_;
+  bool timed_out_ = false;
 };
 
 }  // namespace
@@ -143,7 +161,7 @@ int LoadEntry(const std::string& path, std::string_view key, char* buffer, size_
   return 1;
 }
 
-int SaveEntry(const std::string& path, std::string_view key, std::string_view value) {
+int SaveEntry(const std::string& path, std::string_view key, std::string_view value, int lock_wait_ms) {
   // Two runs saving at once would each rewrite what they read and lose the
   // other's entry; the lock makes the read, the change and the replacement
   // one step. Locking the folder rather than the file keeps the lock valid
@@ -151,7 +169,16 @@ int SaveEntry(const std::string& path, std::string_view key, std::string_view va
   // cannot be locked) the save goes on.
   std::string folder = path.substr(0, pathname::FolderPartLength(path.c_str()));
   if (folder.empty()) folder = ".";
-  FolderLock lock(folder);
+  FolderLock lock(folder, lock_wait_ms);
+  // A holder that does not let go must not keep the end of the export
+  // waiting: the path is then not remembered, and the run says so.
+  if (lock.TimedOut()) {
+    std::fprintf(stderr,
+                 "The output path was not remembered: the environment file %s stayed locked by another "
+                 "program for %g s.\n",
+                 cp932::ToUtf8(path).c_str(), lock_wait_ms / 1000.0);
+    return 0;
+  }
   std::string content;
   if (ReadRegular(path, &content) == ReadStatus::kFailed) return 0;
   return WriteWhole(folder, path, ReplaceEntry(content, key, value)) ? 1 : 0;

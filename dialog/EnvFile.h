@@ -41,7 +41,11 @@ int LoadEntry(const std::string& path, std::string_view key, char* buffer, size_
 // the file (written whole beside it, then renamed over it) run under the
 // folder's lock, so saves of two programs at once keep both entries and a
 // failure leaves the old file whole. 1 when stored; 0, with nothing changed,
-// when the file cannot be read or is not a regular file.
-int SaveEntry(const std::string& path, std::string_view key, std::string_view value);
+// when the file cannot be read or is not a regular file, or when another
+// program holds the lock for longer than lock_wait_ms (said on standard
+// error; tests shorten the wait).
+constexpr int kLockWaitMs = 10000;
+int SaveEntry(const std::string& path, std::string_view key, std::string_view value,
+              int lock_wait_ms = kLockWaitMs);
 
 }  // namespace envfile

@@ -14,8 +14,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>  // the clock (<chrono> has a literal without a CP932 form)
 
 #include "platform/test_env.h"
+#include "platform/win.h"
 #include "platform/wintypes.h"
 
 namespace {
@@ -160,6 +162,34 @@ TEST_F(EnvFileTest, SavesOfProgramsAtOnceKeepEveryEntry) {
   EXPECT_EQ(found, kProcesses * kKeys);
   std::string content = Read();
   EXPECT_EQ(std::count(content.begin(), content.end(), '\n'), kProcesses * kKeys);
+}
+
+// A lock that another program keeps is waited for only as long as asked;
+// the entry is then not stored, and standard error says so.
+TEST_F(EnvFileTest, ALockHeldTooLongIsGivenUpWithAMessage) {
+  Write("a/1/1:C:\\a.csv\n");
+  HANDLE folder = win::CreateFileA(dir_.Windows("").c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(folder, INVALID_HANDLE_VALUE);
+  win::OVERLAPPED range = {};
+  ASSERT_TRUE(win::LockFileEx(folder, LOCKFILE_EXCLUSIVE_LOCK, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, &range));
+  testing::internal::CaptureStderr();
+  auto start = std::chrono::steady_clock::now();
+  int stored = envfile::SaveEntry(path_, "b/1/1:", "C:\\b.csv", 300);
+  auto waited = std::chrono::steady_clock::now() - start;
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(stored, 0);
+  EXPECT_GE(waited, std::chrono::milliseconds(300));
+  EXPECT_LT(waited, std::chrono::seconds(5));
+  EXPECT_NE(said.find("The output path was not remembered: the environment file "), std::string::npos)
+      << said;
+  EXPECT_NE(said.find("locked by another program for 0.3 s"), std::string::npos) << said;
+  EXPECT_EQ(Read(), "a/1/1:C:\\a.csv\n");
+  // Once let go, the next save stores its entry.
+  win::UnlockFileEx(folder, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, &range);
+  win::CloseHandle(folder);
+  EXPECT_EQ(envfile::SaveEntry(path_, "b/1/1:", "C:\\b.csv", 300), 1);
 }
 
 TEST_F(EnvFileTest, FailedRewriteLeavesTheOldFileWhole) {

@@ -1,5 +1,6 @@
 #include "export/asset_exporter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -89,12 +90,11 @@ int AssetExporter::CreateRule() {
   if (!rule) return 0;
   rule->AttachSetMgr(ClDataMgr::Inst()->GetSetMgr());
   char data_id[sizeof(StDATAINFO::szDataID) + 1] = {};
-  ClSetData* sets = ClDataMgr::Inst()->GetSetObject(5, 1);
+  std::string_view id = pinned_id_;
+  ClSetData* sets = pinned_ ? nullptr : ClDataMgr::Inst()->GetSetObject(5, 1);
   StDATAINFO* selected = sets != nullptr ? sets->GetSelectedInfo() : nullptr;
-  if (selected != nullptr) {
-    std::string_view id = cp932::FieldText(selected->szDataID, sizeof selected->szDataID);
-    std::memcpy(data_id, id.data(), id.size());
-  }
+  if (selected != nullptr) id = cp932::FieldText(selected->szDataID, sizeof selected->szDataID);
+  std::memcpy(data_id, id.data(), std::min(id.size(), sizeof data_id - 1));
   rule->SetCurDataID(data_id);
   rule->AttachOptLink(ClLinkMgr::Inst()->GetOptLink());
   rule_ = std::move(rule);

@@ -22,6 +22,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "component/records.h"
 #include "export/asset_row_builder.h"
@@ -47,6 +49,13 @@ class AssetExporter {
   void SetOutputPath(const char* path);
   // Each file's Windows path; empty when it has no sound form.
   const OutputPaths& Paths() const { return paths_; }
+
+  // The data ID whose assets and categories are walked. Unpinned, the walk
+  // takes the data set selected when it starts.
+  void PinDataID(std::string_view data_id) {
+    pinned_id_ = data_id;
+    pinned_ = true;
+  }
 
   // Opens the error log and the asset data file and writes the header.
   int OpenAssetFile(StDATAINFO* record);
@@ -114,4 +123,6 @@ class AssetExporter {
   DateSource date_source_ = nullptr;
   ProgressSink progress_ = nullptr;
   bool read_failed_ = false;
+  bool pinned_ = false;
+  std::string pinned_id_;
 };

@@ -200,9 +200,28 @@ constexpr TypeColumnDef kTypeColumns[kTypeColumnCount] = {
     {"生物区分", kText, 10, 0, false},
 };
 
+// The program's literals are CP932 (g++, -fexec-charset=CP932). clang, which
+// builds the fuzz targets, keeps them in UTF-8: there each text is measured
+// as its CP932 form would be, so that every width and offset stays the
+// program's, and a name is cut to its field.
+constexpr bool kCp932Literals = sizeof("表") == 3;
+
+// Bytes of text in CP932.
 constexpr size_t Length(const char* text) {
   size_t n = 0;
-  while (text[n] != '\0') ++n;
+  for (size_t i = 0; text[i] != '\0'; ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (kCp932Literals || c < 0x80) {
+      ++n;
+    } else if ((c & 0xC0) != 0x80) {
+      // A UTF-8 lead byte: halfwidth katakana (U+FF61 to U+FF9F) take one
+      // byte in CP932, every other character two.
+      unsigned char c1 = static_cast<unsigned char>(text[i + 1]);
+      unsigned char c2 = static_cast<unsigned char>(text[i + 2]);
+      bool halfwidth = c == 0xEF && ((c1 == 0xBD && c2 >= 0xA1) || (c1 == 0xBE && c2 <= 0x9F));
+      n += halfwidth ? 1 : 2;
+    }
+  }
   return n;
 }
 
@@ -220,7 +239,8 @@ constexpr int SizeOf(Kind kind, int width) {
 constexpr StTAFORMAT Format(const char* item, Kind kind, int width, int decimals, bool required, int offset) {
   StTAFORMAT f{};
   size_t n = Length(item);
-  // A name that does not fit the format record stops the build.
+  // A name that does not fit the format record stops the build. (A UTF-8
+  // build copies the first n bytes of the UTF-8 form: never more than it has.)
   if (n >= sizeof f.name) throw "column name longer than 35 bytes";
   for (size_t i = 0; i < n; ++i) f.name[i] = item[i];
   f.width = width;

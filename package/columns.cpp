@@ -152,6 +152,7 @@ bool FillField(sqlite3_stmt* stmt, int col, const ColumnRule& rule, void* record
   int64_t v = sqlite3_value_int64(value);
   Range range = RangeOf(rule.kind);
   if (v < range.lo || v > range.hi) return false;
+  if (rule.kind == FieldKind::kDate && !IsRecordDate(v)) return false;
   StoreInt(rule.kind, v, field);
   return true;
 }
@@ -179,7 +180,11 @@ std::string Misfit(sqlite3_stmt* stmt, int col, const ColumnRule& rule) {
   }
   if (rule.kind == FieldKind::kText)
     return "the integer " + std::to_string(sqlite3_column_int64(stmt, col)) + " is not a text";
-  return std::to_string(sqlite3_column_int64(stmt, col)) + " does not fit " + RangeOf(rule.kind).field;
+  int64_t v = sqlite3_column_int64(stmt, col);
+  Range range = RangeOf(rule.kind);
+  if (rule.kind == FieldKind::kDate && v >= range.lo && v <= range.hi)
+    return std::to_string(v) + " is not a calendar day (yyyymmdd, or 0 for none)";
+  return std::to_string(v) + " does not fit " + range.field;
 }
 
 std::string ShownText(std::string_view utf8) {

@@ -26,7 +26,7 @@ enum class FieldKind : uint8_t {
   kUint8,  // 0 to 255
   kInt16,  // -32768 to 32767
   kInt32,
-  kDate,      // an int32 yyyymmdd, read as kInt32; a check also wants a calendar day or 0
+  kDate,      // an int32 yyyymmdd: a calendar day, or 0 for none (IsRecordDate)
   kAmount,    // any 64-bit integer: ten-thousandths of a yen
   kAmount7,   // the revised acquisition cost: 7 in-record bytes, signed
   kAssetKey,  // the asset's seq, made into the 16-byte asset key

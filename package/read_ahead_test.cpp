@@ -43,7 +43,8 @@ class MadeRows : public package::AssetRows {
     return lines;
   }
 
-  long fail_at = -1;
+  // Set by the test while a walk left half taken may still read ahead.
+  std::atomic<long> fail_at{-1};
   std::atomic<int> uncleared{0};
 };
 

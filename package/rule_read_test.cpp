@@ -420,4 +420,39 @@ TEST(ColumnRules, EachFieldTakesWhatFitsAndRefusesTheRest) {
   sqlite3_close(db);
 }
 
+// A date field takes 0 (no date) or a calendar day of a four-digit year;
+// anything else is refused and said as such.
+TEST(ColumnRules, DatesAreZeroOrCalendarDays) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+  sqlite3_stmt* s = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT ?1", -1, &s, nullptr), SQLITE_OK);
+  const struct {
+    int64_t date;
+    bool fits;
+  } kCases[] = {
+      {0, true},         {20240401, true},   {20240229, true},  {20000229, true},          {19000228, true},
+      {10000101, true},  {99991231, true},   {20241399, false}, {99999999, false},         {20230229, false},
+      {19000229, false}, {21000229, false},  {20240431, false}, {20240400, false},         {20240001, false},
+      {9991231, false},  {-20240401, false}, {1, false},        {int64_t{1} << 33, false},
+  };
+  package::ColumnRule rule{"acquisition_date", package::FieldKind::kDate, 360, 4};
+  for (const auto& c : kCases) {
+    StKOTEISHISANINFO m;
+    std::memset(&m, 0, sizeof m);
+    sqlite3_reset(s);
+    sqlite3_bind_int64(s, 1, c.date);
+    ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+    EXPECT_EQ(IsRecordDate(c.date), c.fits) << c.date;
+    EXPECT_EQ(package::FillField(s, 0, rule, &m), c.fits) << c.date;
+    EXPECT_EQ(m.lAcquisitionDate, c.fits ? c.date : 0) << c.date;
+    if (!c.fits && c.date == static_cast<int32_t>(c.date)) {
+      EXPECT_EQ(package::Misfit(s, 0, rule),
+                std::to_string(c.date) + " is not a calendar day (yyyymmdd, or 0 for none)");
+    }
+  }
+  sqlite3_finalize(s);
+  sqlite3_close(db);
+}
+
 }  // namespace

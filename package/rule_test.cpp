@@ -22,10 +22,10 @@ std::string TextAt(const void* record, size_t offset, size_t size) {
 // offset it belongs to, so a value in the wrong place cannot pass.
 const char kDistinctAsset[] =
     "INSERT INTO assets VALUES ('D1', 7, 'CODE32', 4800001, 'NAME52', 'Q245', 'MEMO254', 3361,"
-    " 'CAPEX338', 35600001, 36000001, 368000000012345, 376000000012345, 384000000012345,"
+    " 'CAPEX338', 35600101, 36000101, 368000000012345, 376000000012345, 384000000012345,"
     " 3921, 3941, 39600001, 40000001, 41, 408000000012345, 4261, 4281, 4301, 4321,"
     " 440000000012345, 448000000012345, 456000000012345, 464000000012345, 472000000012345,"
-    " 480000000012345, 48800001, 496000000012345, 53, -537000000012345,"
+    " 480000000012345, 48800101, 496000000012345, 53, -537000000012345,"
     " 40000000012345, 48000000012345, 56000000012345, 64000000012345);";
 
 class RuleTest : public StoreTest {
@@ -58,8 +58,8 @@ TEST_F(RuleTest, AssetColumnsFillTheirOffsets) {
   EXPECT_EQ(TextAt(m, 254, 82), "MEMO254");
   EXPECT_EQ(At<int16_t>(m, 336), 3361);
   EXPECT_EQ(TextAt(m, 338, 18), "CAPEX338");
-  EXPECT_EQ(At<int32_t>(m, 356), 35600001);
-  EXPECT_EQ(At<int32_t>(m, 360), 36000001);
+  EXPECT_EQ(At<int32_t>(m, 356), 35600101);
+  EXPECT_EQ(At<int32_t>(m, 360), 36000101);
   EXPECT_EQ(At<int64_t>(m, 368), 368000000012345);
   EXPECT_EQ(At<int64_t>(m, 376), 376000000012345);
   EXPECT_EQ(At<int64_t>(m, 384), 384000000012345);
@@ -75,7 +75,7 @@ TEST_F(RuleTest, AssetColumnsFillTheirOffsets) {
   EXPECT_EQ(At<int16_t>(m, 432), 4321);
   for (size_t off = 440; off <= 480; off += 8)
     EXPECT_EQ(At<int64_t>(m, off), int64_t(off) * 1000000000000 + 12345);
-  EXPECT_EQ(At<int32_t>(m, 488), 48800001);
+  EXPECT_EQ(At<int32_t>(m, 488), 48800101);
   EXPECT_EQ(At<int64_t>(m, 496), 496000000012345);
   EXPECT_EQ(At<uint8_t>(m, 533), 53);
   EXPECT_EQ(RevisedCost(master_), -537000000012345);  // negative survives the seven bytes
@@ -93,8 +93,8 @@ TEST_F(RuleTest, AssetColumnsFillTheirOffsets) {
 TEST_F(RuleTest, ItemsOfTheKeyedAssetFillTheirOffsets) {
   Open(std::string(kDistinctAsset) +
        "INSERT INTO assets (data_id, seq, method_code) VALUES ('D1', 9, 4);"
-       "INSERT INTO lump_items VALUES ('D1', 7, 2, 'ITEM61-B', 14400002, 152000000000002, 16002);"
-       "INSERT INTO lump_items VALUES ('D1', 7, 1, 'ITEM61-A', 14400001, 152000000000001, 16001);"
+       "INSERT INTO lump_items VALUES ('D1', 7, 2, 'ITEM61-B', 14400102, 152000000000002, 16002);"
+       "INSERT INTO lump_items VALUES ('D1', 7, 1, 'ITEM61-A', 14400101, 152000000000001, 16001);"
        "INSERT INTO lump_items VALUES ('D1', 9, 1, 'OTHER', 1, 1, 1);");
   ASSERT_EQ(Ready(), 2);
   std::memset(&master_, 0, sizeof(master_));
@@ -110,7 +110,7 @@ TEST_F(RuleTest, ItemsOfTheKeyedAssetFillTheirOffsets) {
     std::memset(&item, 0, sizeof(item));
     ASSERT_EQ(rule_.MoveIkkatsu(j, &item), 0);
     EXPECT_EQ(TextAt(&item, 61, 83), j == 0 ? "ITEM61-A" : "ITEM61-B");  // in seq order
-    EXPECT_EQ(At<int32_t>(&item, 144), 14400001 + j);
+    EXPECT_EQ(At<int32_t>(&item, 144), 14400101 + j);
     EXPECT_EQ(At<int64_t>(&item, 152), 152000000000001 + j);
     EXPECT_EQ(At<int32_t>(&item, 160), 16001 + j);
     for (size_t off : {0, 47, 48, 60, 148, 151, 164, 255}) EXPECT_EQ(At<uint8_t>(&item, off), 0) << off;

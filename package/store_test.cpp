@@ -136,8 +136,8 @@ TEST_F(StoreTest, DataSetsWalkInDataNumberOrderWithEveryFieldAtItsOffset) {
   MakeStore(
       U8(u8"UPDATE package SET current_user = 'user01';"
          "INSERT INTO users VALUES ('user01', 11, 2), ('user02', 1, 9);"
-         "INSERT INTO datasets VALUES (2, 'DS-0002', '株式会社二号', 28400002, 28800002, 326, 34);"
-         "INSERT INTO datasets VALUES (1, X'4431', X'955C955C', 28400001, 28800001, 99, 3);"));
+         "INSERT INTO datasets VALUES (2, 'DS-0002', '株式会社二号', 28400102, 28800102, 326, 34);"
+         "INSERT INTO datasets VALUES (1, X'4431', X'955C955C', 28400101, 28800101, 99, 3);"));
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   ClSetData* sets = ClDataMgr::Inst()->GetSetObject(5, 1);
   ASSERT_NE(sets, nullptr);
@@ -157,8 +157,8 @@ TEST_F(StoreTest, DataSetsWalkInDataNumberOrderWithEveryFieldAtItsOffset) {
   EXPECT_STREQ(static_cast<const char*>(d), "DS-0002");
   EXPECT_EQ(At<int32_t>(d, 16), 2);
   EXPECT_STREQ(static_cast<const char*>(d) + 24, "株式会社二号");
-  EXPECT_EQ(At<int32_t>(d, 284), 28400002);
-  EXPECT_EQ(At<int32_t>(d, 288), 28800002);
+  EXPECT_EQ(At<int32_t>(d, 284), 28400102);
+  EXPECT_EQ(At<int32_t>(d, 288), 28800102);
   EXPECT_EQ(At<int16_t>(d, 326), 326);
   EXPECT_EQ(At<uint8_t>(d, 344), 34);
   for (size_t off : {20, 23, 292, 325, 328, 343, 345, 1504}) EXPECT_EQ(At<uint8_t>(d, off), 0) << off;

@@ -63,6 +63,15 @@ int DriveTypeByName(const std::string& name) {
   return -1;
 }
 
+// An entry as a message shows it: a long one is cut (on a UTF-8 character
+// boundary) and marked, so that the message stays one readable line.
+std::string Shown(const std::string& entry) {
+  if (entry.size() <= 80) return entry;
+  size_t n = 60;
+  while (n > 0 && (static_cast<unsigned char>(entry[n]) & 0xC0) == 0x80) --n;
+  return entry.substr(0, n) + "...(" + std::to_string(entry.size()) + " bytes)";
+}
+
 // A variable's value; an empty one counts as unset.
 const char* Variable(const char* name, const char* unset) {
   const char* value = std::getenv(name);
@@ -103,6 +112,14 @@ bool ParseShare(const std::string& entry, ShareEntry* s, std::string* why) {
   s->server = cp932::FromUtf8(entry.substr(0, slash));
   s->share = cp932::FromUtf8(entry.substr(slash + 1, eq - slash - 1));
   s->host = TrimHostDir(entry.substr(eq + 1));
+  // "\\server\share\" starts every path of the share: a root that leaves no
+  // room in a Windows path (259 bytes) could name no file at all.
+  size_t root = 4 + s->server.size() + s->share.size();
+  if (root >= 259) {
+    *why = "names a share too long for a Windows path (\\\\server\\share\\ is " + std::to_string(root) +
+           " bytes; a path holds 259)";
+    return false;
+  }
   if (s->host.empty() || s->host[0] != '/') {
     *why = "has a host folder that does not start with /";
     return false;
@@ -116,7 +133,7 @@ void Load(Maps& maps) {
   maps.shares.clear();
   maps.problems.clear();
   auto complain = [&](const char* variable, const std::string& entry, const std::string& why) {
-    maps.problems.push_back(std::string(variable) + ": the entry \"" + entry + "\" " + why);
+    maps.problems.push_back(std::string(variable) + ": the entry \"" + Shown(entry) + "\" " + why);
   };
   for (const std::string& entry : SplitList(Variable("ZEL_DRIVES", "Z:fixed=/"))) {
     char letter = 0;

@@ -171,6 +171,14 @@ TEST_F(Mapped, MalformedEntriesAndAnUnmappedProgramFolderAreNamed) {
   EXPECT_TRUE(Problems("", "").empty());
   EXPECT_EQ(Host("Z:\\etc"), "/etc");
   EXPECT_EQ(Problems(";", "").size(), 1u);  // no drive at all
+
+  // A share whose root leaves no room in a Windows path is said as such,
+  // the entry cut to a line, and the program's folder stays on Z:.
+  std::string huge = "srv/" + std::string(70000, 'b') + "=/";
+  EXPECT_EQ(Problems("Z:fixed=/", huge.c_str()),
+            std::vector<std::string>{"ZEL_SHARES: the entry \"srv/" + std::string(56, 'b') +
+                                     "...(70006 bytes)\" names a share too long for a Windows path "
+                                     "(\\\\server\\share\\ is 70007 bytes; a path holds 259)"});
 }
 
 TEST(PathSkipRoot, AsWindowsFindsTheRoot) {

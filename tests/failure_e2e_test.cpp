@@ -98,6 +98,36 @@ TEST_F(FailureTest, ADamagedStoreStopsTheExportAndChangesNoFile) {
   // state is not what this test is about; the files are.
 }
 
+// A date that is no calendar day fails the read like any value out of range:
+// exit 2, the earlier files kept, the data set, asset and column named.
+TEST_F(FailureTest, ADateThatIsNoCalendarDayStopsTheExport) {
+  const struct {
+    const char* table;
+    const char* column;
+    const char* date;
+    const char* where;
+  } kCases[] = {
+      {"assets", "acquisition_date", "20241399", "seq = 3"},
+      {"lump_items", "acquisition_date", "99999999", "rowid = 2"},
+      {"assets", "disposal_date", "20230229", "seq = 5"},
+  };
+  MakeStore(20);
+  OutputFiles earlier = PutEarlierFiles();
+  Sql("CREATE TABLE saved AS SELECT * FROM assets; CREATE TABLE saved_items AS SELECT * FROM lump_items;");
+  for (const auto& c : kCases) {
+    Sql(std::string("UPDATE ") + c.table + " SET " + c.column + " = " + c.date + " WHERE " + c.where + ";");
+    RunResult r = Run(kExportToA);
+    EXPECT_EQ(r.status, 2) << c.date << r.errors;
+    EXPECT_NE(r.errors.find("data set D0001, "), std::string::npos) << r.errors;
+    EXPECT_NE(r.errors.find(std::string("column ") + c.column + ": " + c.date + " is not a calendar day"),
+              std::string::npos)
+        << r.errors;
+    EXPECT_TRUE(Files() == earlier) << c.date;
+    Sql("DELETE FROM assets; INSERT INTO assets SELECT * FROM saved;"
+        "DELETE FROM lump_items; INSERT INTO lump_items SELECT * FROM saved_items;");
+  }
+}
+
 TEST_F(FailureTest, AKilledExportLeavesTheEarlierFilesWhole) {
   MakeStore(100000);
   OutputFiles earlier = PutEarlierFiles();

@@ -303,6 +303,40 @@ TEST_F(TtyTest, RefusalThenAWholeExportWithTheKeyboard) {
   EXPECT_NE(ReadFile(e_ + "/env/ZelEna20ToMx13.env").find("E:\\out\\assets.csv\n"), std::string::npos);
 }
 
+// The data set shown is the one exported: a selection or data set changed
+// by another program while the dialog waits stops the run at F12, naming the
+// data set shown, and writes nothing.
+TEST_F(TtyTest, ADataSetChangedWhileTheDialogWaitsIsNotExported) {
+  const char* kChanges[] = {
+      "UPDATE users SET selected_second = 2 WHERE user_id = 'user01';",
+      "UPDATE users SET selected_second = 3 WHERE user_id = 'user01';",
+      "UPDATE datasets SET data_kind = 99 WHERE data_no = 1;",
+      "UPDATE datasets SET company_name = '株式会社ゼルマー' WHERE data_no = 1;",
+  };
+  MakeStore(5);
+  // The sample's other data sets: 2 an individual, 3 past results.
+  Sql("CREATE TABLE saved AS SELECT * FROM datasets;");
+  std::filesystem::create_directories(e_ + "/out");
+  for (const char* change : kChanges) {
+    std::filesystem::remove(dir_ + "/status");
+    Start();
+    ASSERT_TRUE(WaitFor("E:\\out\\*.csv")) << change;
+    Sql(change);
+    Keys("End");
+    for (int i = 0; i < 12; ++i) Keys("BSpace");  // "E:\\out\\*.csv" goes
+    Type("E:\\out\\a.csv");
+    Keys("F12");
+    ASSERT_TRUE(WaitFor("ダイアログを開いている間に、選択されているデータが変更されました。")) << change;
+    EXPECT_TRUE(WaitFor("表示していたデータ ⇒ D0001（株式会社ゼルマー商事）")) << change;
+    Keys("Enter");
+    EXPECT_EQ(WaitExit(), 1) << change;
+    EXPECT_FALSE(Exists(e_ + "/out/a.csv")) << change;
+    EXPECT_FALSE(Exists(e_ + "/out/syurui.SSC")) << change;
+    Sql("UPDATE users SET selected_second = 1 WHERE user_id = 'user01';"
+        "DELETE FROM datasets; INSERT INTO datasets SELECT * FROM saved;");
+  }
+}
+
 TEST_F(TtyTest, TheDialogFollowsTheTerminalsSizeAndItsKeys) {
   MakeStore(0);
   Start("", 20, 60);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "component/records.h"
 #include "platform/cp932.h"
 #include "verify/report.h"
 
@@ -204,18 +205,12 @@ std::string EncodingFault(std::string_view text) {
 bool IsDateText(std::string_view text) {
   if (text == "0") return true;
   if (text.size() != 8) return false;
-  int v[8];
-  for (size_t i = 0; i < 8; ++i) {
-    if (!IsDigit(text[i])) return false;
-    v[i] = text[i] - '0';
+  int64_t date = 0;
+  for (char c : text) {
+    if (!IsDigit(c)) return false;
+    date = date * 10 + (c - '0');
   }
-  const int year = v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3];
-  const int month = v[4] * 10 + v[5];
-  const int day = v[6] * 10 + v[7];
-  if (year < 1000 || month < 1 || month > 12 || day < 1) return false;
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+  return date != 0 && IsRecordDate(date);
 }
 
 Verdict CheckField(const StTAFORMAT& f, Role role, std::string_view text) {

@@ -32,14 +32,6 @@ const TableColumns& ColumnsOf(RecordTable table) {
   return kTables[static_cast<int>(table)];
 }
 
-bool IsCalendarDay(int64_t date) {
-  int64_t year = date / 10000, month = date / 100 % 100, day = date % 100;
-  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-}
-
 std::string Bytes(size_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
 
 // Why a text column does not come through whole, or empty. A BLOB is CP932
@@ -78,9 +70,6 @@ std::string JudgeText(sqlite3_stmt* stmt, int col, const ColumnRule& rule) {
 std::string Judge(sqlite3_stmt* stmt, int col, const ColumnRule& rule, uint8_t* scratch) {
   if (rule.kind == FieldKind::kText) return JudgeText(stmt, col, rule);
   if (!FillField(stmt, col, rule, scratch)) return Misfit(stmt, col, rule);
-  int64_t value = sqlite3_column_int64(stmt, col);
-  if (rule.kind == FieldKind::kDate && value != 0 && !IsCalendarDay(value))
-    return std::to_string(value) + " is not a calendar day (yyyymmdd, or 0 for none)";
   return std::string();
 }
 

@@ -2,12 +2,19 @@
 // driven through a small dialog of the same shape as the program's.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "platform/message_box.h"
+#include "platform/test_env.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/script_backend.h"
 
@@ -299,6 +306,48 @@ TEST(DialogFramework, AnAbortedRunTakesTheWaitCursorAwayAndStillExits) {
   EXPECT_EQ(RunApplicationWith(app, &backend), kScriptErrorStatus);
   EXPECT_EQ(app.exits, 1);
   EXPECT_EQ(backend.cursor, (std::vector<bool>{true, false}));
+}
+
+}  // namespace
+}  // namespace ui
+
+namespace ui {
+namespace {
+
+// Only a regular file of at most 1 MiB is read as a script; anything else is
+// said at start-up (none of them may block or grow without end).
+TEST(ScriptFile, OnlyARegularFileOfAtMostOneMebibyteIsRead) {
+  testenv::ScratchDir dir("script-file");
+  std::filesystem::create_directory(dir.Host("folder"));
+  std::ofstream(dir.Host("ok.txt")) << "key Esc\n";
+  std::ofstream(dir.Host("big.txt")) << std::string(kMaxScriptBytes + 1, '#');
+#ifndef _WIN32
+  ASSERT_EQ(mkfifo(dir.Host("fifo").c_str(), 0600), 0);
+#endif
+  const struct {
+    std::string file;
+    const char* error;  // the end of the message, or null for a script read
+  } kCases[] = {
+      {dir.Host("ok.txt"), nullptr},
+      {dir.Host("missing.txt"), ": there is no such file"},
+      {dir.Host("folder"), " is a folder, not a script file"},
+      {dir.Host("big.txt"), " is longer than a script may be (1 MiB)"},
+#ifndef _WIN32
+      {dir.Host("fifo"), " is a pipe (FIFO), not a script file"},
+      {"/dev/zero", " is a device, not a script file"},
+#endif
+  };
+  for (const auto& c : kCases) {
+    std::string script = "old", error;
+    bool read = ReadScriptFile(c.file.c_str(), &script, &error);
+    EXPECT_EQ(read, c.error == nullptr) << c.file;
+    if (c.error) {
+      EXPECT_EQ(error, "ZEL_UI_SCRIPT=" + c.file + c.error);
+      EXPECT_EQ(script, "");
+    } else {
+      EXPECT_EQ(script, "key Esc\n");
+    }
+  }
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 #include "platform/ui/script_backend.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "platform/cp932.h"
 #include "platform/program_args.h"
@@ -388,19 +388,53 @@ void ScriptBackend::ShowLog(const std::string& /*host_path*/, bool /*wait*/) {
   // at once. Its start is in the transcript already.
 }
 
+bool ReadScriptFile(const char* file, std::string* script, std::string* error) {
+  script->clear();
+  if (!file || !file[0]) {
+    *error = "no script: set ZEL_UI_SCRIPT to the script file";
+    return false;
+  }
+  // Looked at before it is opened: opening a FIFO without a writer would
+  // wait for ever, and a device such as /dev/zero never ends.
+  std::error_code ec;
+  std::filesystem::file_status status = std::filesystem::status(win::HostFsPath(file), ec);
+  const std::string named = std::string("ZEL_UI_SCRIPT=") + file;
+  using std::filesystem::file_type;
+  switch (status.type()) {
+    case file_type::regular: break;
+    case file_type::not_found: *error = named + ": there is no such file"; return false;
+    case file_type::directory: *error = named + " is a folder, not a script file"; return false;
+    case file_type::fifo: *error = named + " is a pipe (FIFO), not a script file"; return false;
+    case file_type::character:
+    case file_type::block: *error = named + " is a device, not a script file"; return false;
+    default: *error = named + " is not a regular file"; return false;
+  }
+  std::ifstream in(win::HostFsPath(file), std::ios::binary);
+  if (!in.is_open()) {
+    *error = "cannot read the script " + std::string(file);
+    return false;
+  }
+  // One byte more than allowed tells a script that is too long (also one
+  // that grew after it was looked at).
+  script->resize(kMaxScriptBytes + 1);
+  in.read(script->data(), static_cast<std::streamsize>(script->size()));
+  script->resize(static_cast<size_t>(in.gcount()));
+  if (in.bad()) {
+    *error = "cannot read the script " + std::string(file);
+  } else if (script->size() > kMaxScriptBytes) {
+    *error = named + " is longer than a script may be (1 MiB)";
+  } else {
+    return true;
+  }
+  script->clear();
+  return false;
+}
+
 std::unique_ptr<Backend> MakeScriptBackend(std::string* /*why*/) {
   std::string file, script, error;
-  if (!win::GetEnvUtf8("ZEL_UI_SCRIPT", &file) || file.empty()) {
-    error = "no script: set ZEL_UI_SCRIPT to the script file";
-  } else {
-    std::ifstream in(win::HostFsPath(file), std::ios::binary);
-    std::ostringstream content;
-    if (in.is_open()) content << in.rdbuf();
-    if (!in.is_open() || in.bad())
-      error = std::string("cannot read the script ") + file;
-    else
-      script = content.str();
-  }
+  // Read as UTF-8 (through the wide environment on Windows).
+  const bool set = win::GetEnvUtf8("ZEL_UI_SCRIPT", &file);
+  ReadScriptFile(set ? file.c_str() : nullptr, &script, &error);
   return std::make_unique<ScriptBackend>(script, TakeStandardOutput(), stderr, error);
 }
 

@@ -62,6 +62,13 @@ std::vector<ScriptAction> ParseScript(std::string_view text, int* line_count);
 // that every line of the transcript is JSON. stdout when that cannot be had.
 FILE* TakeStandardOutput();
 
+// The longest script read: a script is a few dozen lines.
+constexpr size_t kMaxScriptBytes = 1 << 20;
+// Reads the script file (ZEL_UI_SCRIPT) into *script. Only a regular file of
+// at most kMaxScriptBytes is read; otherwise false, with *error saying what
+// the file is instead (missing, a folder, a pipe, a device, too long).
+bool ReadScriptFile(const char* file, std::string* script, std::string* error);
+
 class ScriptBackend : public Backend {
  public:
   // Runs the given script; the transcript goes to transcript, script errors
