@@ -69,7 +69,7 @@ void Import(const std::string& dir, bool fresh) {
   options.period_end = "2025-03-31";
   std::string path = dir + "/package.db", summary, error;
   std::vector<std::string> errors;
-  auto import = [&](sqlite3* db) { return package::Import(db, options, &summary, &errors); };
+  auto import = [&](sqlite3* db) { return package::Import(db, options, &summary, &errors, &errors); };
   if (!(fresh ? teststore::MakeWith(path, &error, import) : teststore::WithDatabase(path, &error, import))) {
     for (const std::string& line : errors) std::fprintf(stderr, "%s\n", line.c_str());
     if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str());

@@ -22,10 +22,12 @@
 #include "zelpkg/import.h"
 #include "zelpkg/sample.h"
 #include "zelpkg/store_check.h"
+#include "zelpkg/store_lock.h"
 
 namespace {
 
 constexpr int kUsageStatus = 2;
+constexpr int kLockWaitSeconds = 120;
 
 const char kUsage[] =
     "usage: zelpkg init FILE [--force]\n"
@@ -33,7 +35,8 @@ const char kUsage[] =
     "       zelpkg schema\n"
     "       zelpkg check FILE\n"
     "       zelpkg import FILE --assets A.csv [--items I.csv] [--categories C.csv]\n"
-    "                     [--data-set ID [--company NAME --period START END [--replace]]]\n"
+    "                     [--data-set ID [--company NAME --period START END]] [--replace]\n"
+    "                     [--encoding auto|utf-8|cp932]\n"
     "       zelpkg --help | --version\n";
 
 void Help() {
@@ -58,11 +61,19 @@ void Help() {
       "\n"
       "init and sample refuse to replace an existing FILE unless --force is given.\n"
       "\n"
-      "Import: the files are UTF-8 CSV, each starting with a header of the column\n"
+      "Import: the files are CSV, each starting with a header of the column\n"
       "names of its table (assets, lump_items, categories; see zelpkg schema) in\n"
-      "any order. A missing column or an empty field takes the default (0 or the\n"
-      "empty text). Amounts are yen with up to four decimals; dates are\n"
+      "any order. A file without a column the export needs is refused (assets:\n"
+      "code, name, type_code, method_code, useful_life, acquisition_date,\n"
+      "acquisition_cost; items: asset_seq, name, acquisition_date,\n"
+      "acquisition_cost; categories: code, name, method_code); another missing\n"
+      "column or an empty field takes the default (0 or the empty text). Amounts\n"
+      "are yen with up to four decimals (\"1,200,000\" is read); dates are\n"
       "YYYY-MM-DD or YYYYMMDD (0 for none); other numbers are integers as stored.\n"
+      "  --encoding auto|utf-8|cp932\n"
+      "            the files' text: auto (the default) reads UTF-8 (with or\n"
+      "            without a byte-order mark) and else Shift_JIS; a file with a\n"
+      "            UTF-16 byte-order mark is read as UTF-16\n"
       "Rows without a seq are numbered on from the data set's last; an item needs\n"
       "its asset_seq, a category its code; a data_id column must name the data\n"
       "set imported into.\n"
@@ -72,8 +83,13 @@ void Help() {
       "  --data-set ID\n"
       "            adds to an existing data set\n"
       "  (neither) adds to the data set the current user has selected\n"
-      "Every row is checked as check checks a store. On any problem nothing is\n"
-      "written, and each is given as FILE:LINE: column NAME: WHY.\n"
+      "  --replace without --company: the files' rows replace the data set's\n"
+      "            assets and items (and categories, with --categories)\n"
+      "Every row is checked as check checks a store, and against the rules of\n"
+      "fixed-asset data (docs/USAGE.md). On any refusal nothing is written;\n"
+      "each problem is given as FILE:LINE: column \"NAME\": VALUE: WHY; FIX, and\n"
+      "a warning (odd but possible) as the same line after \"warning:\".\n"
+      "A run that makes or fills FILE holds it locked; another run waits.\n"
       "\n"
       "Exit status: 0 done (check: no problem), 1 failed (check: problems found),\n"
       "2 wrong arguments.\n",
@@ -105,7 +121,7 @@ const OptionRule kOptions[] = {
     {"init", "--force", 0},        {"sample", "--force", 0},    {"sample", "--assets", 1},
     {"sample", "--seed", 1},       {"import", "--assets", 1},   {"import", "--items", 1},
     {"import", "--categories", 1}, {"import", "--data-set", 1}, {"import", "--company", 1},
-    {"import", "--period", 2},     {"import", "--replace", 0},
+    {"import", "--period", 2},     {"import", "--replace", 0},  {"import", "--encoding", 1},
 };
 
 // Reads the options after "COMMAND FILE" into *options (name to values).
@@ -145,7 +161,7 @@ int Make(const std::string& file, bool force, const Filler& fill) {
     std::fprintf(stderr, "zelpkg: %s exists already; --force replaces it\n", file.c_str());
     return 1;
   }
-  std::string temp = file + ".zelpkg-tmp";
+  std::string temp = package::RunTempName(file);
   std::error_code ignored;
   std::filesystem::remove(win::HostFsPath(temp), ignored);
   sqlite3* db = nullptr;
@@ -190,8 +206,10 @@ int Check(const std::string& file) {
 // Imports and says the outcome; false when nothing was imported.
 bool RunImport(sqlite3* db, const std::string& file, const package::ImportOptions& options) {
   std::string summary;
-  std::vector<std::string> errors;
-  if (!package::Import(db, options, &summary, &errors)) {
+  std::vector<std::string> errors, warnings;
+  bool imported = package::Import(db, options, &summary, &errors, &warnings);
+  for (const std::string& line : warnings) std::fprintf(stderr, "zelpkg: warning: %s\n", line.c_str());
+  if (!imported) {
     for (const std::string& line : errors) std::fprintf(stderr, "zelpkg: %s\n", line.c_str());
     std::fprintf(stderr, "zelpkg: nothing was imported into %s\n", file.c_str());
     return false;
@@ -241,6 +259,13 @@ int main(int argc, char** argv) {
 
   std::map<std::string, std::vector<std::string>> options;
   if (!ReadOptions(command, args, &options)) return Usage();
+  // A store is made or filled by one run at a time; the others wait.
+  package::StoreLock lock;
+  std::string why;
+  if (command != "check" && !lock.Acquire(file, kLockWaitSeconds, &why)) {
+    std::fprintf(stderr, "zelpkg: %s: %s\n", file.c_str(), why.c_str());
+    return 1;
+  }
   auto given = [&](const char* name) { return options.count(name) > 0; };
   auto value = [&](const char* name, size_t i = 0) { return given(name) ? options[name][i] : std::string(); };
 
@@ -264,11 +289,11 @@ int main(int argc, char** argv) {
   import.period_start = value("--period");
   import.period_end = value("--period", 1);
   import.replace = given("--replace");
+  if (given("--encoding") && !package::ParseEncoding(value("--encoding"), &import.encoding)) return Usage();
   // A data set is made with its company and period, and only then remade.
   import.make_data_set = given("--company") || given("--period");
   if (!given("--assets") ||
-      (import.make_data_set && !(given("--data-set") && given("--company") && given("--period"))) ||
-      (import.replace && !import.make_data_set))
+      (import.make_data_set && !(given("--data-set") && given("--company") && given("--period"))))
     return Usage();
   return Import(file, import);
 }
