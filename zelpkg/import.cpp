@@ -619,11 +619,7 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std
   };
   for (const Imported& imported : files) {
     if (!ok || errors.count() >= kMostErrors || imported.lines.empty()) continue;
-    CheckTable(db, imported.table, imported.first_rowid, route(imported));
-  }
-  for (const Imported& imported : files) {
-    if (!ok || errors.count() >= kMostErrors || imported.lines.empty()) continue;
-    CheckRules(db, imported.table, imported.first_rowid, route(imported));
+    CheckTableAndRules(db, imported.table, imported.first_rowid, route(imported));
   }
   if (ok && options.make_data_set) {
     static const std::map<std::string, std::string> kOptions = {{"data_id", "--data-set"},

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -327,6 +328,17 @@ size_t CheckRules(sqlite3* db, RecordTable table, int64_t first_rowid, const Pro
   return 0;
 }
 
+size_t CheckTableAndRules(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report) {
+  std::set<std::pair<int64_t, std::string>> refused;
+  size_t problems = CheckTable(db, table, first_rowid, [&](const Problem& p) {
+    refused.emplace(p.rowid, p.column);
+    report(p);
+  });
+  return problems + CheckRules(db, table, first_rowid, [&](const Problem& p) {
+           if (!refused.count({p.rowid, p.column})) report(p);
+         });
+}
+
 std::string Explain(const Problem& problem) {
   return (problem.value.empty() ? "" : problem.value + ": ") + problem.why +
          (problem.fix.empty() ? "" : "; " + problem.fix);
@@ -361,10 +373,7 @@ size_t CheckStore(sqlite3* db, const ProblemSink& report) {
   }
   for (RecordTable table :
        {RecordTable::kDataSets, RecordTable::kAssets, RecordTable::kItems, RecordTable::kCategories})
-    problems += CheckTable(db, table, INT64_MIN, report);
-  for (RecordTable table :
-       {RecordTable::kDataSets, RecordTable::kAssets, RecordTable::kItems, RecordTable::kCategories})
-    problems += CheckRules(db, table, INT64_MIN, report);
+    problems += CheckTableAndRules(db, table, INT64_MIN, report);
   return problems;
 }
 

@@ -55,6 +55,10 @@ size_t CheckTable(sqlite3* db, RecordTable table, int64_t first_rowid, const Pro
 // no category. Returns the refusals; warnings are reported too.
 size_t CheckRules(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report);
 
+// CheckTable and then CheckRules, where a value that CheckTable refused is
+// not judged again by a rule. Returns the refusals.
+size_t CheckTableAndRules(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report);
+
 // The whole of a store that has the schema: one package row, the selection
 // and every record table, values and rules. Returns the problems reported,
 // warnings not counted.
