@@ -237,6 +237,7 @@ struct Imported {
   RecordTable table;
   int64_t first_rowid = 0;
   std::vector<std::pair<int64_t, long>> lines;
+  bool read = false;  // its text and header were read
 };
 
 // The seq a row without one takes: on from the data set's last (per asset
@@ -342,6 +343,7 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
   }
   std::vector<int> at;
   if (!MapHeader(fields, csv_table, file, line, errors, &at)) return true;
+  imported->read = true;
   const size_t header_size = fields.size();
 
   std::string sql = std::string("SELECT coalesce(max(rowid), 0) + 1 FROM ") + csv_table.name;
@@ -433,20 +435,22 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
 }
 
 // Assets of the file whose codes the data set held before: a register
-// imported again. Said once, with the hint; false when the store fails.
-bool CheckReimport(sqlite3* db, const Imported& imported, const Target& target, Errors* errors) {
-  Stmt again = Prepare(db,
+// imported again. Said once, with the hint (and *again set); false when the
+// store fails.
+bool CheckReimport(sqlite3* db, const Imported& imported, const Target& target, Errors* errors, bool* again) {
+  Stmt found = Prepare(db,
                        "SELECT n.rowid, n.code, count(*) OVER () FROM assets n WHERE n.rowid >= ?1 AND "
                        "EXISTS (SELECT 1 FROM assets o WHERE o.data_id = n.data_id AND o.code = n.code "
                        "AND o.rowid < ?1) ORDER BY n.rowid LIMIT 1",
                        errors);
-  if (!again) return false;
-  sqlite3_bind_int64(again.get(), 1, imported.first_rowid);
-  if (sqlite3_step(again.get()) != SQLITE_ROW) return true;
+  if (!found) return false;
+  sqlite3_bind_int64(found.get(), 1, imported.first_rowid);
+  if (sqlite3_step(found.get()) != SQLITE_ROW) return true;
   auto it = std::lower_bound(imported.lines.begin(), imported.lines.end(),
-                             std::make_pair(static_cast<int64_t>(sqlite3_column_int64(again.get(), 0)), 0L));
-  const char* code = reinterpret_cast<const char*>(sqlite3_column_text(again.get(), 1));
-  int64_t more = sqlite3_column_int64(again.get(), 2) - 1;
+                             std::make_pair(static_cast<int64_t>(sqlite3_column_int64(found.get(), 0)), 0L));
+  *again = true;
+  const char* code = reinterpret_cast<const char*>(sqlite3_column_text(found.get(), 1));
+  int64_t more = sqlite3_column_int64(found.get(), 2) - 1;
   errors->Add(At(imported.file, it == imported.lines.end() ? 0 : it->second, "code") +
               Quoted(code ? code : "") + ": the data set " + target.shown + " holds an asset of this code already" +
               (more > 0 ? ", and " + std::to_string(more) + " more of the file's codes" : "") +
@@ -609,7 +613,11 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std
     files.emplace_back();
     ok = ImportFile(db, *file, options.encoding, *csv_table, target, &errors, &files.back());
   }
-  if (ok && !files.empty() && !files[0].lines.empty()) ok = CheckReimport(db, files[0], target, &errors);
+  // A register imported again is said once, and its rows are not judged;
+  // nor are the rows of the other files when one could not be read.
+  bool unjudged = std::any_of(files.begin(), files.end(), [](const Imported& f) { return !f.read; });
+  if (ok && !files.empty() && !files[0].lines.empty())
+    ok = CheckReimport(db, files[0], target, &errors, &unjudged);
   // Every row the files added, checked as a store is: the values, then the
   // rules with what the data set holds beside them. Only the files' own
   // rows are judged, never rows the store held before.
@@ -618,7 +626,7 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std
     return [&](const Problem& p) { (p.warning ? warned : errors).Add(Locate(imported, p)); };
   };
   for (const Imported& imported : files) {
-    if (!ok || errors.count() >= kMostErrors || imported.lines.empty()) continue;
+    if (!ok || unjudged || errors.count() >= kMostErrors || imported.lines.empty()) continue;
     CheckTableAndRules(db, imported.table, imported.first_rowid, route(imported));
   }
   if (ok && options.make_data_set) {
@@ -633,7 +641,7 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std
     });
   }
   // A data set left with assets and no category, said once.
-  if (ok && !files.empty() && !files[0].lines.empty())
+  if (ok && !unjudged && !files.empty() && !files[0].lines.empty())
     CheckRules(db, RecordTable::kDataSets, target.data_no, [&](const Problem& p) {
       if (p.rowid == target.data_no && p.column == "type_code") errors.Add(files[0].file + ": " + Explain(p));
     });

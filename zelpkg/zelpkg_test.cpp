@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "package/schema.h"
@@ -485,3 +486,209 @@ TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {
 }
 
 }  // namespace
+
+namespace {
+
+// A register that follows the rules: a building and a lump-sum asset with
+// its item, with the categories of both.
+const char8_t kGoodAssets[] =
+    u8"code,name,type_code,method_code,useful_life,acquisition_date,acquisition_cost\n"
+    u8"A1,本社ビル,1,6,30,2020-04-01,35000000\n"
+    u8"A2,パソコン一式,10,4,3,2021-01-15,300000\n";
+const char8_t kGoodItems[] = u8"asset_seq,name,acquisition_date,acquisition_cost\n2,ノートPC,2021-01-15,150000\n";
+const char kPeriod[] = " --period 2024-04-01 2025-03-31";
+
+// text (UTF-8) as UTF-16 with its byte-order mark.
+std::string Utf16(const std::string& text, bool big_endian) {
+  std::string out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  auto put = [&](uint32_t unit) {
+    char hi = static_cast<char>(unit >> 8), lo = static_cast<char>(unit & 0xFF);
+    out += big_endian ? std::string{hi, lo} : std::string{lo, hi};
+  };
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    uint32_t code = n == 1 ? c : c & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    i += n;
+    if (code >= 0x10000) {
+      put(0xD800 + ((code - 0x10000) >> 10));
+      put(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      put(code);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+// Each mistake of a real register is refused, or warned about, by file,
+// line, column and value, with what to do; nothing is written on a refusal.
+TEST_F(ZelpkgTest, ImportRulesRefuseOrWarnByName) {
+  const std::string good = U8(kGoodAssets);
+  auto with_row = [&](const std::string& row) { return good + row + "\n"; };
+  const std::string kSeqHeader = "seq," + good.substr(0, good.find('\n') + 1);
+  struct Case {
+    std::string assets;
+    std::string options;  // after the files; the period when none given
+    int status;
+    std::string said;  // on standard error
+  };
+  const Case cases[] = {
+      {good, "", 0, ""},
+      {"code,name,type_code,method_code,useful_life,acquisition_date\nA1,x,1,6,30,2020-04-01\n", "", 1,
+       "a.csv:1: column \"acquisition_cost\": missing: every row of assets needs it"},
+      {good, " --period 2025-03-31 2024-04-01", 1,
+       "--period: 2025-03-31: the period must start before its end (2024-04-01)"},
+      {with_row("A3,x,1,13,5,2020-04-01,1"), "", 1, "a.csv:4: column \"method_code\": 13: not a depreciation method"},
+      {with_row("A3,x,1,6,5,2020-04-01,-35000000"), "", 1,
+       "a.csv:4: column \"acquisition_cost\": -35000000: an amount that cannot be negative"},
+      {with_row("A3,x,7,6,5,2020-04-01,1"), "", 1, "a.csv:4: column \"type_code\": 7: no category of the data set"},
+      {with_row("A3,x,1,6,0,2020-04-01,1"), "", 1, "a.csv:4: column \"useful_life\": 0: method 6 depreciates"},
+      {with_row("A3,x,1,6,5,,1"), "", 1, "a.csv:4: column \"acquisition_date\": 0: the asset has no acquisition date"},
+      {with_row("A3,x,10,4,3,2020-04-01,1"), "", 1, "a.csv:4: column \"method_code\": 4: a lump-sum asset without items"},
+      {with_row("A3,x,1,6,5,2025-06-01,1"), "", 0,
+       "zelpkg: warning: a.csv:4: column \"acquisition_date\": 2025-06-01: after the end of the data set's period"},
+      {with_row("A3,x,1,6,5,2020-04-01,\"35,000,000\""), "", 0, ""},
+      {with_row("A3,x,1,6,5,2020-04-01,\"3,50,000\""), "", 1,
+       "a.csv:4: column \"acquisition_cost\": '3,50,000': thousands separators out of place; remove the separators"},
+      // Numbers beyond their column's range, and seqs numbered on past the last.
+      {kSeqHeader + "1,A1,x,1,6,5,2020-04-01,1\n9223372036854775808,A3,x,1,6,5,2020-04-01,1\n", "", 1,
+       "a.csv:3: column \"seq\": '9223372036854775808': beyond the numbers a store holds"},
+      {kSeqHeader + "9223372036854775807,A1,x,1,6,5,2020-04-01,1\n,A3,x,1,6,5,2020-04-01,1\n", "", 1,
+       "a.csv:3: column \"seq\": (none): the last seq is 9223372036854775807"},
+      {with_row("A3,x,1,6,5,2020-04-01,1,7"), "", 1, "a.csv:4: 8 fields; the header has 7"},
+  };
+  Write("i.csv", U8(kGoodItems));
+  Write("c.csv", U8(kCategoriesCsv));
+  for (const Case& c : cases) {
+    std::remove(path_.c_str());
+    Write("a.csv", c.assets);
+    Output o = Tool("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 --company C" +
+                    (c.options.empty() ? std::string(kPeriod) : c.options));
+    EXPECT_EQ(o.status, c.status) << c.assets << o.err;
+    EXPECT_NE(o.err.find(c.said), std::string::npos) << c.assets << o.err;
+    if (c.said.empty()) {
+      EXPECT_EQ(o.err, "");
+    }
+    EXPECT_EQ(access(path_.c_str(), F_OK) == 0, c.status == 0) << c.assets;
+  }
+
+  // Without --items, and without categories, each said once.
+  std::remove(path_.c_str());
+  Write("a.csv", good);
+  Output o = Tool(std::string("import package.db --assets a.csv --data-set D1 --company C") + kPeriod);
+  EXPECT_EQ(Lines(o.err),
+            (std::vector<std::string>{
+                "zelpkg: a.csv:3: column \"method_code\": 4: a lump-sum asset without items: the export writes a row "
+                "for each item and none for the asset; import its items with --items (asset_seq = the asset's seq)",
+                "zelpkg: a.csv: the data set has assets but no categories, so the asset type file would be empty; "
+                "import the categories with --categories C.csv",
+                "zelpkg: nothing was imported into package.db"}));
+}
+
+// Importing a register again says so once, with the hint; --replace
+// replaces the data set's rows; a file that brings no rows never blames the
+// rows the store holds.
+TEST_F(ZelpkgTest, ReimportSaysReplaceOnceAndBlamesOnlyTheFile) {
+  Write("a.csv", U8(kGoodAssets));
+  Write("i.csv", U8(kGoodItems));
+  Write("c.csv", U8(kCategoriesCsv));
+  ASSERT_EQ(Tool(std::string("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 "
+                             "--company C") +
+                 kPeriod)
+                .status,
+            0);
+  // Rows the store holds that the rules refuse: never named by a later import.
+  Run("UPDATE assets SET method_code = 13;");
+  const std::string before = Contents(path_);
+  Output o = Tool("import package.db --assets a.csv --items i.csv");
+  EXPECT_EQ(Lines(o.err), (std::vector<std::string>{"zelpkg: a.csv:2: column \"code\": 'A1': the data set D1 holds an "
+                                                    "asset of this code already, and 1 more of the file's codes; to "
+                                                    "import the register again in place of what the data set holds, "
+                                                    "add --replace",
+                                                    "zelpkg: nothing was imported into package.db"}));
+  for (const char* text : {"", "\x01\x02garbage\n\xFF", "code\n"}) {
+    Write("x.csv", text);
+    o = Tool("import package.db --assets x.csv");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err.find("13"), std::string::npos) << o.err;
+    EXPECT_EQ(Contents(path_), before);
+  }
+  o = Tool("import package.db --assets a.csv --items i.csv --replace");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("2 assets, 1 items imported"), std::string::npos) << o.out;
+  EXPECT_EQ(Tool("check package.db").out, "");
+}
+
+// The register as a spreadsheet saves it: Shift_JIS, UTF-8 with or without
+// its byte-order mark, UTF-16 either way round; what is none of them is
+// refused in one line that names the line and the fix.
+TEST_F(ZelpkgTest, ImportReadsTheEncodingsASpreadsheetSaves) {
+  const std::string utf8 = U8(kGoodAssets), sjis = cp932::FromUtf8(utf8);
+  const std::string broken = sjis + "A3,\x81\x20,1,6,5,2020-04-01,1\n";
+  struct Case {
+    std::string file, encoding;
+    std::string said;  // empty: imported
+  } cases[] = {
+      {utf8, "", ""},
+      {"\xEF\xBB\xBF" + utf8, "", ""},
+      {sjis, "", ""},
+      {sjis, " --encoding cp932", ""},
+      {Utf16(utf8, false), "", ""},
+      {Utf16(utf8, true), " --encoding utf-8", ""},
+      {sjis, " --encoding utf-8", "a.csv:2: not UTF-8 text; give --encoding cp932 for a Shift_JIS file"},
+      {utf8, " --encoding cp932", "a.csv:3: not Shift_JIS (CP932) text; give --encoding utf-8"},
+      {broken, "", "a.csv:4: neither UTF-8 nor Shift_JIS (CP932) text; save the file as UTF-8 or Shift_JIS CSV"},
+      {Utf16(utf8, false) + "\x3D", "", "a.csv:4: a UTF-16 file whose text breaks off here"},
+  };
+  // The other files in ASCII, which every encoding reads alike.
+  Write("i.csv", "asset_seq,name,acquisition_date,acquisition_cost\n2,PC,2021-01-15,150000\n");
+  Write("c.csv", "code,name,method_code\n1,Building,6\n10,Lump,2\n");
+  for (const Case& c : cases) {
+    std::remove(path_.c_str());
+    Write("a.csv", c.file);
+    Output o = Tool("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 --company C" +
+                    std::string(kPeriod) + c.encoding);
+    if (c.said.empty()) {
+      ASSERT_EQ(o.status, 0) << c.encoding << o.err;
+      ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+      ClRuleGenkashokyaku rule;
+      rule.SetCurDataID("D1");
+      StKOTEISHISANINFO m;
+      StKOTEINENINFO y;
+      StKOTEITSUKIINFO t;
+      std::memset(&m, 0, sizeof m);
+      rule.MoveReady(nullptr, 0, 0);
+      ASSERT_EQ(rule.Move(0, &m, &y, &t), 0);
+      EXPECT_EQ(cp932::ToUtf8(m.szName), U8(u8"本社ビル"));
+      rule.MoveFinish();
+      ClZelConnect::Inst()->Release();
+    } else {
+      EXPECT_EQ(Lines(o.err).size(), 2u) << o.err;  // the line, and that nothing was imported
+      EXPECT_EQ(o.err.rfind("zelpkg: " + c.said, 0), 0u) << o.err;
+    }
+  }
+}
+
+// Runs on one store at the same time: each makes or fills it whole in turn,
+// and each says its own outcome; no temporary file is left.
+TEST_F(ZelpkgTest, ConcurrentRunsTakeTurnsOnTheStore) {
+  std::vector<std::thread> runs;
+  std::vector<Output> outputs(4);
+  for (size_t i = 0; i < outputs.size(); ++i)
+    runs.emplace_back([&, i] { outputs[i] = Tool("sample package.db --force --assets " + std::to_string(3000 + i)); });
+  for (std::thread& run : runs) run.join();
+  for (const Output& o : outputs) EXPECT_EQ(o.status, 0) << o.err;
+  ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  ClRuleGenkashokyaku rule;
+  rule.SetCurDataID("D0001");
+  long n = WalkCount(rule);
+  rule.MoveFinish();
+  EXPECT_GE(n, 3000);
+  EXPECT_LE(n, 3003);
+  ClZelConnect::Inst()->Release();
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Host(".")))
+    EXPECT_EQ(entry.path().filename().string().find("zelpkg-"), std::string::npos) << entry.path();
+}
