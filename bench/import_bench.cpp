@@ -119,10 +119,13 @@ void BM_SqliteImport(benchmark::State& state) {
   WriteCsv(dir.path(), state.range(0));
   std::string columns;
   for (auto rules : {package::kAssetMasterColumns, package::kAssetYearColumns})
-    for (const package::ColumnRule& rule : rules) columns += (columns.empty() ? "" : ", ") + std::string(rule.column);
+    for (const package::ColumnRule& rule : rules)
+      columns += (columns.empty() ? "" : ", ") + std::string(rule.column);
   const std::string script = std::string(package::kSchemaSql) +
                              "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;\n"
-                             "CREATE TABLE imported AS SELECT " + columns + " FROM assets WHERE 0;\n"
+                             "CREATE TABLE imported AS SELECT " +
+                             columns +
+                             " FROM assets WHERE 0;\n"
                              ".import --csv --skip 1 a.csv imported\n";
   std::ofstream(dir.Host("import.sql"), std::ios::binary) << script;
   for (auto _ : state) {

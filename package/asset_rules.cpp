@@ -8,26 +8,29 @@ namespace {
 
 constexpr int64_t kYen = 10000;  // amounts are ten-thousandths of a yen
 
-const char* const kRequiredAssets[] = {"code",        "name",         "type_code",       "method_code",
-                                       "useful_life", "acquisition_date", "acquisition_cost"};
+const char* const kRequiredAssets[] = {
+    "code", "name", "type_code", "method_code", "useful_life", "acquisition_date", "acquisition_cost"};
 const char* const kRequiredItems[] = {"asset_seq", "name", "acquisition_date", "acquisition_cost"};
 const char* const kRequiredCategories[] = {"code", "name", "method_code"};
 
 // The category codes and their names: the code decides the asset type
 // column of the tax return (構築物, 機械及び装置, 工具器具及び備品 or
 // 申告なし) and the rows of the asset type file.
-const char* const kCategoryNames[] = {
-    "\xE5\xBB\xBA\xE7\x89\xA9",  // 1 建物
-    "\xE6\xA7\x8B\xE7\xAF\x89\xE7\x89\xA9",  // 2 構築物
-    "\xE6\xA9\x9F\xE6\xA2\xB0\xE5\x8F\x8A\xE3\x81\xB3\xE8\xA3\x85\xE7\xBD\xAE",  // 3 機械及び装置
-    "\xE5\xBB\xBA\xE7\x89\xA9\xE9\x99\x84\xE5\xB1\x9E\xE8\xA8\xAD\xE5\x82\x99",  // 4 建物附属設備
-    "\xE5\xB7\xA5\xE5\x85\xB7\xE5\x99\xA8\xE5\x85\xB7\xE5\x8F\x8A\xE3\x81\xB3\xE5\x82\x99\xE5\x93\x81",  // 5 工具器具及び備品
-    "\xE7\x84\xA1\xE5\xBD\xA2\xE5\x9B\xBA\xE5\xAE\x9A\xE8\xB3\x87\xE7\x94\xA3",  // 6 無形固定資産
-    "\xE8\xBB\x8A\xE4\xB8\xA1\xE9\x81\x8B\xE6\x90\xAC\xE5\x85\xB7",  // 7 車両運搬具
-    "\xE7\x94\x9F\xE7\x89\xA9",  // 8 生物
-    "\xE7\xB9\xB0\xE5\xBB\xB6\xE8\xB3\x87\xE7\x94\xA3",  // 9 繰延資産
-    "\xE4\xB8\x80\xE6\x8B\xAC\xE5\x84\x9F\xE5\x8D\xB4\xE8\xB3\x87\xE7\x94\xA3",  // 10 一括償却資産
-    "\xE5\x9C\x9F\xE5\x9C\xB0",  // 11 土地
+const char* const
+    kCategoryNames[] =
+        {
+            "\xE5\xBB\xBA\xE7\x89\xA9",                                                  // 1 建物
+            "\xE6\xA7\x8B\xE7\xAF\x89\xE7\x89\xA9",                                      // 2 構築物
+            "\xE6\xA9\x9F\xE6\xA2\xB0\xE5\x8F\x8A\xE3\x81\xB3\xE8\xA3\x85\xE7\xBD\xAE",  // 3 機械及び装置
+            "\xE5\xBB\xBA\xE7\x89\xA9\xE9\x99\x84\xE5\xB1\x9E\xE8\xA8\xAD\xE5\x82\x99",  // 4 建物附属設備
+            "\xE5\xB7\xA5\xE5\x85\xB7\xE5\x99\xA8\xE5\x85\xB7\xE5\x8F\x8A\xE3\x81\xB3\xE5\x82\x99\xE5\x93"
+            "\x81",  // 5 工具器具及び備品
+            "\xE7\x84\xA1\xE5\xBD\xA2\xE5\x9B\xBA\xE5\xAE\x9A\xE8\xB3\x87\xE7\x94\xA3",  // 6 無形固定資産
+            "\xE8\xBB\x8A\xE4\xB8\xA1\xE9\x81\x8B\xE6\x90\xAC\xE5\x85\xB7",              // 7 車両運搬具
+            "\xE7\x94\x9F\xE7\x89\xA9",                                                  // 8 生物
+            "\xE7\xB9\xB0\xE5\xBB\xB6\xE8\xB3\x87\xE7\x94\xA3",                          // 9 繰延資産
+            "\xE4\xB8\x80\xE6\x8B\xAC\xE5\x84\x9F\xE5\x8D\xB4\xE8\xB3\x87\xE7\x94\xA3",  // 10 一括償却資産
+            "\xE5\x9C\x9F\xE5\x9C\xB0",                                                  // 11 土地
 };
 
 std::string DateText(int64_t date) {
@@ -58,12 +61,13 @@ void Warn(const FindingSink& report, const char* column, std::string value, std:
 }  // namespace
 
 const char* const kAssetValueColumns[kAssetValueCount] = {
-    "type_code",         "method_code",        "useful_life",      "acquisition_date",
-    "disposal_kind",     "disposal_date",      "limit_kind",       "depreciable_limit",
-    "business_ratio",    "sga_share",          "months_entered",   "months_denominator",
-    "acquisition_cost",  "compressed_amount",  "opening_book_value", "residual_value",
-    "depreciation_base", "accumulated_depreciation", "closing_book_value", "disposal_price",
-    "revised_cost"};
+    "type_code",          "method_code",       "useful_life",
+    "acquisition_date",   "disposal_kind",     "disposal_date",
+    "limit_kind",         "depreciable_limit", "business_ratio",
+    "sga_share",          "months_entered",    "months_denominator",
+    "acquisition_cost",   "compressed_amount", "opening_book_value",
+    "residual_value",     "depreciation_base", "accumulated_depreciation",
+    "closing_book_value", "disposal_price",    "revised_cost"};
 
 const std::span<const char* const> kRequiredAssetColumns(kRequiredAssets);
 const std::span<const char* const> kRequiredItemColumns(kRequiredItems);
@@ -129,8 +133,8 @@ void CheckAsset(const AssetFacts& asset, const FindingSink& report) {
   const bool disposed = v[kDisposalKind] == 4 || v[kDisposalKind] == 5;
   if (disposed && v[kDisposalDate] == 0)
     Refuse(report, "disposal_date", "0",
-           std::string("the asset is ") + (v[kDisposalKind] == 4 ? "sold" : "retired") +
-               " (disposal_kind " + std::to_string(v[kDisposalKind]) + ") but has no disposal date",
+           std::string("the asset is ") + (v[kDisposalKind] == 4 ? "sold" : "retired") + " (disposal_kind " +
+               std::to_string(v[kDisposalKind]) + ") but has no disposal date",
            "give the date of the disposal (YYYY-MM-DD)");
   if (!disposed && v[kDisposalDate] != 0)
     Warn(report, "disposal_date", DateText(v[kDisposalDate]),

@@ -61,8 +61,8 @@ struct AssetFacts {
   int64_t values[kAssetValueCount] = {};
   bool data_set_has_categories = false;  // when false, the type code is not judged (see CheckDataSet)
   bool type_in_categories = false;
-  int64_t items = 0;         // lump-sum items the asset has
-  int64_t period_end = 0;    // of its data set; 0 for none
+  int64_t items = 0;       // lump-sum items the asset has
+  int64_t period_end = 0;  // of its data set; 0 for none
 };
 
 struct ItemFacts {

@@ -1,11 +1,11 @@
 #include "zelpkg/csv.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <algorithm>
-#include <cstdint>
 
 #include "platform/cp932.h"
 
@@ -98,7 +98,8 @@ bool FromUtf16(std::string_view bytes, bool big_endian, std::string* out, long* 
 }
 
 long LineOf(std::string_view text, size_t offset) {
-  return 1 + static_cast<long>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+  return 1 + static_cast<long>(
+                 std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
 }
 
 }  // namespace
@@ -106,10 +107,14 @@ long LineOf(std::string_view text, size_t offset) {
 bool ParseEncoding(std::string_view name, Encoding* encoding) {
   std::string lower;
   for (char c : name) lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
-  if (lower == "auto") *encoding = Encoding::kAuto;
-  else if (lower == "utf-8" || lower == "utf8") *encoding = Encoding::kUtf8;
-  else if (lower == "cp932" || lower == "shift_jis" || lower == "sjis") *encoding = Encoding::kCp932;
-  else return false;
+  if (lower == "auto")
+    *encoding = Encoding::kAuto;
+  else if (lower == "utf-8" || lower == "utf8")
+    *encoding = Encoding::kUtf8;
+  else if (lower == "cp932" || lower == "shift_jis" || lower == "sjis")
+    *encoding = Encoding::kCp932;
+  else
+    return false;
   return true;
 }
 

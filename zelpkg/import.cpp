@@ -86,9 +86,8 @@ CsvTable MakeTable(RecordTable table, const char* name, std::span<const char* co
 }
 
 const CsvTable& AssetTable() {
-  static const CsvTable csv_table =
-      MakeTable(RecordTable::kAssets, "assets", rules::kRequiredAssetColumns, {},
-                {kAssetMasterColumns, kAssetYearColumns});
+  static const CsvTable csv_table = MakeTable(RecordTable::kAssets, "assets", rules::kRequiredAssetColumns,
+                                              {}, {kAssetMasterColumns, kAssetYearColumns});
   return csv_table;
 }
 const CsvTable& ItemTable() {
@@ -98,8 +97,9 @@ const CsvTable& ItemTable() {
   return csv_table;
 }
 const CsvTable& CategoryTable() {
-  static const CsvTable csv_table = MakeTable(RecordTable::kCategories, "categories", rules::kRequiredCategoryColumns,
-                                              {{"seq", ValueKind::kInteger}}, {kCategoryColumns});
+  static const CsvTable csv_table =
+      MakeTable(RecordTable::kCategories, "categories", rules::kRequiredCategoryColumns,
+                {{"seq", ValueKind::kInteger}}, {kCategoryColumns});
   return csv_table;
 }
 
@@ -379,7 +379,8 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
     if (fields.size() == 1 && fields[0].empty()) continue;  // a blank line
     if (fields.size() != header_size) {
       errors->Add(file + ":" + std::to_string(line) + ": " + std::to_string(fields.size()) +
-                  " fields; the header has " + std::to_string(header_size) + "; quote a text that holds a comma");
+                  " fields; the header has " + std::to_string(header_size) +
+                  "; quote a text that holds a comma");
       continue;
     }
     int64_t seq = 0, parent = 0;
@@ -452,7 +453,8 @@ bool CheckReimport(sqlite3* db, const Imported& imported, const Target& target, 
   const char* code = reinterpret_cast<const char*>(sqlite3_column_text(found.get(), 1));
   int64_t more = sqlite3_column_int64(found.get(), 2) - 1;
   errors->Add(At(imported.file, it == imported.lines.end() ? 0 : it->second, "code") +
-              Quoted(code ? code : "") + ": the data set " + target.shown + " holds an asset of this code already" +
+              Quoted(code ? code : "") + ": the data set " + target.shown +
+              " holds an asset of this code already" +
               (more > 0 ? ", and " + std::to_string(more) + " more of the file's codes" : "") +
               "; to import the register again in place of what the data set holds, add --replace");
   return true;
@@ -510,7 +512,8 @@ bool FindTarget(sqlite3* db, const ImportOptions& options, Errors* errors, Targe
         return false;
       }
       rules::CheckPeriod(start, end, [&](const rules::Finding& f) {
-        if (f.severity == rules::Severity::kRefuse) errors->Add("--period: " + f.value + ": " + f.why + "; " + f.fix);
+        if (f.severity == rules::Severity::kRefuse)
+          errors->Add("--period: " + f.value + ": " + f.why + "; " + f.fix);
       });
       if (errors->count() > 0) return false;
       const char* sql =
@@ -546,7 +549,8 @@ bool FindTarget(sqlite3* db, const ImportOptions& options, Errors* errors, Targe
   // set made again loses all three; items belong to their assets).
   if (!options.replace) return true;
   for (const char* table : {"assets", "lump_items", "categories"}) {
-    bool replaced = options.make_data_set || std::string_view(table) != "categories" || !options.categories.empty();
+    bool replaced =
+        options.make_data_set || std::string_view(table) != "categories" || !options.categories.empty();
     if (!replaced) continue;
     Stmt clear = Prepare(db, std::string("DELETE FROM ") + table + " WHERE data_id = ?1", errors);
     if (!clear) return false;

@@ -1,9 +1,8 @@
 // Fills a data set of a store from CSV files (UTF-8, Shift_JIS or UTF-16,
 // csv.h), for `zelpkg import`. Each file starts with a header of its table's
-// column names in any
-// order; a file without a column the export needs (asset_rules.h) is
-// refused, another missing column takes its default (0 or the empty text),
-// and so does an empty field. Amounts are yen with up to four decimals
+// column names in any order; a file without a column the export needs
+// (asset_rules.h) is refused, another missing column takes its default (0 or
+// the empty text), and so does an empty field. Amounts are yen with up to four decimals
 // (thousands separators read where they stand every three digits), dates
 // YYYY-MM-DD or YYYYMMDD (0 or empty for none), other numbers integers as
 // the store holds them. Without a seq column rows are numbered on from the

@@ -305,8 +305,9 @@ std::string Categories(const std::string& data_id) {
   // the tax-return asset type); in the asset type file method 2 reads
   // 定額法, 1 定率法, 4 一括決算, and 2 for code 9 均等償却.
   static const char8_t* const kNames[] = {
-      u8"建物",       u8"構築物", u8"機械及び装置", u8"建物附属設備", u8"工具器具及び備品", u8"無形固定資産",
-      u8"車両運搬具", u8"生物",   u8"繰延資産",     u8"一括償却資産", u8"土地"};
+      u8"建物",         u8"構築物",     u8"機械及び装置", u8"建物附属設備", u8"工具器具及び備品",
+      u8"無形固定資産", u8"車両運搬具", u8"生物",         u8"繰延資産",     u8"一括償却資産",
+      u8"土地"};
   static const int kMethods[] = {2, 2, 1, 2, 1, 2, 1, 2, 2, 4, 0};
   std::string sql;
   for (int i = 0; i < 11; ++i)

@@ -193,13 +193,15 @@ size_t CheckItemAssets(sqlite3* db, int64_t first_rowid, const ProblemSink& repo
   size_t problems = 0;
   while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
     ++problems;
-    Problem p{table.name, KeyOf(stmt.get(), table.keys), "asset_seq", "", sqlite3_column_int64(stmt.get(), 0)};
+    Problem p{table.name, KeyOf(stmt.get(), table.keys), "asset_seq", "",
+              sqlite3_column_int64(stmt.get(), 0)};
     p.value = KeyValue(stmt.get(), 2);
     bool missing = sqlite3_column_int(stmt.get(), 4);
     p.why = missing ? "no asset of the data set has this seq"
                     : "the asset has the method code " + KeyValue(stmt.get(), 5) +
                           ", not 4 (lump-sum): the item is never read";
-    p.fix = missing ? "give the seq of a lump-sum asset" : "give the asset method_code 4, or leave the item out";
+    p.fix =
+        missing ? "give the seq of a lump-sum asset" : "give the asset method_code 4, or leave the item out";
     report(p);
   }
   return problems;
@@ -243,7 +245,8 @@ size_t JudgeRows(sqlite3* db, RecordTable table, const std::string& sql, int64_t
     if (!Integers(stmt.get(), first, first + integers)) continue;
     judge(stmt.get(), first, [&](const rules::Finding& f) {
       refusals += f.severity == rules::Severity::kRefuse;
-      report(FromFinding(columns.name, KeyOf(stmt.get(), columns.keys), sqlite3_column_int64(stmt.get(), 0), f));
+      report(
+          FromFinding(columns.name, KeyOf(stmt.get(), columns.keys), sqlite3_column_int64(stmt.get(), 0), f));
     });
   }
   if (rc != SQLITE_DONE) {
@@ -263,17 +266,18 @@ size_t CheckAssetRules(sqlite3* db, int64_t first_rowid, const ProblemSink& repo
       " CASE WHEN a.method_code = 4 THEN (SELECT count(*) FROM lump_items i"
       "   WHERE i.data_id = a.data_id AND i.asset_seq = a.seq) ELSE 0 END"
       " FROM assets a LEFT JOIN datasets d ON d.data_id = a.data_id WHERE a.rowid >= ?1 ORDER BY a.rowid";
-  return JudgeRows(db, RecordTable::kAssets, sql, first_rowid, rules::kAssetValueCount,
-                   [](sqlite3_stmt* stmt, int col, const rules::FindingSink& sink) {
-                     rules::AssetFacts facts;
-                     for (int64_t& value : facts.values) value = sqlite3_column_int64(stmt, col++);
-                     facts.period_end = sqlite3_column_int64(stmt, col++);
-                     facts.data_set_has_categories = sqlite3_column_int(stmt, col++);
-                     facts.type_in_categories = sqlite3_column_int(stmt, col++);
-                     facts.items = sqlite3_column_int64(stmt, col);
-                     rules::CheckAsset(facts, sink);
-                   },
-                   report);
+  return JudgeRows(
+      db, RecordTable::kAssets, sql, first_rowid, rules::kAssetValueCount,
+      [](sqlite3_stmt* stmt, int col, const rules::FindingSink& sink) {
+        rules::AssetFacts facts;
+        for (int64_t& value : facts.values) value = sqlite3_column_int64(stmt, col++);
+        facts.period_end = sqlite3_column_int64(stmt, col++);
+        facts.data_set_has_categories = sqlite3_column_int(stmt, col++);
+        facts.type_in_categories = sqlite3_column_int(stmt, col++);
+        facts.items = sqlite3_column_int64(stmt, col);
+        rules::CheckAsset(facts, sink);
+      },
+      report);
 }
 
 // A text column as UTF-8 (a BLOB is CP932).
@@ -306,24 +310,26 @@ size_t CheckRules(sqlite3* db, RecordTable table, int64_t first_rowid, const Pro
     case RecordTable::kDataSets: return CheckDataSetRules(db, first_rowid, report);
     case RecordTable::kAssets: return CheckAssetRules(db, first_rowid, report);
     case RecordTable::kItems:
-      return JudgeRows(db, table,
-                       "SELECT rowid, data_id, asset_seq, seq, acquisition_date, acquisition_cost, quantity "
-                       "FROM lump_items WHERE rowid >= ?1 ORDER BY rowid",
-                       first_rowid, 3,
-                       [](sqlite3_stmt* stmt, int col, const rules::FindingSink& sink) {
-                         rules::CheckItem({sqlite3_column_int64(stmt, col), sqlite3_column_int64(stmt, col + 1),
-                                           sqlite3_column_int64(stmt, col + 2)},
-                                          sink);
-                       },
-                       report);
+      return JudgeRows(
+          db, table,
+          "SELECT rowid, data_id, asset_seq, seq, acquisition_date, acquisition_cost, quantity "
+          "FROM lump_items WHERE rowid >= ?1 ORDER BY rowid",
+          first_rowid, 3,
+          [](sqlite3_stmt* stmt, int col, const rules::FindingSink& sink) {
+            rules::CheckItem({sqlite3_column_int64(stmt, col), sqlite3_column_int64(stmt, col + 1),
+                              sqlite3_column_int64(stmt, col + 2)},
+                             sink);
+          },
+          report);
     case RecordTable::kCategories:
-      return JudgeRows(db, table,
-                       "SELECT rowid, data_id, seq, code, name FROM categories WHERE rowid >= ?1 ORDER BY rowid",
-                       first_rowid, 1,
-                       [](sqlite3_stmt* stmt, int col, const rules::FindingSink& sink) {
-                         rules::CheckCategory({sqlite3_column_int64(stmt, col), Utf8Column(stmt, col + 1)}, sink);
-                       },
-                       report);
+      return JudgeRows(
+          db, table,
+          "SELECT rowid, data_id, seq, code, name FROM categories WHERE rowid >= ?1 ORDER BY rowid",
+          first_rowid, 1,
+          [](sqlite3_stmt* stmt, int col, const rules::FindingSink& sink) {
+            rules::CheckCategory({sqlite3_column_int64(stmt, col), Utf8Column(stmt, col + 1)}, sink);
+          },
+          report);
   }
   return 0;
 }

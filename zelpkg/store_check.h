@@ -21,14 +21,18 @@ namespace package {
 struct Problem {
   Problem() = default;
   Problem(std::string table, std::string key, std::string column, std::string why, int64_t rowid = 0)
-      : table(std::move(table)), key(std::move(key)), column(std::move(column)), why(std::move(why)), rowid(rowid) {}
+      : table(std::move(table)),
+        key(std::move(key)),
+        column(std::move(column)),
+        why(std::move(why)),
+        rowid(rowid) {}
   std::string table;   // empty for the selection
   std::string key;     // the row's key, e.g. "data_id D0001, seq 12"; empty for a table
   std::string column;  // empty for a whole row or table
   std::string why;
-  int64_t rowid = 0;  // of the row, for a caller that knows where it came from
-  std::string value;  // the value judged, when why does not show it
-  std::string fix;    // what to do, or empty
+  int64_t rowid = 0;     // of the row, for a caller that knows where it came from
+  std::string value;     // the value judged, when why does not show it
+  std::string fix;       // what to do, or empty
   bool warning = false;  // odd but possible: the export carries it
 };
 using ProblemSink = std::function<void(const Problem&)>;

@@ -4,8 +4,8 @@
 #include <ctime>
 
 #ifdef _WIN32
-#include <process.h>
 #include <windows.h>
+#include <process.h>
 #else
 #include <fcntl.h>
 #include <sys/file.h>

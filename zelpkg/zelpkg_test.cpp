@@ -220,15 +220,16 @@ const char kCleanStore[] =
     "INSERT INTO assets (data_id, seq, code, name, type_code, method_code, useful_life, acquisition_date, "
     "  revised_cost) VALUES ('D1', 1, 'A1', 'one', 1, 6, 30, 20200229, 36028797018963967), "
     "  ('D1', 2, 'A2', 'PC', 1, 4, 3, 0, 0);"
-    "INSERT INTO lump_items (data_id, asset_seq, seq, name, acquisition_date) VALUES ('D1', 2, 1, 'x', 20240401);"
+    "INSERT INTO lump_items (data_id, asset_seq, seq, name, acquisition_date) VALUES ('D1', 2, 1, 'x', "
+    "20240401);"
     "INSERT INTO categories (data_id, seq, code, name) VALUES ('D1', 1, 1, 'c');";
 
 TEST_F(ZelpkgTest, CheckNamesEachProblemWithTableKeyAndColumn) {
   MakeStore(kCleanStore);
   // Texts that fill their fields to the last byte.
-  Run("INSERT INTO assets (data_id, seq, name, memo, type_code, method_code, acquisition_date) VALUES ('D1', 4, '" +
-      std::string(192, 'n') + "', '" +
-      U8(u8"全") + std::string(79, 'm') + "', 1, 7, 20200401);");
+  Run("INSERT INTO assets (data_id, seq, name, memo, type_code, method_code, acquisition_date) VALUES ('D1', "
+      "4, '" +
+      std::string(192, 'n') + "', '" + U8(u8"全") + std::string(79, 'm') + "', 1, 7, 20200401);");
   Output o = Tool("check package.db");
   EXPECT_EQ(o.status, 0) << o.out;
   EXPECT_EQ(o.out, "");
@@ -249,23 +250,43 @@ TEST_F(ZelpkgTest, CheckNamesEachProblemWithTableKeyAndColumn) {
   std::vector<std::string> want = {
       "package: holds 2 rows; the package has exactly one",
       "the current user \"nobody\" (package.current_user) is not in users",
-      "datasets (data_no 1), column \"period_end\": 20250229: not a calendar day; give a real date (YYYY-MM-DD), or 0 for none",
-      U8(u8"assets (data_id D1, seq 1), column \"name\": '表😀': the text has characters without a Shift_JIS form; replace them"),
-      U8(u8"assets (data_id D1, seq 1), column \"memo\": '　?': its bytes are not all Shift_JIS characters; store the text as UTF-8 text or valid Shift_JIS"),
-      "assets (data_id D1, seq 1), column \"acquisition_date\": 20230229: not a calendar day; give a real date (YYYY-MM-DD), or 0 for none",
-      "assets (data_id D1, seq 1), column \"useful_life\": 32768 does not fit a 16-bit field; give a whole number that fits",
-      "assets (data_id D1, seq 1), column \"revised_cost\": 36028797018963968 does not fit its 7-byte field; give a whole number that fits",
-      "assets (data_id D1, seq 3), column \"name\": 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...': 193 bytes in Shift_JIS; the field holds 192 bytes; shorten it",
-      "assets (data_id D1, seq 3), column \"business_ratio\": the real number 1.5 is not an integer; give a whole number that fits",
-      "assets (data_id D1, seq 3), column \"disposal_date\": 20241301: not a calendar day; give a real date (YYYY-MM-DD), or 0 for none",
-      "assets (data_id D1, seq 1), column \"type_code\": 1: no category of the data set has this code, so the asset type file has no row for it; give the code of one of the data set's categories, or import the category with --categories",
-      "assets (data_id D1, seq 2), column \"type_code\": 1: no category of the data set has this code, so the asset type file has no row for it; give the code of one of the data set's categories, or import the category with --categories",
-      "assets (data_id D1, seq 4), column \"type_code\": 1: no category of the data set has this code, so the asset type file has no row for it; give the code of one of the data set's categories, or import the category with --categories",
-      "lump_items (data_id D1, asset_seq 9, seq 1), column \"asset_seq\": 9: no asset of the data set has this seq; give the seq of a lump-sum asset",
-      "lump_items (data_id D1, asset_seq 1, seq 1), column \"asset_seq\": 1: the asset has the method code 6, not 4 (lump-sum): the item is never read; give the asset method_code 4, or leave the item out",
-      "lump_items (data_id D1, asset_seq 9, seq 1), column \"acquisition_date\": 0: the item has no acquisition date; give the date it was acquired (YYYY-MM-DD)",
-      "lump_items (data_id D1, asset_seq 1, seq 1), column \"acquisition_date\": 0: the item has no acquisition date; give the date it was acquired (YYYY-MM-DD)",
-      "categories (data_id D1, seq 1), column \"code\": the text 'x' is not an integer; give a whole number that fits",
+      "datasets (data_no 1), column \"period_end\": 20250229: not a calendar day; give a real date "
+      "(YYYY-MM-DD), or 0 for none",
+      U8(u8"assets (data_id D1, seq 1), column \"name\": '表😀': the text has characters without a Shift_JIS "
+         u8"form; replace them"),
+      U8(u8"assets (data_id D1, seq 1), column \"memo\": '　?': its bytes are not all Shift_JIS characters; "
+         u8"store the text as UTF-8 text or valid Shift_JIS"),
+      "assets (data_id D1, seq 1), column \"acquisition_date\": 20230229: not a calendar day; give a real "
+      "date (YYYY-MM-DD), or 0 for none",
+      "assets (data_id D1, seq 1), column \"useful_life\": 32768 does not fit a 16-bit field; give a whole "
+      "number that fits",
+      "assets (data_id D1, seq 1), column \"revised_cost\": 36028797018963968 does not fit its 7-byte field; "
+      "give a whole number that fits",
+      "assets (data_id D1, seq 3), column \"name\": 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...': 193 bytes "
+      "in Shift_JIS; the field holds 192 bytes; shorten it",
+      "assets (data_id D1, seq 3), column \"business_ratio\": the real number 1.5 is not an integer; give a "
+      "whole number that fits",
+      "assets (data_id D1, seq 3), column \"disposal_date\": 20241301: not a calendar day; give a real date "
+      "(YYYY-MM-DD), or 0 for none",
+      "assets (data_id D1, seq 1), column \"type_code\": 1: no category of the data set has this code, so "
+      "the asset type file has no row for it; give the code of one of the data set's categories, or import "
+      "the category with --categories",
+      "assets (data_id D1, seq 2), column \"type_code\": 1: no category of the data set has this code, so "
+      "the asset type file has no row for it; give the code of one of the data set's categories, or import "
+      "the category with --categories",
+      "assets (data_id D1, seq 4), column \"type_code\": 1: no category of the data set has this code, so "
+      "the asset type file has no row for it; give the code of one of the data set's categories, or import "
+      "the category with --categories",
+      "lump_items (data_id D1, asset_seq 9, seq 1), column \"asset_seq\": 9: no asset of the data set has "
+      "this seq; give the seq of a lump-sum asset",
+      "lump_items (data_id D1, asset_seq 1, seq 1), column \"asset_seq\": 1: the asset has the method code "
+      "6, not 4 (lump-sum): the item is never read; give the asset method_code 4, or leave the item out",
+      "lump_items (data_id D1, asset_seq 9, seq 1), column \"acquisition_date\": 0: the item has no "
+      "acquisition date; give the date it was acquired (YYYY-MM-DD)",
+      "lump_items (data_id D1, asset_seq 1, seq 1), column \"acquisition_date\": 0: the item has no "
+      "acquisition date; give the date it was acquired (YYYY-MM-DD)",
+      "categories (data_id D1, seq 1), column \"code\": the text 'x' is not an integer; give a whole number "
+      "that fits",
   };
   EXPECT_EQ(Lines(o.out), want) << o.out;
 
@@ -365,15 +386,18 @@ TEST_F(ZelpkgTest, ABadRowNamesItsFileLineAndColumnAndNothingIsWritten) {
   // A header of unknown, doubled or missing columns.
   Output o = Tool("import package.db --assets bad.csv --items i.csv --data-set D1 --company C --period 0 0");
   EXPECT_EQ(o.status, 1);
-  const std::string kMissing = "\": missing: every row of lump_items needs it for the export; add the column to "
-                               "the header";
+  const std::string kMissing =
+      "\": missing: every row of lump_items needs it for the export; add the column to "
+      "the header";
   EXPECT_EQ(Lines(o.err),
-            (std::vector<std::string>{
-                "zelpkg: bad.csv:1: column \"foo\": not a column of assets; rename it to a column of zelpkg schema, or "
-                "remove it",
-                "zelpkg: bad.csv:1: column \"code\": named twice; keep one",
-                "zelpkg: i.csv:1: column \"asset_seq" + kMissing, "zelpkg: i.csv:1: column \"acquisition_date" + kMissing,
-                "zelpkg: i.csv:1: column \"acquisition_cost" + kMissing, "zelpkg: nothing was imported into package.db"}));
+            (std::vector<std::string>{"zelpkg: bad.csv:1: column \"foo\": not a column of assets; rename it "
+                                      "to a column of zelpkg schema, or "
+                                      "remove it",
+                                      "zelpkg: bad.csv:1: column \"code\": named twice; keep one",
+                                      "zelpkg: i.csv:1: column \"asset_seq" + kMissing,
+                                      "zelpkg: i.csv:1: column \"acquisition_date" + kMissing,
+                                      "zelpkg: i.csv:1: column \"acquisition_cost" + kMissing,
+                                      "zelpkg: nothing was imported into package.db"}));
   // No new store, nor its temporary file.
   EXPECT_NE(access(path_.c_str(), F_OK), 0);
   for (const auto& entry : std::filesystem::directory_iterator(dir_.Host(".")))
@@ -381,10 +405,10 @@ TEST_F(ZelpkgTest, ABadRowNamesItsFileLineAndColumnAndNothingIsWritten) {
 
   Write("i.csv", U8(kItemsCsv));
   Write("c.csv", U8(kCategoriesCsv));
-  ASSERT_EQ(
-      Tool("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 --company C --period 0 0")
-          .status,
-      0);
+  ASSERT_EQ(Tool("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 --company "
+                 "C --period 0 0")
+                .status,
+            0);
   const std::string before = Contents(path_);
   Write("bad.csv",
         "seq,code,name,type_code,method_code,useful_life,acquisition_date,acquisition_cost\n"
@@ -396,20 +420,22 @@ TEST_F(ZelpkgTest, ABadRowNamesItsFileLineAndColumnAndNothingIsWritten) {
         "9,\"B6,b,1,6,3,,\n");
   o = Tool("import package.db --assets bad.csv");
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(Lines(o.err),
-            (std::vector<std::string>{
-                "zelpkg: bad.csv:3: column \"acquisition_cost\": '1.00001': not an amount in yen; give digits with up "
-                "to four decimals, e.g. 1200000 or 1200000.5",
-                "zelpkg: bad.csv:4: 9 fields; the header has 8; quote a text that holds a comma",
-                "zelpkg: bad.csv:6: text follows a closing quote",
-                "zelpkg: bad.csv:7: a quoted field opened on line 7 is not closed",
-                "zelpkg: bad.csv:5: column \"seq\": 1: the data set D1 has this seq already; to import the file in "
-                "place of what the data set holds, add --replace",
-                "zelpkg: bad.csv:3: column \"acquisition_date\": 20240230: not a calendar day; give a real date "
-                "(YYYY-MM-DD), or 0 for none",
-                "zelpkg: bad.csv:3: column \"useful_life\": 70000 does not fit a 16-bit field; give a whole number "
-                "that fits",
-                "zelpkg: nothing was imported into package.db"}))
+  EXPECT_EQ(
+      Lines(o.err),
+      (std::vector<std::string>{
+          "zelpkg: bad.csv:3: column \"acquisition_cost\": '1.00001': not an amount in yen; give digits with "
+          "up "
+          "to four decimals, e.g. 1200000 or 1200000.5",
+          "zelpkg: bad.csv:4: 9 fields; the header has 8; quote a text that holds a comma",
+          "zelpkg: bad.csv:6: text follows a closing quote",
+          "zelpkg: bad.csv:7: a quoted field opened on line 7 is not closed",
+          "zelpkg: bad.csv:5: column \"seq\": 1: the data set D1 has this seq already; to import the file in "
+          "place of what the data set holds, add --replace",
+          "zelpkg: bad.csv:3: column \"acquisition_date\": 20240230: not a calendar day; give a real date "
+          "(YYYY-MM-DD), or 0 for none",
+          "zelpkg: bad.csv:3: column \"useful_life\": 70000 does not fit a 16-bit field; give a whole number "
+          "that fits",
+          "zelpkg: nothing was imported into package.db"}))
       << o.err;
   EXPECT_EQ(Contents(path_), before);
   Write("bad.csv",
@@ -433,7 +459,8 @@ TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {
   ASSERT_EQ(Tool("sample package.db --assets 5").status, 0);
   Write("a.csv", U8(kAssetsCsv));
   Write("i.csv",
-        "asset_seq,name,acquisition_date,acquisition_cost\n4,a,2024-01-01,1\n4,b,2024-01-01,1\n7,c,2024-01-01,1\n");
+        "asset_seq,name,acquisition_date,acquisition_cost\n4,a,2024-01-01,1\n4,b,2024-01-01,1\n7,c,2024-01-"
+        "01,1\n");
   // Without a data set: the selected one, numbered on from its last rows.
   Output o = Tool("import package.db --assets a.csv --items i.csv");
   ASSERT_EQ(o.status, 0) << o.err;
@@ -465,8 +492,10 @@ TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {
   Write("c.csv", U8(kCategoriesCsv));
   o = Tool("import package.db --assets a.csv --items i.csv --categories c.csv --replace" + remake);
   ASSERT_EQ(o.status, 0) << o.err;
-  EXPECT_NE(o.out.find("data set D0002 (no. 2): 2 assets, 1 items, 2 categories imported; selected for the user user01"),
-            std::string::npos);
+  EXPECT_NE(
+      o.out.find(
+          "data set D0002 (no. 2): 2 assets, 1 items, 2 categories imported; selected for the user user01"),
+      std::string::npos);
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   db = package::TheStore().db();
   EXPECT_EQ(number("SELECT count(*) FROM assets WHERE data_id = 'D0002'"), 2);
@@ -495,7 +524,8 @@ const char8_t kGoodAssets[] =
     u8"code,name,type_code,method_code,useful_life,acquisition_date,acquisition_cost\n"
     u8"A1,本社ビル,1,6,30,2020-04-01,35000000\n"
     u8"A2,パソコン一式,10,4,3,2021-01-15,300000\n";
-const char8_t kGoodItems[] = u8"asset_seq,name,acquisition_date,acquisition_cost\n2,ノートPC,2021-01-15,150000\n";
+const char8_t kGoodItems[] =
+    u8"asset_seq,name,acquisition_date,acquisition_cost\n2,ノートPC,2021-01-15,150000\n";
 const char kPeriod[] = " --period 2024-04-01 2025-03-31";
 
 // text (UTF-8) as UTF-16 with its byte-order mark.
@@ -541,18 +571,25 @@ TEST_F(ZelpkgTest, ImportRulesRefuseOrWarnByName) {
        "a.csv:1: column \"acquisition_cost\": missing: every row of assets needs it"},
       {good, " --period 2025-03-31 2024-04-01", 1,
        "--period: 2025-03-31: the period must start before its end (2024-04-01)"},
-      {with_row("A3,x,1,13,5,2020-04-01,1"), "", 1, "a.csv:4: column \"method_code\": 13: not a depreciation method"},
+      {with_row("A3,x,1,13,5,2020-04-01,1"), "", 1,
+       "a.csv:4: column \"method_code\": 13: not a depreciation method"},
       {with_row("A3,x,1,6,5,2020-04-01,-35000000"), "", 1,
        "a.csv:4: column \"acquisition_cost\": -35000000: an amount that cannot be negative"},
-      {with_row("A3,x,7,6,5,2020-04-01,1"), "", 1, "a.csv:4: column \"type_code\": 7: no category of the data set"},
-      {with_row("A3,x,1,6,0,2020-04-01,1"), "", 1, "a.csv:4: column \"useful_life\": 0: method 6 depreciates"},
-      {with_row("A3,x,1,6,5,,1"), "", 1, "a.csv:4: column \"acquisition_date\": 0: the asset has no acquisition date"},
-      {with_row("A3,x,10,4,3,2020-04-01,1"), "", 1, "a.csv:4: column \"method_code\": 4: a lump-sum asset without items"},
+      {with_row("A3,x,7,6,5,2020-04-01,1"), "", 1,
+       "a.csv:4: column \"type_code\": 7: no category of the data set"},
+      {with_row("A3,x,1,6,0,2020-04-01,1"), "", 1,
+       "a.csv:4: column \"useful_life\": 0: method 6 depreciates"},
+      {with_row("A3,x,1,6,5,,1"), "", 1,
+       "a.csv:4: column \"acquisition_date\": 0: the asset has no acquisition date"},
+      {with_row("A3,x,10,4,3,2020-04-01,1"), "", 1,
+       "a.csv:4: column \"method_code\": 4: a lump-sum asset without items"},
       {with_row("A3,x,1,6,5,2025-06-01,1"), "", 0,
-       "zelpkg: warning: a.csv:4: column \"acquisition_date\": 2025-06-01: after the end of the data set's period"},
+       "zelpkg: warning: a.csv:4: column \"acquisition_date\": 2025-06-01: after the end of the data set's "
+       "period"},
       {with_row("A3,x,1,6,5,2020-04-01,\"35,000,000\""), "", 0, ""},
       {with_row("A3,x,1,6,5,2020-04-01,\"3,50,000\""), "", 1,
-       "a.csv:4: column \"acquisition_cost\": '3,50,000': thousands separators out of place; remove the separators"},
+       "a.csv:4: column \"acquisition_cost\": '3,50,000': thousands separators out of place; remove the "
+       "separators"},
       // Numbers beyond their column's range, and seqs numbered on past the last.
       {kSeqHeader + "1,A1,x,1,6,5,2020-04-01,1\n9223372036854775808,A3,x,1,6,5,2020-04-01,1\n", "", 1,
        "a.csv:3: column \"seq\": '9223372036854775808': beyond the numbers a store holds"},
@@ -565,8 +602,9 @@ TEST_F(ZelpkgTest, ImportRulesRefuseOrWarnByName) {
   for (const Case& c : cases) {
     std::remove(path_.c_str());
     Write("a.csv", c.assets);
-    Output o = Tool("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 --company C" +
-                    (c.options.empty() ? std::string(kPeriod) : c.options));
+    Output o =
+        Tool("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 --company C" +
+             (c.options.empty() ? std::string(kPeriod) : c.options));
     EXPECT_EQ(o.status, c.status) << c.assets << o.err;
     EXPECT_NE(o.err.find(c.said), std::string::npos) << c.assets << o.err;
     if (c.said.empty()) {
@@ -579,13 +617,15 @@ TEST_F(ZelpkgTest, ImportRulesRefuseOrWarnByName) {
   std::remove(path_.c_str());
   Write("a.csv", good);
   Output o = Tool(std::string("import package.db --assets a.csv --data-set D1 --company C") + kPeriod);
-  EXPECT_EQ(Lines(o.err),
-            (std::vector<std::string>{
-                "zelpkg: a.csv:3: column \"method_code\": 4: a lump-sum asset without items: the export writes a row "
-                "for each item and none for the asset; import its items with --items (asset_seq = the asset's seq)",
-                "zelpkg: a.csv: the data set has assets but no categories, so the asset type file would be empty; "
-                "import the categories with --categories C.csv",
-                "zelpkg: nothing was imported into package.db"}));
+  EXPECT_EQ(
+      Lines(o.err),
+      (std::vector<std::string>{
+          "zelpkg: a.csv:3: column \"method_code\": 4: a lump-sum asset without items: the export writes a "
+          "row "
+          "for each item and none for the asset; import its items with --items (asset_seq = the asset's seq)",
+          "zelpkg: a.csv: the data set has assets but no categories, so the asset type file would be empty; "
+          "import the categories with --categories C.csv",
+          "zelpkg: nothing was imported into package.db"}));
 }
 
 // Importing a register again says so once, with the hint; --replace
@@ -595,20 +635,22 @@ TEST_F(ZelpkgTest, ReimportSaysReplaceOnceAndBlamesOnlyTheFile) {
   Write("a.csv", U8(kGoodAssets));
   Write("i.csv", U8(kGoodItems));
   Write("c.csv", U8(kCategoriesCsv));
-  ASSERT_EQ(Tool(std::string("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 "
-                             "--company C") +
-                 kPeriod)
-                .status,
-            0);
+  ASSERT_EQ(
+      Tool(std::string("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 "
+                       "--company C") +
+           kPeriod)
+          .status,
+      0);
   // Rows the store holds that the rules refuse: never named by a later import.
   Run("UPDATE assets SET method_code = 13;");
   const std::string before = Contents(path_);
   Output o = Tool("import package.db --assets a.csv --items i.csv");
-  EXPECT_EQ(Lines(o.err), (std::vector<std::string>{"zelpkg: a.csv:2: column \"code\": 'A1': the data set D1 holds an "
-                                                    "asset of this code already, and 1 more of the file's codes; to "
-                                                    "import the register again in place of what the data set holds, "
-                                                    "add --replace",
-                                                    "zelpkg: nothing was imported into package.db"}));
+  EXPECT_EQ(Lines(o.err),
+            (std::vector<std::string>{"zelpkg: a.csv:2: column \"code\": 'A1': the data set D1 holds an "
+                                      "asset of this code already, and 1 more of the file's codes; to "
+                                      "import the register again in place of what the data set holds, "
+                                      "add --replace",
+                                      "zelpkg: nothing was imported into package.db"}));
   for (const char* text : {"", "\x01\x02garbage\n\xFF", "code\n"}) {
     Write("x.csv", text);
     o = Tool("import package.db --assets x.csv");
@@ -640,7 +682,8 @@ TEST_F(ZelpkgTest, ImportReadsTheEncodingsASpreadsheetSaves) {
       {Utf16(utf8, true), " --encoding utf-8", ""},
       {sjis, " --encoding utf-8", "a.csv:2: not UTF-8 text; give --encoding cp932 for a Shift_JIS file"},
       {utf8, " --encoding cp932", "a.csv:3: not Shift_JIS (CP932) text; give --encoding utf-8"},
-      {broken, "", "a.csv:4: neither UTF-8 nor Shift_JIS (CP932) text; save the file as UTF-8 or Shift_JIS CSV"},
+      {broken, "",
+       "a.csv:4: neither UTF-8 nor Shift_JIS (CP932) text; save the file as UTF-8 or Shift_JIS CSV"},
       {Utf16(utf8, false) + "\x3D", "", "a.csv:4: a UTF-16 file whose text breaks off here"},
   };
   // The other files in ASCII, which every encoding reads alike.
@@ -649,8 +692,9 @@ TEST_F(ZelpkgTest, ImportReadsTheEncodingsASpreadsheetSaves) {
   for (const Case& c : cases) {
     std::remove(path_.c_str());
     Write("a.csv", c.file);
-    Output o = Tool("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 --company C" +
-                    std::string(kPeriod) + c.encoding);
+    Output o =
+        Tool("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 --company C" +
+             std::string(kPeriod) + c.encoding);
     if (c.said.empty()) {
       ASSERT_EQ(o.status, 0) << c.encoding << o.err;
       ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
@@ -678,7 +722,8 @@ TEST_F(ZelpkgTest, ConcurrentRunsTakeTurnsOnTheStore) {
   std::vector<std::thread> runs;
   std::vector<Output> outputs(4);
   for (size_t i = 0; i < outputs.size(); ++i)
-    runs.emplace_back([&, i] { outputs[i] = Tool("sample package.db --force --assets " + std::to_string(3000 + i)); });
+    runs.emplace_back(
+        [&, i] { outputs[i] = Tool("sample package.db --force --assets " + std::to_string(3000 + i)); });
   for (std::thread& run : runs) run.join();
   for (const Output& o : outputs) EXPECT_EQ(o.status, 0) << o.err;
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
