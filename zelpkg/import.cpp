@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <unordered_set>
 
 #include "package/asset_rules.h"
 #include "package/columns.h"
@@ -104,6 +105,12 @@ const CsvTable& CategoryTable() {
 }
 
 std::string Quoted(std::string_view text) { return "'" + ShownText(text) + "'"; }
+
+// A text column's bytes as they are stored (TEXT or BLOB).
+std::string ColumnText(sqlite3_stmt* stmt, int col) {
+  const char* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, col));
+  return std::string(bytes ? bytes : "", bytes ? static_cast<size_t>(sqlite3_column_bytes(stmt, col)) : 0);
+}
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -437,25 +444,32 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
 
 // Assets of the file whose codes the data set held before: a register
 // imported again. Said once, with the hint (and *again set); false when the
-// store fails.
+// store fails. The codes held before are gathered first, so that the file's
+// rows are each looked up once.
 bool CheckReimport(sqlite3* db, const Imported& imported, const Target& target, Errors* errors, bool* again) {
-  Stmt found = Prepare(db,
-                       "SELECT n.rowid, n.code, count(*) OVER () FROM assets n WHERE n.rowid >= ?1 AND "
-                       "EXISTS (SELECT 1 FROM assets o WHERE o.data_id = n.data_id AND o.code = n.code "
-                       "AND o.rowid < ?1) ORDER BY n.rowid LIMIT 1",
-                       errors);
-  if (!found) return false;
-  sqlite3_bind_int64(found.get(), 1, imported.first_rowid);
-  if (sqlite3_step(found.get()) != SQLITE_ROW) return true;
-  auto it = std::lower_bound(imported.lines.begin(), imported.lines.end(),
-                             std::make_pair(static_cast<int64_t>(sqlite3_column_int64(found.get(), 0)), 0L));
+  Stmt held = Prepare(db, "SELECT code FROM assets WHERE data_id = ?1 AND rowid < ?2", errors);
+  Stmt added = Prepare(db, "SELECT rowid, code FROM assets WHERE rowid >= ?1 ORDER BY rowid", errors);
+  if (!held || !added) return false;
+  sqlite3_bind_value(held.get(), 1, target.data_id.get());
+  sqlite3_bind_int64(held.get(), 2, imported.first_rowid);
+  std::unordered_set<std::string> codes;
+  while (sqlite3_step(held.get()) == SQLITE_ROW) codes.insert(ColumnText(held.get(), 0));
+  if (codes.empty()) return true;
+  sqlite3_bind_int64(added.get(), 1, imported.first_rowid);
+  int64_t first_rowid = 0, count = 0;
+  std::string first_code;
+  while (sqlite3_step(added.get()) == SQLITE_ROW) {
+    std::string code = ColumnText(added.get(), 1);
+    if (!codes.count(code) || count++ > 0) continue;
+    first_rowid = sqlite3_column_int64(added.get(), 0);
+    first_code = code;
+  }
+  if (count == 0) return true;
   *again = true;
-  const char* code = reinterpret_cast<const char*>(sqlite3_column_text(found.get(), 1));
-  int64_t more = sqlite3_column_int64(found.get(), 2) - 1;
-  errors->Add(At(imported.file, it == imported.lines.end() ? 0 : it->second, "code") +
-              Quoted(code ? code : "") + ": the data set " + target.shown +
-              " holds an asset of this code already" +
-              (more > 0 ? ", and " + std::to_string(more) + " more of the file's codes" : "") +
+  auto it = std::lower_bound(imported.lines.begin(), imported.lines.end(), std::make_pair(first_rowid, 0L));
+  errors->Add(At(imported.file, it == imported.lines.end() ? 0 : it->second, "code") + Quoted(first_code) +
+              ": the data set " + target.shown + " holds an asset of this code already" +
+              (count > 1 ? ", and " + std::to_string(count - 1) + " more of the file's codes" : "") +
               "; to import the register again in place of what the data set holds, add --replace");
   return true;
 }
