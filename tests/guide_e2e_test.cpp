@@ -151,7 +151,9 @@ TEST_F(GuideTest, CsvFilesImportExportReadAndVerifyAsTheGuideShows) {
 
   // A CSV file with a value that does not fit: reported, and nothing is
   // imported.
-  WriteFile(dir_ + "/build/guide/bad.csv", "code,name,acquisition_date\nX1,テスト,2024-13-01\n");
+  WriteFile(dir_ + "/build/guide/bad.csv",
+            "code,name,type_code,method_code,useful_life,acquisition_date,acquisition_cost\n"
+            "X1,テスト,1,13,5,2024-13-01,\"-3,500,000\"\n");
   std::string out, err;
   EXPECT_EQ(Zelpkg({"import", "build/guide/mine.db", "--assets", "build/guide/bad.csv"}, &out, &err), 1);
   EXPECT_EQ(out, "");

@@ -1,38 +1,202 @@
 #include "zelpkg/csv.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
+#include "platform/cp932.h"
 #include "platform/win.h"
 
 namespace package {
 
-bool CsvReader::Open(const std::string& path, std::string* why) {
+namespace {
+
+// The offset of the first byte that is not part of a UTF-8 character, or
+// npos for a valid text.
+size_t FirstNonUtf8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || i + n > text.size()) return i;
+    uint32_t code = n == 1 ? c : c & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) {
+      unsigned char t = static_cast<unsigned char>(text[i + k]);
+      if ((t & 0xC0) != 0x80) return i;
+      code = (code << 6) | (t & 0x3F);
+    }
+    static const uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[n] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return i;
+    i += n;
+  }
+  return std::string_view::npos;
+}
+
+// The offset of the first byte that is not part of a Shift_JIS character
+// with a Unicode form, or npos.
+size_t FirstNonCp932(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    size_t n = 1;
+    if (cp932::IsLeadByte(c)) {
+      if (i + 1 >= text.size() || !cp932::IsTrailByte(static_cast<unsigned char>(text[i + 1]))) return i;
+      n = 2;
+    } else if (c == 0x80 || c == 0xA0 || c >= 0xFD) {
+      return i;
+    }
+    bool lossy = false;
+    if (n == 2) cp932::ToUtf8(text.substr(i, 2), &lossy);
+    if (lossy) return i;
+    i += n;
+  }
+  return std::string_view::npos;
+}
+
+void AppendUtf8(uint32_t code, std::string* out) {
+  if (code < 0x80) {
+    out->push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | code >> 6));
+    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else if (code < 0x10000) {
+    out->push_back(static_cast<char>(0xE0 | code >> 12));
+    out->push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xF0 | code >> 18));
+    out->push_back(static_cast<char>(0x80 | (code >> 12 & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+// UTF-16 (after its byte-order mark) as UTF-8; false with the line of the
+// first unit that is no character (a lone surrogate, an odd last byte).
+bool FromUtf16(std::string_view bytes, bool big_endian, std::string* out, long* bad_line) {
+  long line = 1;
+  auto unit = [&](size_t i) {
+    unsigned char a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<uint32_t>(big_endian ? a << 8 | b : b << 8 | a);
+  };
+  for (size_t i = 0; i < bytes.size(); i += 2) {
+    *bad_line = line;
+    if (i + 1 >= bytes.size()) return false;
+    uint32_t code = unit(i);
+    if (code >= 0xDC00 && code <= 0xDFFF) return false;
+    if (code >= 0xD800 && code <= 0xDBFF) {
+      if (i + 3 >= bytes.size()) return false;
+      uint32_t low = unit(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) return false;
+      code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    line += code == '\n';
+    AppendUtf8(code, out);
+  }
+  return true;
+}
+
+long LineOf(std::string_view text, size_t offset) {
+  return 1 + static_cast<long>(
+                 std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
+}  // namespace
+
+bool ParseEncoding(std::string_view name, Encoding* encoding) {
+  std::string lower;
+  for (char c : name) lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+  if (lower == "auto")
+    *encoding = Encoding::kAuto;
+  else if (lower == "utf-8" || lower == "utf8")
+    *encoding = Encoding::kUtf8;
+  else if (lower == "cp932" || lower == "shift_jis" || lower == "sjis")
+    *encoding = Encoding::kCp932;
+  else
+    return false;
+  return true;
+}
+
+bool CsvReader::Open(const std::string& path, Encoding encoding, std::string* why, long* bad_line) {
+  *bad_line = 0;
   std::ifstream in(win::HostFsPath(path), std::ios::binary);
   if (!in) {
     *why = std::strerror(errno);
     return false;
   }
-  std::ostringstream all;
-  all << in.rdbuf();
-  if (in.bad()) {
+  // Read whole in one piece: a register of a million assets is hundreds of
+  // megabytes, which a growing stream would copy over and over.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  text_.resize(size > 0 ? static_cast<size_t>(size) : 0);
+  if (size < 0 || !in.read(text_.data(), static_cast<std::streamsize>(text_.size()))) {
     *why = "cannot be read";
     return false;
   }
-  text_ = all.str();
-  pos_ = text_.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  pos_ = 0;
   line_ = 1;
-  return true;
+  std::string_view text = text_;
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+    std::string utf8;
+    if (!FromUtf16(text.substr(2), text[0] == '\xFE', &utf8, bad_line)) {
+      *why = "a UTF-16 file whose text breaks off here; save it as UTF-8 CSV";
+      return false;
+    }
+    text_ = std::move(utf8);
+    return true;
+  }
+  if (text.starts_with("\xEF\xBB\xBF")) {
+    pos_ = 3;
+    encoding = Encoding::kUtf8;
+  }
+  size_t bad_utf8 = encoding == Encoding::kCp932 ? 0 : FirstNonUtf8(text);
+  if (bad_utf8 == std::string_view::npos) return true;
+  size_t bad_cp932 = encoding == Encoding::kUtf8 ? 0 : FirstNonCp932(text);
+  if (bad_cp932 == std::string_view::npos) {
+    text_ = cp932::ToUtf8(text);
+    return true;
+  }
+  switch (encoding) {
+    case Encoding::kUtf8:
+      *bad_line = LineOf(text, bad_utf8);
+      *why = "not UTF-8 text; give --encoding cp932 for a Shift_JIS file, or save it as UTF-8";
+      break;
+    case Encoding::kCp932:
+      *bad_line = LineOf(text, bad_cp932);
+      *why = "not Shift_JIS (CP932) text; give --encoding utf-8 for a UTF-8 file, or save it as Shift_JIS";
+      break;
+    case Encoding::kAuto:
+      *bad_line = LineOf(text, std::max(bad_utf8, bad_cp932));
+      *why = "neither UTF-8 nor Shift_JIS (CP932) text; save the file as UTF-8 or Shift_JIS CSV";
+      break;
+  }
+  return false;
 }
 
 bool CsvReader::Next(std::vector<std::string>* fields, long* line, std::string* why) {
-  fields->clear();
+  // The fields of the last record are reused, so that their texts keep their
+  // storage: a million rows of forty fields would otherwise allocate forty
+  // million times. The vector is cut to the fields read on every return.
+  size_t used = 0;
+  struct Cut {
+    std::vector<std::string>* fields;
+    const size_t& used;
+    ~Cut() { fields->resize(used); }
+  } cut{fields, used};
+  auto start_field = [&] {
+    if (used < fields->size())
+      (*fields)[used].clear();
+    else
+      fields->emplace_back();
+    ++used;
+  };
   why->clear();
   if (pos_ >= text_.size()) return false;
   *line = line_;
-  fields->emplace_back();
+  start_field();
   const size_t n = text_.size();
   while (pos_ < n) {
     char c = text_[pos_];
@@ -42,11 +206,11 @@ bool CsvReader::Next(std::vector<std::string>* fields, long* line, std::string* 
       return true;
     }
     if (c == ',') {
-      fields->emplace_back();
+      start_field();
       ++pos_;
       continue;
     }
-    std::string& field = fields->back();
+    std::string& field = (*fields)[used - 1];
     if (c == '"' && field.empty()) {
       // A quoted field, up to the quote that is not doubled.
       long start_line = line_;

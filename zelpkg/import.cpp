@@ -8,7 +8,9 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <unordered_set>
 
+#include "package/asset_rules.h"
 #include "package/columns.h"
 #include "package/selection.h"
 #include "package/statement.h"
@@ -56,11 +58,11 @@ struct ImportColumn {
 };
 
 // A table that a CSV file fills: its columns in INSERT order, and the
-// columns a file must have (those without a default).
+// columns a file must have (asset_rules.h).
 struct CsvTable {
   RecordTable table;
   const char* name;
-  const char* required;  // or null
+  std::span<const char* const> required;
   std::vector<ImportColumn> columns;
 };
 
@@ -74,7 +76,8 @@ ValueKind KindOf(FieldKind kind) {
   }
 }
 
-CsvTable MakeTable(RecordTable table, const char* name, const char* required, std::vector<ImportColumn> keys,
+CsvTable MakeTable(RecordTable table, const char* name, std::span<const char* const> required,
+                   std::vector<ImportColumn> keys,
                    std::initializer_list<std::span<const ColumnRule>> rule_sets) {
   CsvTable csv_table{table, name, required, {{"data_id", ValueKind::kDataId}}};
   csv_table.columns.insert(csv_table.columns.end(), keys.begin(), keys.end());
@@ -84,23 +87,30 @@ CsvTable MakeTable(RecordTable table, const char* name, const char* required, st
 }
 
 const CsvTable& AssetTable() {
-  static const CsvTable csv_table =
-      MakeTable(RecordTable::kAssets, "assets", nullptr, {}, {kAssetMasterColumns, kAssetYearColumns});
+  static const CsvTable csv_table = MakeTable(RecordTable::kAssets, "assets", rules::kRequiredAssetColumns,
+                                              {}, {kAssetMasterColumns, kAssetYearColumns});
   return csv_table;
 }
 const CsvTable& ItemTable() {
   static const CsvTable csv_table =
-      MakeTable(RecordTable::kItems, "lump_items", "asset_seq",
+      MakeTable(RecordTable::kItems, "lump_items", rules::kRequiredItemColumns,
                 {{"asset_seq", ValueKind::kInteger}, {"seq", ValueKind::kInteger}}, {kItemColumns});
   return csv_table;
 }
 const CsvTable& CategoryTable() {
-  static const CsvTable csv_table = MakeTable(RecordTable::kCategories, "categories", "code",
-                                              {{"seq", ValueKind::kInteger}}, {kCategoryColumns});
+  static const CsvTable csv_table =
+      MakeTable(RecordTable::kCategories, "categories", rules::kRequiredCategoryColumns,
+                {{"seq", ValueKind::kInteger}}, {kCategoryColumns});
   return csv_table;
 }
 
 std::string Quoted(std::string_view text) { return "'" + ShownText(text) + "'"; }
+
+// A text column's bytes as they are stored (TEXT or BLOB).
+std::string ColumnText(sqlite3_stmt* stmt, int col) {
+  const char* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, col));
+  return std::string(bytes ? bytes : "", bytes ? static_cast<size_t>(sqlite3_column_bytes(stmt, col)) : 0);
+}
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -113,22 +123,43 @@ bool AllDigits(std::string_view text) {
 }
 
 // The parsers: the empty text is 0. Each gives why a text of another form
-// does not parse, or the empty text.
+// does not parse and what to do ("WHY; FIX"), or the empty text.
 std::string ParseInteger(std::string_view text, int64_t* value) {
   std::string_view trimmed = Trim(text);
   *value = 0;
   if (trimmed.empty()) return std::string();
   if (!AllDigits(trimmed.substr(trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0)))
-    return Quoted(text) + " is not an integer";
+    return "not a whole number; give digits only";
   std::string copy(trimmed);
   errno = 0;
   long long v = std::strtoll(copy.c_str(), nullptr, 10);
-  if (errno != 0) return Quoted(text) + " does not fit a 64-bit integer";
+  if (errno != 0) return "beyond the numbers a store holds (64 bits); give a smaller number";
   *value = v;
   return std::string();
 }
 
-// Yen with up to four decimals, in ten-thousandths.
+// The digits of a whole number of yen written with thousands separators
+// ("1,200,000", as a spreadsheet saves a formatted cell) into *digits;
+// false when a separator is out of place.
+bool Ungroup(std::string_view whole, std::string* digits) {
+  digits->clear();
+  size_t group = 0;
+  bool first = true;
+  for (size_t i = 0; i <= whole.size(); ++i) {
+    if (i == whole.size() || whole[i] == ',') {
+      if (group == 0 || group > 3 || (!first && group != 3)) return false;
+      first = false;
+      group = 0;
+      continue;
+    }
+    digits->push_back(whole[i]);
+    ++group;
+  }
+  return true;
+}
+
+// Yen with up to four decimals, in ten-thousandths; thousands separators
+// are read where they stand every three digits.
 std::string ParseAmount(std::string_view text, int64_t* value) {
   std::string_view number = Trim(text);
   *value = 0;
@@ -137,9 +168,15 @@ std::string ParseAmount(std::string_view text, int64_t* value) {
   if (number[0] == '-' || number[0] == '+') number.remove_prefix(1);
   size_t point = number.find('.');
   std::string_view whole = number.substr(0, point);
+  std::string ungrouped;
+  if (whole.find(',') != std::string_view::npos) {
+    if (!Ungroup(whole, &ungrouped) || !AllDigits(ungrouped))
+      return "thousands separators out of place; remove the separators";
+    whole = ungrouped;
+  }
   std::string_view decimals = point == std::string_view::npos ? std::string_view() : number.substr(point + 1);
   if (!AllDigits(whole) || (point != std::string_view::npos && (!AllDigits(decimals) || decimals.size() > 4)))
-    return Quoted(text) + " is not an amount in yen (up to four decimals)";
+    return "not an amount in yen; give digits with up to four decimals, e.g. 1200000 or 1200000.5";
   int64_t v = 0;
   bool overflow = false;
   for (char c : whole)
@@ -147,7 +184,7 @@ std::string ParseAmount(std::string_view text, int64_t* value) {
   int64_t fraction = 0;
   for (size_t i = 0; i < 4; ++i) fraction = fraction * 10 + (i < decimals.size() ? decimals[i] - '0' : 0);
   if (overflow || __builtin_mul_overflow(v, 10000, &v) || __builtin_add_overflow(v, fraction, &v))
-    return Quoted(text) + " yen is beyond the amounts a store holds";
+    return "beyond the amounts a store holds; give a smaller amount";
   *value = negative ? -v : v;
   return std::string();
 }
@@ -162,28 +199,14 @@ std::string ParseDate(std::string_view text, int64_t* value) {
   if (trimmed.size() == 10 && trimmed[4] == '-' && trimmed[7] == '-')
     digits = std::string(trimmed.substr(0, 4)) + std::string(trimmed.substr(5, 2)) +
              std::string(trimmed.substr(8, 2));
-  if (digits.size() != 8 || !AllDigits(digits))
-    return Quoted(text) + " is not a date (YYYY-MM-DD or YYYYMMDD)";
+  if (digits.size() != 8 || !AllDigits(digits)) return "not a date; give YYYY-MM-DD or YYYYMMDD";
   *value = std::strtoll(digits.c_str(), nullptr, 10);
   return std::string();
 }
 
-bool IsUtf8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    if (n == 0 || i + n > text.size()) return false;
-    uint32_t code = n == 1 ? c : c & (0x7F >> n);
-    for (size_t k = 1; k < n; ++k) {
-      unsigned char t = static_cast<unsigned char>(text[i + k]);
-      if ((t & 0xC0) != 0x80) return false;
-      code = (code << 6) | (t & 0x3F);
-    }
-    static const uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kLeast[n] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += n;
-  }
-  return true;
+// "FILE:LINE: column "NAME": " before what is said of a value.
+std::string At(const std::string& file, long line, std::string_view column) {
+  return file + ":" + std::to_string(line) + ": column \"" + std::string(column) + "\": ";
 }
 
 bool Exec(sqlite3* db, const char* sql) {
@@ -221,6 +244,7 @@ struct Imported {
   RecordTable table;
   int64_t first_rowid = 0;
   std::vector<std::pair<int64_t, long>> lines;
+  bool read = false;  // its text and header were read
 };
 
 // The seq a row without one takes: on from the data set's last (per asset
@@ -236,24 +260,28 @@ class SeqCounter {
     if (last_) sqlite3_bind_value(last_.get(), 1, target.data_id.get());
   }
   bool ok() const { return last_ != nullptr; }
-  int64_t Next(int64_t parent) {
+  // The next seq into *seq; false when the last seq is the greatest a store
+  // holds, and none is left to number on with.
+  bool Next(int64_t parent, int64_t* seq) {
     auto it = next_.find(parent);
     if (it == next_.end()) {
       sqlite3_bind_int64(last_.get(), 2, parent);
-      it = next_.emplace(parent, QueryNumber(last_.get()) + 1).first;
+      it = next_.emplace(parent, QueryNumber(last_.get())).first;
     }
-    return it->second++;
+    if (it->second == INT64_MAX) return false;
+    *seq = ++it->second;
+    return true;
   }
 
  private:
   Stmt last_;
-  std::map<int64_t, int64_t> next_;
+  std::map<int64_t, int64_t> next_;  // the last seq given, per parent
 };
 
 // Where each column of csv_table stands in a record of the file (-1 for a
 // missing column), from its header; false after saying what is wrong.
-bool MapHeader(const std::vector<std::string>& header, const CsvTable& csv_table, const std::string& where,
-               Errors* errors, std::vector<int>* at) {
+bool MapHeader(const std::vector<std::string>& header, const CsvTable& csv_table, const std::string& file,
+               long line, Errors* errors, std::vector<int>* at) {
   size_t before = errors->count();
   at->assign(csv_table.columns.size(), -1);
   for (size_t i = 0; i < header.size(); ++i) {
@@ -261,16 +289,18 @@ bool MapHeader(const std::vector<std::string>& header, const CsvTable& csv_table
                                [&](const ImportColumn& c) { return header[i] == c.name; });
     size_t c = static_cast<size_t>(column - csv_table.columns.begin());
     if (column == csv_table.columns.end())
-      errors->Add(where + Quoted(header[i]) + " is not a column of " + csv_table.name);
+      errors->Add(At(file, line, ShownText(header[i])) + "not a column of " + csv_table.name +
+                  "; rename it to a column of zelpkg schema, or remove it");
     else if ((*at)[c] >= 0)
-      errors->Add(where + "the column " + column->name + " is named twice");
+      errors->Add(At(file, line, column->name) + "named twice; keep one");
     else
       (*at)[c] = static_cast<int>(i);
   }
   for (size_t c = 0; c < csv_table.columns.size(); ++c)
-    if (csv_table.required && (*at)[c] < 0 &&
-        std::string_view(csv_table.columns[c].name) == csv_table.required)
-      errors->Add(where + csv_table.name + " needs the column " + csv_table.required);
+    for (const char* required : csv_table.required)
+      if ((*at)[c] < 0 && std::string_view(csv_table.columns[c].name) == required)
+        errors->Add(At(file, line, required) + "missing: every row of " + csv_table.name +
+                    " needs it for the export; add the column to the header");
   return errors->count() == before;
 }
 
@@ -284,14 +314,13 @@ std::string BindValue(sqlite3_stmt* insert, int n, ValueKind kind, const std::st
   switch (kind) {
     case ValueKind::kDataId:
       if (!field.empty() && field != target.shown)
-        misfit = Quoted(field) + " is not the data set imported into (" + target.shown + ")";
+        misfit = "not the data set imported into (" + target.shown + "); leave the column empty or out";
       sqlite3_bind_value(insert, n, target.data_id.get());
       return misfit;
     case ValueKind::kText:
-      // Bound as it stands until the row is written.
-      if (!IsUtf8(field)) misfit = "the text is not UTF-8";
-      sqlite3_bind_text(insert, n, field.data(), misfit.empty() ? static_cast<int>(field.size()) : 0,
-                        SQLITE_STATIC);
+      // Bound as it stands until the row is written; the reader made the
+      // whole file UTF-8.
+      sqlite3_bind_text(insert, n, field.data(), static_cast<int>(field.size()), SQLITE_STATIC);
       return misfit;
     case ValueKind::kInteger: misfit = ParseInteger(field, number); break;
     case ValueKind::kAmount: misfit = ParseAmount(field, number); break;
@@ -303,24 +332,25 @@ std::string BindValue(sqlite3_stmt* insert, int n, ValueKind kind, const std::st
 
 // Reads one file into its table. False only when the store fails; problems
 // of the file go to errors.
-bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table, const Target& target,
-                Errors* errors, Imported* imported) {
+bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const CsvTable& csv_table,
+                const Target& target, Errors* errors, Imported* imported) {
   imported->file = file;
   imported->table = csv_table.table;
   CsvReader csv;
   std::string why;
-  if (!csv.Open(file, &why)) {
-    errors->Add(file + ": " + why);
+  long line = 0;
+  if (!csv.Open(file, encoding, &why, &line)) {
+    errors->Add(file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + why);
     return true;
   }
   std::vector<std::string> fields;
-  long line = 0;
   if (!csv.Next(&fields, &line, &why) || !why.empty()) {
     errors->Add(file + ": " + (why.empty() ? "empty; a header of column names comes first" : why));
     return true;
   }
   std::vector<int> at;
-  if (!MapHeader(fields, csv_table, file + ":" + std::to_string(line) + ": ", errors, &at)) return true;
+  if (!MapHeader(fields, csv_table, file, line, errors, &at)) return true;
+  imported->read = true;
   const size_t header_size = fields.size();
 
   std::string sql = std::string("SELECT coalesce(max(rowid), 0) + 1 FROM ") + csv_table.name;
@@ -344,20 +374,24 @@ bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table,
     return -1;
   };
   const int seq_column = position("seq"), parent_column = position("asset_seq");
+  // Rows whose seq the data set holds already: said once, with the hint.
+  long taken = 0, first_taken_line = 0;
+  int64_t first_taken_seq = 0;
 
   while (csv.Next(&fields, &line, &why)) {
-    const std::string where = file + ":" + std::to_string(line) + ": ";
     if (!why.empty()) {
-      errors->Add(where + why);
+      errors->Add(file + ":" + std::to_string(line) + ": " + why);
       continue;
     }
     if (fields.size() == 1 && fields[0].empty()) continue;  // a blank line
     if (fields.size() != header_size) {
-      errors->Add(where + std::to_string(fields.size()) + " fields; the header has " +
-                  std::to_string(header_size));
+      errors->Add(file + ":" + std::to_string(line) + ": " + std::to_string(fields.size()) +
+                  " fields; the header has " + std::to_string(header_size) +
+                  "; quote a text that holds a comma");
       continue;
     }
     int64_t seq = 0, parent = 0;
+    bool numbered = true;
     for (size_t c = 0; c < csv_table.columns.size(); ++c) {
       static const std::string kMissing;
       const std::string& field = at[c] >= 0 ? fields[static_cast<size_t>(at[c])] : kMissing;
@@ -368,11 +402,19 @@ bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table,
       // A row without its seq (or with one that did not parse) is numbered
       // on; its parent comes before it.
       if (static_cast<int>(c) == seq_column) {
-        if (!misfit.empty() || Trim(field).empty())
-          sqlite3_bind_int64(s, static_cast<int>(c) + 1, number = seqs.Next(parent));
+        if (!misfit.empty() || Trim(field).empty()) {
+          numbered = seqs.Next(parent, &number);
+          sqlite3_bind_int64(s, static_cast<int>(c) + 1, number);
+        }
         seq = number;
       }
-      if (!misfit.empty()) errors->Add(where + "column " + csv_table.columns[c].name + ": " + misfit);
+      if (!misfit.empty())
+        errors->Add(At(file, line, csv_table.columns[c].name) + Quoted(field) + ": " + misfit);
+    }
+    if (!numbered) {
+      errors->Add(At(file, line, "seq") + "(none): the last seq is " + std::to_string(INT64_MAX) +
+                  ", and no seq is left to number on with; give each row its seq");
+      continue;
     }
     // A row with a value that did not parse is written still (that value
     // left at its default), so that the check finds the row's other
@@ -380,28 +422,65 @@ bool ImportFile(sqlite3* db, const std::string& file, const CsvTable& csv_table,
     int rc = sqlite3_step(s);
     sqlite3_reset(s);
     if (rc == SQLITE_CONSTRAINT) {
-      errors->Add(where + "column seq: " +
-                  (csv_table.table == RecordTable::kItems
-                       ? "asset " + std::to_string(parent) + " of the data set"
-                       : "the data set") +
-                  " has seq " + std::to_string(seq) + " already");
+      if (taken++ == 0) {
+        first_taken_line = line;
+        first_taken_seq = seq;
+      }
       continue;
     }
     if (rc != SQLITE_DONE) {
-      errors->Add(where + "the store: " + sqlite3_errmsg(db));
+      errors->Add(file + ":" + std::to_string(line) + ": the store: " + sqlite3_errmsg(db));
       return false;
     }
     imported->lines.emplace_back(sqlite3_last_insert_rowid(db), line);
   }
+  if (taken > 0)
+    errors->Add(At(file, first_taken_line, "seq") + std::to_string(first_taken_seq) + ": the data set " +
+                target.shown + " has this seq already" +
+                (taken > 1 ? ", and " + std::to_string(taken - 1) + " more rows of the file theirs" : "") +
+                "; to import the file in place of what the data set holds, add --replace");
   return true;
 }
 
-// The line a problem's row came from, as "FILE:LINE: column NAME: WHY".
+// Assets of the file whose codes the data set held before: a register
+// imported again. Said once, with the hint (and *again set); false when the
+// store fails. The codes held before are gathered first, so that the file's
+// rows are each looked up once.
+bool CheckReimport(sqlite3* db, const Imported& imported, const Target& target, Errors* errors, bool* again) {
+  Stmt held = Prepare(db, "SELECT code FROM assets WHERE data_id = ?1 AND rowid < ?2", errors);
+  Stmt added = Prepare(db, "SELECT rowid, code FROM assets WHERE rowid >= ?1 ORDER BY rowid", errors);
+  if (!held || !added) return false;
+  sqlite3_bind_value(held.get(), 1, target.data_id.get());
+  sqlite3_bind_int64(held.get(), 2, imported.first_rowid);
+  std::unordered_set<std::string> codes;
+  while (sqlite3_step(held.get()) == SQLITE_ROW) codes.insert(ColumnText(held.get(), 0));
+  if (codes.empty()) return true;
+  sqlite3_bind_int64(added.get(), 1, imported.first_rowid);
+  int64_t first_rowid = 0, count = 0;
+  std::string first_code;
+  while (sqlite3_step(added.get()) == SQLITE_ROW) {
+    std::string code = ColumnText(added.get(), 1);
+    if (!codes.count(code) || count++ > 0) continue;
+    first_rowid = sqlite3_column_int64(added.get(), 0);
+    first_code = code;
+  }
+  if (count == 0) return true;
+  *again = true;
+  auto it = std::lower_bound(imported.lines.begin(), imported.lines.end(), std::make_pair(first_rowid, 0L));
+  errors->Add(At(imported.file, it == imported.lines.end() ? 0 : it->second, "code") + Quoted(first_code) +
+              ": the data set " + target.shown + " holds an asset of this code already" +
+              (count > 1 ? ", and " + std::to_string(count - 1) + " more of the file's codes" : "") +
+              "; to import the register again in place of what the data set holds, add --replace");
+  return true;
+}
+
+// The line a problem's row came from, as "FILE:LINE: column "NAME": VALUE:
+// WHY; FIX".
 std::string Locate(const Imported& imported, const Problem& problem) {
   auto it = std::lower_bound(imported.lines.begin(), imported.lines.end(), std::make_pair(problem.rowid, 0L));
   if (it == imported.lines.end() || it->first != problem.rowid)
     return imported.file + ": " + Describe(problem);
-  return imported.file + ":" + std::to_string(it->second) + ": column " + problem.column + ": " + problem.why;
+  return At(imported.file, it->second, problem.column) + Explain(problem);
 }
 
 // Finds, makes or remakes the data set. False with the problem in errors.
@@ -446,6 +525,11 @@ bool FindTarget(sqlite3* db, const ImportOptions& options, Errors* errors, Targe
         errors->Add("--period: " + misfit);
         return false;
       }
+      rules::CheckPeriod(start, end, [&](const rules::Finding& f) {
+        if (f.severity == rules::Severity::kRefuse)
+          errors->Add("--period: " + f.value + ": " + f.why + "; " + f.fix);
+      });
+      if (errors->count() > 0) return false;
       const char* sql =
           exists
               ? "UPDATE datasets SET company_name = ?3, period_start = ?4, period_end = ?5 WHERE data_no = ?6"
@@ -463,16 +547,6 @@ bool FindTarget(sqlite3* db, const ImportOptions& options, Errors* errors, Targe
         return false;
       }
       if (!exists) target->data_no = sqlite3_last_insert_rowid(db);
-      for (const char* table : {"assets", "lump_items", "categories"}) {
-        if (!exists) break;
-        Stmt clear = Prepare(db, std::string("DELETE FROM ") + table + " WHERE data_id IN (?1, ?2)", errors);
-        if (!clear) return false;
-        BindKey(clear.get(), 1, id);
-        if (sqlite3_step(clear.get()) != SQLITE_DONE) {
-          errors->Add(std::string("the store: ") + sqlite3_errmsg(db));
-          return false;
-        }
-      }
     }
   }
   Stmt id = Prepare(db, "SELECT data_id FROM datasets WHERE data_no = ?1", errors);
@@ -484,7 +558,23 @@ bool FindTarget(sqlite3* db, const ImportOptions& options, Errors* errors, Targe
   const char* bytes = static_cast<const char*>(sqlite3_column_blob(id.get(), 0));
   std::string raw(bytes ? bytes : "", bytes ? static_cast<size_t>(sqlite3_column_bytes(id.get(), 0)) : 0);
   target->shown = blob ? cp932::ToUtf8(raw) : raw;
-  return target->data_id != nullptr;
+  if (!target->data_id) return false;
+  // --replace: the rows the files bring in place of the data set's (a data
+  // set made again loses all three; items belong to their assets).
+  if (!options.replace) return true;
+  for (const char* table : {"assets", "lump_items", "categories"}) {
+    bool replaced =
+        options.make_data_set || std::string_view(table) != "categories" || !options.categories.empty();
+    if (!replaced) continue;
+    Stmt clear = Prepare(db, std::string("DELETE FROM ") + table + " WHERE data_id = ?1", errors);
+    if (!clear) return false;
+    sqlite3_bind_value(clear.get(), 1, target->data_id.get());
+    if (sqlite3_step(clear.get()) != SQLITE_DONE) {
+      errors->Add(std::string("the store: ") + sqlite3_errmsg(db));
+      return false;
+    }
+  }
+  return true;
 }
 
 // Makes the data set the current user's selection; a store without a
@@ -522,8 +612,8 @@ bool Select(sqlite3* db, const Target& target, Errors* errors, std::string* user
 
 }  // namespace
 
-bool Import(sqlite3* db, const ImportOptions& options, std::string* summary,
-            std::vector<std::string>* lines) {
+bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std::vector<std::string>* lines,
+            std::vector<std::string>* warnings) {
   Errors errors(lines);
   // Inside a caller's transaction (a manifest imports many data sets as
   // one), a savepoint of its own.
@@ -542,14 +632,23 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary,
   for (const auto& [file, csv_table] : inputs) {
     if (!ok || file->empty()) continue;
     files.emplace_back();
-    ok = ImportFile(db, *file, *csv_table, target, &errors, &files.back());
+    ok = ImportFile(db, *file, options.encoding, *csv_table, target, &errors, &files.back());
   }
-  // Every row the files added, checked as a store is; the data set's own row
-  // when the command line made it.
+  // A register imported again is said once, and its rows are not judged;
+  // nor are the rows of the other files when one could not be read.
+  bool unjudged = std::any_of(files.begin(), files.end(), [](const Imported& f) { return !f.read; });
+  if (ok && !files.empty() && !files[0].lines.empty())
+    ok = CheckReimport(db, files[0], target, &errors, &unjudged);
+  // Every row the files added, checked as a store is: the values, then the
+  // rules with what the data set holds beside them. Only the files' own
+  // rows are judged, never rows the store held before.
+  Errors warned(warnings);
+  auto route = [&](const Imported& imported) {
+    return [&](const Problem& p) { (p.warning ? warned : errors).Add(Locate(imported, p)); };
+  };
   for (const Imported& imported : files) {
-    if (!ok || errors.count() >= kMostErrors) break;
-    CheckTable(db, imported.table, imported.first_rowid,
-               [&](const Problem& p) { errors.Add(Locate(imported, p)); });
+    if (!ok || unjudged || errors.count() >= kMostErrors || imported.lines.empty()) continue;
+    CheckTableAndRules(db, imported.table, imported.first_rowid, route(imported));
   }
   if (ok && options.make_data_set) {
     static const std::map<std::string, std::string> kOptions = {{"data_id", "--data-set"},
@@ -559,9 +658,15 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary,
     CheckTable(db, RecordTable::kDataSets, target.data_no, [&](const Problem& p) {
       if (p.rowid != target.data_no) return;
       auto option = kOptions.find(p.column);
-      errors.Add((option == kOptions.end() ? Describe(p) : option->second + ": " + p.why));
+      errors.Add((option == kOptions.end() ? Describe(p) : option->second + ": " + Explain(p)));
     });
   }
+  // A data set left with assets and no category, said once.
+  if (ok && !unjudged && !files.empty() && !files[0].lines.empty())
+    CheckRules(db, RecordTable::kDataSets, target.data_no, [&](const Problem& p) {
+      if (p.rowid == target.data_no && p.column == "type_code") errors.Add(files[0].file + ": " + Explain(p));
+    });
+  warned.Close();
   std::string user;
   ok = ok && errors.count() == 0 && Select(db, target, &errors, &user);
   if (ok && !Exec(db, nested ? "RELEASE import" : "COMMIT")) {

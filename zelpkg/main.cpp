@@ -27,8 +27,12 @@
 #include "zelpkg/manifest.h"
 #include "zelpkg/sample.h"
 #include "zelpkg/store_check.h"
+#include "zelpkg/store_lock.h"
 
 namespace {
+
+// How long a run waits for another that makes or fills the same store.
+constexpr int kLockWaitSeconds = 120;
 
 // Each command with its options; its --help, its parsing and the words
 // offered for a mistyped option come from here.
@@ -47,7 +51,12 @@ const cmdline::Option kImportOptions[] = {
     {"--data-set", "ID", "the data set imported into"},
     {"--company", "NAME", "with --data-set and --period: make the data set, for this company"},
     {"--period", "START END", "the accounting period of the data set made"},
-    {"--replace", "", "with --data-set, --company and --period: remake an existing data set"},
+    {"--replace", "",
+     "with --company and --period: remake an existing data set; without: the files' rows replace the "
+     "data set's assets and items (and categories, with --categories)"},
+    {"--encoding", "auto|utf-8|cp932",
+     "the files' text: auto (the default) reads UTF-8 (with or without a byte-order mark) and else "
+     "Shift_JIS; a file with a UTF-16 byte-order mark is read as UTF-16"},
     {"--manifest", "CLIENTS.csv",
      "many clients at once: one line each after a header of the columns data_set, company, "
      "period_start, period_end, kind (corporation or individual), assets, items, categories (files "
@@ -90,11 +99,15 @@ const ZelpkgCommand kCommands[] = {
      "which then becomes the current user's selection; a new FILE is made with\n"
      "the user {user}.\n"
      "\n"
-     "The files are UTF-8 CSV, each starting with a header of the column names\n"
-     "of its table (assets, lump_items, categories; see zelpkg schema) in any\n"
-     "order. A missing column or an empty field takes the default (0 or the\n"
-     "empty text). Amounts are yen with up to four decimals; dates are\n"
-     "YYYY-MM-DD or YYYYMMDD (0 for none); other numbers are integers as stored.\n"
+     "The files are CSV, each starting with a header of the column names of its\n"
+     "table (assets, lump_items, categories; see zelpkg schema) in any order. A\n"
+     "file without a column the export needs is refused (assets: code, name,\n"
+     "type_code, method_code, useful_life, acquisition_date, acquisition_cost;\n"
+     "items: asset_seq, name, acquisition_date, acquisition_cost; categories:\n"
+     "code, name, method_code); another missing column or an empty field takes\n"
+     "the default (0 or the empty text). Amounts are yen with up to four\n"
+     "decimals (\"1,200,000\" is read); dates are YYYY-MM-DD or YYYYMMDD (0 for\n"
+     "none); other numbers are integers as stored.\n"
      "Rows without a seq are numbered on from the data set's last; an item needs\n"
      "its asset_seq, a category its code; a data_id column must name the data\n"
      "set imported into.\n"
@@ -104,8 +117,11 @@ const ZelpkgCommand kCommands[] = {
      "  --data-set ID\n"
      "            adds to an existing data set\n"
      "  (neither) adds to the data set the current user has selected\n"
-     "Every row is checked as check checks a store. On any problem nothing is\n"
-     "written, and each is given as FILE:LINE: column NAME: WHY.\n"},
+     "Every row is checked as check checks a store, and against the rules of\n"
+     "fixed-asset data (docs/USAGE.md). On any refusal nothing is written;\n"
+     "each problem is given as FILE:LINE: column \"NAME\": VALUE: WHY; FIX, and\n"
+     "a warning (odd but possible) as the same line after \"warning:\".\n"
+     "A run that makes or fills FILE holds it locked; another run waits.\n"},
 };
 
 const char kExitStatus[] =
@@ -187,13 +203,15 @@ int Make(const std::string& file, bool force, const Filler& fill) {
     std::fprintf(stderr, "zelpkg: %s exists already; --force replaces it\n", file.c_str());
     return 1;
   }
-  std::string temp = file + ".zelpkg-tmp";
+  std::string temp = package::RunTempName(file);
   std::error_code ignored;
   std::filesystem::remove(win::HostFsPath(temp), ignored);
   sqlite3* db = nullptr;
   std::string error;
+  // One thread uses the connection: no mutex around each call.
   bool ok =
-      sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
+      sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                      nullptr) == SQLITE_OK;
   if (!ok) error = db ? sqlite3_errmsg(db) : "out of memory";
   ok = ok && sqlite3_exec(db, "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;", nullptr, nullptr,
                           nullptr) == SQLITE_OK;
@@ -236,11 +254,14 @@ int Check(const std::string& file) {
 
 // Imports (with import, a call of Import or ImportManifest) and says the
 // outcome; false when nothing was imported.
-using Importer = std::function<bool(sqlite3* db, std::string* summary, std::vector<std::string>* errors)>;
+using Importer = std::function<bool(sqlite3* db, std::string* summary, std::vector<std::string>* errors,
+                                    std::vector<std::string>* warnings)>;
 bool RunImport(sqlite3* db, const std::string& file, const Importer& import) {
   std::string summary;
-  std::vector<std::string> errors;
-  if (!import(db, &summary, &errors)) {
+  std::vector<std::string> errors, warnings;
+  const bool imported = import(db, &summary, &errors, &warnings);
+  for (const std::string& line : warnings) std::fprintf(stderr, "zelpkg: warning: %s\n", line.c_str());
+  if (!imported) {
     for (const std::string& line : errors) std::fprintf(stderr, "zelpkg: %s\n", line.c_str());
     std::fprintf(stderr, "zelpkg: nothing was imported into %s\n", file.c_str());
     return false;
@@ -305,6 +326,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   const std::string file = parsed.operands[0];
+  // A store is made or filled by one run at a time; the others wait.
+  package::StoreLock lock;
+  if (command != "check") {
+    std::string why;
+    if (!lock.Acquire(file, kLockWaitSeconds, &why)) {
+      std::fprintf(stderr, "zelpkg: %s: %s\n", file.c_str(), why.c_str());
+      return 1;
+    }
+  }
   if (command == "init") return Make(file, given("--force"), [](sqlite3*, std::string*) { return true; });
   if (command == "sample") {
     package::SampleOptions sample;
@@ -322,8 +352,9 @@ int main(int argc, char** argv) {
   if (given("--manifest")) {
     if (parsed.values.size() != 1 + (given("--replace") ? 1 : 0))
       return cmdline::UsageError(line, "--manifest names every file and data set itself: give only --replace with it");
-    return Import(file, [&](sqlite3* db, std::string* summary, std::vector<std::string>* errors) {
-      return package::ImportManifest(db, value("--manifest"), given("--replace"), summary, errors);
+    return Import(file, [&](sqlite3* db, std::string* summary, std::vector<std::string>* errors,
+                            std::vector<std::string>* warnings) {
+      return package::ImportManifest(db, value("--manifest"), given("--replace"), summary, errors, warnings);
     });
   }
   if (!given("--assets")) return cmdline::UsageError(line, "--assets A.csv is missing (or give --manifest CLIENTS.csv)");
@@ -336,13 +367,14 @@ int main(int argc, char** argv) {
   import.period_start = value("--period");
   import.period_end = value("--period", 1);
   import.replace = given("--replace");
+  if (given("--encoding") && !package::ParseEncoding(value("--encoding"), &import.encoding))
+    return cmdline::UsageError(line, "--encoding takes auto, utf-8 or cp932, not " + value("--encoding"));
   // A data set is made with its company and period, and only then remade.
   import.make_data_set = given("--company") || given("--period");
   if (import.make_data_set && !(given("--data-set") && given("--company") && given("--period")))
     return cmdline::UsageError(line, "a data set is made with --data-set, --company and --period together");
-  if (import.replace && !import.make_data_set)
-    return cmdline::UsageError(line, "--replace remakes a data set: give --data-set, --company and --period");
-  return Import(file, [&](sqlite3* db, std::string* summary, std::vector<std::string>* errors) {
-    return package::Import(db, import, summary, errors);
+  return Import(file, [&](sqlite3* db, std::string* summary, std::vector<std::string>* errors,
+                          std::vector<std::string>* warnings) {
+    return package::Import(db, import, summary, errors, warnings);
   });
 }

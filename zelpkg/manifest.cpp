@@ -34,11 +34,12 @@ bool SetKind(sqlite3* db, const std::string& data_set, int kind) {
 }  // namespace
 
 bool ImportManifest(sqlite3* db, const std::string& manifest, bool replace, std::string* summary,
-                    std::vector<std::string>* errors) {
+                    std::vector<std::string>* errors, std::vector<std::string>* warnings) {
   CsvReader reader;
   std::string why;
-  if (!reader.Open(manifest, &why)) {
-    errors->push_back(manifest + ": " + why);
+  long bad_line = 0;
+  if (!reader.Open(manifest, Encoding::kAuto, &why, &bad_line)) {
+    errors->push_back(manifest + (bad_line > 0 ? ":" + std::to_string(bad_line) : std::string()) + ": " + why);
     return false;
   }
   const std::filesystem::path folder = win::HostFsPath(manifest).parent_path();
@@ -99,8 +100,10 @@ bool ImportManifest(sqlite3* db, const std::string& manifest, bool replace, std:
       continue;
     }
     std::string done;
-    std::vector<std::string> problems;
-    if (!Import(db, client, &done, &problems)) {
+    std::vector<std::string> problems, odd;
+    const bool imported = Import(db, client, &done, &problems, &odd);
+    for (const std::string& warning : odd) warnings->push_back(where + "data set " + client.data_set + ": " + warning);
+    if (!imported) {
       for (const std::string& problem : problems)
         errors->push_back(where + "data set " + client.data_set + ": " + problem);
       continue;

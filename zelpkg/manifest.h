@@ -17,8 +17,9 @@ namespace package {
 
 // Imports the clients of manifest into db. True with a one-line *summary;
 // false with each problem in *errors (as "MANIFEST:LINE: ..."), and the
-// store as it was. replace makes data sets that exist again.
+// store as it was. replace makes data sets that exist again. What is odd but
+// possible goes to *warnings, and does not stop the import.
 bool ImportManifest(sqlite3* db, const std::string& manifest, bool replace, std::string* summary,
-                    std::vector<std::string>* errors);
+                    std::vector<std::string>* errors, std::vector<std::string>* warnings);
 
 }  // namespace package

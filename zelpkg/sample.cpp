@@ -79,8 +79,10 @@ void Depreciate(Asset& a, Rng& rng) {
   a.depreciation_rate = a.useful_life > 0 ? 1000 / a.useful_life : 0;
   a.residual_rate = old_method ? 100 : 0;
   a.residual_value = old_method ? a.acquisition_cost / 10 : 0;
+  // The limit is a rate of 95 % (kind 0) or an amount of a twentieth of the
+  // cost (kind 1), as its kind says.
   a.limit_kind = old_method ? rng.Below(2) : 0;
-  a.depreciable_limit = old_method ? a.acquisition_cost / 20 : 0;
+  a.depreciable_limit = !old_method ? 0 : a.limit_kind == 1 ? a.acquisition_cost / 20 : 95 * kYen;
   a.depreciation_base = a.acquisition_cost - a.compressed_amount;
   int64_t yearly = a.useful_life > 0 ? a.depreciation_base / a.useful_life / kYen * kYen : 0;
   int64_t years = 1 + rng.Below(a.useful_life > 1 ? a.useful_life - 1 : 1);
@@ -299,10 +301,14 @@ bool Exec(sqlite3* db, const std::string& sql, std::string* error) {
 }
 
 std::string Categories(const std::string& data_id) {
+  // The names of the codes (the guide's category table: the code decides
+  // the tax-return asset type); in the asset type file method 2 reads
+  // 定額法, 1 定率法, 4 一括決算, and 2 for code 9 均等償却.
   static const char8_t* const kNames[] = {
-      u8"建物",       u8"建物附属設備",     u8"構築物",   u8"機械及び装置", u8"船舶", u8"航空機",
-      u8"車両運搬具", u8"工具器具及び備品", u8"繰延資産", u8"一括償却資産", u8"土地"};
-  static const int kMethods[] = {6, 6, 6, 8, 8, 8, 8, 8, 6, 2, 0};
+      u8"建物",         u8"構築物",     u8"機械及び装置", u8"建物附属設備", u8"工具器具及び備品",
+      u8"無形固定資産", u8"車両運搬具", u8"生物",         u8"繰延資産",     u8"一括償却資産",
+      u8"土地"};
+  static const int kMethods[] = {2, 2, 1, 2, 1, 2, 1, 2, 2, 4, 0};
   std::string sql;
   for (int i = 0; i < 11; ++i)
     sql += "INSERT INTO categories (data_id, seq, code, name, method_code, residual_ratio) VALUES ('" +

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <span>
 #include <string_view>
 #include <vector>
 
+#include "package/asset_rules.h"
 #include "package/columns.h"
 #include "package/selection.h"
 #include "package/statement.h"
@@ -34,43 +36,71 @@ const TableColumns& ColumnsOf(RecordTable table) {
 
 std::string Bytes(size_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
 
-// Why a text column does not come through whole, or empty. A BLOB is CP932
-// up to its first NUL by design; a TEXT is UTF-8 and must convert entirely.
-std::string JudgeText(sqlite3_stmt* stmt, int col, const ColumnRule& rule) {
+// Why a text column does not come through whole, into *p, or false. A BLOB
+// is CP932 up to its first NUL by design; a TEXT is UTF-8 and must convert
+// entirely.
+bool JudgeText(sqlite3_stmt* stmt, int col, const ColumnRule& rule, Problem* p) {
   int type = sqlite3_column_type(stmt, col);
-  if (type != SQLITE_TEXT && type != SQLITE_BLOB) return Misfit(stmt, col, rule);
+  if (type != SQLITE_TEXT && type != SQLITE_BLOB) {
+    p->why = Misfit(stmt, col, rule);
+    p->fix = "store a text";
+    return true;
+  }
   const char* bytes = type == SQLITE_BLOB ? static_cast<const char*>(sqlite3_column_blob(stmt, col))
                                           : reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
   std::string_view raw(bytes ? bytes : "", bytes ? static_cast<size_t>(sqlite3_column_bytes(stmt, col)) : 0);
   std::string converted;
-  std::string shown;
   if (type == SQLITE_BLOB) {
     raw = raw.substr(0, cp932::FieldLength(raw.data(), raw.size()));
     converted.assign(raw);
-    shown = ShownText(cp932::ToUtf8(raw));
-    if (cp932::MakeValid(converted.data(), converted.size()) > 0)
-      return "the bytes of '" + shown + "' are not all Shift_JIS characters";
+    p->value = "'" + ShownText(cp932::ToUtf8(raw)) + "'";
+    if (cp932::MakeValid(converted.data(), converted.size()) > 0) {
+      p->why = "its bytes are not all Shift_JIS characters";
+      p->fix = "store the text as UTF-8 text or valid Shift_JIS";
+      return true;
+    }
   } else {
-    shown = ShownText(raw);
-    if (raw.find('\0') != std::string_view::npos)
-      return "the text '" + shown + "' holds a NUL byte, where it would end";
+    p->value = "'" + ShownText(raw) + "'";
+    if (raw.find('\0') != std::string_view::npos) {
+      p->why = "the text holds a NUL byte, where it would end";
+      p->fix = "remove it";
+      return true;
+    }
     bool ascii =
         std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     bool lossy = false;
     converted = ascii ? std::string(raw) : cp932::FromUtf8(raw, &lossy);
-    if (lossy) return "the text '" + shown + "' has characters without a Shift_JIS form";
+    if (lossy) {
+      p->why = "the text has characters without a Shift_JIS form";
+      p->fix = "replace them";
+      return true;
+    }
   }
-  if (converted.size() + 1 > rule.size)
-    return "'" + shown + "' is " + Bytes(converted.size()) + " in Shift_JIS; the field holds " +
-           Bytes(rule.size - 1u);
-  return std::string();
+  if (converted.size() + 1 > rule.size) {
+    p->why = Bytes(converted.size()) + " in Shift_JIS; the field holds " + Bytes(rule.size - 1u);
+    p->fix = "shorten it";
+    return true;
+  }
+  return false;
 }
 
-// Why column col does not fit rule, or empty; scratch is a record buffer.
-std::string Judge(sqlite3_stmt* stmt, int col, const ColumnRule& rule, uint8_t* scratch) {
-  if (rule.kind == FieldKind::kText) return JudgeText(stmt, col, rule);
-  if (!FillField(stmt, col, rule, scratch)) return Misfit(stmt, col, rule);
-  return std::string();
+// Why column col does not fit rule, into *p, or false; scratch is a record
+// buffer.
+bool Judge(sqlite3_stmt* stmt, int col, const ColumnRule& rule, uint8_t* scratch, Problem* p) {
+  if (rule.kind == FieldKind::kText) return JudgeText(stmt, col, rule, p);
+  if (!FillField(stmt, col, rule, scratch)) {
+    p->why = Misfit(stmt, col, rule);
+    p->fix = "give a whole number that fits";
+    return true;
+  }
+  int64_t value = sqlite3_column_int64(stmt, col);
+  if (rule.kind == FieldKind::kDate && value != 0 && !rules::IsCalendarDay(value)) {
+    p->value = std::to_string(value);
+    p->why = "not a calendar day";
+    p->fix = "give a real date (YYYY-MM-DD), or 0 for none";
+    return true;
+  }
+  return false;
 }
 
 // A key column's value as it reads in a message.
@@ -127,11 +157,14 @@ size_t CheckValues(sqlite3* db, const TableColumns& table, int64_t first_rowid, 
     int col = 1 + static_cast<int>(table.keys.size());
     for (auto rules : table.rules) {
       for (const ColumnRule& rule : rules) {
-        std::string misfit = Judge(stmt.get(), col++, rule, scratch.data());
-        if (misfit.empty()) continue;
+        Problem p;
+        if (!Judge(stmt.get(), col++, rule, scratch.data(), &p)) continue;
         ++problems;
-        report({table.name, KeyOf(stmt.get(), table.keys), rule.column, misfit,
-                sqlite3_column_int64(stmt.get(), 0)});
+        p.table = table.name;
+        p.key = KeyOf(stmt.get(), table.keys);
+        p.column = rule.column;
+        p.rowid = sqlite3_column_int64(stmt.get(), 0);
+        report(p);
       }
     }
   }
@@ -160,24 +193,168 @@ size_t CheckItemAssets(sqlite3* db, int64_t first_rowid, const ProblemSink& repo
   size_t problems = 0;
   while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
     ++problems;
-    std::string seq = KeyValue(stmt.get(), 2);
-    std::string misfit = sqlite3_column_int(stmt.get(), 4)
-                             ? "no asset of the data set has seq " + seq
-                             : "asset " + seq + " has the method code " + KeyValue(stmt.get(), 5) +
-                                   ", not 4 (lump-sum): the item is never read";
-    report({table.name, KeyOf(stmt.get(), table.keys), "asset_seq", misfit,
-            sqlite3_column_int64(stmt.get(), 0)});
+    Problem p{table.name, KeyOf(stmt.get(), table.keys), "asset_seq", "",
+              sqlite3_column_int64(stmt.get(), 0)};
+    p.value = KeyValue(stmt.get(), 2);
+    bool missing = sqlite3_column_int(stmt.get(), 4);
+    p.why = missing ? "no asset of the data set has this seq"
+                    : "the asset has the method code " + KeyValue(stmt.get(), 5) +
+                          ", not 4 (lump-sum): the item is never read";
+    p.fix =
+        missing ? "give the seq of a lump-sum asset" : "give the asset method_code 4, or leave the item out";
+    report(p);
   }
   return problems;
 }
 
+// A rule's finding about a row, as a problem of the store.
+Problem FromFinding(const char* table, std::string key, int64_t rowid, const rules::Finding& f) {
+  Problem p{table, std::move(key), f.column, f.why, rowid};
+  p.value = f.value;
+  p.fix = f.fix;
+  p.warning = f.severity == rules::Severity::kWarn;
+  return p;
+}
+
+// Whether the columns from..to of the row are all integers: a value of
+// another kind is the column check's problem, and no rule judges it.
+bool Integers(sqlite3_stmt* stmt, int from, int to) {
+  for (int col = from; col < to; ++col)
+    if (sqlite3_column_type(stmt, col) != SQLITE_INTEGER) return false;
+  return true;
+}
+
+// Runs sql (rowid, the table's keys, then the values judge reads) over the
+// rows of table from first_rowid on; judge reports the findings of a row
+// whose values from the first after the keys are integers up to `integers`.
+size_t JudgeRows(sqlite3* db, RecordTable table, const std::string& sql, int64_t first_rowid, int integers,
+                 const std::function<void(sqlite3_stmt*, int, const rules::FindingSink&)>& judge,
+                 const ProblemSink& report) {
+  const TableColumns& columns = ColumnsOf(table);
+  std::string why;
+  Stmt stmt = Prepare(db, sql, &why);
+  if (!stmt) {
+    report({columns.name, "", "", why, 0});
+    return 1;
+  }
+  sqlite3_bind_int64(stmt.get(), 1, first_rowid);
+  const int first = 1 + static_cast<int>(columns.keys.size());
+  size_t refusals = 0;
+  int rc;
+  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    if (!Integers(stmt.get(), first, first + integers)) continue;
+    judge(stmt.get(), first, [&](const rules::Finding& f) {
+      refusals += f.severity == rules::Severity::kRefuse;
+      report(
+          FromFinding(columns.name, KeyOf(stmt.get(), columns.keys), sqlite3_column_int64(stmt.get(), 0), f));
+    });
+  }
+  if (rc != SQLITE_DONE) {
+    report({columns.name, "", "", std::string("cannot be read (") + sqlite3_errmsg(db) + ")", 0});
+    ++refusals;
+  }
+  return refusals;
+}
+
+size_t CheckAssetRules(sqlite3* db, int64_t first_rowid, const ProblemSink& report) {
+  std::string sql = "SELECT a.rowid, a.data_id, a.seq";
+  for (const char* column : rules::kAssetValueColumns) sql += std::string(", a.") + column;
+  sql +=
+      ", coalesce(d.period_end, 0),"
+      " EXISTS (SELECT 1 FROM categories c WHERE c.data_id = a.data_id),"
+      " EXISTS (SELECT 1 FROM categories c WHERE c.data_id = a.data_id AND c.code = a.type_code),"
+      " CASE WHEN a.method_code = 4 THEN (SELECT count(*) FROM lump_items i"
+      "   WHERE i.data_id = a.data_id AND i.asset_seq = a.seq) ELSE 0 END"
+      " FROM assets a LEFT JOIN datasets d ON d.data_id = a.data_id WHERE a.rowid >= ?1 ORDER BY a.rowid";
+  return JudgeRows(
+      db, RecordTable::kAssets, sql, first_rowid, rules::kAssetValueCount,
+      [](sqlite3_stmt* stmt, int col, const rules::FindingSink& sink) {
+        rules::AssetFacts facts;
+        for (int64_t& value : facts.values) value = sqlite3_column_int64(stmt, col++);
+        facts.period_end = sqlite3_column_int64(stmt, col++);
+        facts.data_set_has_categories = sqlite3_column_int(stmt, col++);
+        facts.type_in_categories = sqlite3_column_int(stmt, col++);
+        facts.items = sqlite3_column_int64(stmt, col);
+        rules::CheckAsset(facts, sink);
+      },
+      report);
+}
+
+// A text column as UTF-8 (a BLOB is CP932).
+std::string Utf8Column(sqlite3_stmt* stmt, int col) {
+  const char* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, col));
+  std::string_view raw(bytes ? bytes : "", bytes ? static_cast<size_t>(sqlite3_column_bytes(stmt, col)) : 0);
+  return sqlite3_column_type(stmt, col) == SQLITE_BLOB ? cp932::ToUtf8(raw) : std::string(raw);
+}
+
+// Data sets from first_rowid on: the period, and assets without categories.
+size_t CheckDataSetRules(sqlite3* db, int64_t first_rowid, const ProblemSink& report) {
+  return JudgeRows(
+      db, RecordTable::kDataSets,
+      "SELECT d.rowid, d.data_no, d.period_start, d.period_end,"
+      " EXISTS (SELECT 1 FROM assets a WHERE a.data_id = d.data_id)"
+      " AND NOT EXISTS (SELECT 1 FROM categories c WHERE c.data_id = d.data_id)"
+      " FROM datasets d WHERE d.rowid >= ?1 ORDER BY d.rowid",
+      first_rowid, 2,
+      [](sqlite3_stmt* stmt, int col, const rules::FindingSink& sink) {
+        rules::CheckPeriod(sqlite3_column_int64(stmt, col), sqlite3_column_int64(stmt, col + 1), sink);
+        if (sqlite3_column_int(stmt, col + 2)) sink(rules::NoCategories());
+      },
+      report);
+}
+
 }  // namespace
 
+size_t CheckRules(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report) {
+  switch (table) {
+    case RecordTable::kDataSets: return CheckDataSetRules(db, first_rowid, report);
+    case RecordTable::kAssets: return CheckAssetRules(db, first_rowid, report);
+    case RecordTable::kItems:
+      return JudgeRows(
+          db, table,
+          "SELECT rowid, data_id, asset_seq, seq, acquisition_date, acquisition_cost, quantity "
+          "FROM lump_items WHERE rowid >= ?1 ORDER BY rowid",
+          first_rowid, 3,
+          [](sqlite3_stmt* stmt, int col, const rules::FindingSink& sink) {
+            rules::CheckItem({sqlite3_column_int64(stmt, col), sqlite3_column_int64(stmt, col + 1),
+                              sqlite3_column_int64(stmt, col + 2)},
+                             sink);
+          },
+          report);
+    case RecordTable::kCategories:
+      return JudgeRows(
+          db, table,
+          "SELECT rowid, data_id, seq, code, name FROM categories WHERE rowid >= ?1 ORDER BY rowid",
+          first_rowid, 1,
+          [](sqlite3_stmt* stmt, int col, const rules::FindingSink& sink) {
+            rules::CheckCategory({sqlite3_column_int64(stmt, col), Utf8Column(stmt, col + 1)}, sink);
+          },
+          report);
+  }
+  return 0;
+}
+
+size_t CheckTableAndRules(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report) {
+  std::set<std::pair<int64_t, std::string>> refused;
+  size_t problems = CheckTable(db, table, first_rowid, [&](const Problem& p) {
+    refused.emplace(p.rowid, p.column);
+    report(p);
+  });
+  return problems + CheckRules(db, table, first_rowid, [&](const Problem& p) {
+           if (!refused.count({p.rowid, p.column})) report(p);
+         });
+}
+
+std::string Explain(const Problem& problem) {
+  return (problem.value.empty() ? "" : problem.value + ": ") + problem.why +
+         (problem.fix.empty() ? "" : "; " + problem.fix);
+}
+
 std::string Describe(const Problem& problem) {
-  std::string line = problem.table;
+  std::string line = problem.warning ? "warning: " + problem.table : problem.table;
   if (!problem.key.empty()) line += " (" + problem.key + ")";
-  if (!problem.column.empty()) line += ", column " + problem.column;
-  return line + (line.empty() ? "" : ": ") + problem.why;
+  if (!problem.column.empty()) line += ", column \"" + problem.column + "\"";
+  return line + (line.empty() ? "" : ": ") + Explain(problem);
 }
 
 size_t CheckTable(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report) {
@@ -202,7 +379,7 @@ size_t CheckStore(sqlite3* db, const ProblemSink& report) {
   }
   for (RecordTable table :
        {RecordTable::kDataSets, RecordTable::kAssets, RecordTable::kItems, RecordTable::kCategories})
-    problems += CheckTable(db, table, INT64_MIN, report);
+    problems += CheckTableAndRules(db, table, INT64_MIN, report);
   return problems;
 }
 

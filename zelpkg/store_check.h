@@ -13,21 +13,35 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace package {
 
 // One thing the component cannot deliver as stored. Texts are UTF-8.
 struct Problem {
+  Problem() = default;
+  Problem(std::string table, std::string key, std::string column, std::string why, int64_t rowid = 0)
+      : table(std::move(table)),
+        key(std::move(key)),
+        column(std::move(column)),
+        why(std::move(why)),
+        rowid(rowid) {}
   std::string table;   // empty for the selection
   std::string key;     // the row's key, e.g. "data_id D0001, seq 12"; empty for a table
   std::string column;  // empty for a whole row or table
   std::string why;
-  int64_t rowid = 0;  // of the row, for a caller that knows where it came from
+  int64_t rowid = 0;     // of the row, for a caller that knows where it came from
+  std::string value;     // the value judged, when why does not show it
+  std::string fix;       // what to do, or empty
+  bool warning = false;  // odd but possible: the export carries it
 };
 using ProblemSink = std::function<void(const Problem&)>;
 
-// One line: "assets (data_id D0001, seq 12), column name: WHY".
+// One line: "assets (data_id D0001, seq 12), column "name": VALUE: WHY; FIX",
+// "warning: " first for a warning.
 std::string Describe(const Problem& problem);
+// What follows the column in a line: "VALUE: WHY; FIX".
+std::string Explain(const Problem& problem);
 
 // The tables whose rows fill records.
 enum class RecordTable { kDataSets, kAssets, kItems, kCategories };
@@ -38,8 +52,20 @@ enum class RecordTable { kDataSets, kAssets, kItems, kCategories };
 // the problems reported; a table that cannot be read is one problem.
 size_t CheckTable(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report);
 
+// The rules of fixed-asset data (package/asset_rules.h) for the rows of
+// table from first_rowid on, each row judged with what the store holds
+// beside it (its data set's period, categories and items). For data sets,
+// also one problem for each data set of first_rowid on that has assets but
+// no category. Returns the refusals; warnings are reported too.
+size_t CheckRules(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report);
+
+// CheckTable and then CheckRules, where a value that CheckTable refused is
+// not judged again by a rule. Returns the refusals.
+size_t CheckTableAndRules(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report);
+
 // The whole of a store that has the schema: one package row, the selection
-// and every record table. Returns the problems reported.
+// and every record table, values and rules. Returns the problems reported,
+// warnings not counted.
 size_t CheckStore(sqlite3* db, const ProblemSink& report);
 
 }  // namespace package

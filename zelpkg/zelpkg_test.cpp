@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "package/schema.h"
@@ -219,17 +221,19 @@ const char kCleanStore[] =
     "UPDATE package SET current_user = 'u1'; INSERT INTO users VALUES ('u1', 1, 1);"
     "INSERT INTO datasets (data_no, data_id, company_name, period_start, period_end) "
     "  VALUES (1, 'D1', 'Co', 20240401, 20250331);"
-    "INSERT INTO assets (data_id, seq, code, name, method_code, acquisition_date, revised_cost) VALUES "
-    "  ('D1', 1, 'A1', 'one', 6, 20200229, 36028797018963967), ('D1', 2, 'A2', 'PC', 4, 0, "
-    "-36028797018963968);"
-    "INSERT INTO lump_items (data_id, asset_seq, seq, name) VALUES ('D1', 2, 1, 'x');"
+    "INSERT INTO assets (data_id, seq, code, name, type_code, method_code, useful_life, acquisition_date, "
+    "  revised_cost) VALUES ('D1', 1, 'A1', 'one', 1, 6, 30, 20200229, 36028797018963967), "
+    "  ('D1', 2, 'A2', 'PC', 1, 4, 3, 0, 0);"
+    "INSERT INTO lump_items (data_id, asset_seq, seq, name, acquisition_date) VALUES ('D1', 2, 1, 'x', "
+    "20240401);"
     "INSERT INTO categories (data_id, seq, code, name) VALUES ('D1', 1, 1, 'c');";
 
 TEST_F(ZelpkgTest, CheckNamesEachProblemWithTableKeyAndColumn) {
   MakeStore(kCleanStore);
   // Texts that fill their fields to the last byte.
-  Run("INSERT INTO assets (data_id, seq, name, memo) VALUES ('D1', 4, '" + std::string(192, 'n') + "', '" +
-      U8(u8"全") + std::string(79, 'm') + "');");
+  Run("INSERT INTO assets (data_id, seq, name, memo, type_code, method_code, acquisition_date) VALUES ('D1', "
+      "4, '" +
+      std::string(192, 'n') + "', '" + U8(u8"全") + std::string(79, 'm') + "', 1, 7, 20200401);");
   Output o = Tool("check package.db");
   EXPECT_EQ(o.status, 0) << o.out;
   EXPECT_EQ(o.out, "");
@@ -250,22 +254,43 @@ TEST_F(ZelpkgTest, CheckNamesEachProblemWithTableKeyAndColumn) {
   std::vector<std::string> want = {
       "package: holds 2 rows; the package has exactly one",
       "the current user \"nobody\" (package.current_user) is not in users",
-      "datasets (data_no 1), column period_end: 20250229 is not a calendar day (yyyymmdd, or 0 for none)",
-      U8(u8"assets (data_id D1, seq 1), column name: the text '表😀' has characters without a Shift_JIS form"),
-      U8(u8"assets (data_id D1, seq 1), column memo: the bytes of '　?' are not all Shift_JIS characters"),
-      "assets (data_id D1, seq 1), column acquisition_date: 20230229 is not a calendar day (yyyymmdd, or 0 "
-      "for none)",
-      "assets (data_id D1, seq 1), column useful_life: 32768 does not fit a 16-bit field",
-      "assets (data_id D1, seq 1), column revised_cost: 36028797018963968 does not fit its 7-byte field",
-      "assets (data_id D1, seq 3), column name: '" + std::string(40, 'x') +
-          "...' is 193 bytes in Shift_JIS; the field holds 192 bytes",
-      "assets (data_id D1, seq 3), column business_ratio: the real number 1.5 is not an integer",
-      "assets (data_id D1, seq 3), column disposal_date: 20241301 is not a calendar day (yyyymmdd, or 0 for "
-      "none)",
-      "lump_items (data_id D1, asset_seq 9, seq 1), column asset_seq: no asset of the data set has seq 9",
-      "lump_items (data_id D1, asset_seq 1, seq 1), column asset_seq: asset 1 has the method code 6, not 4 "
-      "(lump-sum): the item is never read",
-      "categories (data_id D1, seq 1), column code: the text 'x' is not an integer",
+      "datasets (data_no 1), column \"period_end\": 20250229: not a calendar day; give a real date "
+      "(YYYY-MM-DD), or 0 for none",
+      U8(u8"assets (data_id D1, seq 1), column \"name\": '表😀': the text has characters without a Shift_JIS "
+         u8"form; replace them"),
+      U8(u8"assets (data_id D1, seq 1), column \"memo\": '　?': its bytes are not all Shift_JIS characters; "
+         u8"store the text as UTF-8 text or valid Shift_JIS"),
+      "assets (data_id D1, seq 1), column \"acquisition_date\": 20230229: not a calendar day; give a real "
+      "date (YYYY-MM-DD), or 0 for none",
+      "assets (data_id D1, seq 1), column \"useful_life\": 32768 does not fit a 16-bit field; give a whole "
+      "number that fits",
+      "assets (data_id D1, seq 1), column \"revised_cost\": 36028797018963968 does not fit its 7-byte field; "
+      "give a whole number that fits",
+      "assets (data_id D1, seq 3), column \"name\": 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...': 193 bytes "
+      "in Shift_JIS; the field holds 192 bytes; shorten it",
+      "assets (data_id D1, seq 3), column \"business_ratio\": the real number 1.5 is not an integer; give a "
+      "whole number that fits",
+      "assets (data_id D1, seq 3), column \"disposal_date\": 20241301: not a calendar day; give a real date "
+      "(YYYY-MM-DD), or 0 for none",
+      "assets (data_id D1, seq 1), column \"type_code\": 1: no category of the data set has this code, so "
+      "the asset type file has no row for it; give the code of one of the data set's categories, or import "
+      "the category with --categories",
+      "assets (data_id D1, seq 2), column \"type_code\": 1: no category of the data set has this code, so "
+      "the asset type file has no row for it; give the code of one of the data set's categories, or import "
+      "the category with --categories",
+      "assets (data_id D1, seq 4), column \"type_code\": 1: no category of the data set has this code, so "
+      "the asset type file has no row for it; give the code of one of the data set's categories, or import "
+      "the category with --categories",
+      "lump_items (data_id D1, asset_seq 9, seq 1), column \"asset_seq\": 9: no asset of the data set has "
+      "this seq; give the seq of a lump-sum asset",
+      "lump_items (data_id D1, asset_seq 1, seq 1), column \"asset_seq\": 1: the asset has the method code "
+      "6, not 4 (lump-sum): the item is never read; give the asset method_code 4, or leave the item out",
+      "lump_items (data_id D1, asset_seq 9, seq 1), column \"acquisition_date\": 0: the item has no "
+      "acquisition date; give the date it was acquired (YYYY-MM-DD)",
+      "lump_items (data_id D1, asset_seq 1, seq 1), column \"acquisition_date\": 0: the item has no "
+      "acquisition date; give the date it was acquired (YYYY-MM-DD)",
+      "categories (data_id D1, seq 1), column \"code\": the text 'x' is not an integer; give a whole number "
+      "that fits",
   };
   EXPECT_EQ(Lines(o.out), want) << o.out;
 
@@ -274,7 +299,7 @@ TEST_F(ZelpkgTest, CheckNamesEachProblemWithTableKeyAndColumn) {
       "UPDATE categories SET code = 1, name = 'a' || char(0) || 'b';");
   o = Tool("check package.db");
   EXPECT_NE(o.out.find("\"u1\" has selected data set no. 5"), std::string::npos) << o.out;
-  EXPECT_NE(o.out.find("categories (data_id D1, seq 1), column name: the text 'a?b' holds a NUL byte"),
+  EXPECT_NE(o.out.find("categories (data_id D1, seq 1), column \"name\": 'a?b': the text holds a NUL byte"),
             std::string::npos)
       << o.out;
 
@@ -288,14 +313,14 @@ TEST_F(ZelpkgTest, CheckNamesEachProblemWithTableKeyAndColumn) {
 // Assets in any column order, quoted texts, both date forms, decimals, a
 // byte-order mark and CR LF line ends; missing columns take their defaults.
 const char8_t kAssetsCsv[] =
-    u8"\uFEFFname,code,method_code,acquisition_date,acquisition_cost,useful_life,memo\r\n"
-    u8"本社ビル,A1,6,2020-04-01,12345678.5,30,\r\n"
-    u8"\"パソコン, 一式\",A2,4,20210115,300000,3,\"「特」\"\"注\"\"\r\n二行\"\r\n";
+    u8"\uFEFFname,code,type_code,method_code,acquisition_date,acquisition_cost,useful_life,memo\r\n"
+    u8"本社ビル,A1,1,6,2020-04-01,12345678.5,30,\r\n"
+    u8"\"パソコン, 一式\",A2,10,4,20210115,300000,3,\"「特」\"\"注\"\"\r\n二行\"\r\n";
 const char8_t kItemsCsv[] =
-    u8"asset_seq,name,acquisition_cost,quantity\n"
-    u8"2,ノートPC,150000.0001,100\n"
+    u8"asset_seq,name,acquisition_date,acquisition_cost,quantity\n"
+    u8"2,ノートPC,2021-01-15,150000.0001,100\n"
     u8"\n"
-    u8"2,モニター,-1.5,200\n";
+    u8"2,モニター,2021-01-15,\"1,500\",200\n";
 const char8_t kCategoriesCsv[] = u8"code,name,method_code\n1,建物,6\n10,一括償却資産,2\n";
 
 TEST_F(ZelpkgTest, ImportMakesAStoreTheProgramsExport) {
@@ -347,7 +372,7 @@ TEST_F(ZelpkgTest, ImportMakesAStoreTheProgramsExport) {
   std::memset(&item, 0, sizeof item);
   ASSERT_EQ(rule.MoveIkkatsu(1, &item), 0);
   EXPECT_EQ(cp932::ToUtf8(item.szName), U8(u8"モニター"));
-  EXPECT_EQ(item.cyAcquisitionCost.int64, -15000);
+  EXPECT_EQ(item.cyAcquisitionCost.int64, 15000000);
   EXPECT_EQ(item.lQuantity, 200);
   rule.MoveFinishIkkatsu();
   rule.MoveFinish();
@@ -359,46 +384,69 @@ TEST_F(ZelpkgTest, ImportMakesAStoreTheProgramsExport) {
 TEST_F(ZelpkgTest, ABadRowNamesItsFileLineAndColumnAndNothingIsWritten) {
   Write("a.csv", U8(kAssetsCsv));
   Write("bad.csv",
-        "seq,code,useful_life,acquisition_date,acquisition_cost,foo\n"
-        "1,B1,3,2024-01-01,1,x\n");
+        "seq,code,name,type_code,method_code,useful_life,acquisition_date,acquisition_cost,foo,code\n"
+        "1,B1,b,1,6,3,2024-01-01,1,x,B1\n");
   Write("i.csv", "name,quantity\nx,1\n");
   // A header of unknown, doubled or missing columns.
   Output o = Tool("import package.db --assets bad.csv --items i.csv --data-set D1 --company C --period 0 0");
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(Lines(o.err), (std::vector<std::string>{"zelpkg: bad.csv:1: 'foo' is not a column of assets",
-                                                    "zelpkg: i.csv:1: lump_items needs the column asset_seq",
-                                                    "zelpkg: nothing was imported into package.db"}));
+  const std::string kMissing =
+      "\": missing: every row of lump_items needs it for the export; add the column to "
+      "the header";
+  EXPECT_EQ(Lines(o.err),
+            (std::vector<std::string>{"zelpkg: bad.csv:1: column \"foo\": not a column of assets; rename it "
+                                      "to a column of zelpkg schema, or "
+                                      "remove it",
+                                      "zelpkg: bad.csv:1: column \"code\": named twice; keep one",
+                                      "zelpkg: i.csv:1: column \"asset_seq" + kMissing,
+                                      "zelpkg: i.csv:1: column \"acquisition_date" + kMissing,
+                                      "zelpkg: i.csv:1: column \"acquisition_cost" + kMissing,
+                                      "zelpkg: nothing was imported into package.db"}));
   // No new store, nor its temporary file.
   EXPECT_NE(access(path_.c_str(), F_OK), 0);
-  EXPECT_NE(access((path_ + ".zelpkg-tmp").c_str(), F_OK), 0);
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Host(".")))
+    EXPECT_EQ(entry.path().filename().string().find("zelpkg-"), std::string::npos) << entry.path();
 
-  ASSERT_EQ(Tool("import package.db --assets a.csv --data-set D1 --company C --period 0 0").status, 0);
+  Write("i.csv", U8(kItemsCsv));
+  Write("c.csv", U8(kCategoriesCsv));
+  ASSERT_EQ(Tool("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 --company "
+                 "C --period 0 0")
+                .status,
+            0);
   const std::string before = Contents(path_);
   Write("bad.csv",
-        "seq,code,useful_life,acquisition_date,acquisition_cost\n"
-        "5,B1,3,2024-01-01,1\n"
-        "6,B2,70000,2024-02-30,1.00001\n"
-        "7,B3,3,20240101,1,9\n"
-        "1,B4,3,,\n"
-        "8,\"B5\"x,3,,\n"
-        "9,\"B6,3,,\n");
+        "seq,code,name,type_code,method_code,useful_life,acquisition_date,acquisition_cost\n"
+        "5,B1,b,1,6,3,2024-01-01,1\n"
+        "6,B2,b,1,6,70000,2024-02-30,1.00001\n"
+        "7,B3,b,1,6,3,20240101,1,9\n"
+        "1,B4,b,1,6,3,2024-01-01,\n"
+        "8,\"B5\"x,b,1,6,3,2024-01-01,\n"
+        "9,\"B6,b,1,6,3,,\n");
   o = Tool("import package.db --assets bad.csv");
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(Lines(o.err), (std::vector<std::string>{
-                              "zelpkg: bad.csv:3: column acquisition_cost: '1.00001' is not an amount in yen "
-                              "(up to four decimals)",
-                              "zelpkg: bad.csv:4: 6 fields; the header has 5",
-                              "zelpkg: bad.csv:5: column seq: the data set has seq 1 already",
-                              "zelpkg: bad.csv:6: text follows a closing quote",
-                              "zelpkg: bad.csv:7: a quoted field opened on line 7 is not closed",
-                              "zelpkg: bad.csv:3: column acquisition_date: 20240230 is not a calendar day "
-                              "(yyyymmdd, or 0 for none)",
-                              "zelpkg: bad.csv:3: column useful_life: 70000 does not fit a 16-bit field",
-                              "zelpkg: nothing was imported into package.db"}));
+  EXPECT_EQ(
+      Lines(o.err),
+      (std::vector<std::string>{
+          "zelpkg: bad.csv:3: column \"acquisition_cost\": '1.00001': not an amount in yen; give digits with "
+          "up "
+          "to four decimals, e.g. 1200000 or 1200000.5",
+          "zelpkg: bad.csv:4: 9 fields; the header has 8; quote a text that holds a comma",
+          "zelpkg: bad.csv:6: text follows a closing quote",
+          "zelpkg: bad.csv:7: a quoted field opened on line 7 is not closed",
+          "zelpkg: bad.csv:5: column \"seq\": 1: the data set D1 has this seq already; to import the file in "
+          "place of what the data set holds, add --replace",
+          "zelpkg: bad.csv:3: column \"acquisition_date\": 20240230: not a calendar day; give a real date "
+          "(YYYY-MM-DD), or 0 for none",
+          "zelpkg: bad.csv:3: column \"useful_life\": 70000 does not fit a 16-bit field; give a whole number "
+          "that fits",
+          "zelpkg: nothing was imported into package.db"}))
+      << o.err;
   EXPECT_EQ(Contents(path_), before);
-  Write("bad.csv", "data_id,code\nD1,X\nD2,Y\n");
+  Write("bad.csv",
+        "data_id,code,name,type_code,method_code,useful_life,acquisition_date,acquisition_cost\n"
+        "D1,X,x,1,6,3,2024-01-01,1\nD2,Y,y,1,6,3,2024-01-01,1\n");
   o = Tool("import package.db --assets bad.csv");
-  EXPECT_NE(o.err.find("bad.csv:3: column data_id: 'D2' is not the data set imported into (D1)"),
+  EXPECT_NE(o.err.find("bad.csv:3: column \"data_id\": 'D2': not the data set imported into (D1)"),
             std::string::npos)
       << o.err;
   EXPECT_EQ(Contents(path_), before);
@@ -407,14 +455,16 @@ TEST_F(ZelpkgTest, ABadRowNamesItsFileLineAndColumnAndNothingIsWritten) {
   EXPECT_EQ(Tool("import package.db").status, 64);
   EXPECT_EQ(Tool("import package.db --assets a.csv --company C --period 0 0").status, 64);
   EXPECT_EQ(Tool("import package.db --assets a.csv --data-set D1 --company C").status, 64);
-  EXPECT_EQ(Tool("import package.db --assets a.csv --data-set D1 --replace").status, 64);
+  EXPECT_EQ(Tool("import package.db --assets a.csv --encoding latin1").status, 64);
   EXPECT_EQ(Tool("import package.db --assets a.csv --assets a.csv").status, 64);
 }
 
 TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {
   ASSERT_EQ(Tool("sample package.db --assets 5").status, 0);
   Write("a.csv", U8(kAssetsCsv));
-  Write("i.csv", "asset_seq,name\n4,a\n4,b\n7,c\n");
+  Write("i.csv",
+        "asset_seq,name,acquisition_date,acquisition_cost\n4,a,2024-01-01,1\n4,b,2024-01-01,1\n7,c,2024-01-"
+        "01,1\n");
   // Without a data set: the selected one, numbered on from its last rows.
   Output o = Tool("import package.db --assets a.csv --items i.csv");
   ASSERT_EQ(o.status, 0) << o.err;
@@ -442,14 +492,18 @@ TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {
   EXPECT_EQ(o.status, 1);
   EXPECT_NE(o.err.find("data set D0002 is in the store already; --replace remakes it"), std::string::npos)
       << o.err;
-  o = Tool("import package.db --assets a.csv --replace" + remake);
+  Write("i.csv", "asset_seq,name,acquisition_date,acquisition_cost\n2,a,2024-01-01,1\n");
+  Write("c.csv", U8(kCategoriesCsv));
+  o = Tool("import package.db --assets a.csv --items i.csv --categories c.csv --replace" + remake);
   ASSERT_EQ(o.status, 0) << o.err;
-  EXPECT_NE(o.out.find("data set D0002 (no. 2): 2 assets imported; selected for the user user01"),
-            std::string::npos);
+  EXPECT_NE(
+      o.out.find(
+          "data set D0002 (no. 2): 2 assets, 1 items, 2 categories imported; selected for the user user01"),
+      std::string::npos);
   ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
   db = package::TheStore().db();
   EXPECT_EQ(number("SELECT count(*) FROM assets WHERE data_id = 'D0002'"), 2);
-  EXPECT_EQ(number("SELECT count(*) FROM categories WHERE data_id = 'D0002'"), 0);
+  EXPECT_EQ(number("SELECT count(*) FROM categories WHERE data_id = 'D0002'"), 2);
   EXPECT_EQ(number("SELECT period_start FROM datasets WHERE data_no = 2"), 20250101);
   EXPECT_EQ(number("SELECT selected_second FROM users WHERE user_id = 'user01'"), 2);
   EXPECT_EQ(number("SELECT selected_second FROM users WHERE user_id = 'user02'"), 2);
@@ -494,3 +548,225 @@ TEST_F(ZelpkgTest, AManifestImportsAllItsClientsOrNone) {
 }
 
 }  // namespace
+
+namespace {
+
+// A register that follows the rules: a building and a lump-sum asset with
+// its item, with the categories of both.
+const char8_t kGoodAssets[] =
+    u8"code,name,type_code,method_code,useful_life,acquisition_date,acquisition_cost\n"
+    u8"A1,本社ビル,1,6,30,2020-04-01,35000000\n"
+    u8"A2,パソコン一式,10,4,3,2021-01-15,300000\n";
+const char8_t kGoodItems[] =
+    u8"asset_seq,name,acquisition_date,acquisition_cost\n2,ノートPC,2021-01-15,150000\n";
+const char kPeriod[] = " --period 2024-04-01 2025-03-31";
+
+// text (UTF-8) as UTF-16 with its byte-order mark.
+std::string Utf16(const std::string& text, bool big_endian) {
+  std::string out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  auto put = [&](uint32_t unit) {
+    char hi = static_cast<char>(unit >> 8), lo = static_cast<char>(unit & 0xFF);
+    out += big_endian ? std::string{hi, lo} : std::string{lo, hi};
+  };
+  for (size_t i = 0; i < text.size();) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    uint32_t code = n == 1 ? c : c & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    i += n;
+    if (code >= 0x10000) {
+      put(0xD800 + ((code - 0x10000) >> 10));
+      put(0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      put(code);
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+// Each mistake of a real register is refused, or warned about, by file,
+// line, column and value, with what to do; nothing is written on a refusal.
+TEST_F(ZelpkgTest, ImportRulesRefuseOrWarnByName) {
+  const std::string good = U8(kGoodAssets);
+  auto with_row = [&](const std::string& row) { return good + row + "\n"; };
+  const std::string kSeqHeader = "seq," + good.substr(0, good.find('\n') + 1);
+  struct Case {
+    std::string assets;
+    std::string options;  // after the files; the period when none given
+    int status;
+    std::string said;  // on standard error
+  };
+  const Case cases[] = {
+      {good, "", 0, ""},
+      {"code,name,type_code,method_code,useful_life,acquisition_date\nA1,x,1,6,30,2020-04-01\n", "", 1,
+       "a.csv:1: column \"acquisition_cost\": missing: every row of assets needs it"},
+      {good, " --period 2025-03-31 2024-04-01", 1,
+       "--period: 2025-03-31: the period must start before its end (2024-04-01)"},
+      {with_row("A3,x,1,13,5,2020-04-01,1"), "", 1,
+       "a.csv:4: column \"method_code\": 13: not a depreciation method"},
+      {with_row("A3,x,1,6,5,2020-04-01,-35000000"), "", 1,
+       "a.csv:4: column \"acquisition_cost\": -35000000: an amount that cannot be negative"},
+      {with_row("A3,x,7,6,5,2020-04-01,1"), "", 1,
+       "a.csv:4: column \"type_code\": 7: no category of the data set"},
+      {with_row("A3,x,1,6,0,2020-04-01,1"), "", 1,
+       "a.csv:4: column \"useful_life\": 0: method 6 depreciates"},
+      {with_row("A3,x,1,6,5,,1"), "", 1,
+       "a.csv:4: column \"acquisition_date\": 0: the asset has no acquisition date"},
+      {with_row("A3,x,10,4,3,2020-04-01,1"), "", 1,
+       "a.csv:4: column \"method_code\": 4: a lump-sum asset without items"},
+      {with_row("A3,x,1,6,5,2025-06-01,1"), "", 0,
+       "zelpkg: warning: a.csv:4: column \"acquisition_date\": 2025-06-01: after the end of the data set's "
+       "period"},
+      {with_row("A3,x,1,6,5,2020-04-01,\"35,000,000\""), "", 0, ""},
+      {with_row("A3,x,1,6,5,2020-04-01,\"3,50,000\""), "", 1,
+       "a.csv:4: column \"acquisition_cost\": '3,50,000': thousands separators out of place; remove the "
+       "separators"},
+      // Numbers beyond their column's range, and seqs numbered on past the last.
+      {kSeqHeader + "1,A1,x,1,6,5,2020-04-01,1\n9223372036854775808,A3,x,1,6,5,2020-04-01,1\n", "", 1,
+       "a.csv:3: column \"seq\": '9223372036854775808': beyond the numbers a store holds"},
+      {kSeqHeader + "9223372036854775807,A1,x,1,6,5,2020-04-01,1\n,A3,x,1,6,5,2020-04-01,1\n", "", 1,
+       "a.csv:3: column \"seq\": (none): the last seq is 9223372036854775807"},
+      {with_row("A3,x,1,6,5,2020-04-01,1,7"), "", 1, "a.csv:4: 8 fields; the header has 7"},
+  };
+  Write("i.csv", U8(kGoodItems));
+  Write("c.csv", U8(kCategoriesCsv));
+  for (const Case& c : cases) {
+    std::remove(path_.c_str());
+    Write("a.csv", c.assets);
+    Output o =
+        Tool("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 --company C" +
+             (c.options.empty() ? std::string(kPeriod) : c.options));
+    EXPECT_EQ(o.status, c.status) << c.assets << o.err;
+    EXPECT_NE(o.err.find(c.said), std::string::npos) << c.assets << o.err;
+    if (c.said.empty()) {
+      EXPECT_EQ(o.err, "");
+    }
+    EXPECT_EQ(access(path_.c_str(), F_OK) == 0, c.status == 0) << c.assets;
+  }
+
+  // Without --items, and without categories, each said once.
+  std::remove(path_.c_str());
+  Write("a.csv", good);
+  Output o = Tool(std::string("import package.db --assets a.csv --data-set D1 --company C") + kPeriod);
+  EXPECT_EQ(
+      Lines(o.err),
+      (std::vector<std::string>{
+          "zelpkg: a.csv:3: column \"method_code\": 4: a lump-sum asset without items: the export writes a "
+          "row "
+          "for each item and none for the asset; import its items with --items (asset_seq = the asset's seq)",
+          "zelpkg: a.csv: the data set has assets but no categories, so the asset type file would be empty; "
+          "import the categories with --categories C.csv",
+          "zelpkg: nothing was imported into package.db"}));
+}
+
+// Importing a register again says so once, with the hint; --replace
+// replaces the data set's rows; a file that brings no rows never blames the
+// rows the store holds.
+TEST_F(ZelpkgTest, ReimportSaysReplaceOnceAndBlamesOnlyTheFile) {
+  Write("a.csv", U8(kGoodAssets));
+  Write("i.csv", U8(kGoodItems));
+  Write("c.csv", U8(kCategoriesCsv));
+  ASSERT_EQ(
+      Tool(std::string("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 "
+                       "--company C") +
+           kPeriod)
+          .status,
+      0);
+  // Rows the store holds that the rules refuse: never named by a later import.
+  Run("UPDATE assets SET method_code = 13;");
+  const std::string before = Contents(path_);
+  Output o = Tool("import package.db --assets a.csv --items i.csv");
+  EXPECT_EQ(Lines(o.err),
+            (std::vector<std::string>{"zelpkg: a.csv:2: column \"code\": 'A1': the data set D1 holds an "
+                                      "asset of this code already, and 1 more of the file's codes; to "
+                                      "import the register again in place of what the data set holds, "
+                                      "add --replace",
+                                      "zelpkg: nothing was imported into package.db"}));
+  for (const char* text : {"", "\x01\x02garbage\n\xFF", "code\n"}) {
+    Write("x.csv", text);
+    o = Tool("import package.db --assets x.csv");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.err.find("13"), std::string::npos) << o.err;
+    EXPECT_EQ(Contents(path_), before);
+  }
+  o = Tool("import package.db --assets a.csv --items i.csv --replace");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("2 assets, 1 items imported"), std::string::npos) << o.out;
+  EXPECT_EQ(Tool("check package.db").out, "");
+}
+
+// The register as a spreadsheet saves it: Shift_JIS, UTF-8 with or without
+// its byte-order mark, UTF-16 either way round; what is none of them is
+// refused in one line that names the line and the fix.
+TEST_F(ZelpkgTest, ImportReadsTheEncodingsASpreadsheetSaves) {
+  const std::string utf8 = U8(kGoodAssets), sjis = cp932::FromUtf8(utf8);
+  const std::string broken = sjis + "A3,\x81\x20,1,6,5,2020-04-01,1\n";
+  struct Case {
+    std::string file, encoding;
+    std::string said;  // empty: imported
+  } cases[] = {
+      {utf8, "", ""},
+      {"\xEF\xBB\xBF" + utf8, "", ""},
+      {sjis, "", ""},
+      {sjis, " --encoding cp932", ""},
+      {Utf16(utf8, false), "", ""},
+      {Utf16(utf8, true), " --encoding utf-8", ""},
+      {sjis, " --encoding utf-8", "a.csv:2: not UTF-8 text; give --encoding cp932 for a Shift_JIS file"},
+      {utf8, " --encoding cp932", "a.csv:3: not Shift_JIS (CP932) text; give --encoding utf-8"},
+      {broken, "",
+       "a.csv:4: neither UTF-8 nor Shift_JIS (CP932) text; save the file as UTF-8 or Shift_JIS CSV"},
+      {Utf16(utf8, false) + "\x3D", "", "a.csv:4: a UTF-16 file whose text breaks off here"},
+  };
+  // The other files in ASCII, which every encoding reads alike.
+  Write("i.csv", "asset_seq,name,acquisition_date,acquisition_cost\n2,PC,2021-01-15,150000\n");
+  Write("c.csv", "code,name,method_code\n1,Building,6\n10,Lump,2\n");
+  for (const Case& c : cases) {
+    std::remove(path_.c_str());
+    Write("a.csv", c.file);
+    Output o =
+        Tool("import package.db --assets a.csv --items i.csv --categories c.csv --data-set D1 --company C" +
+             std::string(kPeriod) + c.encoding);
+    if (c.said.empty()) {
+      ASSERT_EQ(o.status, 0) << c.encoding << o.err;
+      ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+      ClRuleGenkashokyaku rule;
+      rule.SetCurDataID("D1");
+      StKOTEISHISANINFO m;
+      StKOTEINENINFO y;
+      StKOTEITSUKIINFO t;
+      std::memset(&m, 0, sizeof m);
+      rule.MoveReady(nullptr, 0, 0);
+      ASSERT_EQ(rule.Move(0, &m, &y, &t), 0);
+      EXPECT_EQ(cp932::ToUtf8(m.szName), U8(u8"本社ビル"));
+      rule.MoveFinish();
+      ClZelConnect::Inst()->Release();
+    } else {
+      EXPECT_EQ(Lines(o.err).size(), 2u) << o.err;  // the line, and that nothing was imported
+      EXPECT_EQ(o.err.rfind("zelpkg: " + c.said, 0), 0u) << o.err;
+    }
+  }
+}
+
+// Runs on one store at the same time: each makes or fills it whole in turn,
+// and each says its own outcome; no temporary file is left.
+TEST_F(ZelpkgTest, ConcurrentRunsTakeTurnsOnTheStore) {
+  std::vector<std::thread> runs;
+  std::vector<Output> outputs(4);
+  for (size_t i = 0; i < outputs.size(); ++i)
+    runs.emplace_back(
+        [&, i] { outputs[i] = Tool("sample package.db --force --assets " + std::to_string(3000 + i)); });
+  for (std::thread& run : runs) run.join();
+  for (const Output& o : outputs) EXPECT_EQ(o.status, 0) << o.err;
+  ASSERT_EQ(ClZelConnect::Inst()->Initiate(), 0);
+  ClRuleGenkashokyaku rule;
+  rule.SetCurDataID("D0001");
+  long n = WalkCount(rule);
+  rule.MoveFinish();
+  EXPECT_GE(n, 3000);
+  EXPECT_LE(n, 3003);
+  ClZelConnect::Inst()->Release();
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Host(".")))
+    EXPECT_EQ(entry.path().filename().string().find("zelpkg-"), std::string::npos) << entry.path();
+}
