@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/cp932.h"
 #include "platform/sibling_path.h"
@@ -30,7 +33,10 @@ bool OutputWriter::OpenTemporary(OutputKind kind, const char* path) {
     uint32_t tag = static_cast<uint32_t>(tags());
     std::memcpy(temp, path, folder);
     std::snprintf(temp + folder, kPathBufferSize - folder, "~zel%08X.tmp", tag);
-    if (files[kind].Open(temp, ClTextFile::TF_WRITE) == 0) return true;
+    if (files[kind].Open(temp, ClTextFile::TF_WRITE) == 0) {
+      held_[kind].Hold(temp);
+      return true;
+    }
     // A name taken by another run is tried again; any other failure (no
     // folder, no right to create) would fail for every name.
     if (!win::PathFileExistsA(temp)) break;
@@ -77,23 +83,50 @@ bool OutputWriter::Sound(OutputKind kind) const {
   return s.opened && !s.write_failed && s.closed;
 }
 
-bool OutputWriter::Commit(OutputKind kind) {
-  OutputFileStatus& s = status_[kind];
-  if (!Sound(kind)) {
-    Discard(kind);
-    return false;
+bool OutputWriter::CommitAll() {
+  bool sound = true;
+  for (int k = 0; k < kOutputKinds; ++k) {
+    OutputKind kind = static_cast<OutputKind>(k);
+    if (status_[k].requested && !status_[k].committed) sound = sound && Sound(kind);
   }
-  char* temp = temp_path_[kind];
-  if (temp[0] != '\0') {
-    if (!win::MoveFileExA(temp, final_path_[kind], MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      s.write_failed = true;  // it never reached its name
-      Discard(kind);
-      return false;
+  // Every file on disk before the first one takes its name.
+  std::vector<std::pair<std::string, std::string>> moves;
+  std::vector<OutputKind> kinds;
+  // The asset data file goes last: once it is in place, so are the files
+  // that belong to it.
+  for (OutputKind kind : {kErrorLogFile, kTypeFile, kAssetDataFile}) {
+    if (!sound || !status_[kind].requested || status_[kind].committed) continue;
+    if (temp_path_[kind][0] == '\0') {
+      status_[kind].committed = true;  // written in place
+      continue;
     }
-    temp[0] = '\0';
+    if (!held_[kind].Flush()) {
+      status_[kind].write_failed = true;
+      sound = false;
+      break;
+    }
+    moves.emplace_back(temp_path_[kind], final_path_[kind]);
+    kinds.push_back(kind);
   }
-  s.committed = true;
-  return true;
+  size_t done = 0;
+  if (sound && !moves.empty()) {
+    done = outputcommit::Commit(outputcommit::FolderOf(final_path_[kinds.back()]).c_str(), moves);
+    for (size_t i = 0; i < kinds.size(); ++i) {
+      OutputKind kind = kinds[i];
+      if (i < done) {
+        temp_path_[kind][0] = '\0';
+        held_[kind].Let();
+        status_[kind].committed = true;
+      } else {
+        status_[kind].write_failed = true;  // it never reached its name
+      }
+    }
+    sound = done == moves.size();
+  }
+  for (int k = 0; k < kOutputKinds; ++k) {
+    if (!status_[k].committed) Discard(static_cast<OutputKind>(k));
+  }
+  return sound;
 }
 
 void OutputWriter::Discard(OutputKind kind) {
@@ -101,6 +134,7 @@ void OutputWriter::Discard(OutputKind kind) {
   char* temp = temp_path_[kind];
   if (temp[0] != '\0') win::DeleteFileA(temp);
   temp[0] = '\0';
+  held_[kind].Let();
   // A file this run created in place goes too; one it truncated cannot be
   // given back.
   OutputFileStatus& s = status_[kind];

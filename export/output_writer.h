@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "export/format_tables.h"
+#include "export/output_commit.h"
 #include "export/output_paths.h"
 #include "export/value_format.h"
 #include "textio/TextFile.h"
@@ -50,10 +51,13 @@ class OutputWriter : public RemarkSink {
   // path, or one over 260 bytes, is never opened.
   bool Open(OutputKind kind, const char* path);
   void Close(OutputKind kind);
-  // Gives the closed file kind its final name, replacing the file there (its
-  // permissions are kept). False when the file was not written soundly or
-  // the rename failed; the temporary file is then removed.
-  bool Commit(OutputKind kind);
+  // Gives every file opened since the last commit its final name, all of
+  // them or none: each must have been written soundly and closed; their
+  // temporary files are flushed to disk before the first rename, and a run
+  // cut short among the renames is finished by the next (output_commit.h).
+  // A file that cannot be committed is discarded with the rest. True when
+  // every file stands under its final name.
+  bool CommitAll();
   // Closes file kind and removes its temporary file: nothing of this run
   // reaches the final name. A file written in place is removed when this run
   // created it; one that it truncated stays as it is.
@@ -88,6 +92,7 @@ class OutputWriter : public RemarkSink {
   bool OpenTemporary(OutputKind kind, const char* path);
 
   OutputFileStatus status_[kOutputKinds];
+  outputcommit::HeldTemporary held_[kOutputKinds];
   const char* final_path_[kOutputKinds] = {"", "", ""};
   char temp_path_[kOutputKinds][kPathBufferSize] = {};  // empty: written in place
 };

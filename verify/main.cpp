@@ -5,10 +5,13 @@
 // the command line is wrong. --report, --summary and --json make the
 // control sheet of the export (verify/control_sheet.h).
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <utility>
 
+#include "export/output_commit.h"
+#include "platform/win.h"
 #include "verify/control_sheet.h"
 #include "verify/verifier.h"
 
@@ -92,6 +95,13 @@ int main(int argc, char** argv) {
     }
   }
   if (path.empty()) return UsageError("no asset data file given");
+  // An export cut short among the renames of its files is finished first,
+  // so that the files checked are one set.
+  std::error_code error;
+  std::string folder = win::FromHostPath(std::filesystem::absolute(path, error).parent_path().string());
+  if (!folder.empty() && folder.back() != '\\') folder += '\\';
+  if (!folder.empty() && !outputcommit::FinishInterrupted(folder.c_str(), 10000))
+    std::cerr << "zelverify: " << path << ": an export into its folder is still being committed\n";
   if (!sheet.store.empty() && sheet.html.empty() && sheet.json.empty() && !sheet.summary)
     return UsageError("--store reconciles the control sheet: give --report, --summary or --json with it");
   if (!sheet.html.empty() || !sheet.json.empty() || sheet.summary) {
