@@ -175,7 +175,7 @@ TEST_F(FailureTest, TwoExportsToOnePathLeaveOneWholeFile) {
   MakeStore(20000);
   fs::create_directories(e_ + "/out");
   fs::copy_file(dir_ + "/package.db", dir_ + "/other.db");
-  Sql("ATTACH 'other.db' AS other; UPDATE other.datasets SET company_name = 'Other Company'; "
+  Sql("ATTACH 'other.db' AS other; UPDATE other.datasets SET company_name = 'Other Company', corp_kind = 3; "
       "DELETE FROM other.assets WHERE seq % 3 = 0;");
   const std::string other = "ZEL_PACKAGE=" + dir_ + "/other.db";
   // Each company exported alone, for comparison.
@@ -185,7 +185,9 @@ TEST_F(FailureTest, TwoExportsToOnePathLeaveOneWholeFile) {
   ASSERT_EQ(solo.status, 0) << solo.errors;
   const std::string one = ReadFile(e_ + "/out/one.csv"), two = ReadFile(e_ + "/out/two.csv");
   ASSERT_NE(one, two);
-  for (int round = 0; round < 3; ++round) {
+  // The asset type file tells the companies apart too (法人 and 個人).
+  auto company_of = [](const std::string& types) { return types.find(ToCp932("個人関与先")) != std::string::npos; };
+  for (int round = 0; round < 6; ++round) {
     WriteFile(e_ + "/out/a.csv", "earlier");
     std::vector<testenv::ProgramResult> both =
         testenv::RunPrograms({Prepare(kExportToA, "ZelEna20ToMx13", {}, "1"),
@@ -195,7 +197,50 @@ TEST_F(FailureTest, TwoExportsToOnePathLeaveOneWholeFile) {
     EXPECT_EQ(b.status, 0) << b.errors;
     std::string result = ReadFile(e_ + "/out/a.csv");
     EXPECT_TRUE(result == one || result == two) << "round " << round << ": " << result.size() << " bytes";
+    // Never the asset data of one company beside the asset type file of the other.
+    EXPECT_EQ(result == two, company_of(ReadFile(e_ + "/out/syurui.SSC"))) << "round " << round;
     EXPECT_TRUE(Leftovers(e_ + "/out").empty());
+  }
+}
+
+TEST_F(FailureTest, ACommitCutShortIsFinishedBeforeAnythingElse) {
+  // What a run killed between two renames leaves: the error log already
+  // renamed, the asset type file and the asset data file still under their
+  // temporary names, and the commit record that lists all three.
+  const struct {
+    const char* name;
+    bool by_zelverify;  // else by the next export
+  } kCases[] = {{"zelverify", true}, {"the next export", false}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    MakeStore(50);
+    PutEarlierFiles();
+    const std::string out = e_ + "/out/";
+    WriteFile(out + "ZelEnaMx13SysErr.txt", "new remarks\r\n");
+    WriteFile(out + "~zel0000000A.tmp", "new types\r\n");
+    WriteFile(out + "~zel0000000B.tmp", "new assets\r\n");
+    WriteFile(out + "~zel0000000C.tmp", "a killed run's part");
+    WriteFile(out + "~zelcommit.rec",
+              "zel-commit 1\r\n~zel0000000D.tmp\r\nZelEnaMx13SysErr.txt\r\n~zel0000000A.tmp\r\nsyurui.SSC\r\n"
+              "~zel0000000B.tmp\r\nE:\\out\\a.csv\r\nend\r\n");
+    if (c.by_zelverify) {
+      testenv::Program verify = Tool({program_dir_ + "/zelverify", out + "a.csv"});
+      verify.env.push_back("ZEL_DRIVES=Z:fixed=/;E:fixed=" + e_);
+      testenv::RunProgram(verify);
+      EXPECT_TRUE((Files() == OutputFiles{"new assets\r\n", "new types\r\n", "new remarks\r\n"}));
+      EXPECT_FALSE(Exists(out + "~zelcommit.rec"));
+      EXPECT_TRUE(Exists(out + "~zel0000000C.tmp"));  // zelverify only finishes the commit
+    } else {
+      // The export fails on a store that cannot be read: what it found is
+      // finished all the same, and it leaves no temporary file.
+      HideRowsFromKey("assets", 1);
+      RunResult r = Run(kExportToA);
+      EXPECT_EQ(r.status, 2) << r.errors;
+      EXPECT_TRUE((Files() == OutputFiles{"new assets\r\n", "new types\r\n", "new remarks\r\n"}));
+      EXPECT_TRUE(Leftovers(e_ + "/out").empty());
+    }
+    fs::remove_all(e_ + "/out");
+    fs::remove(dir_ + "/package.db");
   }
 }
 
