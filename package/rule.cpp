@@ -74,10 +74,10 @@ struct CompletenessCount {
   const char* table;
   std::string sql;
 };
-std::string CompletenessSql(const char* table) {
+std::string CompletenessSql(const char* table, bool keyed) {
   // One pass over the table: NOT INDEXED reads its rows, not its key.
-  return "SELECT (" + Count(table, "") + "), (SELECT count(*) FROM " + table +
-         " NOT INDEXED WHERE data_id = ?1 OR data_id = ?2)";
+  return "SELECT " + (keyed ? "(" + Count(table, "") + ")" : std::string("0")) + ", (SELECT count(*) FROM " +
+         table + " NOT INDEXED WHERE data_id = ?1 OR data_id = ?2)";
 }
 
 // Columns of the asset query that name an asset.
@@ -462,9 +462,9 @@ long ClRuleGenkashokyaku::LoadShisanKubunInfo(StSHISANKUBUNINFO** array, long* c
 }
 
 long ClRuleGenkashokyaku::CheckComplete() {
-  static const CompletenessCount kTables[] = {{"assets", CompletenessSql("assets")},
-                                              {"lump_items", CompletenessSql("lump_items")},
-                                              {"categories", CompletenessSql("categories")}};
+  static const CompletenessCount kTables[] = {{"assets", CompletenessSql("assets", false)},
+                                              {"lump_items", CompletenessSql("lump_items", true)},
+                                              {"categories", CompletenessSql("categories", true)}};
   impl_->ahead.Stop();
   Locked lock(TheStore().connection_lock());
   std::string why;
@@ -483,7 +483,14 @@ long ClRuleGenkashokyaku::CheckComplete() {
     package::BindKey(stmt, 1, data_id_);
     int rc = sqlite3_step(stmt);
     int64_t keyed = sqlite3_column_int64(stmt, 0), stored = sqlite3_column_int64(stmt, 1);
-    if (rc != SQLITE_ROW) {
+    // The assets are those the open walk counted, not a count made again.
+    long walked = 0;
+    bool walk_open = &t != &kTables[0] || impl_->assets.Count(&walked);
+    if (&t == &kTables[0]) keyed = walked;
+    if (!walk_open) {
+      package::SayFailure(data_id_, t.table, "cannot be checked: no asset walk is open");
+      result = 1;
+    } else if (rc != SQLITE_ROW) {
       package::SayFailure(data_id_, t.table, std::string("cannot be read: ") + sqlite3_errmsg(TheStore().db()));
       result = 1;
     } else if (keyed != stored) {
