@@ -45,20 +45,41 @@ bool OutputWriter::OpenTemporary(OutputKind kind, const char* path) {
   return false;
 }
 
+bool OutputWriter::ResolveLink(OutputKind kind, const char* path) {
+  HANDLE file = win::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  char* target = target_path_[kind];
+  bool regular = win::GetFileType(file) == FILE_TYPE_DISK;
+  DWORD n = regular ? win::GetFinalPathNameByHandleA(file, target, kPathBufferSize, 0) : 0;
+  win::CloseHandle(file);
+  if (n == 0 || n >= kPathBufferSize) {
+    target[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
 bool OutputWriter::Open(OutputKind kind, const char* path) {
   OutputFileStatus& s = status_[kind];
   Discard(kind);
   s = OutputFileStatus();
   s.requested = true;
-  final_path_[kind] = "";
+  final_path_[kind] = given_path_[kind] = "";
   // A path is never shortened: that would name another file.
   size_t n = path == nullptr ? 0 : cp932::FieldLength(path, kPathBufferSize);
   if (n == 0 || n >= kPathBufferSize) return false;
-  final_path_[kind] = path;
-  // Only a regular file is replaced; a link or a device at the name is
-  // written through, in place, so that it stays what it is.
+  final_path_[kind] = given_path_[kind] = path;
+  // Only a regular file is replaced. A link to one is followed: its target
+  // is replaced, so the link stays a link. A device, or a link that leads
+  // nowhere a file can be replaced, is written through, in place.
   DWORD attributes = win::GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+      ResolveLink(kind, path)) {
+    final_path_[kind] = target_path_[kind];
+    attributes = win::GetFileAttributesA(target_path_[kind]);
+  }
   bool replace = attributes == INVALID_FILE_ATTRIBUTES ||
                  (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
   if (replace && OpenTemporary(kind, path)) {
@@ -110,7 +131,9 @@ bool OutputWriter::CommitAll() {
   }
   size_t done = 0;
   if (sound && !moves.empty()) {
-    done = outputcommit::Commit(outputcommit::FolderOf(final_path_[kinds.back()]).c_str(), moves);
+    // The record goes where the next run into this folder looks: beside the
+    // path asked for, also when a link led elsewhere.
+    done = outputcommit::Commit(outputcommit::FolderOf(given_path_[kinds.back()]).c_str(), moves);
     for (size_t i = 0; i < kinds.size(); ++i) {
       OutputKind kind = kinds[i];
       if (i < done) {

@@ -43,11 +43,12 @@ class OutputWriter : public RemarkSink {
   // Opens file kind for path (already derived; kept by pointer, so it must
   // stay as it is until the file is committed or discarded). The lines go to a new
   // temporary file in the same folder, which takes the final name only at
-  // Commit, so a failed or cut-short run leaves the previous file as it
-  // was, and two runs writing the same path never mix their lines. Where no
-  // temporary file can be made beside it, or path names a link or a device
-  // (which a rename would replace rather than write to), path itself is
-  // opened with mode 10 (created or truncated). False when neither can be opened; an empty
+  // CommitAll, so a failed or cut-short run leaves the previous file as it
+  // was, and two runs writing the same path never mix their lines. A link
+  // to a regular file is followed: the temporary file goes beside its
+  // target, which it replaces. Where no temporary file can be made beside
+  // it, or path names a device (which a rename would replace rather than
+  // write to), path itself is opened with mode 10 (created or truncated). False when neither can be opened; an empty
   // path, or one over 260 bytes, is never opened.
   bool Open(OutputKind kind, const char* path);
   void Close(OutputKind kind);
@@ -90,9 +91,14 @@ class OutputWriter : public RemarkSink {
  private:
   // Opens a new temporary file beside path; false when none can be made.
   bool OpenTemporary(OutputKind kind, const char* path);
+  // The regular file that the link at path leads to, in target_path_[kind];
+  // false when it leads to none (or to one outside the drive map).
+  bool ResolveLink(OutputKind kind, const char* path);
 
   OutputFileStatus status_[kOutputKinds];
   outputcommit::HeldTemporary held_[kOutputKinds];
-  const char* final_path_[kOutputKinds] = {"", "", ""};
-  char temp_path_[kOutputKinds][kPathBufferSize] = {};  // empty: written in place
+  const char* final_path_[kOutputKinds] = {"", "", ""};  // where the file goes: a link's target
+  const char* given_path_[kOutputKinds] = {"", "", ""};  // the path asked for
+  char temp_path_[kOutputKinds][kPathBufferSize] = {};    // empty: written in place
+  char target_path_[kOutputKinds][kPathBufferSize] = {};  // where a link at the path leads
 };

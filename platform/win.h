@@ -169,6 +169,11 @@ struct OVERLAPPED {
 HANDLE CreateFileA(const char* path, DWORD access, DWORD share_mode, void* security, DWORD disposition,
                    DWORD flags, HANDLE template_file);
 DWORD GetFileType(HANDLE file);
+// The path of the file that an open handle names, links followed (in
+// Windows form, without the "\\?\" prefix; flags 0). Its length, 0 on
+// failure (also when the file lies on no drive of the map), or the size
+// needed when buffer is too small.
+DWORD GetFinalPathNameByHandleA(HANDLE file, char* buffer, DWORD size, DWORD flags);
 BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, OVERLAPPED* overlapped);
 BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, OVERLAPPED* overlapped);
 BOOL FlushFileBuffers(HANDLE file);

@@ -244,6 +244,33 @@ TEST_F(FailureTest, ACommitCutShortIsFinishedBeforeAnythingElse) {
   }
 }
 
+TEST_F(FailureTest, ALinkAsTheOutputPathKeepsItsTargetUntilTheRunSucceeds) {
+  const struct {
+    const char* name;
+    bool store_sound;
+  } kCases[] = {{"a failed read", false}, {"a sound export", true}};
+  fs::create_directories(e_ + "/out");
+  fs::create_directories(e_ + "/real");
+  WriteFile(e_ + "/real/target.csv", "earlier assets\r\n");
+  fs::create_symlink(e_ + "/real/target.csv", e_ + "/out/a.csv");
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(dir_ + "/package.db");
+    MakeStore(200);
+    if (!c.store_sound) HideRowsFromKey("assets", 1);
+    RunResult r = Run(kExportToA);
+    EXPECT_EQ(r.status, c.store_sound ? 0 : 2) << r.errors;
+    EXPECT_TRUE(fs::is_symlink(e_ + "/out/a.csv"));
+    std::string target = ReadFile(e_ + "/real/target.csv");
+    EXPECT_EQ(target == "earlier assets\r\n", !c.store_sound) << target.size();
+    if (c.store_sound) {
+      EXPECT_NE(target.find(ToCp932("顧問先名称")), std::string::npos);
+    }
+    EXPECT_TRUE(Leftovers(e_ + "/out").empty());
+    EXPECT_TRUE(Leftovers(e_ + "/real").empty());
+  }
+}
+
 TEST_F(FailureTest, EveryTextIsWrittenAsValidShiftJis) {
   MakeStore(0);
   // A name that ends in a lone lead byte, a memo with one before a comma, a
