@@ -241,7 +241,8 @@ unsigned AssetExporter::FailedOutputs() const {
 unsigned AssetExporter::ChangedOutputs() const {
   unsigned changed = 0;
   for (int k = 0; k < kOutputKinds; ++k) {
-    if (writer_.Status(static_cast<OutputKind>(k)).committed) changed |= 1u << k;
+    const OutputFileStatus& s = writer_.Status(static_cast<OutputKind>(k));
+    if (s.committed || s.touched) changed |= 1u << k;
   }
   return changed;
 }

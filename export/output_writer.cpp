@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <string>
 #include <utility>
@@ -19,6 +20,33 @@ OutputWriter::OutputWriter()
 
 OutputWriter::~OutputWriter() {
   for (int k = 0; k < kOutputKinds; ++k) Discard(static_cast<OutputKind>(k));
+}
+
+bool OutputWriter::OpenElsewhere(OutputKind kind) {
+  char folder[kPathBufferSize + 1] = {};
+  DWORD n = win::GetTempPathA(kPathBufferSize, folder);
+  if (n == 0 || n >= kPathBufferSize) return false;
+  folder[n] = 'x';  // a name in the folder, for OpenTemporary to put its own beside
+  if (!OpenTemporary(kind, folder)) return false;
+  copy_into_place_[kind] = true;
+  return true;
+}
+
+bool OutputWriter::CopyIntoPlace(OutputKind kind) {
+  OutputFileStatus& s = status_[kind];
+  std::fstream in, out;
+  if (!win::OpenFileStream(&in, temp_path_[kind], std::ios::in | std::ios::binary, false) ||
+      !win::OpenFileStream(&out, final_path_[kind], std::ios::out | std::ios::trunc | std::ios::binary, false))
+    return false;
+  s.touched = true;  // from here on the old content is gone
+  if (in.peek() != std::char_traits<char>::eof()) out << in.rdbuf();
+  out.close();
+  if (out.fail()) return false;
+  HANDLE file = win::CreateFileA(final_path_[kind], GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+  bool flushed = file != INVALID_HANDLE_VALUE && win::FlushFileBuffers(file);
+  if (file != INVALID_HANDLE_VALUE) win::CloseHandle(file);
+  return flushed;
 }
 
 bool OutputWriter::OpenTemporary(OutputKind kind, const char* path) {
@@ -82,7 +110,12 @@ bool OutputWriter::Open(OutputKind kind, const char* path) {
   }
   bool replace = attributes == INVALID_FILE_ATTRIBUTES ||
                  (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
-  if (replace && OpenTemporary(kind, path)) {
+  if (replace && OpenTemporary(kind, final_path_[kind])) {
+    s.opened = true;
+  } else if (replace && attributes != INVALID_FILE_ATTRIBUTES && OpenElsewhere(kind)) {
+    // No new file can be made beside it, but the file itself can be
+    // written: the run is written whole elsewhere and copied over it only
+    // once everything was read.
     s.opened = true;
   } else {
     s.created_in_place = attributes == INVALID_FILE_ATTRIBUTES;
@@ -126,6 +159,7 @@ bool OutputWriter::CommitAll() {
       sound = false;
       break;
     }
+    if (copy_into_place_[kind]) continue;
     moves.emplace_back(temp_path_[kind], final_path_[kind]);
     kinds.push_back(kind);
   }
@@ -146,6 +180,17 @@ bool OutputWriter::CommitAll() {
     }
     sound = done == moves.size();
   }
+  // Files written elsewhere are copied over theirs, in the same order; a
+  // copy that fails stops the rest.
+  for (OutputKind kind : {kErrorLogFile, kTypeFile, kAssetDataFile}) {
+    if (!copy_into_place_[kind] || status_[kind].committed || !status_[kind].requested) continue;
+    if (sound && CopyIntoPlace(kind)) {
+      status_[kind].committed = true;
+    } else {
+      status_[kind].write_failed = true;
+      sound = false;
+    }
+  }
   for (int k = 0; k < kOutputKinds; ++k) {
     if (!status_[k].committed) Discard(static_cast<OutputKind>(k));
   }
@@ -158,6 +203,7 @@ void OutputWriter::Discard(OutputKind kind) {
   if (temp[0] != '\0') win::DeleteFileA(temp);
   temp[0] = '\0';
   held_[kind].Let();
+  copy_into_place_[kind] = false;
   // A file this run created in place goes too; one it truncated cannot be
   // given back.
   OutputFileStatus& s = status_[kind];

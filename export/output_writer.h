@@ -31,6 +31,7 @@ struct OutputFileStatus {
   bool closed = false;            // Close succeeded after a sound open
   bool committed = false;         // the file stands under its final name
   bool created_in_place = false;  // written in place, and it did not exist before
+  bool touched = false;           // a copy into place began: its old content is gone
 };
 
 class OutputWriter : public RemarkSink {
@@ -94,6 +95,12 @@ class OutputWriter : public RemarkSink {
   // The regular file that the link at path leads to, in target_path_[kind];
   // false when it leads to none (or to one outside the drive map).
   bool ResolveLink(OutputKind kind, const char* path);
+  // Opens a new temporary file in the system's temporary folder, for a file
+  // beside which none can be made; it is copied into place at CommitAll.
+  bool OpenElsewhere(OutputKind kind);
+  // Copies the temporary file of kind over its final file and flushes it;
+  // false when any of it failed (status touched once the file was cut).
+  bool CopyIntoPlace(OutputKind kind);
 
   OutputFileStatus status_[kOutputKinds];
   outputcommit::HeldTemporary held_[kOutputKinds];
@@ -101,4 +108,5 @@ class OutputWriter : public RemarkSink {
   const char* given_path_[kOutputKinds] = {"", "", ""};  // the path asked for
   char temp_path_[kOutputKinds][kPathBufferSize] = {};    // empty: written in place
   char target_path_[kOutputKinds][kPathBufferSize] = {};  // where a link at the path leads
+  bool copy_into_place_[kOutputKinds] = {};               // its temporary file lies elsewhere
 };

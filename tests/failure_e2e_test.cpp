@@ -271,6 +271,38 @@ TEST_F(FailureTest, ALinkAsTheOutputPathKeepsItsTargetUntilTheRunSucceeds) {
   }
 }
 
+TEST_F(FailureTest, AFolderThatTakesNoNewFileGetsTheFilesCopiedOnlyAfterASoundRun) {
+  // An immutable folder: no name can be made in it (not even by root), but
+  // its files can be written.
+  const std::string out = e_ + "/out";
+  PutEarlierFiles();
+  if (testenv::RunProgram(Tool({"chattr", "+i", out})).status != 0) GTEST_SKIP() << "no chattr here";
+  struct Mutable {
+    testenv::Program undo;
+    ~Mutable() { testenv::RunProgram(undo); }
+  } made_mutable_at_end{Tool({"chattr", "-i", out})};
+  const struct {
+    const char* name;
+    bool store_sound;
+  } kCases[] = {{"a failed read", false}, {"a sound export", true}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(dir_ + "/package.db");
+    MakeStore(200);
+    if (!c.store_sound) HideRowsFromKey("assets", 1);
+    OutputFiles before = Files();
+    RunResult r = Run(kExportToA);
+    EXPECT_EQ(r.status, c.store_sound ? 0 : 2) << r.errors;
+    OutputFiles after = Files();
+    EXPECT_EQ(after == before, !c.store_sound);
+    if (c.store_sound) {
+      EXPECT_NE(after.data.find(ToCp932("顧問先名称")), std::string::npos);
+      EXPECT_NE(after.types.find("[SisanSyurui]"), std::string::npos);
+    }
+  }
+  EXPECT_TRUE(Leftovers(out).empty());
+}
+
 TEST_F(FailureTest, EveryTextIsWrittenAsValidShiftJis) {
   MakeStore(0);
   // A name that ends in a lone lead byte, a memo with one before a comma, a
