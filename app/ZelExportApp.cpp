@@ -107,8 +107,9 @@ void CZelExportApp::ReportEnd(const OutputPaths& files, const AssetExporter& exp
     // never reported as a success; every file that failed is named.
     std::string text = "減価償却情報の出力に失敗しました。\n\n";
     if (exporter.OutputBusy()) {
-      text += "出力先のフォルダには他の出力が書き込み中です。しばらくしてからやり直してください。\n"
-              "出力先のファイルは変更されていません。\n";
+      text +=
+          "出力先のフォルダには他の出力が書き込み中です。しばらくしてからやり直してください。\n"
+          "出力先のファイルは変更されていません。\n";
     } else if (exporter.ReadFailed()) {
       text += "会計データを読み込めませんでした。\n出力先のファイルは変更されていません。\n";
     } else {

@@ -128,7 +128,7 @@ class AssetExporter {
 
   const char* const error_log_name_;
   OutputPaths paths_;
-  outputcommit::FolderLock folder_lock_;  // outlives the writer: its files go under the lock
+  outputcommit::FolderLock folder_lock_;       // outlives the writer: its files go under the lock
   std::unique_ptr<ClRuleGenkashokyaku> rule_;  // deleted through its virtual destructor
   OutputWriter writer_;
   AssetRowBuilder rows_{&writer_};  // its remarks go to the error log

@@ -67,7 +67,8 @@ bool PutRecord(const std::string& folder, const std::string& text) {
     bool ok = win::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
               written == text.size() && win::FlushFileBuffers(h);
     win::CloseHandle(h);
-    if (ok && win::MoveFileExA(temp.c_str(), record.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (ok &&
+        win::MoveFileExA(temp.c_str(), record.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       return true;
     win::DeleteFileA(temp.c_str());
     return false;
@@ -231,7 +232,8 @@ size_t Commit(const char* folder, const std::vector<std::pair<std::string, std::
   size_t done = 0;
   if (!dir.empty() && PutRecord(dir, text)) {
     for (const auto& [temp, final_name] : moves) {
-      if (!win::MoveFileExA(temp.c_str(), final_name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      if (!win::MoveFileExA(temp.c_str(), final_name.c_str(),
+                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         break;
       ++done;
     }

@@ -36,7 +36,8 @@ bool OutputWriter::CopyIntoPlace(OutputKind kind) {
   OutputFileStatus& s = status_[kind];
   std::fstream in, out;
   if (!win::OpenFileStream(&in, temp_path_[kind], std::ios::in | std::ios::binary, false) ||
-      !win::OpenFileStream(&out, final_path_[kind], std::ios::out | std::ios::trunc | std::ios::binary, false))
+      !win::OpenFileStream(&out, final_path_[kind], std::ios::out | std::ios::trunc | std::ios::binary,
+                           false))
     return false;
   s.touched = true;  // from here on the old content is gone
   if (in.peek() != std::char_traits<char>::eof()) out << in.rdbuf();

@@ -49,8 +49,8 @@ class OutputWriter : public RemarkSink {
   // to a regular file is followed: the temporary file goes beside its
   // target, which it replaces. Where no temporary file can be made beside
   // it, or path names a device (which a rename would replace rather than
-  // write to), path itself is opened with mode 10 (created or truncated). False when neither can be opened; an empty
-  // path, or one over 260 bytes, is never opened.
+  // write to), path itself is opened with mode 10 (created or truncated). False when neither can be opened;
+  // an empty path, or one over 260 bytes, is never opened.
   bool Open(OutputKind kind, const char* path);
   void Close(OutputKind kind);
   // Gives every file opened since the last commit its final name, all of
@@ -104,8 +104,8 @@ class OutputWriter : public RemarkSink {
 
   OutputFileStatus status_[kOutputKinds];
   outputcommit::HeldTemporary held_[kOutputKinds];
-  const char* final_path_[kOutputKinds] = {"", "", ""};  // where the file goes: a link's target
-  const char* given_path_[kOutputKinds] = {"", "", ""};  // the path asked for
+  const char* final_path_[kOutputKinds] = {"", "", ""};   // where the file goes: a link's target
+  const char* given_path_[kOutputKinds] = {"", "", ""};   // the path asked for
   char temp_path_[kOutputKinds][kPathBufferSize] = {};    // empty: written in place
   char target_path_[kOutputKinds][kPathBufferSize] = {};  // where a link at the path leads
   bool copy_into_place_[kOutputKinds] = {};               // its temporary file lies elsewhere

@@ -491,7 +491,8 @@ long ClRuleGenkashokyaku::CheckComplete() {
       package::SayFailure(data_id_, t.table, "cannot be checked: no asset walk is open");
       result = 1;
     } else if (rc != SQLITE_ROW) {
-      package::SayFailure(data_id_, t.table, std::string("cannot be read: ") + sqlite3_errmsg(TheStore().db()));
+      package::SayFailure(data_id_, t.table,
+                          std::string("cannot be read: ") + sqlite3_errmsg(TheStore().db()));
       result = 1;
     } else if (keyed != stored) {
       package::SayFailure(data_id_, t.table,

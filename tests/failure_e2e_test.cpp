@@ -83,11 +83,13 @@ class FailureTest : public E2eTest {
     const std::string key = "sqlite_autoindex_" + table + "_1";
     Sql("CREATE TABLE kept AS SELECT * FROM sqlite_schema WHERE tbl_name = '" + table +
         "';\nPRAGMA writable_schema = ON;\nDELETE FROM sqlite_schema WHERE name = '" + key +
-        "';\nUPDATE sqlite_schema SET sql = replace(replace(sql, 'PRIMARY KEY (', 'CHECK (1 OR coalesce('), 'seq)', 'seq))') WHERE name = '" + table +
-        "';\n");
-    Sql("INSERT INTO " + table + " SELECT * FROM " + table + " WHERE data_id = 'D0001' ORDER BY rowid DESC LIMIT " +
-        std::to_string(rows) + ";\nUPDATE " + table + " SET seq = seq + 1000000 WHERE rowid > (SELECT max(rowid) - " +
-        std::to_string(rows) + " FROM " + table + ");\n");
+        "';\nUPDATE sqlite_schema SET sql = replace(replace(sql, 'PRIMARY KEY (', 'CHECK (1 OR coalesce('), "
+        "'seq)', 'seq))') WHERE name = '" +
+        table + "';\n");
+    Sql("INSERT INTO " + table + " SELECT * FROM " + table +
+        " WHERE data_id = 'D0001' ORDER BY rowid DESC LIMIT " + std::to_string(rows) + ";\nUPDATE " + table +
+        " SET seq = seq + 1000000 WHERE rowid > (SELECT max(rowid) - " + std::to_string(rows) + " FROM " +
+        table + ");\n");
     Sql("PRAGMA writable_schema = ON;\nDELETE FROM sqlite_schema WHERE tbl_name = '" + table +
         "';\nINSERT INTO sqlite_schema SELECT * FROM kept;\n");
     Sql("DROP TABLE kept;\n");
@@ -186,7 +188,9 @@ TEST_F(FailureTest, TwoExportsToOnePathLeaveOneWholeFile) {
   const std::string one = ReadFile(e_ + "/out/one.csv"), two = ReadFile(e_ + "/out/two.csv");
   ASSERT_NE(one, two);
   // The asset type file tells the companies apart too (法人 and 個人).
-  auto company_of = [](const std::string& types) { return types.find(ToCp932("個人関与先")) != std::string::npos; };
+  auto company_of = [](const std::string& types) {
+    return types.find(ToCp932("個人関与先")) != std::string::npos;
+  };
   for (int round = 0; round < 6; ++round) {
     WriteFile(e_ + "/out/a.csv", "earlier");
     std::vector<testenv::ProgramResult> both =
