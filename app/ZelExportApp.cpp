@@ -94,6 +94,7 @@ BOOL CZelExportApp::InitInstance() {
     exporter.PinDataID(cp932::FieldText(record.szDataID, sizeof record.szDataID));
     exporter.SetOutputPaths(files);
     exporter.SetProgressSink(ui::ShowProgress);
+    exporter.SetOutputLockWait(kOutputLockWaitMs, ui::ShowWorkingNote);
     exporter.OpenAssetFile(&record);
     exporter.ExportAssets();
     exporter.ExportAssetTypes(&record);
@@ -150,12 +151,22 @@ void CZelExportApp::ReportEnd(const OutputPaths& files, const AssetExporter& exp
     // Data that could not be read, or a file that was not fully written, is
     // never reported as a success; every file that failed is named.
     std::string text = "減価償却情報の出力に失敗しました。\n\n";
-    if (exporter.ReadFailed()) {
+    if (exporter.OutputBusy()) {
+      text +=
+          "出力先のフォルダには他の出力が書き込み中です。しばらくしてからやり直してください。\n"
+          "出力先のファイルは変更されていません。\n";
+    } else if (exporter.ReadFailed()) {
       text += "会計データを読み込めませんでした。\n出力先のファイルは変更されていません。\n";
     } else {
       for (int16_t kind = 0; kind < kOutputKinds; ++kind) {
         if ((exporter.FailedOutputs() & (1u << kind)) == 0) continue;
         text += std::string("書き込めなかったファイル ⇒ ") + files.Shown(kind) + "\n";
+      }
+      // A file that did take its new content is named too: the set is not
+      // what it was.
+      for (int16_t kind = 0; kind < kOutputKinds; ++kind) {
+        if ((exporter.ChangedOutputs() & (1u << kind)) == 0) continue;
+        text += std::string("変更されたファイル ⇒ ") + files.Shown(kind) + "\n";
       }
     }
     text += "\nアプリケーションを終了します。";

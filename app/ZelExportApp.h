@@ -41,6 +41,8 @@ class CZelExportApp : public ui::CWinApp {
   static constexpr int kExportCode = 1005;
   static constexpr int kQuitCode = 1006;
   static constexpr int kExportFailedStatus = 2;
+  // How long an export waits for another that writes into the same folder.
+  static constexpr long kOutputLockWaitMs = 120000;
 
  private:
   // The end report on the files of the run: the viewer on a non-empty error

@@ -253,6 +253,22 @@ void CExportConditionsDlg::OnExecute() {
     return Refuse(text);
   }
 
+  // A FIFO or a device (also one a link leads to) would be written to, not
+  // replaced: the files of an export can go only where a regular file is,
+  // or nothing yet.
+  for (OutputKind kind : {kAssetDataFile, kTypeFile, kErrorLogFile}) {
+    struct win::_stat status;
+    const char* file = m_outputFiles.Path(kind);
+    if (file[0] == '\0' || win::_stat(file, &status) != 0 || (status.st_mode & (_S_IFDIR | _S_IFREG)) != 0)
+      continue;
+    char text[1024];
+    std::snprintf(text, sizeof text,
+                  "次のファイルは通常のファイルではないため、出力先にできません。\n\n%s\n\n"
+                  "出力先を再入力してください。",
+                  file);
+    return Refuse(text);
+  }
+
   struct win::_stat status;
   if (win::_stat(path, &status) == 0) {
     if (status.st_mode & _S_IFDIR) return Refuse("ファイル名が指定されていません。");

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "component/component.h"
 #include "platform/cp932.h"
@@ -78,7 +79,23 @@ int AssetExporter::CloseOutput(int16_t kind) {
   return 1;
 }
 
+bool AssetExporter::TakeOutputFolder() {
+  std::string folder = outputcommit::FolderOf(paths_.Path(kAssetDataFile));
+  if (folder.empty()) return true;
+  using Result = outputcommit::FolderLock::Result;
+  Result result = folder_lock_.Acquire(folder.c_str(), lock_timeout_ms_, notice_);
+  if (result == Result::kTimedOut) return false;
+  // What a run cut short left there is finished or removed before this run
+  // adds anything.
+  if (result == Result::kLocked) outputcommit::Tidy(folder.c_str());
+  return true;
+}
+
 int AssetExporter::OpenAssetFile(StDATAINFO* record) {
+  if (!TakeOutputFolder()) {
+    busy_ = true;
+    return 1;
+  }
   OpenOutput(kErrorLogFile);
   OpenOutput(kAssetDataFile);
   WriteHeader(record);
@@ -102,6 +119,7 @@ int AssetExporter::CreateRule() {
 }
 
 int AssetExporter::ExportAssets() {
+  if (busy_) return 0;
   if (!rule_ && !CreateRule()) {
     read_failed_ = true;
     return 0;
@@ -167,7 +185,7 @@ int AssetExporter::ExportAssets() {
 int AssetExporter::ExportAssetTypes(StDATAINFO* record) {
   // After a failed read nothing of the run is kept, so there is nothing to
   // add to it.
-  if (read_failed_) {
+  if (read_failed_ || busy_) {
     CommitOutputs();
     return 0;
   }
@@ -181,6 +199,9 @@ int AssetExporter::ExportAssetTypes(StDATAINFO* record) {
   StSHISANKUBUNINFO* categories = nullptr;
   long count = 0;
   if (rule_->LoadShisanKubunInfo(&categories, &count) != 0) read_failed_ = true;
+  // A damaged key can hide rows without any read failing: the export counts
+  // as read only once the store has shown that nothing was hidden.
+  if (!read_failed_ && rule_->CheckComplete() != 0) read_failed_ = true;
   // Every read is done: the walk ends here rather than at destruction, so
   // that the store's read transaction does not keep other programs from
   // writing while the end report (and the log viewer) is on screen.
@@ -193,26 +214,18 @@ int AssetExporter::ExportAssetTypes(StDATAINFO* record) {
 }
 
 bool AssetExporter::CommitOutputs() {
-  bool sound = !read_failed_;
-  for (int k = 0; k < kOutputKinds; ++k) {
-    OutputKind kind = static_cast<OutputKind>(k);
-    if (writer_.Status(kind).requested) sound = sound && writer_.Sound(kind);
+  if (read_failed_ || busy_) {
+    for (int k = 0; k < kOutputKinds; ++k) writer_.Discard(static_cast<OutputKind>(k));
+  } else {
+    writer_.CommitAll();
   }
-  // The asset data file goes last: once it is in place, so are the files
-  // that belong to it.
-  for (OutputKind kind : {kErrorLogFile, kTypeFile, kAssetDataFile}) {
-    if (!writer_.Status(kind).requested) continue;
-    if (sound) {
-      sound = writer_.Commit(kind);
-    } else {
-      writer_.Discard(kind);
-    }
-  }
+  // The next run into the folder may begin.
+  folder_lock_.Release();
   return Succeeded();
 }
 
 bool AssetExporter::Succeeded() const {
-  bool all = !read_failed_;
+  bool all = !read_failed_ && !busy_;
   for (int k = 0; k < kOutputKinds; ++k) all = all && writer_.Status(static_cast<OutputKind>(k)).committed;
   return all;
 }
@@ -223,6 +236,15 @@ unsigned AssetExporter::FailedOutputs() const {
     if (!writer_.Sound(static_cast<OutputKind>(k))) failed |= 1u << k;
   }
   return failed;
+}
+
+unsigned AssetExporter::ChangedOutputs() const {
+  unsigned changed = 0;
+  for (int k = 0; k < kOutputKinds; ++k) {
+    const OutputFileStatus& s = writer_.Status(static_cast<OutputKind>(k));
+    if (s.committed || s.touched) changed |= 1u << k;
+  }
+  return changed;
 }
 
 int AssetExporter::FailedOutput() const {

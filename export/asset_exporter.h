@@ -27,6 +27,7 @@
 
 #include "component/records.h"
 #include "export/asset_row_builder.h"
+#include "export/output_commit.h"
 #include "export/output_paths.h"
 #include "export/output_writer.h"
 
@@ -101,6 +102,21 @@ class AssetExporter {
   unsigned FailedOutputs() const;
   // The first of them (OutputKind), or -1.
   int FailedOutput() const;
+  // The output files that stand under their final names, one bit per
+  // OutputKind: after a failed run, the files it did change.
+  unsigned ChangedOutputs() const;
+  // True when another run held the output folder for longer than the wait
+  // (SetOutputLockWait): nothing was read or written.
+  bool OutputBusy() const { return busy_; }
+
+  // How long OpenAssetFile waits for another run that writes into the same
+  // folder (runs into one folder take turns: output_commit.h), and whom it
+  // tells that it waits (null: nobody).
+  using NoticeSink = void (*)(const char* text);
+  void SetOutputLockWait(long timeout_ms, NoticeSink notice) {
+    lock_timeout_ms_ = timeout_ms;
+    notice_ = notice;
+  }
 
   // Today's date for the asset type file; tests fix it.
   using DateSource = void (*)(int* year, int* month, int* day);
@@ -115,8 +131,13 @@ class AssetExporter {
   // Declared in reverse order of destruction: the builder (and its code
   // register) goes first, then the writer, the rule object and the paths,
   // which the writer's files refer to until they are committed or discarded.
+  // Takes the output folder's lock, then finishes or removes what a run
+  // cut short left there; false when another run kept the lock too long.
+  bool TakeOutputFolder();
+
   const char* const error_log_name_;
   OutputPaths paths_;
+  outputcommit::FolderLock folder_lock_;       // outlives the writer: its files go under the lock
   std::unique_ptr<ClRuleGenkashokyaku> rule_;  // deleted through its virtual destructor
   OutputWriter writer_;
   AssetRowBuilder rows_{&writer_};  // its remarks go to the error log
@@ -125,4 +146,7 @@ class AssetExporter {
   bool read_failed_ = false;
   bool pinned_ = false;
   std::string pinned_id_;
+  bool busy_ = false;
+  long lock_timeout_ms_ = 120000;
+  NoticeSink notice_ = nullptr;
 };

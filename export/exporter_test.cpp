@@ -377,3 +377,30 @@ TEST(FileStatusTest, DerivedFilesWithoutASoundPathAreNeverWritten) {
 }
 
 }  // namespace
+
+namespace {
+
+const char* told_text = nullptr;
+void Tell(const char* text) { told_text = text; }
+
+TEST(FileStatusTest, ARunWaitsForTheFolderAndGivesUpWithNothingWritten) {
+  testenv::ScratchDir dir("zel_export");
+  outputcommit::FolderLock other;  // another run that holds the folder
+  ASSERT_EQ(other.Acquire(outputcommit::FolderOf(dir.Windows("out.csv").c_str()).c_str(), 0, nullptr),
+            outputcommit::FolderLock::Result::kLocked);
+  StDATAINFO info = Company("株式会社テスト");
+  AssetExporter exporter(kErrorLogName);
+  exporter.SetOutputPath(dir.Windows("out.csv").c_str());
+  exporter.SetOutputLockWait(200, Tell);
+  exporter.OpenAssetFile(&info);
+  EXPECT_EQ(exporter.ExportAssets(), 0);
+  EXPECT_EQ(exporter.ExportAssetTypes(&info), 0);
+  EXPECT_TRUE(exporter.OutputBusy());
+  EXPECT_FALSE(exporter.Succeeded());
+  ASSERT_NE(told_text, nullptr);
+  EXPECT_NE(std::string(told_text).find("待っています"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.Host("out.csv")));
+  EXPECT_FALSE(std::filesystem::exists(dir.Host("syurui.SSC")));
+}
+
+}  // namespace

@@ -68,6 +68,18 @@ const std::string& CategoryCountSql() {
   return sql;
 }
 
+// The tables a walk reads, each counted through its key (as the walks count)
+// and by reading the table itself, for CheckComplete.
+struct CompletenessCount {
+  const char* table;
+  std::string sql;
+};
+std::string CompletenessSql(const char* table, bool keyed) {
+  // One pass over the table: NOT INDEXED reads its rows, not its key.
+  return "SELECT " + (keyed ? "(" + Count(table, "") + ")" : std::string("0")) + ", (SELECT count(*) FROM " +
+         table + " NOT INDEXED WHERE data_id = ?1 OR data_id = ?2)";
+}
+
 // Columns of the asset query that name an asset.
 const int kAssetSeqColumn = 0;
 const int kAssetCodeColumn = 1;
@@ -447,4 +459,50 @@ long ClRuleGenkashokyaku::LoadShisanKubunInfo(StSHISANKUBUNINFO** array, long* c
   *array = out;
   *count = n;
   return 0;
+}
+
+long ClRuleGenkashokyaku::CheckComplete() {
+  static const CompletenessCount kTables[] = {{"assets", CompletenessSql("assets", false)},
+                                              {"lump_items", CompletenessSql("lump_items", true)},
+                                              {"categories", CompletenessSql("categories", true)}};
+  impl_->ahead.Stop();
+  Locked lock(TheStore().connection_lock());
+  std::string why;
+  if (!TheStore().BeginRead(&why)) {
+    package::SayFailure(data_id_, "completeness check", "cannot be read: " + why);
+    return 1;
+  }
+  const uint64_t generation = TheStore().generation();
+  long result = 0;
+  for (const CompletenessCount& t : kTables) {
+    sqlite3_stmt* stmt = TheStore().Prepare(t.sql.c_str());
+    if (stmt == nullptr) {
+      result = 1;
+      break;
+    }
+    package::BindKey(stmt, 1, data_id_);
+    int rc = sqlite3_step(stmt);
+    int64_t keyed = sqlite3_column_int64(stmt, 0), stored = sqlite3_column_int64(stmt, 1);
+    // The assets are those the open walk counted, not a count made again.
+    long walked = 0;
+    bool walk_open = &t != &kTables[0] || impl_->assets.Count(&walked);
+    if (&t == &kTables[0]) keyed = walked;
+    if (!walk_open) {
+      package::SayFailure(data_id_, t.table, "cannot be checked: no asset walk is open");
+      result = 1;
+    } else if (rc != SQLITE_ROW) {
+      package::SayFailure(data_id_, t.table,
+                          std::string("cannot be read: ") + sqlite3_errmsg(TheStore().db()));
+      result = 1;
+    } else if (keyed != stored) {
+      package::SayFailure(data_id_, t.table,
+                          "the store is damaged: its key delivers " + std::to_string(keyed) + " rows of " +
+                              std::to_string(stored) + " (sqlite3 'PRAGMA integrity_check' tells more)");
+      result = 1;
+    }
+    sqlite3_finalize(stmt);
+    if (result != 0) break;
+  }
+  TheStore().EndRead(generation);
+  return result;
 }

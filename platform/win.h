@@ -93,6 +93,17 @@ UINT GetTempFileNameA(const char* folder, const char* prefix, UINT unique, char*
 // name in the same folder, which is where either would be created.
 BOOL PathIsSameFileA(const char* path1, const char* path2);
 DWORD GetTempPathA(DWORD size, char* buffer);
+// The entries of a folder whose names match pattern: "FOLDER\\*" or a last
+// part with one "*" ("FOLDER\\~zel*.tmp"), "." and ".." left out. The first
+// entry goes into data; INVALID_HANDLE_VALUE when there is none or the
+// folder cannot be read. FindNextFileA gives the next (FALSE at the end).
+struct WIN32_FIND_DATAA {
+  DWORD dwFileAttributes;
+  char cFileName[MAX_PATH];
+};
+HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data);
+BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data);
+BOOL FindClose(HANDLE find);
 DWORD GetCurrentDirectoryA(DWORD size, char* buffer);
 BOOL SetCurrentDirectoryA(const char* path);
 DWORD GetModuleFileNameA(HANDLE module, char* buffer, DWORD size);
@@ -166,6 +177,11 @@ struct OVERLAPPED {
 HANDLE CreateFileA(const char* path, DWORD access, DWORD share_mode, void* security, DWORD disposition,
                    DWORD flags, HANDLE template_file);
 DWORD GetFileType(HANDLE file);
+// The path of the file that an open handle names, links followed (in
+// Windows form, without the "\\?\" prefix; flags 0). Its length, 0 on
+// failure (also when the file lies on no drive of the map), or the size
+// needed when buffer is too small.
+DWORD GetFinalPathNameByHandleA(HANDLE file, char* buffer, DWORD size, DWORD flags);
 BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, OVERLAPPED* overlapped);
 BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, OVERLAPPED* overlapped);
 BOOL FlushFileBuffers(HANDLE file);
@@ -180,6 +196,21 @@ BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytes_low, DWORD
 BOOL UnlockFileEx(HANDLE file, DWORD reserved, DWORD bytes_low, DWORD bytes_high, OVERLAPPED* overlapped);
 // Why the last file call of this thread failed (ERROR_...).
 DWORD GetLastError();
+
+// ---- Ending by a signal (not Windows calls) ---------------------------------
+// A program ended from outside (TERM, INT or HUP) first removes the files
+// named here, then ends as that signal ends a program. The names are made
+// host paths when registered, so the removal needs nothing but unlink.
+// Windows sends none of these signals to a desktop program: there the calls
+// keep nothing.
+// Registers path; a slot number for KeepOnTermination, -1 when the path
+// cannot be mapped or every slot is taken.
+int RemoveOnTermination(const char* path);
+// The file of slot stays (it was renamed or removed by the program).
+void KeepOnTermination(int slot);
+// While held, an ending signal waits; it takes effect once released. For
+// a few steps that must all happen or none (renames of a commit).
+void HoldTermination(bool hold);
 
 // ---- Memory ---------------------------------------------------------------
 void* CoTaskMemAlloc(size_t size);

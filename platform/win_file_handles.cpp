@@ -78,6 +78,21 @@ DWORD GetFileType(HANDLE file) {
   return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) ? FILE_TYPE_PIPE : FILE_TYPE_UNKNOWN;
 }
 
+DWORD GetFinalPathNameByHandleA(HANDLE file, char* buffer, DWORD size, DWORD /*flags*/) {
+  int fd = FdOf(file);
+  if (fd < 0 || !buffer) return Fail(0u, ERROR_INVALID_PARAMETER);
+  char link[64], host[4096];
+  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  ssize_t n = ::readlink(link, host, sizeof host - 1);
+  if (n <= 0) return Fail(0u, ERROR_FILE_NOT_FOUND);
+  host[n] = '\0';
+  std::string windows = FromHostPath(host);
+  if (windows.empty()) return Fail(0u, ERROR_PATH_NOT_FOUND);
+  if (windows.size() >= size) return static_cast<DWORD>(windows.size() + 1);
+  std::memcpy(buffer, windows.c_str(), windows.size() + 1);
+  return static_cast<DWORD>(windows.size());
+}
+
 BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, OVERLAPPED* overlapped) {
   if (read) *read = 0;
   int fd = FdOf(file);

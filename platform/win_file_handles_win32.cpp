@@ -1,5 +1,6 @@
 // File handles on Windows: each call forwards to the real API (the W
 // functions for names), except a folder's lock, which Windows does not have.
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -64,6 +65,23 @@ BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, OVERLA
 }
 
 BOOL FlushFileBuffers(HANDLE file) { return ::FlushFileBuffers(file); }
+
+DWORD GetFinalPathNameByHandleA(HANDLE file, char* buffer, DWORD size, DWORD flags) {
+  std::wstring wide(32768, L'\0');
+  DWORD n = ::GetFinalPathNameByHandleW(file, wide.data(), static_cast<DWORD>(wide.size()), flags);
+  if (n == 0 || n >= wide.size()) return 0;
+  wide.resize(n);
+  // "\\?\C:\..." and "\\?\UNC\server\share\..." as a program writes them.
+  if (wide.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    wide = L"\\\\" + wide.substr(8);
+  } else if (wide.rfind(L"\\\\?\\", 0) == 0) {
+    wide = wide.substr(4);
+  }
+  std::string narrow = Narrow(wide);
+  if (narrow.size() >= size) return static_cast<DWORD>(narrow.size() + 1);
+  std::memcpy(buffer, narrow.c_str(), narrow.size() + 1);
+  return static_cast<DWORD>(narrow.size());
+}
 
 BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytes_low, DWORD bytes_high,
                 OVERLAPPED* overlapped) {

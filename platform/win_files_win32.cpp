@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/cp932.h"
@@ -141,5 +142,47 @@ void GetLocalTime(SYSTEMTIME* now) {
 
 void* CoTaskMemAlloc(size_t size) { return shell::TaskAlloc(size ? size : 1); }
 void CoTaskMemFree(void* block) { shell::TaskFree(block); }
+
+}  // namespace win
+
+namespace win {
+
+// The W listing with each name made CP932; "." and ".." and names that do
+// not fit are passed over, as the Linux stand-in does.
+namespace {
+bool FillFound(const WIN32_FIND_DATAW& wide, WIN32_FIND_DATAA* data) {
+  std::wstring_view name(wide.cFileName);
+  if (name == L"." || name == L"..") return false;
+  std::string narrow = Narrow(name);
+  if (narrow.empty() || narrow.size() >= sizeof data->cFileName) return false;
+  data->dwFileAttributes = wide.dwFileAttributes;
+  std::memcpy(data->cFileName, narrow.c_str(), narrow.size() + 1);
+  return true;
+}
+}  // namespace
+
+HANDLE FindFirstFileA(const char* pattern, WIN32_FIND_DATAA* data) {
+  if (!pattern || !data) return INVALID_HANDLE_VALUE;
+  WIN32_FIND_DATAW wide;
+  HANDLE find = ::FindFirstFileW(W(pattern).c_str(), &wide);
+  if (find == INVALID_HANDLE_VALUE) return find;
+  while (!FillFound(wide, data)) {
+    if (!::FindNextFileW(find, &wide)) {
+      ::FindClose(find);
+      return INVALID_HANDLE_VALUE;
+    }
+  }
+  return find;
+}
+
+BOOL FindNextFileA(HANDLE find, WIN32_FIND_DATAA* data) {
+  WIN32_FIND_DATAW wide;
+  while (::FindNextFileW(find, &wide)) {
+    if (FillFound(wide, data)) return TRUE;
+  }
+  return FALSE;
+}
+
+BOOL FindClose(HANDLE find) { return ::FindClose(find); }
 
 }  // namespace win

@@ -1,6 +1,8 @@
 // The export conditions dialog end to end: quitting, the refusals of the
 // export command, folder creation, the overwrite question, keys, browsing,
 // the remembered path, network paths and drive types.
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "tests/e2e.h"
@@ -42,6 +44,16 @@ TEST_F(DialogE2eTest, EscCloseAndCancelShowTheNoticeAndQuit) {
 
 TEST_F(DialogE2eTest, EveryRefusalKeepsTheDialogOpenWithThePathEdit) {
   fs::create_directories(e_ + "/dir");
+  fs::create_directories(e_ + "/pipes");
+  ASSERT_EQ(mkfifo((e_ + "/pipes/fifo.csv").c_str(), 0644), 0);
+  fs::create_symlink(e_ + "/pipes/fifo.csv", e_ + "/pipes/link.csv");
+  ASSERT_EQ(mkfifo((e_ + "/pipes/syurui.SSC").c_str(), 0644), 0);
+  fs::create_directories(e_ + "/dev");
+  fs::create_symlink("/dev/null", e_ + "/dev/null.csv");
+  auto not_regular = [](const std::string& file) {
+    return "次のファイルは通常のファイルではないため、出力先にできません。\n\n" + file +
+           "\n\n出力先を再入力してください。";
+  };
   std::string long_folder(250, 'a');
   struct {
     std::string path;
@@ -65,6 +77,12 @@ TEST_F(DialogE2eTest, EveryRefusalKeepsTheDialogOpenWithThePathEdit) {
       // files in; a derived file beyond 260 bytes.
       {"a.csv", "出力先のフォルダを指定してください。"},
       {"E:\\" + long_folder + "\\b", "出力先のパスが長すぎます。\n\n出力先を再入力してください。"},
+      // Anything but a regular file, also through a link, and also as the
+      // asset type file beside it.
+      {"E:\\pipes\\fifo.csv", not_regular("E:\\pipes\\fifo.csv")},
+      {"E:\\pipes\\link.csv", not_regular("E:\\pipes\\link.csv")},
+      {"E:\\pipes\\new.csv", not_regular("E:\\pipes\\syurui.SSC")},
+      {"E:\\dev\\null.csv", not_regular("E:\\dev\\null.csv")},
   };
   for (const auto& c : cases) {
     RunResult r =

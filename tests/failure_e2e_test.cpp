@@ -76,26 +76,61 @@ class FailureTest : public E2eTest {
     for (long i = 0; i < size; ++i) garbage[i] = static_cast<char>((i * 37 + 11) & 0xFF);
     db.write(garbage.data(), size);
   }
+
+  // Adds rows of the exported data set to table that its key does not know:
+  // the walks, which go by the key, never see them, and no read fails.
+  void HideRowsFromKey(const std::string& table, int rows) {
+    const std::string key = "sqlite_autoindex_" + table + "_1";
+    Sql("CREATE TABLE kept AS SELECT * FROM sqlite_schema WHERE tbl_name = '" + table +
+        "';\nPRAGMA writable_schema = ON;\nDELETE FROM sqlite_schema WHERE name = '" + key +
+        "';\nUPDATE sqlite_schema SET sql = replace(replace(sql, 'PRIMARY KEY (', 'CHECK (1 OR coalesce('), "
+        "'seq)', 'seq))') WHERE name = '" +
+        table + "';\n");
+    Sql("INSERT INTO " + table + " SELECT * FROM " + table +
+        " WHERE data_id = 'D0001' ORDER BY rowid DESC LIMIT " + std::to_string(rows) + ";\nUPDATE " + table +
+        " SET seq = seq + 1000000 WHERE rowid > (SELECT max(rowid) - " + std::to_string(rows) + " FROM " +
+        table + ");\n");
+    Sql("PRAGMA writable_schema = ON;\nDELETE FROM sqlite_schema WHERE tbl_name = '" + table +
+        "';\nINSERT INTO sqlite_schema SELECT * FROM kept;\n");
+    Sql("DROP TABLE kept;\n");
+  }
 };
 
 TEST_F(FailureTest, ADamagedStoreStopsTheExportAndChangesNoFile) {
-  MakeStore(3000);
-  OutputFiles earlier = PutEarlierFiles();
-  DamageAssetsTable();
-  RunResult r = Run(kExportToA);
-  EXPECT_EQ(r.status, 2) << r.errors;
-  std::vector<std::string> messages = r.Messages();
-  ASSERT_EQ(messages.size(), 2u) << r.errors;
-  EXPECT_EQ(messages[0], kOverwriteQuestion);
-  EXPECT_EQ(messages[1].rfind(kExportFailedStart, 0), 0u) << messages[1];
-  EXPECT_NE(messages[1].find("会計データを読み込めませんでした。"), std::string::npos) << messages[1];
-  EXPECT_EQ(r.Of("message")[1]["style"], 16);
-  EXPECT_TRUE(r.Of("process").empty());
-  EXPECT_NE(r.errors.find("package store"), std::string::npos) << r.errors;
-  EXPECT_TRUE(Files() == earlier);
-  EXPECT_TRUE(Leftovers(e_ + "/out").empty());
-  // Nothing remembers the path of a failed export... but the dialog's own
-  // state is not what this test is about; the files are.
+  const struct {
+    const char* name;
+    const char* hidden_from_key;  // the table whose key loses rows; null: a damaged page of the assets
+    int rows;
+  } kCases[] = {
+      {"a damaged page of the assets", nullptr, 0},
+      {"assets hidden from their key", "assets", 3},
+      {"lump-sum items hidden from their key", "lump_items", 1},
+      {"a category hidden from its key", "categories", 1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(dir_ + "/package.db");
+    MakeStore(3000);
+    OutputFiles earlier = PutEarlierFiles();
+    if (c.hidden_from_key == nullptr) {
+      DamageAssetsTable();
+    } else {
+      HideRowsFromKey(c.hidden_from_key, c.rows);
+    }
+    RunResult r = Run(kExportToA);
+    EXPECT_EQ(r.status, 2) << r.errors;
+    std::vector<std::string> messages = r.Messages();
+    ASSERT_EQ(messages.size(), 2u) << r.errors;
+    EXPECT_EQ(messages[0], kOverwriteQuestion);
+    EXPECT_EQ(messages[1].rfind(kExportFailedStart, 0), 0u) << messages[1];
+    EXPECT_NE(messages[1].find("会計データを読み込めませんでした。"), std::string::npos) << messages[1];
+    EXPECT_EQ(r.Of("message")[1]["style"], 16);
+    EXPECT_TRUE(r.Of("process").empty());
+    EXPECT_EQ(Lines(r.errors).size(), 1u) << r.errors;
+    EXPECT_NE(r.errors.find("package store"), std::string::npos) << r.errors;
+    EXPECT_TRUE(Files() == earlier);
+    EXPECT_TRUE(Leftovers(e_ + "/out").empty());
+  }
 }
 
 // A date that is no calendar day fails the read like any value out of range:
@@ -172,7 +207,7 @@ TEST_F(FailureTest, TwoExportsToOnePathLeaveOneWholeFile) {
   MakeStore(20000);
   fs::create_directories(e_ + "/out");
   fs::copy_file(dir_ + "/package.db", dir_ + "/other.db");
-  Sql("ATTACH 'other.db' AS other; UPDATE other.datasets SET company_name = 'Other Company'; "
+  Sql("ATTACH 'other.db' AS other; UPDATE other.datasets SET company_name = 'Other Company', corp_kind = 3; "
       "DELETE FROM other.assets WHERE seq % 3 = 0;");
   const std::string other = "ZEL_PACKAGE=" + dir_ + "/other.db";
   // Each company exported alone, for comparison.
@@ -182,7 +217,11 @@ TEST_F(FailureTest, TwoExportsToOnePathLeaveOneWholeFile) {
   ASSERT_EQ(solo.status, 0) << solo.errors;
   const std::string one = ReadFile(e_ + "/out/one.csv"), two = ReadFile(e_ + "/out/two.csv");
   ASSERT_NE(one, two);
-  for (int round = 0; round < 3; ++round) {
+  // The asset type file tells the companies apart too (法人 and 個人).
+  auto company_of = [](const std::string& types) {
+    return types.find(ToCp932("個人関与先")) != std::string::npos;
+  };
+  for (int round = 0; round < 6; ++round) {
     WriteFile(e_ + "/out/a.csv", "earlier");
     std::vector<testenv::ProgramResult> both =
         testenv::RunPrograms({Prepare(kExportToA, "ZelEna20ToMx13", {}, "1"),
@@ -192,8 +231,110 @@ TEST_F(FailureTest, TwoExportsToOnePathLeaveOneWholeFile) {
     EXPECT_EQ(b.status, 0) << b.errors;
     std::string result = ReadFile(e_ + "/out/a.csv");
     EXPECT_TRUE(result == one || result == two) << "round " << round << ": " << result.size() << " bytes";
+    // Never the asset data of one company beside the asset type file of the other.
+    EXPECT_EQ(result == two, company_of(ReadFile(e_ + "/out/syurui.SSC"))) << "round " << round;
     EXPECT_TRUE(Leftovers(e_ + "/out").empty());
   }
+}
+
+TEST_F(FailureTest, ACommitCutShortIsFinishedBeforeAnythingElse) {
+  // What a run killed between two renames leaves: the error log already
+  // renamed, the asset type file and the asset data file still under their
+  // temporary names, and the commit record that lists all three.
+  const struct {
+    const char* name;
+    bool by_zelverify;  // else by the next export
+  } kCases[] = {{"zelverify", true}, {"the next export", false}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    MakeStore(50);
+    PutEarlierFiles();
+    const std::string out = e_ + "/out/";
+    WriteFile(out + "ZelEnaMx13SysErr.txt", "new remarks\r\n");
+    WriteFile(out + "~zel0000000A.tmp", "new types\r\n");
+    WriteFile(out + "~zel0000000B.tmp", "new assets\r\n");
+    WriteFile(out + "~zel0000000C.tmp", "a killed run's part");
+    WriteFile(out + "~zelcommit.rec",
+              "zel-commit 1\r\n~zel0000000D.tmp\r\nZelEnaMx13SysErr.txt\r\n~zel0000000A.tmp\r\nsyurui.SSC\r\n"
+              "~zel0000000B.tmp\r\nE:\\out\\a.csv\r\nend\r\n");
+    if (c.by_zelverify) {
+      testenv::Program verify = Tool({program_dir_ + "/zelverify", out + "a.csv"});
+      verify.env.push_back("ZEL_DRIVES=Z:fixed=/;E:fixed=" + e_);
+      testenv::RunProgram(verify);
+      EXPECT_TRUE((Files() == OutputFiles{"new assets\r\n", "new types\r\n", "new remarks\r\n"}));
+      EXPECT_FALSE(Exists(out + "~zelcommit.rec"));
+      EXPECT_TRUE(Exists(out + "~zel0000000C.tmp"));  // zelverify only finishes the commit
+    } else {
+      // The export fails on a store that cannot be read: what it found is
+      // finished all the same, and it leaves no temporary file.
+      HideRowsFromKey("assets", 1);
+      RunResult r = Run(kExportToA);
+      EXPECT_EQ(r.status, 2) << r.errors;
+      EXPECT_TRUE((Files() == OutputFiles{"new assets\r\n", "new types\r\n", "new remarks\r\n"}));
+      EXPECT_TRUE(Leftovers(e_ + "/out").empty());
+    }
+    fs::remove_all(e_ + "/out");
+    fs::remove(dir_ + "/package.db");
+  }
+}
+
+TEST_F(FailureTest, ALinkAsTheOutputPathKeepsItsTargetUntilTheRunSucceeds) {
+  const struct {
+    const char* name;
+    bool store_sound;
+  } kCases[] = {{"a failed read", false}, {"a sound export", true}};
+  fs::create_directories(e_ + "/out");
+  fs::create_directories(e_ + "/real");
+  WriteFile(e_ + "/real/target.csv", "earlier assets\r\n");
+  fs::create_symlink(e_ + "/real/target.csv", e_ + "/out/a.csv");
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(dir_ + "/package.db");
+    MakeStore(200);
+    if (!c.store_sound) HideRowsFromKey("assets", 1);
+    RunResult r = Run(kExportToA);
+    EXPECT_EQ(r.status, c.store_sound ? 0 : 2) << r.errors;
+    EXPECT_TRUE(fs::is_symlink(e_ + "/out/a.csv"));
+    std::string target = ReadFile(e_ + "/real/target.csv");
+    EXPECT_EQ(target == "earlier assets\r\n", !c.store_sound) << target.size();
+    if (c.store_sound) {
+      EXPECT_NE(target.find(ToCp932("顧問先名称")), std::string::npos);
+    }
+    EXPECT_TRUE(Leftovers(e_ + "/out").empty());
+    EXPECT_TRUE(Leftovers(e_ + "/real").empty());
+  }
+}
+
+TEST_F(FailureTest, AFolderThatTakesNoNewFileGetsTheFilesCopiedOnlyAfterASoundRun) {
+  // An immutable folder: no name can be made in it (not even by root), but
+  // its files can be written.
+  const std::string out = e_ + "/out";
+  PutEarlierFiles();
+  if (testenv::RunProgram(Tool({"chattr", "+i", out})).status != 0) GTEST_SKIP() << "no chattr here";
+  struct Mutable {
+    testenv::Program undo;
+    ~Mutable() { testenv::RunProgram(undo); }
+  } made_mutable_at_end{Tool({"chattr", "-i", out})};
+  const struct {
+    const char* name;
+    bool store_sound;
+  } kCases[] = {{"a failed read", false}, {"a sound export", true}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(dir_ + "/package.db");
+    MakeStore(200);
+    if (!c.store_sound) HideRowsFromKey("assets", 1);
+    OutputFiles before = Files();
+    RunResult r = Run(kExportToA);
+    EXPECT_EQ(r.status, c.store_sound ? 0 : 2) << r.errors;
+    OutputFiles after = Files();
+    EXPECT_EQ(after == before, !c.store_sound);
+    if (c.store_sound) {
+      EXPECT_NE(after.data.find(ToCp932("顧問先名称")), std::string::npos);
+      EXPECT_NE(after.types.find("[SisanSyurui]"), std::string::npos);
+    }
+  }
+  EXPECT_TRUE(Leftovers(out).empty());
 }
 
 TEST_F(FailureTest, EveryTextIsWrittenAsValidShiftJis) {

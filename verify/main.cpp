@@ -6,12 +6,16 @@
 // control sheet of the export (verify/control_sheet.h).
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "export/output_commit.h"
 #include "platform/command_line.h"
+#include "platform/cp932.h"
 #include "platform/program_args.h"
+#include "platform/win.h"
 #include "verify/control_sheet.h"
 #include "verify/verifier.h"
 
@@ -94,6 +98,14 @@ int main(int argc, char** argv) {
     if (n.empty() || *end != '\0' || sheet.print.max_lines < 0)
       return cmdline::UsageError(kCommand, "--max-lines needs a number of lines (0: no limit)");
   }
+  // An export cut short among the renames of its files is finished first,
+  // so that the files checked are one set.
+  std::error_code error;
+  std::string folder = win::FromHostPath(
+      win::HostPathString(std::filesystem::absolute(win::HostFsPath(path), error).parent_path()));
+  if (!folder.empty() && (folder.back() != '\\' || cp932::EndsWithDoubleByte(folder))) folder += '\\';
+  if (!folder.empty() && !outputcommit::FinishInterrupted(folder.c_str(), 10000))
+    std::cerr << "zelverify: " << path << ": an export into its folder is still being committed\n";
   if (!sheet.store.empty() && sheet.html.empty() && sheet.json.empty() && !sheet.summary)
     return cmdline::UsageError(
         kCommand, "--store reconciles the control sheet: give --report, --summary or --json with it");

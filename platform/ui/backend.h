@@ -53,6 +53,9 @@ class Backend {
   // (the assets of an export). Called for every unit; a back end that shows
   // it keeps its own pace.
   virtual void Progress(long /*done*/, long /*total*/) {}
+  // A line (CP932) that the working state shows beside the progress, such
+  // as why the work waits.
+  virtual void WorkingNote(const char* /*text*/) {}
   // Handles whatever input is pending (a redraw in a terminal).
   virtual void PumpPending() {}
   // Throws away input given while the program was not listening (while the
@@ -105,5 +108,7 @@ void PumpPendingInput();
 void DiscardPendingInput();
 // Hands the progress of the work under the wait cursor to the back end.
 void ShowProgress(long done, long total);
+// Hands a note of the work under the wait cursor to the back end.
+void ShowWorkingNote(const char* text);
 
 }  // namespace ui

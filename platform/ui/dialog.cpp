@@ -480,6 +480,10 @@ void ShowProgress(long done, long total) {
   if (active_backend) active_backend->Progress(done, total);
 }
 
+void ShowWorkingNote(const char* text) {
+  if (active_backend) active_backend->WorkingNote(text);
+}
+
 // ---- Application ------------------------------------------------------------------------
 namespace {
 int exit_status = 0;

@@ -99,6 +99,7 @@ class TtyBackend : public Backend {
   void WaitCursor(bool shown) override {
     if (shown && !working_painter_) {
       done_ = total_ = 0;
+      note_.clear();
       progress_shown_ = false;
       working_painter_ = screen_.Push([this] { PaintWorking(); });
     } else if (!shown && working_painter_) {
@@ -118,6 +119,11 @@ class TtyBackend : public Backend {
     progress_shown_ = true;
     progress_at_ = now;
     screen_.Redraw();
+  }
+
+  void WorkingNote(const char* text) override {
+    note_ = text ? tty::Utf8(text) : "";
+    if (working_painter_) screen_.Redraw();
   }
 
   void PumpPending() override { screen_.Pump(); }
@@ -204,7 +210,8 @@ class TtyBackend : public Backend {
 
   void PaintWorking() {
     std::string caption = tty::Utf8(kWorkingCaption), text = tty::Utf8(kWorkingText);
-    int cols = std::min(screen_.Cols(), tty::CellsOf(text) + 6), rows = 6;
+    int cols = std::min(screen_.Cols(), std::max(tty::CellsOf(text), tty::CellsOf(note_)) + 6);
+    int rows = note_.empty() ? 6 : 7;
     int top = std::max(0, (screen_.Rows() - rows) / 2), left = std::max(0, (screen_.Cols() - cols) / 2);
     screen_.Frame(top, left, rows, cols, Look::kWindow);
     screen_.Put(top, left + 2, " " + caption + " ", cols - 4, Look::kCaption);
@@ -216,6 +223,7 @@ class TtyBackend : public Backend {
                     static_cast<long long>(done) * 100 / total_);
       screen_.Put(top + 3, left + 3, tty::Utf8(line), cols - 6, Look::kWindow);
     }
+    if (!note_.empty()) screen_.Put(top + 4, left + 3, note_, cols - 6, Look::kWindow);
     screen_.Cursor(-1, -1);
   }
 
@@ -224,6 +232,7 @@ class TtyBackend : public Backend {
   int dialog_painter_ = 0, working_painter_ = 0;
   std::map<int, int> scrolls_;  // first byte shown, per edit
   long done_ = 0, total_ = 0;   // the work's progress
+  std::string note_;            // why the work waits, when it does (UTF-8)
   bool progress_shown_ = false;
   int64_t progress_at_ = 0;  // when it was last drawn
 };
