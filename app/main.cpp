@@ -25,7 +25,7 @@ namespace {
 
 // The program's options besides --help and --version. A dialog run takes
 // none; the others make a batch. (A batch's worker processes are started
-// with "--batch-worker OUTDIR", which is no option for people.)
+// with "--batch-worker OUTDIR [--resume]", which is no option for people.)
 const cmdline::Option kOptions[] = {
     {"--batch", "OUTDIR",
      "export every data set of the store without a dialog, each into OUTDIR\\<data ID>\\ as "
@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
   if (const char* slash = std::strrchr(name, '/')) name = slash + 1;
   const cmdline::Command command = ThisCommand(name);
   const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
-  const bool worker = args.size() == 2 && args[0] == "--batch-worker";
+  const bool worker = (args.size() == 2 || (args.size() == 3 && args[2] == "--resume")) &&
+                      args[0] == "--batch-worker";
   const cmdline::Parsed parsed = worker ? cmdline::Parsed{} : cmdline::Parse(command, args);
   switch (parsed.outcome) {
     case cmdline::Parsed::kHelp: PrintHelp(command); return 0;
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
   if (worker || parsed.Has("--batch")) {
     BatchOptions options;
     std::string why;
-    const bool ok = worker ? ParseBatchArguments(args[1], {}, "", false, &options, &why)
+    const bool ok = worker ? ParseBatchArguments(args[1], {}, "", args.size() == 3, &options, &why)
                            : ParseBatchArguments(parsed.Value("--batch"), parsed.values.count("--data-set")
                                                                               ? parsed.values.at("--data-set")
                                                                               : std::vector<std::string>{},

@@ -357,7 +357,7 @@ int main(int argc, char** argv) {
       return package::ImportManifest(db, value("--manifest"), given("--replace"), summary, errors, warnings);
     });
   }
-  if (!given("--assets")) return cmdline::UsageError(line, "--assets A.csv is missing (or give --manifest CLIENTS.csv)");
+  if (!given("--assets")) return cmdline::UsageError(line, "--assets A.csv is missing");
   package::ImportOptions import;
   import.assets = value("--assets");
   import.items = value("--items");

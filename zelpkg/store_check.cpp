@@ -88,16 +88,19 @@ bool JudgeText(sqlite3_stmt* stmt, int col, const ColumnRule& rule, Problem* p) 
 // buffer.
 bool Judge(sqlite3_stmt* stmt, int col, const ColumnRule& rule, uint8_t* scratch, Problem* p) {
   if (rule.kind == FieldKind::kText) return JudgeText(stmt, col, rule, p);
-  if (!FillField(stmt, col, rule, scratch)) {
-    p->why = Misfit(stmt, col, rule);
-    p->fix = "give a whole number that fits";
-    return true;
-  }
-  int64_t value = sqlite3_column_int64(stmt, col);
-  if (rule.kind == FieldKind::kDate && value != 0 && !rules::IsCalendarDay(value)) {
+  // A whole number that is no day is said as such (the record's field
+  // refuses it too, but "does not fit" would not say why).
+  const int64_t value = sqlite3_column_int64(stmt, col);
+  if (rule.kind == FieldKind::kDate && sqlite3_column_type(stmt, col) == SQLITE_INTEGER && value != 0 &&
+      !rules::IsCalendarDay(value)) {
     p->value = std::to_string(value);
     p->why = "not a calendar day";
     p->fix = "give a real date (YYYY-MM-DD), or 0 for none";
+    return true;
+  }
+  if (!FillField(stmt, col, rule, scratch)) {
+    p->why = Misfit(stmt, col, rule);
+    p->fix = "give a whole number that fits";
     return true;
   }
   return false;

@@ -522,11 +522,14 @@ TEST_F(ZelpkgTest, ImportAddsToADataSetOrRemakesItOnlyWhenAsked) {
 // not even the sound clients before it are in the store.
 TEST_F(ZelpkgTest, AManifestImportsAllItsClientsOrNone) {
   Write("a.csv", U8(kAssetsCsv));
+  Write("i.csv", U8(kItemsCsv));
+  Write("c.csv", U8(kCategoriesCsv));
   Write("bad.csv", "code,acquisition_date\nX1,2024-13-01\n");
-  const std::string head = "data_set,company,period_start,period_end,kind,assets\n";
-  Write("good.csv",
-        head + "K1,Ko,2024-04-01,2025-03-31,,a.csv\nK2,Otsu,20240101,20241231,individual,a.csv\n");
-  Write("mixed.csv", head + "K3,Hei,2024-04-01,2025-03-31,,a.csv\nK4,Tei,2024-04-01,2025-03-31,,bad.csv\n");
+  const std::string head = "data_set,company,period_start,period_end,kind,assets,items,categories\n";
+  Write("good.csv", head + "K1,Ko,2024-04-01,2025-03-31,,a.csv,i.csv,c.csv\n" +
+                        "K2,Otsu,20240101,20241231,individual,a.csv,i.csv,c.csv\n");
+  Write("mixed.csv", head + "K3,Hei,2024-04-01,2025-03-31,,a.csv,i.csv,c.csv\n" +
+                         "K4,Tei,2024-04-01,2025-03-31,,bad.csv,,c.csv\n");
   made_.push_back(dir_.Host("office.db"));
   Output o = Tool("import office.db --manifest good.csv");
   ASSERT_EQ(o.status, 0) << o.err;
