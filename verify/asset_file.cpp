@@ -50,6 +50,7 @@ class AssetChecker {
   void CodeProblem(const char* kind, std::string_view why, bool remarked);
   std::string RemarkNote(const Remark* remark) const;
   void TypeWarnings();
+  void RegisterRules();
 
   CheckedFile* file_;
   const TypeList* types_;
@@ -180,10 +181,34 @@ void AssetChecker::Row(std::string_view line, size_t length) {
     file_->ReportVerdict(i + 1, AssetColumnName(i), verdict, note);
   }
   if (code_fine) Code(fields_[kCodeColumn], breakdown);
+  if (!breakdown) RegisterRules();
   if (!breakdown && types_ != nullptr && types_->codes.count(std::string(fields_[kTypeColumn])) == 0) {
     Unlisted& unlisted = unlisted_types_[std::string(fields_[kTypeColumn])];
     if (unlisted.rows++ == 0) unlisted.first_line = file_->line_number();
   }
+}
+
+// What the register's rules (zelpkg import and check) refuse or warn of,
+// as far as an asset's row shows it, as warnings (the depreciation
+// application takes the row as it is): a row without a method came from a
+// method code the export does not know; an acquisition cost is never
+// negative.
+void AssetChecker::RegisterRules() {
+  const std::string_view method = fields_[kMethodColumn];
+  if (method.empty()) {
+    file_->Warning(kMethodColumn + 1, AssetColumnName(kMethodColumn),
+                   "empty: the asset's method code is none the export knows, so the depreciation "
+                   "application cannot tell how to depreciate it; correct it in the store (zelpkg check "
+                   "names it) and export again",
+                   "no method");
+    return;
+  }
+  const std::string_view cost = fields_[kCostColumn];
+  if (!cost.empty() && cost[0] == '-')
+    file_->Warning(kCostColumn + 1, AssetColumnName(kCostColumn),
+                   Quoted(cost) + ": an acquisition cost is never negative; correct it in the store (zelpkg "
+                   "check names it)",
+                   "negative cost");
 }
 
 void AssetChecker::Code(std::string_view code, bool breakdown) {

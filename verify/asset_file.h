@@ -20,6 +20,7 @@ constexpr long kCodeColumn = 0;       // ";資産コード"
 constexpr long kTypeColumn = 2;       // "資産種類コード"
 constexpr long kMethodColumn = 4;     // "償却方法"
 constexpr long kQuantityColumn = 13;  // "数量"
+constexpr long kCostColumn = 22;      // "取得価額"
 
 struct AssetSummary {
   long rows = 0;            // lines after the column-name line
