@@ -2,6 +2,7 @@
 // functions for names), except a folder's lock, which Windows does not have.
 #include <cstring>
 #include <map>
+#include <utility>
 #include <mutex>
 #include <string>
 
@@ -18,7 +19,17 @@ namespace {
 // that every name of the folder meets the same lock, held by the locking
 // thread until UnlockFileEx. The map holds the mutex of each locked handle.
 std::mutex folder_locks_guard;
-std::map<HANDLE, HANDLE> folder_locks;
+// A handle's mutex and the folder's lock name. A mutex can be taken again
+// by the thread that holds it, so that a lock held in this process is told
+// by its name: a second handle on the folder waits, as on a locked file.
+std::map<HANDLE, std::pair<HANDLE, std::wstring>> folder_locks;
+
+bool HeldHere(const std::wstring& name) {
+  std::lock_guard guard(folder_locks_guard);
+  for (const auto& [file, held] : folder_locks)
+    if (held.second == name) return true;
+  return false;
+}
 
 bool FolderLockName(HANDLE file, std::wstring* name) {
   BY_HANDLE_FILE_INFORMATION info;
@@ -90,6 +101,13 @@ BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytes_low, DWORD
     ::OVERLAPPED position = Position(overlapped);
     return ::LockFileEx(file, flags, reserved, bytes_low, bytes_high, &position);
   }
+  while (HeldHere(name)) {
+    if (flags & LOCKFILE_FAIL_IMMEDIATELY) {
+      ::SetLastError(ERROR_LOCK_VIOLATION);
+      return FALSE;
+    }
+    ::Sleep(20);
+  }
   HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
   if (!mutex) return FALSE;
   DWORD waited = ::WaitForSingleObject(mutex, (flags & LOCKFILE_FAIL_IMMEDIATELY) ? 0 : INFINITE);
@@ -99,7 +117,7 @@ BOOL LockFileEx(HANDLE file, DWORD flags, DWORD reserved, DWORD bytes_low, DWORD
     return FALSE;
   }
   std::lock_guard guard(folder_locks_guard);
-  folder_locks[file] = mutex;
+  folder_locks[file] = {mutex, name};
   return TRUE;
 }
 
@@ -109,7 +127,7 @@ BOOL UnlockFileEx(HANDLE file, DWORD reserved, DWORD bytes_low, DWORD bytes_high
     std::lock_guard guard(folder_locks_guard);
     auto held = folder_locks.find(file);
     if (held != folder_locks.end()) {
-      mutex = held->second;
+      mutex = held->second.first;
       folder_locks.erase(held);
     }
   }

@@ -6,6 +6,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <process.h>
+
+#include "platform/wide.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -23,8 +25,9 @@ namespace {
 // Opened without sharing, so that the open itself is the lock; the file
 // goes when the handle is closed.
 intptr_t TryLock(const std::string& lock_path, bool* busy, std::string* why) {
-  HANDLE file = ::CreateFileA(lock_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  // The tools carry paths as UTF-8: opened through the wide API.
+  HANDLE file = ::CreateFileW(win::WideFromUtf8(lock_path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file != INVALID_HANDLE_VALUE) return reinterpret_cast<intptr_t>(file);
   DWORD error = ::GetLastError();
   *busy = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;

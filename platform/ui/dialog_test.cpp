@@ -319,7 +319,7 @@ namespace {
 TEST(ScriptFile, OnlyARegularFileOfAtMostOneMebibyteIsRead) {
   testenv::ScratchDir dir("script-file");
   std::filesystem::create_directory(dir.Host("folder"));
-  std::ofstream(dir.Host("ok.txt")) << "key Esc\n";
+  std::ofstream(dir.Host("ok.txt"), std::ios::binary) << "key Esc\n";
   std::ofstream(dir.Host("big.txt")) << std::string(kMaxScriptBytes + 1, '#');
 #ifndef _WIN32
   ASSERT_EQ(mkfifo(dir.Host("fifo").c_str(), 0600), 0);
