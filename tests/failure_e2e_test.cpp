@@ -145,10 +145,12 @@ TEST_F(FailureTest, ADateThatIsNoCalendarDayStopsTheExport) {
       {"assets", "acquisition_date", "20241399", "seq = 3"},
       {"lump_items", "acquisition_date", "99999999", "rowid = 2"},
       {"assets", "disposal_date", "20230229", "seq = 5"},
+      {"datasets", "period_end", "20250231", "data_id = 'D0001'"},
   };
   MakeStore(20);
   OutputFiles earlier = PutEarlierFiles();
-  Sql("CREATE TABLE saved AS SELECT * FROM assets; CREATE TABLE saved_items AS SELECT * FROM lump_items;");
+  Sql("CREATE TABLE saved AS SELECT * FROM assets; CREATE TABLE saved_items AS SELECT * FROM lump_items;"
+      "CREATE TABLE saved_sets AS SELECT * FROM datasets;");
   for (const auto& c : kCases) {
     Sql(std::string("UPDATE ") + c.table + " SET " + c.column + " = " + c.date + " WHERE " + c.where + ";");
     RunResult r = Run(kExportToA);
@@ -159,7 +161,8 @@ TEST_F(FailureTest, ADateThatIsNoCalendarDayStopsTheExport) {
         << r.errors;
     EXPECT_TRUE(Files() == earlier) << c.date;
     Sql("DELETE FROM assets; INSERT INTO assets SELECT * FROM saved;"
-        "DELETE FROM lump_items; INSERT INTO lump_items SELECT * FROM saved_items;");
+        "DELETE FROM lump_items; INSERT INTO lump_items SELECT * FROM saved_items;"
+        "DELETE FROM datasets; INSERT INTO datasets SELECT * FROM saved_sets;");
   }
 }
 
