@@ -1,9 +1,7 @@
 #include "zelpkg/import.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <set>
@@ -134,13 +132,18 @@ std::string ParseInteger(std::string_view text, int64_t* value) {
   std::string_view trimmed = Trim(text);
   *value = 0;
   if (trimmed.empty()) return std::string();
-  if (!AllDigits(trimmed.substr(trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0)))
-    return "not a whole number; give digits only";
-  std::string copy(trimmed);
-  errno = 0;
-  long long v = std::strtoll(copy.c_str(), nullptr, 10);
-  if (errno != 0) return "beyond the numbers a store holds (64 bits); give a smaller number";
-  *value = v;
+  const bool negative = trimmed[0] == '-';
+  std::string_view digits = trimmed.substr(trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0);
+  if (!AllDigits(digits)) return "not a whole number; give digits only";
+  // The magnitude, which may reach 2^63 for the least number.
+  uint64_t magnitude = 0;
+  bool overflow = false;
+  for (char c : digits)
+    overflow = overflow || __builtin_mul_overflow(magnitude, 10, &magnitude) ||
+               __builtin_add_overflow(magnitude, static_cast<uint64_t>(c - '0'), &magnitude);
+  if (overflow || magnitude > static_cast<uint64_t>(INT64_MAX) + (negative ? 1 : 0))
+    return "beyond the numbers a store holds (64 bits); give a smaller number";
+  *value = static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
   return std::string();
 }
 
@@ -201,12 +204,16 @@ std::string ParseDate(std::string_view text, int64_t* value) {
   std::string_view trimmed = Trim(text);
   *value = 0;
   if (trimmed.empty() || trimmed == "0") return std::string();
-  std::string digits(trimmed);
-  if (trimmed.size() == 10 && trimmed[4] == '-' && trimmed[7] == '-')
-    digits = std::string(trimmed.substr(0, 4)) + std::string(trimmed.substr(5, 2)) +
-             std::string(trimmed.substr(8, 2));
-  if (digits.size() != 8 || !AllDigits(digits)) return "not a date; give YYYY-MM-DD or YYYYMMDD";
-  *value = std::strtoll(digits.c_str(), nullptr, 10);
+  const bool dashed = trimmed.size() == 10 && trimmed[4] == '-' && trimmed[7] == '-';
+  if (!dashed && (trimmed.size() != 8 || !AllDigits(trimmed)))
+    return "not a date; give YYYY-MM-DD or YYYYMMDD";
+  int64_t date = 0;
+  for (size_t i = 0; i < trimmed.size(); ++i) {
+    if (dashed && (i == 4 || i == 7)) continue;
+    if (trimmed[i] < '0' || trimmed[i] > '9') return "not a date; give YYYY-MM-DD or YYYYMMDD";
+    date = date * 10 + (trimmed[i] - '0');
+  }
+  *value = date;
   return std::string();
 }
 
