@@ -416,7 +416,6 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
   const bool assets = csv_table.table == RecordTable::kAssets;
   const std::vector<int> value_at = assets ? AssetValuePositions(csv_table) : std::vector<int>();
   std::vector<int64_t> numbers(csv_table.columns.size());
-  std::vector<rules::Finding> row_findings;
   // Rows whose seq the data set holds already: said once, with the hint.
   long taken = 0, first_taken_line = 0;
   int64_t first_taken_seq = 0;
@@ -436,7 +435,6 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
     int64_t seq = 0, parent = 0;
     bool numbered = true;
     row_refusals.clear();
-    row_findings.clear();
     for (size_t c = 0; c < csv_table.columns.size(); ++c) {
       static const std::string kMissing;
       const std::string& field = at[c] >= 0 ? fields[static_cast<size_t>(at[c])] : kMissing;
@@ -464,15 +462,6 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
         refusal.column = rule->column;
         row_refusals.push_back(std::exchange(refusal, Problem()));
       }
-    }
-    // The asset rules, but for what the categories and items will say.
-    rules::AssetFacts facts;
-    if (assets) {
-      for (int v = 0; v < rules::kAssetValueCount; ++v)
-        facts.values[v] = numbers[static_cast<size_t>(value_at[v])];
-      facts.period_end = target.period_end;
-      facts.items = 1;
-      rules::CheckAsset(facts, [&](const rules::Finding& f) { row_findings.push_back(f); });
     }
     if (!numbered) {
       errors->Add(At(file, line, "seq") + "(none): the last seq is " + std::to_string(INT64_MAX) +
@@ -511,7 +500,13 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
       if (imported->refusal_count++ < kMostErrors) imported->refusals.push_back(std::move(p));
     }
     if (!assets) continue;
-    for (const rules::Finding& f : row_findings) {
+    // The asset rules, but for what the categories and items will say.
+    rules::AssetFacts facts;
+    for (int v = 0; v < rules::kAssetValueCount; ++v)
+      facts.values[v] = numbers[static_cast<size_t>(value_at[v])];
+    facts.period_end = target.period_end;
+    facts.items = 1;
+    rules::CheckAsset(facts, [&](const rules::Finding& f) {
       if (f.severity == rules::Severity::kRefuse) {
         imported->rules_refused = true;
       } else if (imported->warning_count++ < kMostErrors) {
@@ -521,7 +516,7 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
         p.warning = true;
         imported->warnings.push_back(std::move(p));
       }
-    }
+    });
     imported->type_codes.insert(facts.values[rules::kTypeCode]);
     if (facts.values[rules::kMethodCode] == 4) imported->lump_seqs.push_back(seq);
   }
