@@ -150,11 +150,21 @@ bool FillField(sqlite3_stmt* stmt, int col, const ColumnRule& rule, void* record
   sqlite3_value* value = sqlite3_column_value(stmt, col);
   if (sqlite3_value_type(value) != SQLITE_INTEGER) return false;
   int64_t v = sqlite3_value_int64(value);
-  Range range = RangeOf(rule.kind);
-  if (v < range.lo || v > range.hi) return false;
-  if (rule.kind == FieldKind::kDate && !IsRecordDate(v)) return false;
+  if (!IntegerFits(v, rule)) return false;
   StoreInt(rule.kind, v, field);
   return true;
+}
+
+bool IntegerFits(int64_t value, const ColumnRule& rule) {
+  Range range = RangeOf(rule.kind);
+  return value >= range.lo && value <= range.hi && (rule.kind != FieldKind::kDate || IsRecordDate(value));
+}
+
+std::string IntegerMisfit(int64_t value, const ColumnRule& rule) {
+  Range range = RangeOf(rule.kind);
+  if (rule.kind == FieldKind::kDate && value >= range.lo && value <= range.hi)
+    return std::to_string(value) + " is not a calendar day (yyyymmdd, or 0 for none)";
+  return std::to_string(value) + " does not fit " + range.field;
 }
 
 std::string Misfit(sqlite3_stmt* stmt, int col, const ColumnRule& rule) {
@@ -180,11 +190,7 @@ std::string Misfit(sqlite3_stmt* stmt, int col, const ColumnRule& rule) {
   }
   if (rule.kind == FieldKind::kText)
     return "the integer " + std::to_string(sqlite3_column_int64(stmt, col)) + " is not a text";
-  int64_t v = sqlite3_column_int64(stmt, col);
-  Range range = RangeOf(rule.kind);
-  if (rule.kind == FieldKind::kDate && v >= range.lo && v <= range.hi)
-    return std::to_string(v) + " is not a calendar day (yyyymmdd, or 0 for none)";
-  return std::to_string(v) + " does not fit " + range.field;
+  return IntegerMisfit(sqlite3_column_int64(stmt, col), rule);
 }
 
 std::string ShownText(std::string_view utf8) {

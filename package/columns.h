@@ -59,6 +59,10 @@ bool FillField(sqlite3_stmt* stmt, int col, const ColumnRule& rule, void* record
 // Why column col does not fit rule, for a message (UTF-8, one line), e.g.
 // "65537 does not fit a 16-bit field".
 std::string Misfit(sqlite3_stmt* stmt, int col, const ColumnRule& rule);
+// Whether an integer fits the field of an integer rule, and why not (as
+// Misfit says of a stored integer).
+bool IntegerFits(int64_t value, const ColumnRule& rule);
+std::string IntegerMisfit(int64_t value, const ColumnRule& rule);
 
 // A stored text (UTF-8) shown in a message: at most 40 bytes of it, cut on
 // a character boundary, control characters as "?", "..." when cut.

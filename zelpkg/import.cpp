@@ -1,14 +1,14 @@
 #include "zelpkg/import.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <map>
 #include <memory>
+#include <set>
 #include <span>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "package/asset_rules.h"
 #include "package/columns.h"
@@ -40,6 +40,9 @@ class Errors {
     if (count_++ < kMostErrors) lines_->push_back(line);
   }
   size_t count() const { return count_; }
+  // Whether a problem added now is only counted: its line need not be made.
+  bool full() const { return count_ >= kMostErrors; }
+  void Count(size_t problems) { count_ += problems; }
   void Close() {
     if (count_ > kMostErrors) lines_->push_back("... and " + std::to_string(count_ - kMostErrors) + " more");
   }
@@ -55,6 +58,7 @@ enum class ValueKind { kDataId, kInteger, kAmount, kDate, kText };
 struct ImportColumn {
   const char* name;
   ValueKind kind;
+  const ColumnRule* rule = nullptr;  // what a check asks of the stored value; null for the keys
 };
 
 // A table that a CSV file fills: its columns in INSERT order, and the
@@ -82,7 +86,7 @@ CsvTable MakeTable(RecordTable table, const char* name, std::span<const char* co
   CsvTable csv_table{table, name, required, {{"data_id", ValueKind::kDataId}}};
   csv_table.columns.insert(csv_table.columns.end(), keys.begin(), keys.end());
   for (auto rules : rule_sets)
-    for (const ColumnRule& rule : rules) csv_table.columns.push_back({rule.column, KindOf(rule.kind)});
+    for (const ColumnRule& rule : rules) csv_table.columns.push_back({rule.column, KindOf(rule.kind), &rule});
   return csv_table;
 }
 
@@ -128,13 +132,18 @@ std::string ParseInteger(std::string_view text, int64_t* value) {
   std::string_view trimmed = Trim(text);
   *value = 0;
   if (trimmed.empty()) return std::string();
-  if (!AllDigits(trimmed.substr(trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0)))
-    return "not a whole number; give digits only";
-  std::string copy(trimmed);
-  errno = 0;
-  long long v = std::strtoll(copy.c_str(), nullptr, 10);
-  if (errno != 0) return "beyond the numbers a store holds (64 bits); give a smaller number";
-  *value = v;
+  const bool negative = trimmed[0] == '-';
+  std::string_view digits = trimmed.substr(trimmed[0] == '-' || trimmed[0] == '+' ? 1 : 0);
+  if (!AllDigits(digits)) return "not a whole number; give digits only";
+  // The magnitude, which may reach 2^63 for the least number.
+  uint64_t magnitude = 0;
+  bool overflow = false;
+  for (char c : digits)
+    overflow = overflow || __builtin_mul_overflow(magnitude, 10, &magnitude) ||
+               __builtin_add_overflow(magnitude, static_cast<uint64_t>(c - '0'), &magnitude);
+  if (overflow || magnitude > static_cast<uint64_t>(INT64_MAX) + (negative ? 1 : 0))
+    return "beyond the numbers a store holds (64 bits); give a smaller number";
+  *value = static_cast<int64_t>(negative ? 0 - magnitude : magnitude);
   return std::string();
 }
 
@@ -195,12 +204,16 @@ std::string ParseDate(std::string_view text, int64_t* value) {
   std::string_view trimmed = Trim(text);
   *value = 0;
   if (trimmed.empty() || trimmed == "0") return std::string();
-  std::string digits(trimmed);
-  if (trimmed.size() == 10 && trimmed[4] == '-' && trimmed[7] == '-')
-    digits = std::string(trimmed.substr(0, 4)) + std::string(trimmed.substr(5, 2)) +
-             std::string(trimmed.substr(8, 2));
-  if (digits.size() != 8 || !AllDigits(digits)) return "not a date; give YYYY-MM-DD or YYYYMMDD";
-  *value = std::strtoll(digits.c_str(), nullptr, 10);
+  const bool dashed = trimmed.size() == 10 && trimmed[4] == '-' && trimmed[7] == '-';
+  if (!dashed && (trimmed.size() != 8 || !AllDigits(trimmed)))
+    return "not a date; give YYYY-MM-DD or YYYYMMDD";
+  int64_t date = 0;
+  for (size_t i = 0; i < trimmed.size(); ++i) {
+    if (dashed && (i == 4 || i == 7)) continue;
+    if (trimmed[i] < '0' || trimmed[i] > '9') return "not a date; give YYYY-MM-DD or YYYYMMDD";
+    date = date * 10 + (trimmed[i] - '0');
+  }
+  *value = date;
   return std::string();
 }
 
@@ -234,7 +247,8 @@ int64_t QueryNumber(sqlite3_stmt* stmt) {
 struct Target {
   int64_t data_no = 0;
   Value data_id;
-  std::string shown;  // UTF-8, for messages
+  std::string shown;       // UTF-8, for messages
+  int64_t period_end = 0;  // of the data set, for the rules of its assets
 };
 
 // The rows one file added: rowid and line, rising, so that a problem the
@@ -245,7 +259,30 @@ struct Imported {
   int64_t first_rowid = 0;
   std::vector<std::pair<int64_t, long>> lines;
   bool read = false;  // its text and header were read
+  // The values a check of the stored rows would refuse, judged as they were
+  // bound: the first kMostErrors of them, how many in all, and where.
+  std::vector<Problem> refusals;
+  size_t refusal_count = 0;
+  RefusedValues refused;
+  // Assets: the rules judged as each row was bound, with what the other
+  // files bring (categories, items) left out: whether they refused a value,
+  // the warnings (the first kMostErrors of them, how many in all), and what
+  // the categories and items must hold for the rest to pass.
+  bool rules_refused = false;
+  std::vector<Problem> warnings;
+  size_t warning_count = 0;
+  std::set<int64_t> type_codes;
+  std::vector<int64_t> lump_seqs;
 };
+
+// The column of each value the asset rules read, in csv_table.
+std::vector<int> AssetValuePositions(const CsvTable& csv_table) {
+  std::vector<int> at;
+  for (const char* name : rules::kAssetValueColumns)
+    for (size_t c = 0; c < csv_table.columns.size(); ++c)
+      if (std::string_view(csv_table.columns[c].name) == name) at.push_back(static_cast<int>(c));
+  return at;
+}
 
 // The seq a row without one takes: on from the data set's last (per asset
 // for items).
@@ -374,6 +411,11 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
     return -1;
   };
   const int seq_column = position("seq"), parent_column = position("asset_seq");
+  std::vector<Problem> row_refusals;
+  Problem refusal;
+  const bool assets = csv_table.table == RecordTable::kAssets;
+  const std::vector<int> value_at = assets ? AssetValuePositions(csv_table) : std::vector<int>();
+  std::vector<int64_t> numbers(csv_table.columns.size());
   // Rows whose seq the data set holds already: said once, with the hint.
   long taken = 0, first_taken_line = 0;
   int64_t first_taken_seq = 0;
@@ -392,6 +434,7 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
     }
     int64_t seq = 0, parent = 0;
     bool numbered = true;
+    row_refusals.clear();
     for (size_t c = 0; c < csv_table.columns.size(); ++c) {
       static const std::string kMissing;
       const std::string& field = at[c] >= 0 ? fields[static_cast<size_t>(at[c])] : kMissing;
@@ -410,6 +453,15 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
       }
       if (!misfit.empty())
         errors->Add(At(file, line, csv_table.columns[c].name) + Quoted(field) + ": " + misfit);
+      // The value as it will be stored, judged as the check of a store
+      // judges it, here rather than in another pass over the table.
+      numbers[c] = number;
+      const ColumnRule* rule = csv_table.columns[c].rule;
+      if (rule && (rule->kind == FieldKind::kText ? JudgeUtf8(field, *rule, &refusal)
+                                                  : JudgeInteger(number, *rule, &refusal))) {
+        refusal.column = rule->column;
+        row_refusals.push_back(std::exchange(refusal, Problem()));
+      }
     }
     if (!numbered) {
       errors->Add(At(file, line, "seq") + "(none): the last seq is " + std::to_string(INT64_MAX) +
@@ -432,7 +484,41 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
       errors->Add(file + ":" + std::to_string(line) + ": the store: " + sqlite3_errmsg(db));
       return false;
     }
-    imported->lines.emplace_back(sqlite3_last_insert_rowid(db), line);
+    const int64_t rowid = sqlite3_last_insert_rowid(db);
+    imported->lines.emplace_back(rowid, line);
+    // The row's key as the check of a store names it.
+    auto key = [&] {
+      return "data_id " + ShownText(target.shown) +
+             (parent_column >= 0 ? ", asset_seq " + std::to_string(parent) : "") + ", seq " +
+             std::to_string(seq);
+    };
+    for (Problem& p : row_refusals) {
+      p.table = csv_table.name;
+      p.key = key();
+      p.rowid = rowid;
+      imported->refused.emplace(rowid, p.column);
+      if (imported->refusal_count++ < kMostErrors) imported->refusals.push_back(std::move(p));
+    }
+    if (!assets) continue;
+    // The asset rules, but for what the categories and items will say.
+    rules::AssetFacts facts;
+    for (int v = 0; v < rules::kAssetValueCount; ++v)
+      facts.values[v] = numbers[static_cast<size_t>(value_at[v])];
+    facts.period_end = target.period_end;
+    facts.items = 1;
+    rules::CheckAsset(facts, [&](const rules::Finding& f) {
+      if (f.severity == rules::Severity::kRefuse) {
+        imported->rules_refused = true;
+      } else if (imported->warning_count++ < kMostErrors) {
+        Problem p{csv_table.name, key(), f.column, f.why, rowid};
+        p.value = f.value;
+        p.fix = f.fix;
+        p.warning = true;
+        imported->warnings.push_back(std::move(p));
+      }
+    });
+    imported->type_codes.insert(facts.values[rules::kTypeCode]);
+    if (facts.values[rules::kMethodCode] == 4) imported->lump_seqs.push_back(seq);
   }
   if (taken > 0)
     errors->Add(At(file, first_taken_line, "seq") + std::to_string(first_taken_seq) + ": the data set " +
@@ -472,6 +558,39 @@ bool CheckReimport(sqlite3* db, const Imported& imported, const Target& target, 
               (count > 1 ? ", and " + std::to_string(count - 1) + " more of the file's codes" : "") +
               "; to import the register again in place of what the data set holds, add --replace");
   return true;
+}
+
+// Whether the rows of an asset file pass the rules with what the data set
+// holds after the import: nothing refused as the rows were bound, every type
+// code a category's (when the data set has categories), every lump-sum asset
+// with an item. Then the warnings found as the rows were bound are all the
+// rules say of them; else the rules are run over the stored rows.
+bool RulesPassed(sqlite3* db, const Imported& imported, const Target& target) {
+  if (imported.table != RecordTable::kAssets || imported.rules_refused || !imported.refused.empty())
+    return false;
+  std::string why;
+  Stmt any = package::Prepare(db, "SELECT EXISTS (SELECT 1 FROM categories WHERE data_id = ?1)", &why);
+  Stmt code =
+      package::Prepare(db, "SELECT EXISTS (SELECT 1 FROM categories WHERE data_id = ?1 AND code = ?2)", &why);
+  Stmt items = package::Prepare(db, "SELECT asset_seq FROM lump_items WHERE data_id = ?1", &why);
+  if (!any || !code || !items) return false;
+  sqlite3_bind_value(any.get(), 1, target.data_id.get());
+  sqlite3_bind_value(code.get(), 1, target.data_id.get());
+  sqlite3_bind_value(items.get(), 1, target.data_id.get());
+  if (QueryNumber(any.get()) != 0)
+    for (int64_t type : imported.type_codes) {
+      sqlite3_bind_int64(code.get(), 2, type);
+      if (QueryNumber(code.get()) == 0) return false;
+    }
+  if (imported.lump_seqs.empty()) return true;
+  std::vector<int64_t> with_items;
+  while (sqlite3_step(items.get()) == SQLITE_ROW)
+    if (sqlite3_column_type(items.get(), 0) == SQLITE_INTEGER)
+      with_items.push_back(sqlite3_column_int64(items.get(), 0));
+  std::sort(with_items.begin(), with_items.end());
+  return std::all_of(imported.lump_seqs.begin(), imported.lump_seqs.end(), [&](int64_t seq) {
+    return std::binary_search(with_items.begin(), with_items.end(), seq);
+  });
 }
 
 // The line a problem's row came from, as "FILE:LINE: column "NAME": VALUE:
@@ -549,11 +668,12 @@ bool FindTarget(sqlite3* db, const ImportOptions& options, Errors* errors, Targe
       if (!exists) target->data_no = sqlite3_last_insert_rowid(db);
     }
   }
-  Stmt id = Prepare(db, "SELECT data_id FROM datasets WHERE data_no = ?1", errors);
+  Stmt id = Prepare(db, "SELECT data_id, coalesce(period_end, 0) FROM datasets WHERE data_no = ?1", errors);
   if (!id) return false;
   sqlite3_bind_int64(id.get(), 1, target->data_no);
   if (sqlite3_step(id.get()) != SQLITE_ROW) return false;
   target->data_id.reset(sqlite3_value_dup(sqlite3_column_value(id.get(), 0)));
+  target->period_end = sqlite3_column_int64(id.get(), 1);
   bool blob = sqlite3_column_type(id.get(), 0) == SQLITE_BLOB;
   const char* bytes = static_cast<const char*>(sqlite3_column_blob(id.get(), 0));
   std::string raw(bytes ? bytes : "", bytes ? static_cast<size_t>(sqlite3_column_bytes(id.get(), 0)) : 0);
@@ -641,14 +761,28 @@ bool Import(sqlite3* db, const ImportOptions& options, std::string* summary, std
     ok = CheckReimport(db, files[0], target, &errors, &unjudged);
   // Every row the files added, checked as a store is: the values, then the
   // rules with what the data set holds beside them. Only the files' own
-  // rows are judged, never rows the store held before.
+  // rows are judged, never rows the store held before. The values and the
+  // asset rules were judged as the rows were bound; the stored rows are read
+  // again only for what needs the other files (items against their assets,
+  // an asset file the rules may refuse) and for the smaller tables.
   Errors warned(warnings);
   auto route = [&](const Imported& imported) {
-    return [&](const Problem& p) { (p.warning ? warned : errors).Add(Locate(imported, p)); };
+    return [&](const Problem& p) {
+      Errors& sink = p.warning ? warned : errors;
+      sink.Add(sink.full() ? std::string() : Locate(imported, p));
+    };
   };
-  for (const Imported& imported : files) {
+  for (Imported& imported : files) {
     if (!ok || unjudged || errors.count() >= kMostErrors || imported.lines.empty()) continue;
-    CheckTableAndRules(db, imported.table, imported.first_rowid, route(imported));
+    for (const Problem& p : imported.refusals) route(imported)(p);
+    errors.Count(imported.refusal_count - imported.refusals.size());
+    if (RulesPassed(db, imported, target)) {
+      for (const Problem& p : imported.warnings) route(imported)(p);
+      warned.Count(imported.warning_count - imported.warnings.size());
+    } else {
+      CheckLinksAndRules(db, imported.table, imported.first_rowid, std::move(imported.refused),
+                         route(imported));
+    }
   }
   if (ok && options.make_data_set) {
     static const std::map<std::string, std::string> kOptions = {{"data_id", "--data-set"},

@@ -36,6 +36,15 @@ const TableColumns& ColumnsOf(RecordTable table) {
 
 std::string Bytes(size_t n) { return std::to_string(n) + (n == 1 ? " byte" : " bytes"); }
 
+// Whether a text of that many bytes in Shift_JIS overflows the field of rule;
+// why, into *p.
+bool TooLong(size_t bytes, const ColumnRule& rule, Problem* p) {
+  if (bytes + 1 <= rule.size) return false;
+  p->why = Bytes(bytes) + " in Shift_JIS; the field holds " + Bytes(rule.size - 1u);
+  p->fix = "shorten it";
+  return true;
+}
+
 // Why a text column does not come through whole, into *p, or false. A BLOB
 // is CP932 up to its first NUL by design; a TEXT is UTF-8 and must convert
 // entirely.
@@ -46,64 +55,32 @@ bool JudgeText(sqlite3_stmt* stmt, int col, const ColumnRule& rule, Problem* p) 
     p->fix = "store a text";
     return true;
   }
-  const char* bytes = type == SQLITE_BLOB ? static_cast<const char*>(sqlite3_column_blob(stmt, col))
-                                          : reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
-  std::string_view raw(bytes ? bytes : "", bytes ? static_cast<size_t>(sqlite3_column_bytes(stmt, col)) : 0);
-  std::string converted;
-  if (type == SQLITE_BLOB) {
-    raw = raw.substr(0, cp932::FieldLength(raw.data(), raw.size()));
-    converted.assign(raw);
-    p->value = "'" + ShownText(cp932::ToUtf8(raw)) + "'";
-    if (cp932::MakeValid(converted.data(), converted.size()) > 0) {
-      p->why = "its bytes are not all Shift_JIS characters";
-      p->fix = "store the text as UTF-8 text or valid Shift_JIS";
-      return true;
-    }
-  } else {
-    p->value = "'" + ShownText(raw) + "'";
-    if (raw.find('\0') != std::string_view::npos) {
-      p->why = "the text holds a NUL byte, where it would end";
-      p->fix = "remove it";
-      return true;
-    }
-    bool ascii =
-        std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    bool lossy = false;
-    converted = ascii ? std::string(raw) : cp932::FromUtf8(raw, &lossy);
-    if (lossy) {
-      p->why = "the text has characters without a Shift_JIS form";
-      p->fix = "replace them";
-      return true;
-    }
+  if (type == SQLITE_TEXT) {
+    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, col));
+    return JudgeUtf8(std::string_view(text ? text : "", static_cast<size_t>(sqlite3_column_bytes(stmt, col))),
+                     rule, p);
   }
-  if (converted.size() + 1 > rule.size) {
-    p->why = Bytes(converted.size()) + " in Shift_JIS; the field holds " + Bytes(rule.size - 1u);
-    p->fix = "shorten it";
+  const char* bytes = static_cast<const char*>(sqlite3_column_blob(stmt, col));
+  std::string_view raw(bytes ? bytes : "", bytes ? static_cast<size_t>(sqlite3_column_bytes(stmt, col)) : 0);
+  raw = raw.substr(0, cp932::FieldLength(raw.data(), raw.size()));
+  std::string converted(raw);
+  p->value = "'" + ShownText(cp932::ToUtf8(raw)) + "'";
+  if (cp932::MakeValid(converted.data(), converted.size()) > 0) {
+    p->why = "its bytes are not all Shift_JIS characters";
+    p->fix = "store the text as UTF-8 text or valid Shift_JIS";
     return true;
   }
-  return false;
+  return TooLong(converted.size(), rule, p);
 }
 
-// Why column col does not fit rule, into *p, or false; scratch is a record
-// buffer.
-bool Judge(sqlite3_stmt* stmt, int col, const ColumnRule& rule, uint8_t* scratch, Problem* p) {
+// Why column col does not fit rule, into *p, or false.
+bool Judge(sqlite3_stmt* stmt, int col, const ColumnRule& rule, Problem* p) {
   if (rule.kind == FieldKind::kText) return JudgeText(stmt, col, rule, p);
-  // A whole number that is no day is said as such (the record's field
-  // refuses it too, but "does not fit" would not say why).
-  const int64_t value = sqlite3_column_int64(stmt, col);
-  if (rule.kind == FieldKind::kDate && sqlite3_column_type(stmt, col) == SQLITE_INTEGER && value != 0 &&
-      !rules::IsCalendarDay(value)) {
-    p->value = std::to_string(value);
-    p->why = "not a calendar day";
-    p->fix = "give a real date (YYYY-MM-DD), or 0 for none";
-    return true;
-  }
-  if (!FillField(stmt, col, rule, scratch)) {
-    p->why = Misfit(stmt, col, rule);
-    p->fix = "give a whole number that fits";
-    return true;
-  }
-  return false;
+  if (sqlite3_column_type(stmt, col) == SQLITE_INTEGER)
+    return JudgeInteger(sqlite3_column_int64(stmt, col), rule, p);
+  p->why = Misfit(stmt, col, rule);
+  p->fix = "give a whole number that fits";
+  return true;
 }
 
 // A key column's value as it reads in a message.
@@ -140,11 +117,7 @@ std::string KeyOf(sqlite3_stmt* stmt, const std::vector<const char*>& keys) {
 size_t CheckValues(sqlite3* db, const TableColumns& table, int64_t first_rowid, const ProblemSink& report) {
   std::string sql = "SELECT rowid";
   for (const char* key : table.keys) sql += std::string(", ") + key;
-  size_t record_size = 0;
-  for (auto rules : table.rules) {
-    sql += ", " + ColumnList(rules);
-    for (const ColumnRule& rule : rules) record_size = std::max<size_t>(record_size, rule.offset + rule.size);
-  }
+  for (auto rules : table.rules) sql += ", " + ColumnList(rules);
   sql += std::string(" FROM ") + table.name + " WHERE rowid >= ?1 ORDER BY rowid";
   std::string why;
   Stmt stmt = Prepare(db, sql, &why);
@@ -153,7 +126,6 @@ size_t CheckValues(sqlite3* db, const TableColumns& table, int64_t first_rowid, 
     return 1;
   }
   sqlite3_bind_int64(stmt.get(), 1, first_rowid);
-  std::vector<uint8_t> scratch(record_size);
   size_t problems = 0;
   int rc;
   while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
@@ -161,7 +133,7 @@ size_t CheckValues(sqlite3* db, const TableColumns& table, int64_t first_rowid, 
     for (auto rules : table.rules) {
       for (const ColumnRule& rule : rules) {
         Problem p;
-        if (!Judge(stmt.get(), col++, rule, scratch.data(), &p)) continue;
+        if (!Judge(stmt.get(), col++, rule, &p)) continue;
         ++problems;
         p.table = table.name;
         p.key = KeyOf(stmt.get(), table.keys);
@@ -337,15 +309,58 @@ size_t CheckRules(sqlite3* db, RecordTable table, int64_t first_rowid, const Pro
   return 0;
 }
 
-size_t CheckTableAndRules(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report) {
-  std::set<std::pair<int64_t, std::string>> refused;
-  size_t problems = CheckTable(db, table, first_rowid, [&](const Problem& p) {
-    refused.emplace(p.rowid, p.column);
-    report(p);
-  });
+bool JudgeUtf8(std::string_view text, const ColumnRule& rule, Problem* p) {
+  bool ascii =
+      std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  bool lossy = false;
+  std::string converted = ascii ? std::string() : cp932::FromUtf8(text, &lossy);
+  if (text.find('\0') != std::string_view::npos) {
+    p->why = "the text holds a NUL byte, where it would end";
+    p->fix = "remove it";
+  } else if (lossy) {
+    p->why = "the text has characters without a Shift_JIS form";
+    p->fix = "replace them";
+  } else if (!TooLong(ascii ? text.size() : converted.size(), rule, p)) {
+    return false;
+  }
+  p->value = "'" + ShownText(text) + "'";
+  return true;
+}
+
+bool JudgeInteger(int64_t value, const ColumnRule& rule, Problem* p) {
+  // A whole number that is no day is said as such (the record's field
+  // refuses it too, but "does not fit" would not say why).
+  if (rule.kind == FieldKind::kDate && value != 0 && !rules::IsCalendarDay(value)) {
+    p->value = std::to_string(value);
+    p->why = "not a calendar day";
+    p->fix = "give a real date (YYYY-MM-DD), or 0 for none";
+    return true;
+  }
+  if (IntegerFits(value, rule)) return false;
+  p->why = IntegerMisfit(value, rule);
+  p->fix = "give a whole number that fits";
+  return true;
+}
+
+size_t CheckLinksAndRules(sqlite3* db, RecordTable table, int64_t first_rowid, RefusedValues refused,
+                          const ProblemSink& report) {
+  size_t problems =
+      table != RecordTable::kItems ? 0 : CheckItemAssets(db, first_rowid, [&](const Problem& p) {
+        refused.emplace(p.rowid, p.column);
+        report(p);
+      });
   return problems + CheckRules(db, table, first_rowid, [&](const Problem& p) {
            if (!refused.count({p.rowid, p.column})) report(p);
          });
+}
+
+size_t CheckTableAndRules(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report) {
+  RefusedValues refused;
+  size_t problems = CheckValues(db, ColumnsOf(table), first_rowid, [&](const Problem& p) {
+    refused.emplace(p.rowid, p.column);
+    report(p);
+  });
+  return problems + CheckLinksAndRules(db, table, first_rowid, std::move(refused), report);
 }
 
 std::string Explain(const Problem& problem) {

@@ -12,8 +12,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <utility>
+
+#include "package/columns.h"
 
 namespace package {
 
@@ -62,6 +66,23 @@ size_t CheckRules(sqlite3* db, RecordTable table, int64_t first_rowid, const Pro
 // CheckTable and then CheckRules, where a value that CheckTable refused is
 // not judged again by a rule. Returns the refusals.
 size_t CheckTableAndRules(sqlite3* db, RecordTable table, int64_t first_rowid, const ProblemSink& report);
+
+// What CheckTable says of a value of a column with rule, for a caller that
+// has the value before it is stored (an import judges each value as it
+// binds it): an integer as stored in an integer column, or a UTF-8 text as
+// stored in a text column. False when the value fits; else the problem's
+// value, why and fix in *p.
+bool JudgeInteger(int64_t value, const ColumnRule& rule, Problem* p);
+bool JudgeUtf8(std::string_view text, const ColumnRule& rule, Problem* p);
+
+// The values refused already, as rowid and column: no rule judges them again.
+using RefusedValues = std::set<std::pair<int64_t, std::string>>;
+
+// The rest of CheckTableAndRules for rows whose values were judged with
+// JudgeInteger and JudgeUtf8 (their refusals in refused): each lump-sum item
+// against its asset, then the rules. Returns the refusals.
+size_t CheckLinksAndRules(sqlite3* db, RecordTable table, int64_t first_rowid, RefusedValues refused,
+                          const ProblemSink& report);
 
 // The whole of a store that has the schema: one package row, the selection
 // and every record table, values and rules. Returns the problems reported,

@@ -773,3 +773,29 @@ TEST_F(ZelpkgTest, ConcurrentRunsTakeTurnsOnTheStore) {
   for (const auto& entry : std::filesystem::directory_iterator(dir_.Host(".")))
     EXPECT_EQ(entry.path().filename().string().find("zelpkg-"), std::string::npos) << entry.path();
 }
+
+// The warnings of an import are those a check of the stored rows gives, in
+// its order; past the first hundred they are counted.
+TEST_F(ZelpkgTest, ImportWarnsAsACheckOfTheStoredRows) {
+  std::string assets =
+      "code,name,type_code,method_code,useful_life,acquisition_date,acquisition_cost,disposal_date,"
+      "business_ratio\n";
+  for (int n = 1; n <= 120; ++n)
+    assets += "A" + std::to_string(n) + ",x,1,6,5,2020-04-01,1,2023-01-01," + (n % 3 ? "0" : "20000") + "\n";
+  Write("a.csv", assets);
+  Write("c.csv", U8(kCategoriesCsv));
+  Output o = Tool(
+      std::string("import package.db --assets a.csv --categories c.csv --data-set D1 --company C") + kPeriod);
+  ASSERT_EQ(o.status, 0) << o.err;
+  std::vector<std::string> imported = Lines(o.err), checked;
+  for (const std::string& line : Lines(Tool("check package.db").out))
+    if (line.starts_with("warning: ")) checked.push_back(line);
+  ASSERT_EQ(checked.size(), 160u);
+  ASSERT_EQ(imported.size(), 101u);
+  EXPECT_EQ(imported.back(), "zelpkg: warning: ... and 60 more");
+  // The same column and finding, the row named by its line for the one and
+  // its key for the other.
+  auto finding = [](const std::string& line) { return line.substr(line.find(" column \"")); };
+  for (size_t i = 0; i < 100; ++i) EXPECT_EQ(finding(imported[i]), finding(checked[i])) << i;
+  EXPECT_NE(imported[3].find("a.csv:4: column \"business_ratio\""), std::string::npos) << imported[3];
+}
