@@ -1,4 +1,5 @@
-// zelpkg's CSV reader, which imports users' files: the input is the file,
+// zelpkg's CSV reader, which imports users' files: the input's first byte
+// picks the encoding asked for (auto, UTF-8, CP932), the rest is the file,
 // read record by record to its end.
 #include <cstdint>
 #include <string>
@@ -8,12 +9,23 @@
 #include "zelpkg/csv.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const package::Encoding encodings[] = {package::Encoding::kAuto, package::Encoding::kUtf8,
+                                         package::Encoding::kCp932};
+  const package::Encoding encoding = encodings[data[0] % 3];
+  ++data;
+  --size;
   fuzz::ClearScratch();
   const std::string file = fuzz::ScratchDir() + "/import.csv";
   fuzz::WriteFile(file, std::string_view(reinterpret_cast<const char*>(data), size));
   package::CsvReader reader;
   std::string why;
-  fuzz::Check(reader.Open(file, &why), "a file in the scratch folder can be opened");
+  long bad_line = 0;
+  if (!reader.Open(file, encoding, &why, &bad_line)) {
+    // A file that is not in the encoding is refused in one line.
+    fuzz::Check(!why.empty() && why.find('\n') == std::string::npos, "a refusal is one line");
+    return 0;
+  }
   std::vector<std::string> fields;
   long line = 0, last = 0;
   size_t bytes = 0, records = 0;
@@ -22,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Check(!fields.empty() || !why.empty(), "a record has a field");
     last = line;
     for (const std::string& f : fields) bytes += f.size();
-    fuzz::Check(bytes <= size, "fields hold no more than the file");
+    // As UTF-8, a byte of the file (a half-width kana) takes at most three.
+    fuzz::Check(bytes <= 3 * size, "fields hold no more than the file");
     fuzz::Check(++records <= size + 1, "every record takes a byte of the file");
   }
   return 0;
