@@ -30,7 +30,9 @@ inline bool Exec(sqlite3* db, const std::string& sql, std::string* error) {
 template <class Work>
 bool WithDatabase(const std::string& path, std::string* error, Work work) {
   sqlite3* db = nullptr;
-  bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK;
+  // One thread uses it: no mutex around each call, as zelpkg opens a store.
+  bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                            nullptr) == SQLITE_OK;
   if (!ok) *error = db ? sqlite3_errmsg(db) : "out of memory";
   ok = ok && work(db);
   sqlite3_close(db);
