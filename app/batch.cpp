@@ -123,6 +123,7 @@ struct Batch {
   std::string out_dir;  // Windows path, ends with "\"
   std::string state;    // out_dir + ".batch\"
   bool resume = false;
+  std::string verifier;                   // zelverify beside this program; empty: none
   std::map<int32_t, StDATAINFO> records;  // the store's data sets by number
 
   std::string Folder(const std::string& id) const { return out_dir + id + "\\"; }
@@ -212,13 +213,84 @@ bool ReadFingerprint(const StDATAINFO& record, Row* row) {
 bool FolderWhole(const Batch& b, const Row& row) {
   std::error_code ec;
   std::set<std::string> expected = {kAssetFileName, kAssetTypeFileName};
-  if (row.status == "remarks") expected.insert(build::kErrorLogName);
+  if (row.errors + row.warnings > 0) expected.insert(build::kErrorLogName);
   std::set<std::string> found;
   for (const fs::directory_entry& entry : fs::directory_iterator(Host(b.Folder(row.data_id)), ec)) {
     if (!entry.is_regular_file(ec)) return false;
     found.insert(entry.path().filename().string());
   }
   return !ec && found == expected;
+}
+
+// zelverify beside this program (a Windows path), or empty when there is
+// none. The programs do not link the verifier: it is a tool of its own.
+std::string VerifierBeside() {
+  char program[kPathBufferSize] = {};
+  const DWORD n = win::GetModuleFileNameA(nullptr, program, sizeof program);
+  const size_t slash = n < sizeof program ? cp932::FindLast(program, '\\') : std::string_view::npos;
+  if (slash == std::string_view::npos) return "";
+#ifdef _WIN32
+  const std::string path = std::string(program, slash + 1) + "zelverify.exe";
+#else
+  const std::string path = std::string(program, slash + 1) + "zelverify";
+#endif
+  std::error_code ec;
+  return fs::is_regular_file(Host(path), ec) ? path : "";
+}
+
+// A path as an argument of a program started on this computer: its host
+// form, in the command line's code page.
+std::string Argument(const std::string& windows_path) {
+  std::string host;
+  return "\"" + cp932::FromUtf8(win::ToHostPath(windows_path.c_str(), &host) ? host : "") + "\"";
+}
+
+// Counts zelverify's problems in the asset data file of folder into the row.
+// The verifier runs as a program: its control sheet (JSON) and what it
+// prints go to files of the state folder, not to the batch's output. Empty
+// when counted; else why not, and the count stays unknown.
+std::string CountProblems(const Batch& b, int32_t no, const std::string& folder, Row* row) {
+  if (b.verifier.empty()) return "no zelverify beside the program: problems not counted";
+  const std::string json = b.StateFile(no, ".json"), printed = b.StateFile(no, ".out");
+  std::error_code ec;
+  fs::remove(Host(json), ec);
+  fs::remove(Host(printed), ec);
+  win::SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+  HANDLE out =
+      win::CreateFileA(printed.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_NEW, 0, nullptr);
+  std::string command =
+      "\"" + b.verifier + "\" --json " + Argument(json) + " " + Argument(folder + kAssetFileName);
+  win::STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = out;
+  win::PROCESS_INFORMATION process = {};
+  const bool ran = out != INVALID_HANDLE_VALUE &&
+                   win::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                       nullptr, nullptr, &startup, &process) != 0;
+  if (out != INVALID_HANDLE_VALUE) win::CloseHandle(out);
+  if (ran) {
+    win::WaitForSingleObject(process.hProcess, INFINITE);
+    win::CloseHandle(process.hThread);
+    win::CloseHandle(process.hProcess);
+  }
+  std::string sheet, said;
+  ReadWhole(Host(json), &sheet);
+  ReadWhole(Host(printed), &said);
+  fs::remove(Host(json), ec);
+  fs::remove(Host(printed), ec);
+  // The sheet's own count is its last "problems" key: a quote inside a
+  // text of the sheet is escaped, so no text can end like the key.
+  const size_t at = sheet.rfind("\"problems\": ");
+  char* end = nullptr;
+  const long count = at == std::string::npos ? -1 : std::strtol(sheet.c_str() + at + 12, &end, 10);
+  if (ran && count >= 0 && end != sheet.c_str() + at + 12) {
+    row->problems = count;
+    return "";
+  }
+  if (!ran) return "zelverify could not be started: problems not counted";
+  said = said.substr(0, said.find('\n'));
+  return "zelverify could not check the files: " + cp932::FromUtf8(said.empty() ? "no control sheet" : said);
 }
 
 // Exports one data set into a temporary folder and puts it in place whole.
@@ -248,6 +320,7 @@ void ExportInto(const Batch& b, int32_t no, const StDATAINFO& record, Row* row) 
           std::string("a file could not be written: ") + exporter.Paths().Shown(exporter.FailedOutput());
     }
   }
+  std::string note;  // why the problems were not counted
   if (row->reason.empty()) {
     std::string asset_file, log;
     ReadWhole(host_temp / kAssetFileName, &asset_file);
@@ -258,7 +331,8 @@ void ExportInto(const Batch& b, int32_t no, const StDATAINFO& record, Row* row) 
     row->rows = static_cast<long>(Count(asset_file, "\n")) - kHeaderLines;
     row->errors = static_cast<long>(Count(log, "＜ERROR＞"));
     row->warnings = static_cast<long>(Count(log, "＜WARNING＞"));
-    row->status = row->errors + row->warnings > 0 ? "remarks" : "ok";
+    note = CountProblems(b, no, temp, row);
+    row->status = row->errors + row->warnings + std::max(row->problems, 0L) > 0 ? "remarks" : "ok";
     // An earlier folder of this data set goes aside first: a folder cannot
     // be renamed over another that holds files.
     fs::remove_all(host_old, ec);
@@ -270,7 +344,10 @@ void ExportInto(const Batch& b, int32_t no, const StDATAINFO& record, Row* row) 
   if (!row->reason.empty()) {
     row->status = "failed";
     row->rows = row->errors = row->warnings = 0;
+    row->problems = -1;
     fs::remove_all(host_final, ec);
+  } else {
+    row->reason = note;
   }
   fs::remove_all(host_temp, ec);
 }
@@ -376,13 +453,15 @@ bool StartWorker(const Batch& b, win::PROCESS_INFORMATION* process) {
 // then the named ones the store lacks; the rows of those it does not export.
 std::vector<Entry> PlanEntries(const Batch& b, const BatchOptions& options) {
   std::set<std::string> named(options.data_ids.begin(), options.data_ids.end());
+  const bool every = named.empty();
   std::vector<Entry> entries;
   std::map<std::string, std::string> folders;  // folded folder name -> data ID
   for (const auto& [no, record] : b.records) {
     Entry e;
     e.no = no;
     e.row = RowOf(record);
-    if (!named.empty() && named.erase(e.row.data_id) == 0) continue;
+    // Only those named, also after the last of them has been found.
+    if (!every && named.erase(e.row.data_id) == 0) continue;
     auto [other, fresh] = folders.emplace(Folded(e.row.data_id), e.row.data_id);
     if (record.sDataKind == kDataKindPastResults) {
       e.row.status = "skipped";
@@ -598,6 +677,7 @@ int RunBatch(CZelExportApp& app, const BatchOptions& options) {
     b.out_dir = options.out_dir + "\\";
     b.state = b.out_dir + kStateFolder + "\\";
     b.resume = options.resume;
+    b.verifier = VerifierBeside();
     b.records = WalkDataSets();
     std::error_code ec;
     fs::create_directories(Host(b.out_dir), ec);

@@ -44,7 +44,8 @@ bool ToLong(const std::string& text, long* value) {
 }  // namespace
 
 const char* SummaryHeader() {
-  return "data_id,data_no,company,period,assets,rows,errors,warnings,status,seconds,fingerprint,reason";
+  return "data_id,data_no,company,period,assets,rows,errors,warnings,problems,status,seconds,fingerprint,"
+         "reason";
 }
 
 std::string FormatRow(const Row& r) {
@@ -52,23 +53,25 @@ std::string FormatRow(const Row& r) {
   std::snprintf(seconds, sizeof seconds, "%.2f", r.seconds);
   return Quote(r.data_id) + "," + r.data_no + "," + Quote(r.company) + "," + Quote(r.period) + "," +
          std::to_string(r.assets) + "," + std::to_string(r.rows) + "," + std::to_string(r.errors) + "," +
-         std::to_string(r.warnings) + "," + r.status + "," + seconds + "," + r.fingerprint + "," +
-         Quote(r.reason);
+         std::to_string(r.warnings) + "," + (r.problems < 0 ? "" : std::to_string(r.problems)) + "," +
+         r.status + "," + seconds + "," + r.fingerprint + "," + Quote(r.reason);
 }
 
 bool ParseRow(std::string_view line, Row* r) {
   std::vector<std::string> f = SplitFields(line);
-  if (f.size() != 12) return false;
+  if (f.size() != 13) return false;
   r->data_id = f[0];
   r->data_no = f[1];
   r->company = f[2];
   r->period = f[3];
-  r->status = f[8];
-  r->fingerprint = f[10];
-  r->reason = f[11];
-  r->seconds = std::strtod(f[9].c_str(), nullptr);
+  r->status = f[9];
+  r->fingerprint = f[11];
+  r->reason = f[12];
+  r->seconds = std::strtod(f[10].c_str(), nullptr);
+  r->problems = -1;
   return ToLong(f[4], &r->assets) && ToLong(f[5], &r->rows) && ToLong(f[6], &r->errors) &&
-         ToLong(f[7], &r->warnings) && !r->data_id.empty() && r->status != "status";
+         ToLong(f[7], &r->warnings) && (f[8].empty() || ToLong(f[8], &r->problems)) && !r->data_id.empty() &&
+         r->status != "status";
 }
 
 std::vector<Row> ParseSummary(std::string_view text) {

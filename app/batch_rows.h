@@ -17,6 +17,7 @@ struct Row {
   long assets = 0;
   long rows = 0;  // lines of the asset data file after its header
   long errors = 0, warnings = 0;
+  long problems = -1;  // zelverify's problems in the asset data file; -1: not counted
   std::string status;  // ok, remarks, failed, skipped
   double seconds = 0;
   std::string fingerprint;  // of the data set's store data; empty when not read

@@ -218,17 +218,32 @@ void CoTaskMemFree(void* block);
 
 // ---- Processes --------------------------------------------------------------
 #define STARTF_USESHOWWINDOW 0x00000001u
+#define STARTF_USESTDHANDLES 0x00000100u
 #define SW_SHOWNORMAL 1
 #define CREATE_NEW_CONSOLE 0x00000010u
+#define CREATE_NO_WINDOW 0x08000000u
 #define INFINITE 0xFFFFFFFFu
 #define WAIT_OBJECT_0 0u
 #define WAIT_TIMEOUT 0x00000102u
 #define WAIT_FAILED 0xFFFFFFFFu
 
+// The fields of STARTUPINFOA that the programs use. With
+// STARTF_USESTDHANDLES the child's standard input, output and error are the
+// three handles (null: none); on Windows they must be inheritable (a
+// SECURITY_ATTRIBUTES with bInheritHandle to CreateFileA) and handles
+// inherited (inherit_handles TRUE).
 struct STARTUPINFOA {
   DWORD cb;
   DWORD dwFlags;
   uint16_t wShowWindow;
+  HANDLE hStdInput;
+  HANDLE hStdOutput;
+  HANDLE hStdError;
+};
+struct SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  void* lpSecurityDescriptor;
+  BOOL bInheritHandle;
 };
 struct PROCESS_INFORMATION {
   HANDLE hProcess;

@@ -149,7 +149,7 @@ TEST_F(Win32Layer, ProcessesStartAndWordpadGoesToAViewerThatTakesIt) {
   char windows[MAX_PATH + 1] = {};
   win::GetWindowsDirectoryA(windows, sizeof windows);
   std::string command = std::string(windows) + "\\system32\\cmd.exe /c exit 0";
-  win::STARTUPINFOA startup = {68, STARTF_USESHOWWINDOW, SW_SHOWNORMAL};
+  win::STARTUPINFOA startup = {68, STARTF_USESHOWWINDOW, SW_SHOWNORMAL, nullptr, nullptr, nullptr};
   win::PROCESS_INFORMATION process = {};
   ASSERT_TRUE(win::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(),
                                   &startup, &process));

@@ -38,12 +38,6 @@ DWORD ErrorOf(int error) {
   }
 }
 
-// The descriptor behind a file handle of ours; -1 for any other handle.
-int FdOf(HANDLE handle) {
-  auto* h = static_cast<Handle*>(handle);
-  return h && handle != INVALID_HANDLE_VALUE && h->kind == Handle::kFile ? h->fd : -1;
-}
-
 }  // namespace
 
 HANDLE CreateFileA(const char* path, DWORD access, DWORD /*share_mode*/, void* /*security*/,

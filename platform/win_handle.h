@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "platform/win.h"
+
 namespace win {
 
 struct Handle {
@@ -20,5 +22,11 @@ struct Handle {
   int gate = -1;  // a viewer command waits until this is closed
   int fd = -1;    // kFile: the open file or folder
 };
+
+// The descriptor behind a file handle of ours; -1 for any other handle.
+inline int FdOf(HANDLE handle) {
+  auto* h = static_cast<Handle*>(handle);
+  return h && handle != INVALID_HANDLE_VALUE && h->kind == Handle::kFile ? h->fd : -1;
+}
 
 }  // namespace win

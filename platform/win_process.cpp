@@ -124,8 +124,9 @@ Program FindProgram(std::string_view line) {
 }
 
 // Starts a host program; gate_fd, when not -1, becomes its descriptor 3.
+// With std_fds, those become its descriptors 0 to 2 (-1: /dev/null).
 pid_t Spawn(const std::string& host_program, const std::vector<std::string>& args,
-            const std::string& host_folder, int gate_fd = -1) {
+            const std::string& host_folder, int gate_fd = -1, const int* std_fds = nullptr) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(host_program.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -134,6 +135,12 @@ pid_t Spawn(const std::string& host_program, const std::vector<std::string>& arg
   posix_spawn_file_actions_init(&actions);
   if (!host_folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, host_folder.c_str());
   if (gate_fd >= 0) posix_spawn_file_actions_adddup2(&actions, gate_fd, 3);
+  for (int fd = 0; std_fds && fd < 3; ++fd) {
+    if (std_fds[fd] >= 0)
+      posix_spawn_file_actions_adddup2(&actions, std_fds[fd], fd);
+    else
+      posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  }
   pid_t pid = -1;
   int rc = posix_spawn(&pid, host_program.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -230,7 +237,8 @@ Handle* StartViewer(const std::vector<std::string>& args, const char* folder) {
   return h;
 }
 
-Handle* StartProgram(const Program& program, const std::vector<std::string>& args, const char* folder) {
+Handle* StartProgram(const Program& program, const std::vector<std::string>& args, const char* folder,
+                     const STARTUPINFOA* startup) {
   if (program.host.empty()) return nullptr;
   std::string host_folder;
   if (folder && folder[0]) {
@@ -241,7 +249,14 @@ Handle* StartProgram(const Program& program, const std::vector<std::string>& arg
   std::vector<std::string> host_args;
   for (const std::string& a : args) host_args.push_back(cp932::ToUtf8(a));
   auto* h = new Handle(Handle::kProcess);
-  h->pid = Spawn(program.host, host_args, host_folder);
+  int std_fds[3] = {-1, -1, -1};
+  const bool own_std = startup && (startup->dwFlags & STARTF_USESTDHANDLES) != 0;
+  if (own_std) {
+    std_fds[0] = FdOf(startup->hStdInput);
+    std_fds[1] = FdOf(startup->hStdOutput);
+    std_fds[2] = FdOf(startup->hStdError);
+  }
+  h->pid = Spawn(program.host, host_args, host_folder, -1, own_std ? std_fds : nullptr);
   if (h->pid < 0) {
     delete h;
     return nullptr;
@@ -267,7 +282,7 @@ void SetLogViewer(LogViewer* viewer) { installed_viewer = viewer; }
 void SetViewerTextUtf8(bool utf8) { viewer_text_utf8 = utf8; }
 
 BOOL CreateProcessA(const char* application, char* command_line, void*, void*, BOOL, DWORD, void*,
-                    const char* current_directory, STARTUPINFOA*, PROCESS_INFORMATION* process) {
+                    const char* current_directory, STARTUPINFOA* startup, PROCESS_INFORMATION* process) {
   std::string line = command_line ? command_line : "";
   Program program;
   std::vector<std::string> args;
@@ -281,8 +296,8 @@ BOOL CreateProcessA(const char* application, char* command_line, void*, void*, B
     program = FindProgram(line);
     args = SplitArguments(std::string_view(line).substr(program.args_at));
   }
-  Handle* h =
-      program.wordpad ? StartViewer(args, current_directory) : StartProgram(program, args, current_directory);
+  Handle* h = program.wordpad ? StartViewer(args, current_directory)
+                              : StartProgram(program, args, current_directory, startup);
   GetLogViewer().ProcessStarted(line, current_directory ? current_directory : "", h != nullptr);
   if (!h) return FALSE;
   if (h->gate >= 0) {

@@ -34,7 +34,7 @@ class Processes : public ::testing::Test {
   // Starts as run control does: closes the thread, waits when asked, closes
   // the process.
   bool Exec(std::string command, const char* folder, bool wait) {
-    win::STARTUPINFOA startup = {68, STARTF_USESHOWWINDOW, SW_SHOWNORMAL};
+    win::STARTUPINFOA startup = {68, STARTF_USESHOWWINDOW, SW_SHOWNORMAL, nullptr, nullptr, nullptr};
     win::PROCESS_INFORMATION process;
     std::memset(&process, 0, sizeof(process));
     if (!win::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
@@ -115,6 +115,27 @@ TEST_F(Processes, AWaitWithATimeoutReturnsWhenTheProcessEnds) {
   EXPECT_EQ(win::WaitForSingleObject(process.hProcess, 5000), WAIT_OBJECT_0);
   win::CloseHandle(process.hThread);
   win::CloseHandle(process.hProcess);
+}
+
+// With STARTF_USESTDHANDLES the child writes to the file handles given and
+// reads nothing; without, it keeps this process's streams.
+TEST_F(Processes, AChildWritesToTheStandardHandlesGiven) {
+  WriteScript(dir_.Host("talk"), "read -r line; echo \"out:$line\"; echo err >&2\n");
+  HANDLE out = win::CreateFileA("C:\\talk.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(out, INVALID_HANDLE_VALUE);
+  win::STARTUPINFOA startup = {68, STARTF_USESTDHANDLES, 0, nullptr, out, out};
+  win::PROCESS_INFORMATION process;
+  char command[] = "C:\\talk";
+  ASSERT_TRUE(
+      win::CreateProcessA(nullptr, command, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process));
+  win::CloseHandle(out);
+  EXPECT_EQ(win::WaitForSingleObject(process.hProcess, 5000), WAIT_OBJECT_0);
+  win::CloseHandle(process.hThread);
+  win::CloseHandle(process.hProcess);
+  std::ifstream in(dir_.Host("talk.txt"));
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), "out:\nerr\n");
 }
 
 }  // namespace

@@ -162,6 +162,9 @@ BOOL CreateProcessA(const char* application, char* command_line, void* process_s
   if (startup) {
     info.dwFlags = startup->dwFlags;
     info.wShowWindow = startup->wShowWindow;
+    info.hStdInput = startup->hStdInput;
+    info.hStdOutput = startup->hStdOutput;
+    info.hStdError = startup->hStdError;
   }
   std::wstring wapplication = Wide(application ? application : "");
   std::wstring wline = Wide(line);  // CreateProcessW may write into it

@@ -101,21 +101,29 @@ TEST_F(BatchTest, EachFolderIsTheDialogExportOfItsDataSet) {
     ASSERT_EQ(rows.size(), static_cast<size_t>(kDataSets));
     EXPECT_NE(r.out.find(rows["D0001"][0] + "," + rows["D0001"][1] + "," + rows["D0001"][2]),
               std::string::npos);
-    EXPECT_EQ(rows["D0003"][8], "skipped");
-    EXPECT_EQ(rows["BAD"][8], "failed");
+    EXPECT_EQ(rows["D0003"][9], "skipped");
+    EXPECT_EQ(rows["BAD"][9], "failed");
     EXPECT_FALSE(Exists(out + "/D0003") || Exists(out + "/BAD") || Exists(out + "/.batch"));
     for (const auto& [id, row] : rows) {
       if (id == "D0003" || id == "BAD") continue;
       SCOPED_TRACE(id);
-      EXPECT_TRUE(row[8] == "ok" || row[8] == "remarks") << row[8];
+      EXPECT_TRUE(row[9] == "ok" || row[9] == "remarks") << row[9];
       Sql("UPDATE users SET selected_second = " + row[1] + " WHERE user_id = 'user01';");
       const std::string dialog_folder = std::string("dialog-") + program + "\\" + id;
       RunResult dialog =
           Run("set 1007 E:\\" + dialog_folder + "\\assets.csv\nkey F12\nanswer yes\nanswer ok\n", program);
       ASSERT_EQ(dialog.status, 0) << dialog.errors;
       EXPECT_TRUE(Files(out + "/" + id) == Files(e_ + "/dialog-" + program + "/" + id));
-      EXPECT_EQ(row[8] == "remarks", Files(out + "/" + id).size() == 3);
+      EXPECT_EQ(row[6] != "0" || row[7] != "0", Files(out + "/" + id).size() == 3);
+      // zelverify's problems count towards the status; none on an ok row.
+      ASSERT_FALSE(row[8].empty()) << row.back();
+      EXPECT_EQ(row[9] == "remarks", row[6] != "0" || row[7] != "0" || row[8] != "0");
     }
+    // The sample's data set has problems; the failed and skipped ones were
+    // not checked, which their empty column says.
+    EXPECT_GT(std::stoi(rows["D0001"][8]), 0);
+    EXPECT_EQ(rows["D0002"][8] + rows["D0002"][9], "0ok");
+    EXPECT_EQ(rows["BAD"][8] + rows["D0003"][8], "");
   }
   // A usage error, and data sets named that the store lacks.
   EXPECT_EQ(Batch("ZelEna20ToMx13", {"--batch", e_ + "/x", "--jobs", "0"}).status, 64);
@@ -124,8 +132,17 @@ TEST_F(BatchTest, EachFolderIsTheDialogExportOfItsDataSet) {
   EXPECT_EQ(named.status, 2);
   auto rows = Summary(e_ + "/named");
   EXPECT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows["NONE"][8], "failed");
+  EXPECT_EQ(rows["NONE"][9], "failed");
   EXPECT_TRUE(Files(e_ + "/named/C9") == Files(e_ + "/batch-ZelEna20ToMx13/C9"));
+
+  // Without zelverify beside the program the problems are not counted, and
+  // the row says why rather than showing a 0.
+  UseProgramCopy("ZelEna20ToMx13", "[ProgramLevel]\r\nMX13=2\r\n");
+  testenv::ProgramResult alone = Batch("ZelEna20ToMx13", {"--batch", e_ + "/alone", "--data-set", "D0002"});
+  EXPECT_EQ(alone.status, 0) << alone.err;
+  rows = Summary(e_ + "/alone");
+  EXPECT_EQ(rows["D0002"][8] + rows["D0002"][9], "ok");
+  EXPECT_NE(rows["D0002"][12].find("zelverify"), std::string::npos);
 }
 
 // Killed at random moments and resumed each time, a batch ends with the
@@ -163,14 +180,14 @@ TEST_F(BatchTest, AKilledBatchResumesToTheSameFolders) {
   for (auto [id, row] : whole) {
     SCOPED_TRACE(id);
     EXPECT_TRUE(Files(out + "/" + id) == Files(e_ + "/whole/" + id));
-    row[9] = resumed[id][9];  // seconds
+    row[10] = resumed[id][10];  // seconds
     EXPECT_EQ(resumed[id], row);
   }
   // A data set changed since: --resume exports it again, and only it.
   Sql("UPDATE assets SET name = '変更後' WHERE data_id = 'C5' AND seq = 2;");
   ASSERT_EQ(Batch("ZelEna20ToMx13", {"--batch", out, "--resume"}).status, 2);
   auto again = Summary(out);
-  EXPECT_NE(again["C5"][10], resumed["C5"][10]);
+  EXPECT_NE(again["C5"][11], resumed["C5"][11]);
   EXPECT_EQ(again["C6"], resumed["C6"]);
   EXPECT_NE(ReadFile(out + "/C5/assets.csv"), ReadFile(e_ + "/whole/C5/assets.csv"));
 }

@@ -92,7 +92,13 @@ LineReader::~LineReader() {
 bool LineReader::Open(const std::string& path, std::string* why) {
   file_ = OpenRegularFile(path, why);
   if (file_ == nullptr) return false;
-  buffer_.resize(kBufferSize);
+  // No bigger than the file: a small file (the usual asset type file and
+  // error log) is not worth clearing a whole buffer for.
+  long size = -1;
+  if (std::fseek(file_, 0, SEEK_END) == 0) size = std::ftell(file_);
+  std::rewind(file_);
+  buffer_.resize(size < 0 ? kBufferSize
+                          : std::clamp<size_t>(static_cast<size_t>(size) + 1, 4096, kBufferSize));
   return true;
 }
 
