@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "platform/cp932.h"
 #include "platform/win.h"
@@ -14,16 +13,26 @@ namespace package {
 
 namespace {
 
-// The offset of the first byte that is not part of a UTF-8 character, or
-// npos for a valid text.
-size_t FirstNonUtf8(std::string_view text) {
-  for (size_t i = 0; i < text.size();) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
+constexpr size_t kNone = std::string_view::npos;
+
+// The length of the longest start of text that is whole UTF-8 characters.
+size_t ValidUtf8(std::string_view text) {
+  const char* p = text.data();
+  const size_t size = text.size();
+  size_t i = 0;
+  while (i < size) {
+    // Eight ASCII bytes at a time: most of a register is ASCII.
+    uint64_t word = 0;
+    if (i + 8 <= size && (std::memcpy(&word, p + i, 8), (word & 0x8080808080808080u) == 0)) {
+      i += 8;
+      continue;
+    }
+    unsigned char c = static_cast<unsigned char>(p[i]);
     size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    if (n == 0 || i + n > text.size()) return i;
+    if (n == 0 || i + n > size) return i;
     uint32_t code = n == 1 ? c : c & (0x7F >> n);
     for (size_t k = 1; k < n; ++k) {
-      unsigned char t = static_cast<unsigned char>(text[i + k]);
+      unsigned char t = static_cast<unsigned char>(p[i + k]);
       if ((t & 0xC0) != 0x80) return i;
       code = (code << 6) | (t & 0x3F);
     }
@@ -31,12 +40,12 @@ size_t FirstNonUtf8(std::string_view text) {
     if (code < kLeast[n] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return i;
     i += n;
   }
-  return std::string_view::npos;
+  return size;
 }
 
-// The offset of the first byte that is not part of a Shift_JIS character
-// with a Unicode form, or npos.
-size_t FirstNonCp932(std::string_view text) {
+// The length of the longest start of text that is whole Shift_JIS
+// characters with a Unicode form.
+size_t ValidCp932(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
     unsigned char c = static_cast<unsigned char>(text[i]);
     size_t n = 1;
@@ -51,7 +60,7 @@ size_t FirstNonCp932(std::string_view text) {
     if (lossy) return i;
     i += n;
   }
-  return std::string_view::npos;
+  return text.size();
 }
 
 void AppendUtf8(uint32_t code, std::string* out) {
@@ -98,11 +107,6 @@ bool FromUtf16(std::string_view bytes, bool big_endian, std::string* out, long* 
   return true;
 }
 
-long LineOf(std::string_view text, size_t offset) {
-  return 1 + static_cast<long>(
-                 std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
-}
-
 }  // namespace
 
 bool ParseEncoding(std::string_view name, Encoding* encoding) {
@@ -121,68 +125,181 @@ bool ParseEncoding(std::string_view name, Encoding* encoding) {
 
 bool CsvReader::Open(const std::string& path, Encoding encoding, std::string* why, long* bad_line) {
   *bad_line = 0;
-  std::ifstream in(win::HostFsPath(path), std::ios::binary);
-  if (!in) {
+  in_.close();
+  in_.clear();
+  in_.open(win::HostFsPath(path), std::ios::binary);
+  if (!in_) {
     *why = std::strerror(errno);
     return false;
   }
-  // Read whole into room made once: a register of a million assets is
-  // hundreds of megabytes, which a growing string would copy over and over.
-  // Appended in pieces, so that the room is written once (resize would
-  // first fill it with zeros).
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  text_.clear();
-  text_.reserve(size > 0 ? static_cast<size_t>(size) : 0);
-  char piece[1 << 16];
-  while (size >= 0 && in.read(piece, sizeof piece).gcount() > 0)
-    text_.append(piece, static_cast<size_t>(in.gcount()));
-  if (size < 0 || in.bad()) {
-    *why = "cannot be read";
-    return false;
-  }
-  pos_ = 0;
+  at_end_ = read_failed_ = false;
+  pos_ = end_ = 0;
   line_ = 1;
-  std::string_view text = text_;
-  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+  const std::string_view kUtf16Le = "\xFF\xFE", kUtf16Be = "\xFE\xFF", kUtf8Bom = "\xEF\xBB\xBF";
+  char head[3];
+  const std::string_view start(head, static_cast<size_t>(in_.read(head, sizeof head).gcount()));
+  std::string whole;
+  bool read = !in_.bad();
+  if (read && (start.starts_with(kUtf16Le) || start.starts_with(kUtf16Be))) {
     std::string utf8;
-    if (!FromUtf16(text.substr(2), text[0] == '\xFE', &utf8, bad_line)) {
+    if ((read = ReadFrom(2, &whole)) && !FromUtf16(whole, start[0] == '\xFE', &utf8, bad_line)) {
       *why = "a UTF-16 file whose text breaks off here; save it as UTF-8 CSV";
       return false;
     }
-    text_ = std::move(utf8);
-    return true;
+    if (read) Hold(utf8);
+  } else if (read) {
+    size_t from = 0;
+    if (start.starts_with(kUtf8Bom)) {
+      from = kUtf8Bom.size();
+      encoding = Encoding::kUtf8;
+    }
+    const size_t bad_utf8 = encoding == Encoding::kCp932 ? 0 : Scan(from, ValidUtf8, 4);
+    if (bad_utf8 == kNone && !in_.bad()) {
+      // Valid UTF-8: read from the start again, in pieces, as it is.
+      in_.clear();
+      in_.seekg(static_cast<std::streamoff>(from));
+      return true;
+    }
+    const size_t bad_cp932 = encoding == Encoding::kUtf8 || in_.bad() ? 0 : Scan(0, ValidCp932, 2);
+    if (bad_cp932 == kNone && (read = ReadFrom(0, &whole))) {
+      Hold(cp932::ToUtf8(whole));
+      return true;
+    }
+    read = read && !in_.bad();
+    const size_t bad = encoding == Encoding::kUtf8    ? bad_utf8
+                       : encoding == Encoding::kCp932 ? bad_cp932
+                                                      : std::max(bad_utf8, bad_cp932);
+    if (read && !(read = LineAt(bad, bad_line))) *bad_line = 0;
+    if (read) {
+      switch (encoding) {
+        case Encoding::kUtf8:
+          *why = "not UTF-8 text; give --encoding cp932 for a Shift_JIS file, or save it as UTF-8";
+          break;
+        case Encoding::kCp932:
+          *why = "not Shift_JIS (CP932) text; give --encoding utf-8 for a UTF-8 file, or save it as Shift_JIS";
+          break;
+        case Encoding::kAuto:
+          *why = "neither UTF-8 nor Shift_JIS (CP932) text; save the file as UTF-8 or Shift_JIS CSV";
+          break;
+      }
+      return false;
+    }
   }
-  if (text.starts_with("\xEF\xBB\xBF")) {
-    pos_ = 3;
-    encoding = Encoding::kUtf8;
+  if (!read) {
+    *why = "cannot be read";
+    return false;
   }
-  size_t bad_utf8 = encoding == Encoding::kCp932 ? 0 : FirstNonUtf8(text);
-  if (bad_utf8 == std::string_view::npos) return true;
-  size_t bad_cp932 = encoding == Encoding::kUtf8 ? 0 : FirstNonCp932(text);
-  if (bad_cp932 == std::string_view::npos) {
-    text_ = cp932::ToUtf8(text);
-    return true;
+  return true;
+}
+
+bool CsvReader::ReadFrom(size_t from, std::string* text) {
+  in_.clear();
+  in_.seekg(0, std::ios::end);
+  const std::streamoff size = in_.tellg();
+  in_.seekg(static_cast<std::streamoff>(from));
+  if (size < 0 || !in_) return false;
+  // Room made once, and written once (resize would first fill it with zeros).
+  text->clear();
+  text->reserve(static_cast<size_t>(size));
+  std::unique_ptr<char[]> piece(new char[piece_]);
+  while (in_.read(piece.get(), static_cast<std::streamsize>(piece_)).gcount() > 0)
+    text->append(piece.get(), static_cast<size_t>(in_.gcount()));
+  return !in_.bad();
+}
+
+size_t CsvReader::Scan(size_t from, size_t (*valid)(std::string_view), size_t longest) {
+  in_.clear();
+  in_.seekg(static_cast<std::streamoff>(from));
+  // A character cut by a piece's end is carried to the front of the next.
+  std::unique_ptr<char[]> piece(new char[piece_ + longest]);
+  size_t carried = 0, offset = from;  // offset: of piece[0] in the file
+  while (in_) {
+    in_.read(piece.get() + carried, static_cast<std::streamsize>(piece_));
+    const size_t n = carried + static_cast<size_t>(in_.gcount());
+    const bool last = !in_;
+    const size_t good = valid(std::string_view(piece.get(), n));
+    if (good < n && (last || n - good >= longest)) return offset + good;
+    carried = n - good;
+    std::memmove(piece.get(), piece.get() + good, carried);
+    offset += good;
   }
-  switch (encoding) {
-    case Encoding::kUtf8:
-      *bad_line = LineOf(text, bad_utf8);
-      *why = "not UTF-8 text; give --encoding cp932 for a Shift_JIS file, or save it as UTF-8";
-      break;
-    case Encoding::kCp932:
-      *bad_line = LineOf(text, bad_cp932);
-      *why = "not Shift_JIS (CP932) text; give --encoding utf-8 for a UTF-8 file, or save it as Shift_JIS";
-      break;
-    case Encoding::kAuto:
-      *bad_line = LineOf(text, std::max(bad_utf8, bad_cp932));
-      *why = "neither UTF-8 nor Shift_JIS (CP932) text; save the file as UTF-8 or Shift_JIS CSV";
-      break;
+  return kNone;
+}
+
+bool CsvReader::LineAt(size_t offset, long* line) {
+  in_.clear();
+  in_.seekg(0);
+  std::unique_ptr<char[]> piece(new char[piece_]);
+  *line = 1;
+  for (size_t at = 0; at < offset && in_;) {
+    const size_t want = std::min(piece_, offset - at);
+    const size_t n = static_cast<size_t>(in_.read(piece.get(), static_cast<std::streamsize>(want)).gcount());
+    *line += std::count(piece.get(), piece.get() + n, '\n');
+    at += n;
+    if (n < want) return false;
   }
-  return false;
+  return !in_.bad();
+}
+
+void CsvReader::Hold(std::string_view text) {
+  buffer_.reset(new char[text.size() + 1]);
+  std::memcpy(buffer_.get(), text.data(), text.size());
+  capacity_ = end_ = text.size();
+  pos_ = 0;
+  at_end_ = true;
+  in_.close();
+}
+
+bool CsvReader::Fill() {
+  if (at_end_) return false;
+  const size_t kept = end_ - pos_;
+  if (kept + piece_ > capacity_) {
+    // A record longer than the room: more room, twice as much.
+    const size_t capacity = std::max(2 * capacity_, kept + piece_);
+    std::unique_ptr<char[]> bigger(new char[capacity]);
+    if (kept > 0) std::memcpy(bigger.get(), buffer_.get() + pos_, kept);
+    buffer_ = std::move(bigger);
+    capacity_ = capacity;
+  } else if (kept > 0) {
+    std::memmove(buffer_.get(), buffer_.get() + pos_, kept);
+  }
+  pos_ = 0;
+  end_ = kept;
+  in_.read(buffer_.get() + end_, static_cast<std::streamsize>(capacity_ - end_));
+  end_ += static_cast<size_t>(in_.gcount());
+  if (!in_) {
+    at_end_ = true;
+    read_failed_ = in_.bad();
+  }
+  return true;
 }
 
 bool CsvReader::Next(std::vector<std::string>* fields, long* line, std::string* why) {
+  why->clear();
+  while (pos_ >= end_ && Fill()) {
+  }
+  *line = line_;
+  if (pos_ >= end_) {
+    if (!read_failed_) return false;
+    read_failed_ = false;
+    fields->clear();
+    *why = "the file cannot be read on from here";
+    return true;
+  }
+  // A record that runs into the end of the piece is read again whole, with
+  // the next piece after it.
+  size_t start = pos_;
+  const long start_line = line_;
+  while (ReadRecord(fields, why) == Step::kMore) {
+    pos_ = start;
+    line_ = start_line;
+    Fill();
+    start = pos_;
+  }
+  return true;
+}
+
+CsvReader::Step CsvReader::ReadRecord(std::vector<std::string>* fields, std::string* why) {
   // The fields of the last record are reused, so that their texts keep their
   // storage: a million rows of forty fields would otherwise allocate forty
   // million times. The vector is cut to the fields read on every return.
@@ -200,16 +317,17 @@ bool CsvReader::Next(std::vector<std::string>* fields, long* line, std::string* 
     ++used;
   };
   why->clear();
-  if (pos_ >= text_.size()) return false;
-  *line = line_;
   start_field();
-  const size_t n = text_.size();
+  const char* const t = buffer_.get();
+  const size_t n = end_;
+  const bool more = !at_end_;  // the file goes on after t[n - 1]
+  auto line_end = [&](size_t i) { return t[i] == '\n' || (t[i] == '\r' && i + 1 < n && t[i + 1] == '\n'); };
   while (pos_ < n) {
-    char c = text_[pos_];
-    if (c == '\n' || (c == '\r' && pos_ + 1 < n && text_[pos_ + 1] == '\n')) {
+    const char c = t[pos_];
+    if (line_end(pos_)) {
       pos_ += c == '\r' ? 2 : 1;
       ++line_;
-      return true;
+      return Step::kRecord;
     }
     if (c == ',') {
       start_field();
@@ -219,46 +337,50 @@ bool CsvReader::Next(std::vector<std::string>* fields, long* line, std::string* 
     std::string& field = (*fields)[used - 1];
     if (c == '"' && field.empty()) {
       // A quoted field, up to the quote that is not doubled.
-      long start_line = line_;
+      const long opened = line_;
       ++pos_;
       for (;;) {
-        size_t quote = text_.find('"', pos_);
-        if (quote == std::string::npos) {
-          for (; pos_ < n; ++pos_) line_ += text_[pos_] == '\n';
-          *why = "a quoted field opened on line " + std::to_string(start_line) + " is not closed";
-          return true;
+        const void* quote = std::memchr(t + pos_, '"', n - pos_);
+        if (quote == nullptr && more) return Step::kMore;
+        if (quote == nullptr) {
+          line_ += std::count(t + pos_, t + n, '\n');
+          pos_ = n;
+          *why = "a quoted field opened on line " + std::to_string(opened) + " is not closed";
+          return Step::kRecord;
         }
-        for (size_t i = pos_; i < quote; ++i) line_ += text_[i] == '\n';
-        field.append(text_, pos_, quote - pos_);
-        pos_ = quote + 1;
-        if (pos_ < n && text_[pos_] == '"') {
+        const size_t q = static_cast<size_t>(static_cast<const char*>(quote) - t);
+        line_ += std::count(t + pos_, t + q, '\n');
+        field.append(t + pos_, q - pos_);
+        pos_ = q + 1;
+        // What follows the quote decides: a doubled quote, or the field's end.
+        if (more && (pos_ == n || (pos_ + 1 == n && t[pos_] == '\r'))) return Step::kMore;
+        if (pos_ < n && t[pos_] == '"') {
           field += '"';
           ++pos_;
           continue;
         }
         break;
       }
-      if (pos_ < n && text_[pos_] != ',' && text_[pos_] != '\n' &&
-          !(text_[pos_] == '\r' && pos_ + 1 < n && text_[pos_ + 1] == '\n')) {
+      if (pos_ < n && t[pos_] != ',' && !line_end(pos_)) {
         *why = "text follows a closing quote";
         // Skip to the end of the line, so that reading goes on at the next.
-        size_t end = text_.find('\n', pos_);
-        pos_ = end == std::string::npos ? n : end + 1;
+        const void* end = std::memchr(t + pos_, '\n', n - pos_);
+        if (end == nullptr && more) return Step::kMore;
+        pos_ = end == nullptr ? n : static_cast<size_t>(static_cast<const char*>(end) - t) + 1;
         ++line_;
-        return true;
+        return Step::kRecord;
       }
       continue;
     }
     // An unquoted field, up to the next comma or line end.
     // (A plain loop: find_first_of looks each byte up in the set with a call.)
     size_t end = pos_;
-    while (end < n && text_[end] != ',' && text_[end] != '\n' &&
-           !(text_[end] == '\r' && end + 1 < n && text_[end + 1] == '\n'))
-      ++end;
-    field.append(text_, pos_, end - pos_);
+    while (end < n && t[end] != ',' && !line_end(end)) ++end;
+    if (end == n && more) return Step::kMore;
+    field.append(t + pos_, end - pos_);
     pos_ = end;
   }
-  return true;
+  return more ? Step::kMore : Step::kRecord;
 }
 
 }  // namespace package

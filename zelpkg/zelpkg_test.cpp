@@ -19,6 +19,7 @@
 #include "platform/cp932.h"
 #include "platform/test_env.h"
 #include "platform/win.h"
+#include "zelpkg/csv.h"
 
 namespace {
 
@@ -798,4 +799,54 @@ TEST_F(ZelpkgTest, ImportWarnsAsACheckOfTheStoredRows) {
   auto finding = [](const std::string& line) { return line.substr(line.find(" column \"")); };
   for (size_t i = 0; i < 100; ++i) EXPECT_EQ(finding(imported[i]), finding(checked[i])) << i;
   EXPECT_NE(imported[3].find("a.csv:4: column \"business_ratio\""), std::string::npos) << imported[3];
+}
+
+// A register is read in pieces: a record is the same wherever a piece ends,
+// in its fields, its line and what is wrong with it, and a file in another
+// encoding is refused on the same line.
+TEST_F(ZelpkgTest, TheReaderGivesTheSameRecordsWhereverThePiecesEnd) {
+  struct Read {
+    bool opened;
+    std::string text;  // the records, or why the file was refused
+  };
+  auto read = [&](const std::string& bytes, package::Encoding encoding, size_t piece) {
+    Write("r.csv", bytes);
+    package::CsvReader csv(piece);
+    std::string why, text;
+    long line = 0;
+    if (!csv.Open(dir_.Host("r.csv"), encoding, &why, &line)) return Read{false, std::to_string(line) + why};
+    for (std::vector<std::string> fields; csv.Next(&fields, &line, &why);) {
+      text += std::to_string(line) + ":" + why;
+      for (const std::string& f : fields) text += "[" + f + "]";
+      text += "\n";
+    }
+    return Read{true, text};
+  };
+  const struct {
+    std::string bytes;
+    package::Encoding encoding;
+    std::string records;  // with the whole file in one piece
+  } kFiles[] = {
+      {"a,b\r\n\"x,\r\ny\",\"q\"\"q\"\r\n\n,\r\n", package::Encoding::kAuto,
+       "1:[a][b]\n2:[x,\r\ny][q\"q]\n4:[]\n5:[][]\n"},
+      {"a\rb,c\r", package::Encoding::kAuto, "1:[a\rb][c\r]\n"},
+      {"\"a\"b,c\nd\n\"open\n,\n", package::Encoding::kAuto,
+       "1:text follows a closing quote[a]\n2:[d]\n3:a quoted field opened on line 3 is not closed[]\n"},
+      {"\xEF\xBB\xBF\xE5\xBB\xBA,\xE7\x89\xA9\n", package::Encoding::kAuto, "1:[\xE5\xBB\xBA][\xE7\x89\xA9]\n"},
+      {"\x8C\x9A,\x95\xA8\n", package::Encoding::kAuto, "1:[\xE5\xBB\xBA][\xE7\x89\xA9]\n"},
+      {"\xFF\xFE" + std::string("a\0,\0\xFA\x5E\n\0", 8), package::Encoding::kAuto, "1:[a][\xE5\xBB\xBA]\n"},
+      {"ok\nok\n\xE5\xBB\n", package::Encoding::kUtf8, "3not UTF-8 text; give --encoding cp932 for a "
+                                                  "Shift_JIS file, or save it as UTF-8"},
+      {"ok\n\n\xE5\xBB\xBA\x80\n", package::Encoding::kAuto,
+       "3neither UTF-8 nor Shift_JIS (CP932) text; save the file as UTF-8 or Shift_JIS CSV"},
+  };
+  for (const auto& file : kFiles) {
+    const Read whole = read(file.bytes, file.encoding, size_t{1} << 20);
+    EXPECT_EQ(whole.text, file.records) << file.bytes;
+    for (size_t piece = 1; piece <= 9; ++piece) {
+      const Read pieces = read(file.bytes, file.encoding, piece);
+      EXPECT_EQ(pieces.opened, whole.opened) << file.bytes << " in pieces of " << piece;
+      EXPECT_EQ(pieces.text, whole.text) << file.bytes << " in pieces of " << piece;
+    }
+  }
 }
