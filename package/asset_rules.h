@@ -84,7 +84,9 @@ extern const std::span<const char* const> kRequiredCategoryColumns;
 // whose depreciation method is "non-depreciable" whatever its code.
 bool MethodKnown(int64_t method_code, int64_t type_code);
 
-void CheckAsset(const AssetFacts& asset, const FindingSink& report);
+// texts: whether findings come with their value, why and fix; without,
+// they only count, and cost next to nothing.
+void CheckAsset(const AssetFacts& asset, const FindingSink& report, bool texts = true);
 void CheckItem(const ItemFacts& item, const FindingSink& report);
 void CheckCategory(const CategoryFacts& category, const FindingSink& report);
 // A data set's period; period_start and period_end are yyyymmdd or 0.

@@ -62,6 +62,8 @@ bool CheckSchema(sqlite3* db, std::string* error) {
 
 }  // namespace
 
+void StopSqliteMemoryCount() { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); }
+
 bool Store::Open(const std::string& host_path, std::string* error) {
   Close();
   std::error_code ec;

@@ -176,7 +176,8 @@ bool CsvReader::Open(const std::string& path, Encoding encoding, std::string* wh
           *why = "not UTF-8 text; give --encoding cp932 for a Shift_JIS file, or save it as UTF-8";
           break;
         case Encoding::kCp932:
-          *why = "not Shift_JIS (CP932) text; give --encoding utf-8 for a UTF-8 file, or save it as Shift_JIS";
+          *why =
+              "not Shift_JIS (CP932) text; give --encoding utf-8 for a UTF-8 file, or save it as Shift_JIS";
           break;
         case Encoding::kAuto:
           *why = "neither UTF-8 nor Shift_JIS (CP932) text; save the file as UTF-8 or Shift_JIS CSV";

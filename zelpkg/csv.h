@@ -65,7 +65,7 @@ class CsvReader {
 
   size_t piece_;
   std::ifstream in_;
-  bool at_end_ = false;      // the file is read to its end
+  bool at_end_ = false;       // the file is read to its end
   bool read_failed_ = false;  // and that end was a failure to read on
   std::unique_ptr<char[]> buffer_;
   size_t capacity_ = 0;

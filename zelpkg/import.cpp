@@ -1,17 +1,21 @@
 #include "zelpkg/import.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
 #include <span>
 #include <string_view>
+#include <thread>
 #include <unordered_set>
 #include <utility>
 
 #include "package/asset_rules.h"
 #include "package/columns.h"
+#include "package/read_ahead.h"
 #include "package/selection.h"
 #include "package/statement.h"
 #include "package/store.h"
@@ -341,31 +345,133 @@ bool MapHeader(const std::vector<std::string>& header, const CsvTable& csv_table
   return errors->count() == before;
 }
 
-// Binds field as column n of the insert; why it does not parse, or empty.
-// A value that does not parse is bound as its default, so that the check
-// still sees the rest of the row.
-std::string BindValue(sqlite3_stmt* insert, int n, ValueKind kind, const std::string& field,
-                      const Target& target, int64_t* number) {
-  std::string misfit;
+// Parses field as a value of kind into *number (the data_id and texts are
+// bound as they stand); why it does not parse, or empty. A value that does
+// not parse is stored as its default, so that the check still sees the rest
+// of the row.
+std::string ParseField(ValueKind kind, const std::string& field, const Target& target, int64_t* number) {
   *number = 0;
   switch (kind) {
     case ValueKind::kDataId:
       if (!field.empty() && field != target.shown)
-        misfit = "not the data set imported into (" + target.shown + "); leave the column empty or out";
-      sqlite3_bind_value(insert, n, target.data_id.get());
-      return misfit;
-    case ValueKind::kText:
-      // Bound as it stands until the row is written; the reader made the
-      // whole file UTF-8.
-      sqlite3_bind_text(insert, n, field.data(), static_cast<int>(field.size()), SQLITE_STATIC);
-      return misfit;
-    case ValueKind::kInteger: misfit = ParseInteger(field, number); break;
-    case ValueKind::kAmount: misfit = ParseAmount(field, number); break;
-    case ValueKind::kDate: misfit = ParseDate(field, number); break;
+        return "not the data set imported into (" + target.shown + "); leave the column empty or out";
+      return std::string();
+    case ValueKind::kText: return std::string();
+    case ValueKind::kInteger: return ParseInteger(field, number);
+    case ValueKind::kAmount: return ParseAmount(field, number);
+    case ValueKind::kDate: return ParseDate(field, number);
   }
-  sqlite3_bind_int64(insert, n, *number);
-  return misfit;
+  return std::string();
 }
+
+// A record of a file, read and its values parsed and judged: all that
+// needs no store, done on the reading thread.
+struct ParsedRow {
+  long line = 0;
+  std::vector<std::string> fields;
+  std::string unread;                // why the record cannot be stored, or empty
+  std::vector<int64_t> numbers;      // per column of the table, as it will be stored
+  std::vector<std::string> misfits;  // the values that did not parse, said in column order
+  bool renumber = false;             // the seq is missing or did not parse
+  std::vector<Problem> refusals;     // values a check of the stored row would refuse
+  // An asset's rules (but for what categories and items will say),
+  // counted: whether they refuse a value, and how many warnings they give.
+  bool rules_refused = false;
+  size_t warnings = 0;
+};
+
+// Reads the records of a file (after its header) and parses them ahead, on
+// a thread of its own, while the calling thread stores the rows before
+// them: the two cores share a long import. Rows pass in batches through a
+// ring; a batch goes back to the reading thread once the caller is done
+// with it, and keeps its storage.
+class RowReader {
+ public:
+  using Parse = std::function<void(ParsedRow*)>;
+  RowReader(CsvReader* csv, Parse parse) : csv_(csv), parse_(std::move(parse)) {
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~RowReader() {
+    {
+      Locked<Mutex> hold(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  RowReader(const RowReader&) = delete;
+  RowReader& operator=(const RowReader&) = delete;
+
+  // The next row, null at the end of the file. The row stays the caller's
+  // until the next call.
+  ParsedRow* Next() {
+    if (taken_ > 0 && taken_ % kRows == 0) Give(taken_ / kRows - 1);
+    const long batch = taken_ / kRows;
+    Batch& b = batches_[batch % kBatches];
+    if (taken_ % kRows == 0) {
+      Locked<Mutex> hold(mutex_);
+      while (read_ <= batch) mutex_.Wait(changed_);
+    }
+    if (static_cast<size_t>(taken_ % kRows) >= b.count) return nullptr;
+    return &b.rows[static_cast<size_t>(taken_++ % kRows)];
+  }
+
+ private:
+  static constexpr long kRows = 512, kBatches = 4;
+  struct Batch {
+    std::vector<ParsedRow> rows = std::vector<ParsedRow>(kRows);
+    size_t count = 0;  // rows in use; fewer than kRows at the end of the file
+  };
+
+  // Hands batch back to the reading thread.
+  void Give(long batch) {
+    {
+      Locked<Mutex> hold(mutex_);
+      given_ = batch + 1;
+    }
+    changed_.notify_all();
+  }
+
+  void Run() {
+    for (long batch = 0;; ++batch) {
+      {
+        Locked<Mutex> hold(mutex_);
+        while (!stop_ && batch - given_ >= kBatches) mutex_.Wait(changed_);
+        if (stop_) return;
+      }
+      // Batches [given_, read_) are the caller's; this one is the reader's.
+      Batch& b = batches_[batch % kBatches];
+      b.count = 0;
+      std::string why;
+      while (b.count < kRows) {
+        ParsedRow& row = b.rows[b.count];
+        if (!csv_->Next(&row.fields, &row.line, &why)) break;
+        row.unread = why;
+        if (row.unread.empty() && row.fields.size() == 1 && row.fields[0].empty()) continue;  // a blank line
+        if (row.unread.empty()) parse_(&row);
+        ++b.count;
+      }
+      const bool end = b.count < kRows;
+      {
+        Locked<Mutex> hold(mutex_);
+        read_ = batch + 1;
+      }
+      changed_.notify_all();
+      if (end) return;
+    }
+  }
+
+  CsvReader* csv_;
+  Parse parse_;
+  Batch batches_[kBatches];
+  long taken_ = 0;  // the caller's: rows taken
+  Mutex mutex_;
+  std::condition_variable changed_;
+  long read_ GUARDED_BY(mutex_) = 0;   // batches [0, read_) are read
+  long given_ GUARDED_BY(mutex_) = 0;  // batches [0, given_) are given back
+  bool stop_ GUARDED_BY(mutex_) = false;
+  std::thread thread_;
+};
 
 // Reads one file into its table. False only when the store fails; problems
 // of the file go to errors.
@@ -411,62 +517,99 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
     return -1;
   };
   const int seq_column = position("seq"), parent_column = position("asset_seq");
-  std::vector<Problem> row_refusals;
-  Problem refusal;
+  const size_t columns = csv_table.columns.size();
+  static const std::string kMissing;
+  auto field_of = [&](const ParsedRow& row, size_t c) -> const std::string& {
+    return at[c] >= 0 ? row.fields[static_cast<size_t>(at[c])] : kMissing;
+  };
+
   const bool assets = csv_table.table == RecordTable::kAssets;
   const std::vector<int> value_at = assets ? AssetValuePositions(csv_table) : std::vector<int>();
-  std::vector<int64_t> numbers(csv_table.columns.size());
-  // Rows whose seq the data set holds already: said once, with the hint.
-  long taken = 0, first_taken_line = 0;
-  int64_t first_taken_seq = 0;
+  // What the asset rules read of a row, but for what the categories and
+  // items will say.
+  auto facts_of = [&](const ParsedRow& row) {
+    rules::AssetFacts facts;
+    for (int v = 0; v < rules::kAssetValueCount; ++v)
+      facts.values[v] = row.numbers[static_cast<size_t>(value_at[v])];
+    facts.period_end = target.period_end;
+    facts.items = 1;
+    return facts;
+  };
 
-  while (csv.Next(&fields, &line, &why)) {
-    if (!why.empty()) {
-      errors->Add(file + ":" + std::to_string(line) + ": " + why);
-      continue;
+  // On the reading thread: each value parsed and judged as the check of a
+  // store judges the value stored, here rather than in another pass over
+  // the table, and the asset rules counted.
+  RowReader rows(&csv, [&](ParsedRow* row) {
+    row->misfits.clear();
+    row->refusals.clear();
+    row->renumber = false;
+    if (row->fields.size() != header_size) {
+      row->unread = std::to_string(row->fields.size()) + " fields; the header has " +
+                    std::to_string(header_size) + "; quote a text that holds a comma";
+      return;
     }
-    if (fields.size() == 1 && fields[0].empty()) continue;  // a blank line
-    if (fields.size() != header_size) {
-      errors->Add(file + ":" + std::to_string(line) + ": " + std::to_string(fields.size()) +
-                  " fields; the header has " + std::to_string(header_size) +
-                  "; quote a text that holds a comma");
-      continue;
-    }
-    int64_t seq = 0, parent = 0;
-    bool numbered = true;
-    row_refusals.clear();
-    for (size_t c = 0; c < csv_table.columns.size(); ++c) {
-      static const std::string kMissing;
-      const std::string& field = at[c] >= 0 ? fields[static_cast<size_t>(at[c])] : kMissing;
-      int64_t number = 0;
-      std::string misfit =
-          BindValue(s, static_cast<int>(c) + 1, csv_table.columns[c].kind, field, target, &number);
-      if (static_cast<int>(c) == parent_column) parent = number;
+    row->numbers.resize(columns);
+    Problem refusal;
+    for (size_t c = 0; c < columns; ++c) {
+      const std::string& field = field_of(*row, c);
+      int64_t& number = row->numbers[c];
+      std::string misfit = ParseField(csv_table.columns[c].kind, field, target, &number);
       // A row without its seq (or with one that did not parse) is numbered
-      // on; its parent comes before it.
-      if (static_cast<int>(c) == seq_column) {
-        if (!misfit.empty() || Trim(field).empty()) {
-          numbered = seqs.Next(parent, &number);
-          sqlite3_bind_int64(s, static_cast<int>(c) + 1, number);
-        }
-        seq = number;
-      }
+      // on as it is stored.
+      if (static_cast<int>(c) == seq_column) row->renumber = !misfit.empty() || Trim(field).empty();
       if (!misfit.empty())
-        errors->Add(At(file, line, csv_table.columns[c].name) + Quoted(field) + ": " + misfit);
-      // The value as it will be stored, judged as the check of a store
-      // judges it, here rather than in another pass over the table.
-      numbers[c] = number;
+        row->misfits.push_back(At(file, row->line, csv_table.columns[c].name) + Quoted(field) + ": " +
+                               misfit);
       const ColumnRule* rule = csv_table.columns[c].rule;
       if (rule && (rule->kind == FieldKind::kText ? JudgeUtf8(field, *rule, &refusal)
                                                   : JudgeInteger(number, *rule, &refusal))) {
         refusal.column = rule->column;
-        row_refusals.push_back(std::exchange(refusal, Problem()));
+        row->refusals.push_back(std::exchange(refusal, Problem()));
       }
     }
-    if (!numbered) {
+    row->rules_refused = false;
+    row->warnings = 0;
+    if (assets)
+      rules::CheckAsset(
+          facts_of(*row),
+          [&](const rules::Finding& f) {
+            if (f.severity == rules::Severity::kRefuse)
+              row->rules_refused = true;
+            else
+              ++row->warnings;
+          },
+          /*texts=*/false);
+  });
+  // Rows whose seq the data set holds already: said once, with the hint.
+  long taken = 0, first_taken_line = 0;
+  int64_t first_taken_seq = 0;
+  while (ParsedRow* row = rows.Next()) {
+    line = row->line;
+    if (!row->unread.empty()) {
+      errors->Add(file + ":" + std::to_string(line) + ": " + row->unread);
+      continue;
+    }
+    for (const std::string& misfit : row->misfits) errors->Add(misfit);
+    std::vector<int64_t>& numbers = row->numbers;
+    const int64_t parent = parent_column >= 0 ? numbers[static_cast<size_t>(parent_column)] : 0;
+    int64_t& seq = numbers[static_cast<size_t>(seq_column)];
+    if (row->renumber && !seqs.Next(parent, &seq)) {
       errors->Add(At(file, line, "seq") + "(none): the last seq is " + std::to_string(INT64_MAX) +
                   ", and no seq is left to number on with; give each row its seq");
       continue;
+    }
+    for (size_t c = 0; c < columns; ++c) {
+      const int n = static_cast<int>(c) + 1;
+      switch (csv_table.columns[c].kind) {
+        case ValueKind::kDataId: sqlite3_bind_value(s, n, target.data_id.get()); break;
+        case ValueKind::kText: {
+          // The reader made the whole file UTF-8.
+          const std::string& field = field_of(*row, c);
+          sqlite3_bind_text(s, n, field.data(), static_cast<int>(field.size()), SQLITE_STATIC);
+          break;
+        }
+        default: sqlite3_bind_int64(s, n, numbers[c]);
+      }
     }
     // A row with a value that did not parse is written still (that value
     // left at its default), so that the check finds the row's other
@@ -492,7 +635,7 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
              (parent_column >= 0 ? ", asset_seq " + std::to_string(parent) : "") + ", seq " +
              std::to_string(seq);
     };
-    for (Problem& p : row_refusals) {
+    for (Problem& p : row->refusals) {
       p.table = csv_table.name;
       p.key = key();
       p.rowid = rowid;
@@ -500,23 +643,25 @@ bool ImportFile(sqlite3* db, const std::string& file, Encoding encoding, const C
       if (imported->refusal_count++ < kMostErrors) imported->refusals.push_back(std::move(p));
     }
     if (!assets) continue;
-    // The asset rules, but for what the categories and items will say.
-    rules::AssetFacts facts;
-    for (int v = 0; v < rules::kAssetValueCount; ++v)
-      facts.values[v] = numbers[static_cast<size_t>(value_at[v])];
-    facts.period_end = target.period_end;
-    facts.items = 1;
-    rules::CheckAsset(facts, [&](const rules::Finding& f) {
-      if (f.severity == rules::Severity::kRefuse) {
-        imported->rules_refused = true;
-      } else if (imported->warning_count++ < kMostErrors) {
-        Problem p{csv_table.name, key(), f.column, f.why, rowid};
-        p.value = f.value;
-        p.fix = f.fix;
-        p.warning = true;
-        imported->warnings.push_back(std::move(p));
-      }
-    });
+    // The asset rules as counted, or, while warnings are kept, with the
+    // texts of their findings.
+    const rules::AssetFacts facts = facts_of(*row);
+    if (imported->warning_count >= kMostErrors) {
+      imported->rules_refused = imported->rules_refused || row->rules_refused;
+      imported->warning_count += row->warnings;
+    } else {
+      rules::CheckAsset(facts, [&](const rules::Finding& f) {
+        if (f.severity == rules::Severity::kRefuse) {
+          imported->rules_refused = true;
+        } else if (imported->warning_count++ < kMostErrors) {
+          Problem p{csv_table.name, key(), f.column, f.why, rowid};
+          p.value = f.value;
+          p.fix = f.fix;
+          p.warning = true;
+          imported->warnings.push_back(std::move(p));
+        }
+      });
+    }
     imported->type_codes.insert(facts.values[rules::kTypeCode]);
     if (facts.values[rules::kMethodCode] == 4) imported->lump_seqs.push_back(seq);
   }

@@ -290,6 +290,7 @@ int Import(const std::string& file, const Importer& import) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  package::StopSqliteMemoryCount();
   win::UseUtf8CommandLine(&argc, &argv);
   const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
   const cmdline::Command tool = Tool();

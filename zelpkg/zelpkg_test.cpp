@@ -777,11 +777,15 @@ TEST_F(ZelpkgTest, ConcurrentRunsTakeTurnsOnTheStore) {
 
 // The warnings of an import are those a check of the stored rows gives, in
 // its order; past the first hundred they are counted.
+// The rows are read and judged ahead of the store, in batches: the
+// warnings and the refusals of a register of some thousand rows come in the
+// order of its lines, the same as a check of the stored rows finds.
 TEST_F(ZelpkgTest, ImportWarnsAsACheckOfTheStoredRows) {
-  std::string assets =
+  const std::string header =
       "code,name,type_code,method_code,useful_life,acquisition_date,acquisition_cost,disposal_date,"
       "business_ratio\n";
-  for (int n = 1; n <= 120; ++n)
+  std::string assets = header;
+  for (int n = 1; n <= 2100; ++n)
     assets += "A" + std::to_string(n) + ",x,1,6,5,2020-04-01,1,2023-01-01," + (n % 3 ? "0" : "20000") + "\n";
   Write("a.csv", assets);
   Write("c.csv", U8(kCategoriesCsv));
@@ -791,14 +795,29 @@ TEST_F(ZelpkgTest, ImportWarnsAsACheckOfTheStoredRows) {
   std::vector<std::string> imported = Lines(o.err), checked;
   for (const std::string& line : Lines(Tool("check package.db").out))
     if (line.starts_with("warning: ")) checked.push_back(line);
-  ASSERT_EQ(checked.size(), 160u);
+  ASSERT_EQ(checked.size(), 2800u);
   ASSERT_EQ(imported.size(), 101u);
-  EXPECT_EQ(imported.back(), "zelpkg: warning: ... and 60 more");
+  EXPECT_EQ(imported.back(), "zelpkg: warning: ... and 2700 more");
   // The same column and finding, the row named by its line for the one and
   // its key for the other.
   auto finding = [](const std::string& line) { return line.substr(line.find(" column \"")); };
   for (size_t i = 0; i < 100; ++i) EXPECT_EQ(finding(imported[i]), finding(checked[i])) << i;
   EXPECT_NE(imported[3].find("a.csv:4: column \"business_ratio\""), std::string::npos) << imported[3];
+
+  // Bad rows on either side of where the batches meet.
+  assets = header;
+  std::vector<std::string> said;
+  for (int line = 2; line <= 2100; ++line) {
+    const bool bad = line % 512 <= 2;
+    assets += "B" + std::to_string(line) + ",x,1,6,5,2020-04-01," + (bad ? "1x" : "1") + ",,0\n";
+    if (bad)
+      said.push_back("zelpkg: b.csv:" + std::to_string(line) +
+                     ": column \"acquisition_cost\": '1x': not an amount in yen; give digits with up to four "
+                     "decimals, e.g. 1200000 or 1200000.5");
+  }
+  said.push_back("zelpkg: nothing was imported into package.db");
+  Write("b.csv", assets);
+  EXPECT_EQ(Lines(Tool("import package.db --assets b.csv").err), said);
 }
 
 // A register is read in pieces: a record is the same wherever a piece ends,
