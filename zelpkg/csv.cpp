@@ -44,23 +44,36 @@ size_t ValidUtf8(std::string_view text) {
 }
 
 // The length of the longest start of text that is whole Shift_JIS
-// characters with a Unicode form.
-size_t ValidCp932(std::string_view text) {
+// characters by their bytes: a lead byte with a trail byte, or one of the
+// single bytes that are characters.
+size_t WholeCp932(std::string_view text) {
   for (size_t i = 0; i < text.size();) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t n = 1;
+    const unsigned char c = static_cast<unsigned char>(text[i]);
     if (cp932::IsLeadByte(c)) {
       if (i + 1 >= text.size() || !cp932::IsTrailByte(static_cast<unsigned char>(text[i + 1]))) return i;
-      n = 2;
+      i += 2;
     } else if (c == 0x80 || c == 0xA0 || c >= 0xFD) {
       return i;
+    } else {
+      ++i;
     }
-    bool lossy = false;
-    if (n == 2) cp932::ToUtf8(text.substr(i, 2), &lossy);
-    if (lossy) return i;
-    i += n;
   }
   return text.size();
+}
+
+// The length of the longest start of text that is whole Shift_JIS
+// characters with a Unicode form. Converted whole, and character by
+// character only when something did not convert, to find where.
+size_t ValidCp932(std::string_view text) {
+  const size_t whole = WholeCp932(text);
+  bool lossy = false;
+  cp932::ToUtf8(text.substr(0, whole), &lossy);
+  if (!lossy) return whole;
+  for (size_t i = 0; i < whole; i += cp932::CharLength(text, i)) {
+    cp932::ToUtf8(text.substr(i, cp932::CharLength(text, i)), &lossy);
+    if (lossy) return i;
+  }
+  return whole;
 }
 
 void AppendUtf8(uint32_t code, std::string* out) {
@@ -132,8 +145,8 @@ bool CsvReader::Open(const std::string& path, Encoding encoding, std::string* wh
     *why = std::strerror(errno);
     return false;
   }
-  at_end_ = read_failed_ = false;
-  pos_ = end_ = 0;
+  at_end_ = read_failed_ = cp932_ = false;
+  pos_ = end_ = carried_ = 0;
   line_ = 1;
   const std::string_view kUtf16Le = "\xFF\xFE", kUtf16Be = "\xFE\xFF", kUtf8Bom = "\xEF\xBB\xBF";
   char head[3];
@@ -161,8 +174,11 @@ bool CsvReader::Open(const std::string& path, Encoding encoding, std::string* wh
       return true;
     }
     const size_t bad_cp932 = encoding == Encoding::kUtf8 || in_.bad() ? 0 : Scan(0, ValidCp932, 2);
-    if (bad_cp932 == kNone && (read = ReadFrom(0, &whole))) {
-      Hold(cp932::ToUtf8(whole));
+    if (bad_cp932 == kNone && !in_.bad()) {
+      // Valid Shift_JIS: read from the start again, in pieces made UTF-8.
+      cp932_ = true;
+      in_.clear();
+      in_.seekg(0);
       return true;
     }
     read = read && !in_.bad();
@@ -253,10 +269,12 @@ void CsvReader::Hold(std::string_view text) {
 
 bool CsvReader::Fill() {
   if (at_end_) return false;
-  const size_t kept = end_ - pos_;
-  if (kept + piece_ > capacity_) {
+  // A piece of Shift_JIS (and a lead byte carried) is at most three times
+  // as long in UTF-8: a half-width kana takes three bytes for one.
+  const size_t kept = end_ - pos_, room = cp932_ ? 3 * (piece_ + 1) : piece_;
+  if (kept + room > capacity_) {
     // A record longer than the room: more room, twice as much.
-    const size_t capacity = std::max(2 * capacity_, kept + piece_);
+    const size_t capacity = std::max(2 * capacity_, kept + room);
     std::unique_ptr<char[]> bigger(new char[capacity]);
     if (kept > 0) std::memcpy(bigger.get(), buffer_.get() + pos_, kept);
     buffer_ = std::move(bigger);
@@ -266,8 +284,22 @@ bool CsvReader::Fill() {
   }
   pos_ = 0;
   end_ = kept;
-  in_.read(buffer_.get() + end_, static_cast<std::streamsize>(capacity_ - end_));
-  end_ += static_cast<size_t>(in_.gcount());
+  if (!cp932_) {
+    in_.read(buffer_.get() + end_, static_cast<std::streamsize>(capacity_ - end_));
+    end_ += static_cast<size_t>(in_.gcount());
+  } else {
+    // The piece's whole characters made UTF-8; a lead byte cut from its
+    // trail byte by the piece's end waits for the next piece.
+    if (!raw_) raw_.reset(new char[piece_ + 1]);
+    in_.read(raw_.get() + carried_, static_cast<std::streamsize>(piece_));
+    const std::string_view raw(raw_.get(), carried_ + static_cast<size_t>(in_.gcount()));
+    const size_t whole = in_ ? WholeCp932(raw) : raw.size();
+    const std::string utf8 = cp932::ToUtf8(raw.substr(0, whole));
+    std::memcpy(buffer_.get() + end_, utf8.data(), utf8.size());
+    end_ += utf8.size();
+    carried_ = raw.size() - whole;
+    std::memmove(raw_.get(), raw_.get() + whole, carried_);
+  }
   if (!in_) {
     at_end_ = true;
     read_failed_ = in_.bad();

@@ -6,7 +6,8 @@
 // the whole file is valid UTF-8 and else Shift_JIS (CP932, as a spreadsheet
 // in Japan saves CSV) when it is valid Shift_JIS. A UTF-8 file is read in
 // pieces, so that a register of a million assets (hundreds of megabytes)
-// is never held whole; the others are made UTF-8 whole first.
+// is never held whole, and a Shift_JIS one is made UTF-8 piece by piece; a
+// UTF-16 one is made UTF-8 whole first.
 #pragma once
 
 #include <cstddef>
@@ -65,8 +66,11 @@ class CsvReader {
 
   size_t piece_;
   std::ifstream in_;
-  bool at_end_ = false;       // the file is read to its end
-  bool read_failed_ = false;  // and that end was a failure to read on
+  bool at_end_ = false;          // the file is read to its end
+  bool read_failed_ = false;     // and that end was a failure to read on
+  bool cp932_ = false;           // the file is Shift_JIS, made UTF-8 as it is read
+  std::unique_ptr<char[]> raw_;  // a piece of Shift_JIS
+  size_t carried_ = 0;           // bytes of raw_ left for the next piece
   std::unique_ptr<char[]> buffer_;
   size_t capacity_ = 0;
   size_t end_ = 0;  // bytes of buffer_ in use
