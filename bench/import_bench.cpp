@@ -25,8 +25,10 @@ namespace {
 // As zelpkg's main does, before any store opens.
 const bool kMemoryCountStopped = (package::StopSqliteMemoryCount(), true);
 
-// Every asset column, in table order, with values that follow the rules of
-// fixed-asset data; every tenth asset a lump-sum asset with two items.
+// Every asset column, in table order, with values the import accepts: most
+// rows draw a warning or two (a disposal date without a disposal, a limit
+// rate above 100 %), so that counting them is measured too. Every tenth
+// asset is a lump-sum asset with two items.
 void WriteCsv(const std::string& dir, long assets) {
   std::ofstream a(dir + "/a.csv", std::ios::binary), i(dir + "/i.csv", std::ios::binary);
   std::ofstream(dir + "/c.csv", std::ios::binary) << "code,name,method_code\n1,Building,2\n";
