@@ -269,9 +269,12 @@ void CsvReader::Hold(std::string_view text) {
 
 bool CsvReader::Fill() {
   if (at_end_) return false;
-  // A piece of Shift_JIS (and a lead byte carried) is at most three times
-  // as long in UTF-8: a half-width kana takes three bytes for one.
-  const size_t kept = end_ - pos_, room = cp932_ ? 3 * (piece_ + 1) : piece_;
+  // A record that does not fit what is read is read again from its start
+  // after each piece; the piece grows with it (as long as what is kept), so
+  // that a long record (an unclosed quote) costs a few readings, not one
+  // per megabyte. A piece of Shift_JIS (and a lead byte carried) is at most
+  // three times as long in UTF-8: a half-width kana takes three bytes.
+  const size_t kept = end_ - pos_, piece = std::max(piece_, kept), room = cp932_ ? 3 * (piece + 1) : piece;
   if (kept + room > capacity_) {
     // A record longer than the room: more room, twice as much.
     const size_t capacity = std::max(2 * capacity_, kept + room);
@@ -285,13 +288,18 @@ bool CsvReader::Fill() {
   pos_ = 0;
   end_ = kept;
   if (!cp932_) {
-    in_.read(buffer_.get() + end_, static_cast<std::streamsize>(capacity_ - end_));
+    in_.read(buffer_.get() + end_, static_cast<std::streamsize>(piece));
     end_ += static_cast<size_t>(in_.gcount());
   } else {
     // The piece's whole characters made UTF-8; a lead byte cut from its
     // trail byte by the piece's end waits for the next piece.
-    if (!raw_) raw_.reset(new char[piece_ + 1]);
-    in_.read(raw_.get() + carried_, static_cast<std::streamsize>(piece_));
+    if (raw_capacity_ < piece + 1) {
+      std::unique_ptr<char[]> bigger(new char[piece + 1]);
+      if (carried_ > 0) std::memcpy(bigger.get(), raw_.get(), carried_);
+      raw_ = std::move(bigger);
+      raw_capacity_ = piece + 1;
+    }
+    in_.read(raw_.get() + carried_, static_cast<std::streamsize>(piece));
     const std::string_view raw(raw_.get(), carried_ + static_cast<size_t>(in_.gcount()));
     const size_t whole = in_ ? WholeCp932(raw) : raw.size();
     const std::string utf8 = cp932::ToUtf8(raw.substr(0, whole));

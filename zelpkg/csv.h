@@ -70,7 +70,8 @@ class CsvReader {
   bool read_failed_ = false;     // and that end was a failure to read on
   bool cp932_ = false;           // the file is Shift_JIS, made UTF-8 as it is read
   std::unique_ptr<char[]> raw_;  // a piece of Shift_JIS
-  size_t carried_ = 0;           // bytes of raw_ left for the next piece
+  size_t raw_capacity_ = 0;
+  size_t carried_ = 0;  // bytes of raw_ left for the next piece
   std::unique_ptr<char[]> buffer_;
   size_t capacity_ = 0;
   size_t end_ = 0;  // bytes of buffer_ in use
