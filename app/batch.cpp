@@ -377,14 +377,45 @@ void RunOne(const Batch& b, int32_t no) {
   b.WriteRow(no, row);
 }
 
+// The lock of a batch's output folder, held while the batch runs: one batch
+// at a time writes there, and a worker that finds the lock free knows that
+// its batch has ended (killed) and stops. Null when another holds it or the
+// folder cannot be opened. The lock goes with the process.
+HANDLE LockOutput(const std::string& folder, win::OVERLAPPED* range) {
+  HANDLE h =
+      win::CreateFileA(folder.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  *range = {};
+  if (win::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, range)) return h;
+  win::CloseHandle(h);
+  return nullptr;
+}
+
+void UnlockOutput(HANDLE folder, win::OVERLAPPED* range) {
+  win::UnlockFileEx(folder, 0, 1, 0, range);
+  win::CloseHandle(folder);
+}
+
+// Whether the batch that started this worker has ended: its lock is free.
+bool BatchEnded(const Batch& b) {
+  win::OVERLAPPED range;
+  HANDLE folder = LockOutput(b.out_dir.substr(0, b.out_dir.size() - 1), &range);
+  if (folder == nullptr) return false;
+  UnlockOutput(folder, &range);
+  return true;
+}
+
 // Takes the data sets of the job list one at a time, as long as no other
-// worker has claimed them; after_each runs after each one.
+// worker has claimed them; after_each runs after each one. A worker stops
+// once its batch has ended, rather than export on for nobody.
 template <typename AfterEach>
-void Work(const Batch& b, AfterEach after_each) {
+void Work(const Batch& b, bool worker, AfterEach after_each) {
   std::string jobs;
   ReadWhole(Host(b.state + "jobs"), &jobs);
   std::istringstream in(jobs);
   for (long no; in >> no;) {
+    if (worker && BatchEnded(b)) break;
     HANDLE claim = win::CreateFileA(b.StateFile(static_cast<int32_t>(no), ".claim").c_str(), GENERIC_WRITE, 0,
                                     nullptr, CREATE_NEW, 0, nullptr);
     if (claim == INVALID_HANDLE_VALUE) continue;
@@ -560,7 +591,7 @@ int RunWhole(Batch& b, const BatchOptions& options) {
   int workers = options.jobs > 0 ? options.jobs : static_cast<int>(std::thread::hardware_concurrency());
   workers = std::max(1, std::min<int>(workers, static_cast<int>(jobs)));
   if (workers <= 1) {
-    Work(b, collect);
+    Work(b, false, collect);
   } else {
     std::vector<win::PROCESS_INFORMATION> processes;
     for (int i = 0; i < workers; ++i) {
@@ -568,7 +599,7 @@ int RunWhole(Batch& b, const BatchOptions& options) {
       if (StartWorker(b, &process)) processes.push_back(process);
     }
     // With no worker running, the batch does the work itself.
-    if (processes.empty()) Work(b, collect);
+    if (processes.empty()) Work(b, false, collect);
     for (size_t running = processes.size(); running > 0;) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
       collect();
@@ -682,25 +713,21 @@ int RunBatch(CZelExportApp& app, const BatchOptions& options) {
     std::error_code ec;
     fs::create_directories(Host(b.out_dir), ec);
     if (options.worker) {
-      Work(b, [] {});
+      Work(b, true, [] {});
       status = 0;
     } else if (ec || Host(b.out_dir).empty()) {
       std::fprintf(stderr, "the output folder %s cannot be made\n", cp932::ToUtf8(options.out_dir).c_str());
     } else {
       // One batch at a time in an output folder: two would clear each
-      // other's state and claims. The lock goes with the process.
-      HANDLE folder = win::CreateFileA(options.out_dir.c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-      win::OVERLAPPED whole = {};
-      if (folder == INVALID_HANDLE_VALUE ||
-          !win::LockFileEx(folder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
+      // other's state and claims.
+      win::OVERLAPPED range;
+      HANDLE folder = LockOutput(options.out_dir, &range);
+      if (folder == nullptr) {
         std::fprintf(stderr, "another batch is writing to %s\n", cp932::ToUtf8(options.out_dir).c_str());
       } else {
         status = RunWhole(b, options);
-        win::UnlockFileEx(folder, 0, 1, 0, &whole);
+        UnlockOutput(folder, &range);
       }
-      if (folder != INVALID_HANDLE_VALUE) win::CloseHandle(folder);
     }
   }
   app.ExitInstance();
