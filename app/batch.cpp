@@ -16,6 +16,7 @@
 #include "app/build_constants.h"
 #include "component/component.h"
 #include "export/asset_exporter.h"
+#include "export/output_commit.h"
 #include "platform/cp932.h"
 #include "platform/win.h"
 
@@ -377,33 +378,17 @@ void RunOne(const Batch& b, int32_t no) {
   b.WriteRow(no, row);
 }
 
-// The lock of a batch's output folder, held while the batch runs: one batch
-// at a time writes there, and a worker that finds the lock free knows that
-// its batch has ended (killed) and stops. Null when another holds it or the
-// folder cannot be opened. The lock goes with the process.
-HANDLE LockOutput(const std::string& folder, win::OVERLAPPED* range) {
-  HANDLE h =
-      win::CreateFileA(folder.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
-  *range = {};
-  if (win::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, range)) return h;
-  win::CloseHandle(h);
-  return nullptr;
+// A batch holds the lock of its output folder while it runs (the lock an
+// export holds on its folder): one batch at a time writes there, and a
+// worker that finds the lock free knows that its batch has ended (killed)
+// and stops. The lock goes with the process.
+bool LockOutput(const std::string& folder, outputcommit::FolderLock* lock) {
+  return lock->Acquire(folder.c_str(), 0, nullptr) == outputcommit::FolderLock::Result::kLocked;
 }
 
-void UnlockOutput(HANDLE folder, win::OVERLAPPED* range) {
-  win::UnlockFileEx(folder, 0, 1, 0, range);
-  win::CloseHandle(folder);
-}
-
-// Whether the batch that started this worker has ended: its lock is free.
 bool BatchEnded(const Batch& b) {
-  win::OVERLAPPED range;
-  HANDLE folder = LockOutput(b.out_dir.substr(0, b.out_dir.size() - 1), &range);
-  if (folder == nullptr) return false;
-  UnlockOutput(folder, &range);
-  return true;
+  outputcommit::FolderLock probe;
+  return LockOutput(b.out_dir.substr(0, b.out_dir.size() - 1), &probe);
 }
 
 // Takes the data sets of the job list one at a time, as long as no other
@@ -720,14 +705,11 @@ int RunBatch(CZelExportApp& app, const BatchOptions& options) {
     } else {
       // One batch at a time in an output folder: two would clear each
       // other's state and claims.
-      win::OVERLAPPED range;
-      HANDLE folder = LockOutput(options.out_dir, &range);
-      if (folder == nullptr) {
+      outputcommit::FolderLock lock;
+      if (!LockOutput(options.out_dir, &lock))
         std::fprintf(stderr, "another batch is writing to %s\n", cp932::ToUtf8(options.out_dir).c_str());
-      } else {
+      else
         status = RunWhole(b, options);
-        UnlockOutput(folder, &range);
-      }
     }
   }
   app.ExitInstance();
