@@ -15,7 +15,7 @@ BUILD   ?= build
 WIN_BUILD ?= build-win
 JOBS    ?= $(shell nproc)
 PACKAGES = g++ make cmake pkg-config sqlite3 libsqlite3-dev libncurses-dev nlohmann-json3-dev \
-           libgtest-dev libgmock-dev libbenchmark-dev tmux less strace
+           libgtest-dev libgmock-dev libbenchmark-dev tmux less strace procps
 # The cross compiler, Wine to run zelpkg at build time, what makes
 # SQLite's amalgamation from Debian's source package, and zip for the
 # folder handed to Windows users.
